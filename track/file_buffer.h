@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace tackedit {
+
+// A regular file exists at the path (folders do not count).
+bool FileExists(const std::string& path);
+
+// The whole file in memory; a file that cannot be opened or read raises DataError.
+std::string ReadWholeFile(const std::string& path);
+
+// Little-endian fields of the binary formats. Callers check the record fits first;
+// these never look outside the span they are given.
+inline std::int32_t ReadInt32LE(std::string_view data, std::size_t offset)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data.data() + offset);
+    const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return static_cast<std::int32_t>(u);
+}
+
+inline float ReadFloat32LE(std::string_view data, std::size_t offset)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(ReadInt32LE(data, offset));
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline void AppendInt32LE(std::string& out, std::int32_t value)
+{
+    const auto u = static_cast<std::uint32_t>(value);
+    const char bytes[4] = {static_cast<char>(u & 0xff), static_cast<char>(u >> 8 & 0xff),
+                           static_cast<char>(u >> 16 & 0xff), static_cast<char>(u >> 24 & 0xff)};
+    out.append(bytes, 4);
+}
+
+inline void AppendFloat32LE(std::string& out, float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    AppendInt32LE(out, static_cast<std::int32_t>(bits));
+}
+
+// Lines of a text file, ended by CR LF, LF or a lone CR, numbered from 1.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : text_(text) {}
+
+    bool Next(std::string_view& line)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        const char* begin = text_.data() + pos_;
+        const std::size_t left = text_.size() - pos_;
+        const void* lf = std::memchr(begin, '\n', left);
+        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : left;
+        // A lone CR also ends a line; only look for one before the LF.
+        const void* cr = std::memchr(begin, '\r', end);
+        if (cr) {
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
+            line = std::string_view(begin, end);
+            pos_ += end + 1;
+            if (pos_ < text_.size() && text_[pos_] == '\n')
+                ++pos_;
+        } else {
+            line = std::string_view(begin, end);
+            pos_ += end + (lf ? 1 : 0);
+        }
+        ++number_;
+        return true;
+    }
+
+    std::int64_t LineNumber() const { return number_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::int64_t number_ = 0;
+};
+
+} // namespace tackedit

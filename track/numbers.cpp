@@ -1,0 +1,171 @@
+#include "track/numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace tackedit {
+
+std::int64_t RoundHalfEven(long double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr long double kLimit = 9.2e18L;
+    if (value >= kLimit)
+        return std::numeric_limits<std::int64_t>::max();
+    if (value <= -kLimit)
+        return std::numeric_limits<std::int64_t>::min();
+    long double whole = std::floor(value);
+    const long double diff = value - whole;
+    if (diff > 0.5L || (diff == 0.5L && std::fmod(whole, 2.0L) != 0))
+        whole += 1;
+    return static_cast<std::int64_t>(whole);
+}
+
+std::int32_t RoundHalfEvenToInt32(long double value)
+{
+    const std::int64_t r = RoundHalfEven(value);
+    if (r > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (r < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(r);
+}
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
+        --e;
+    return text.substr(b, e - b);
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Powers of ten that long double holds exactly (10^27 < 2^64 * 2^27).
+long double PowerOfTen(int k)
+{
+    static const long double table[] = {
+        1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
+        1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+        1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+    return table[k];
+}
+
+} // namespace
+
+std::optional<long double> ParseReal(std::string_view text)
+{
+    text = TrimBlanks(text);
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint64_t mantissa = 0;
+    int significant = 0;   // digits held in mantissa
+    int dropped = 0;       // integer digits beyond what mantissa holds
+    int fraction = 0;      // fraction digits held in mantissa
+    bool any_digit = false;
+    bool exact = true;
+    for (; i < n && IsDigit(text[i]); ++i) {
+        any_digit = true;
+        if (significant < 19) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
+            if (mantissa != 0)
+                ++significant;
+        } else {
+            ++dropped;
+            exact = false;
+        }
+    }
+    if (i < n && text[i] == '.') {
+        ++i;
+        for (; i < n && IsDigit(text[i]); ++i) {
+            any_digit = true;
+            if (significant < 19) {
+                mantissa = mantissa * 10 + static_cast<unsigned>(text[i] - '0');
+                if (mantissa != 0)
+                    ++significant;
+                ++fraction;
+            } else {
+                exact = false;
+            }
+        }
+    }
+    if (!any_digit)
+        return std::nullopt;
+    long exponent = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool exp_negative = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            exp_negative = text[i] == '-';
+            ++i;
+        }
+        if (i >= n || !IsDigit(text[i]))
+            return std::nullopt;
+        for (; i < n && IsDigit(text[i]); ++i)
+            if (exponent < 100000)
+                exponent = exponent * 10 + (text[i] - '0');
+        if (exp_negative)
+            exponent = -exponent;
+    }
+    if (i != n)
+        return std::nullopt;
+
+    const long scale = exponent + dropped - fraction;
+    long double value;
+    if (exact && scale >= -27 && scale <= 27) {
+        value = static_cast<long double>(mantissa);
+        value = scale < 0 ? value / PowerOfTen(static_cast<int>(-scale))
+                          : value * PowerOfTen(static_cast<int>(scale));
+    } else {
+        // Rare long or extreme texts: let the library round them (locale-free).
+        const std::string_view unsigned_text = text.substr(negative || text[0] == '+' ? 1 : 0);
+        long double parsed = 0;
+        const auto result = std::from_chars(unsigned_text.data(),
+                                            unsigned_text.data() + unsigned_text.size(), parsed);
+        if (result.ec != std::errc() || result.ptr != unsigned_text.data() + unsigned_text.size())
+            return std::nullopt;
+        value = parsed;
+    }
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+std::optional<std::int64_t> ParseInteger(std::string_view text)
+{
+    text = TrimBlanks(text);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (!IsDigit(text[i]))
+            return std::nullopt;
+        if (value > 100000000000000000LL)
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+} // namespace tackedit

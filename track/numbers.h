@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tackedit {
+
+// Nearest whole number, halves to even (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+std::int64_t RoundHalfEven(long double value);
+
+// Same, clamped into the 32-bit range the file formats and counters hold.
+std::int32_t RoundHalfEvenToInt32(long double value);
+
+// Removes blanks and control characters (everything up to the space) at both ends.
+std::string_view TrimBlanks(std::string_view text);
+
+// A decimal number as the track formats write it: optional blanks around it, a sign,
+// digits with "." as the decimal point, an optional exponent. Parsed in extended
+// precision so that degree values times 60 come out as the nearest double.
+std::optional<long double> ParseReal(std::string_view text);
+
+// A whole number: optional blanks, a sign, decimal digits.
+std::optional<std::int64_t> ParseInteger(std::string_view text);
+
+// Lower-cases ASCII letters only.
+char AsciiLower(char c);
+
+} // namespace tackedit

@@ -1,0 +1,85 @@
+#include "track/track_loader.h"
+
+#include "track/file_buffer.h"
+#include "track/numbers.h"
+#include "track/track_formats.h"
+
+namespace tackedit {
+
+namespace {
+
+// The busy cursor goes back to the default also when a reader fails.
+class BusyCursor {
+public:
+    explicit BusyCursor(CursorControl& cursor) : cursor_(cursor) { cursor_.ShowBusyCursor(); }
+    ~BusyCursor() { cursor_.ShowDefaultCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    CursorControl& cursor_;
+};
+
+} // namespace
+
+TrackFileKind TrackFileKindOf(const std::string& path)
+{
+    std::string key = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
+    for (char& c : key)
+        c = AsciiLower(c);
+    const auto has = [&key](const char* word) { return key.find(word) != std::string::npos; };
+    if (has("gpx"))
+        return TrackFileKind::Gpx;
+    if (has("gdb"))
+        return TrackFileKind::Gdb;
+    if (has("trb"))
+        return TrackFileKind::Trb;
+    if (has("trl"))
+        return TrackFileKind::Trl;
+    if (has("dtr") || has("trk"))
+        return TrackFileKind::Text;
+    if (has("log"))
+        return TrackFileKind::Nmea;
+    return TrackFileKind::None;
+}
+
+std::int32_t MeanSamplingInterval(const TrackStore& store)
+{
+    if (store.TrackCount <= 0)
+        return 0;
+    const float span = static_cast<float>(store.TrackTime[store.TrackCount] - store.TrackTime[1]);
+    return RoundHalfEvenToInt32(static_cast<long double>(span) * 24 * 3600 / store.TrackCount);
+}
+
+void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& edit, LoadServices& services)
+{
+    if (!FileExists(path))
+        return;
+    {
+        BusyCursor busy(services.cursor);
+        store.TrackCount = 0;
+        switch (TrackFileKindOf(path)) {
+        case TrackFileKind::Gpx: ReadGpxTrack(path, store); break;
+        case TrackFileKind::Gdb: ReadGdbTrack(path, store, services.events, services.beeper); break;
+        case TrackFileKind::Trb: ReadTrbTrack(path, store, services.events, services.beeper); break;
+        case TrackFileKind::Trl: ReadTrlTrack(path, store, services.events, services.beeper); break;
+        case TrackFileKind::Text: ReadTextTrack(path, store); break;
+        case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
+        case TrackFileKind::None: break;
+        }
+    }
+    for (std::int32_t i = 1; i <= store.TrackCount; ++i)
+        store.TrackMark[i] = 0;
+    edit.DeletedCount = 0;
+    edit.AreaDeletedCount = 0;
+    edit.TimeDeletedCount = 0;
+    edit.PointDeletedCount = 0;
+    edit.AutoDeletedCount = 0;
+    if (services.ShowDeletionCounts)
+        services.ShowDeletionCounts();
+    edit.FirstPresent = 1;
+    edit.LastPresent = store.TrackCount;
+    edit.LoadedInterval = MeanSamplingInterval(store);
+}
+
+} // namespace tackedit

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/beeper.h"
+#include "platform/cursor.h"
+#include "platform/pending_events.h"
+#include "track/track_store.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tackedit {
+
+// Values every load resets and the editor reads.
+struct TrackEditState {
+    std::string CurrentTrackFile;  // the caller's to set
+    std::int32_t FirstPresent = 1;
+    std::int32_t LastPresent = 0;
+    std::int32_t LoadedInterval = 0;  // mean sampling interval, seconds
+    std::int32_t DeletedCount = 0;
+    std::int32_t AreaDeletedCount = 0;
+    std::int32_t TimeDeletedCount = 0;
+    std::int32_t PointDeletedCount = 0;
+    std::int32_t AutoDeletedCount = 0;
+};
+
+// What a load needs from the window.
+struct LoadServices {
+    PendingEvents& events;
+    Beeper& beeper;
+    CursorControl& cursor;
+    std::function<void()> ShowDeletionCounts;  // the editor's; may be empty
+};
+
+// The reader chosen by the last three characters of the name, lower-cased.
+enum class TrackFileKind { None, Gpx, Gdb, Trb, Trl, Text, Nmea };
+TrackFileKind TrackFileKindOf(const std::string& path);
+
+// Span of the track in single precision, times 86400, divided by the point count
+// (not the interval count), halves to even; 0 for an empty track.
+std::int32_t MeanSamplingInterval(const TrackStore& store);
+
+// Reads the file into the store. A missing file changes nothing. A conversion
+// error propagates as DataError; TrackCount is then 0 for the text formats and the
+// points stored so far for the binary ones.
+void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& edit, LoadServices& services);
+
+} // namespace tackedit

@@ -1,0 +1,54 @@
+#include "track/track_store.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+
+namespace tackedit {
+
+namespace {
+
+template <class T>
+void Resize(std::vector<T>& array, std::size_t n)
+{
+    if (n < array.size()) {
+        array.resize(n);
+        // Give memory back when a long track is followed by a short one.
+        if (array.capacity() > 4 * n + 1024)
+            array.shrink_to_fit();
+        return;
+    }
+    if (n > array.capacity())
+        array.reserve(std::max(n, 2 * array.capacity()));
+    array.resize(n);  // value-initialised: the added entries are zero
+}
+
+} // namespace
+
+void TrackStore::SetTrackCapacity(std::int32_t n)
+{
+    if (n < 0)
+        throw std::invalid_argument("negative track capacity");
+    const auto size = static_cast<std::size_t>(n);
+    Resize(TrackTime, size);
+    Resize(TrackLat, size);
+    Resize(TrackLon, size);
+    Resize(TrackMark, size);
+}
+
+TrackFiller::TrackFiller(TrackStore& store) : store_(store)
+{
+    store_.TrackCapacity = 100;
+    store_.SetTrackCapacity(100);
+}
+
+void TrackFiller::Grow(std::int32_t n)
+{
+    // A store of more than two billion points cannot be indexed; stop there.
+    if (n > INT32_MAX - 100)
+        throw std::length_error("track too long");
+    store_.TrackCapacity = n + 100;
+    store_.SetTrackCapacity(store_.TrackCapacity);
+}
+
+} // namespace tackedit

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tackedit {
+
+// The one loaded GPS track: parallel arrays indexed from 1 (entry 0 unused).
+//
+// TrackCapacity is the logical length every caller sees and follows the linear
+// rule of the readers (grow to n + 100 once n > capacity - 50). The vectors under
+// it grow geometrically, so a million-point load copies the data O(n) times.
+// Entries above TrackCount keep an earlier track's values unless a growth step
+// has just created them, in which case they are zero.
+struct TrackStore {
+    std::vector<double> TrackTime;       // day-based date-time, as the file gives it
+    std::vector<double> TrackLat;        // minutes of arc, south negative
+    std::vector<double> TrackLon;        // minutes of arc, west negative
+    std::vector<std::int32_t> TrackMark; // 0 = present
+    std::int32_t TrackCount = 0;
+    std::int32_t TrackCapacity = 0;
+
+    // Sets the length of all four arrays to n; the first min(old, n) entries keep
+    // their values, added entries are zero. TrackCapacity is the caller's to set.
+    void SetTrackCapacity(std::int32_t n);
+};
+
+// The reader protocol shared by every track reader: capacity 100 at the start,
+// one point after another by the growth rule, TrackCount set when the reader is
+// done (Finish). A reader that stops on an error without calling Finish leaves
+// TrackCount as the loader set it.
+class TrackFiller {
+public:
+    explicit TrackFiller(TrackStore& store);
+
+    void Store(double time, double lat, double lon)
+    {
+        const std::int32_t n = count_ + 1;
+        if (n > store_.TrackCapacity - 50)
+            Grow(n);
+        store_.TrackTime[n] = time;
+        store_.TrackLat[n] = lat;
+        store_.TrackLon[n] = lon;
+        count_ = n;
+    }
+
+    std::int32_t Count() const { return count_; }
+    void Finish() { store_.TrackCount = count_; }
+
+private:
+    void Grow(std::int32_t n);
+
+    TrackStore& store_;
+    std::int32_t count_ = 0;
+};
+
+} // namespace tackedit
