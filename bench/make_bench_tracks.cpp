@@ -2,20 +2,67 @@
 // (RMC sentences interleaved with GGA sentences, as receivers log them).
 //   make-bench-tracks GPX_PATH N NMEA_PATH M
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const char kUsage[] = "usage: make-bench-tracks GPX_PATH POINTS NMEA_PATH LINES\n";
+
+// A positive count, or -1: atol would turn a typo into an empty file.
+long ParseCount(const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text, &end, 10);
+    return (end != text && *end == '\0' && errno == 0 && n > 0) ? n : -1;
+}
+
+std::FILE* OpenOrComplain(const char* path)
+{
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f)
+        std::fprintf(stderr, "make-bench-tracks: %s: %s\n", path, std::strerror(errno));
+    return f;
+}
+
+// Closes the file; on a write error says so and removes it, since a short
+// benchmark input would make the timings meaningless. Only a regular file is
+// removed: the path may name a device.
+bool CloseOrComplain(std::FILE* f, const char* path)
+{
+    const bool ok = !std::ferror(f);
+    const int saved = errno;
+    if (std::fclose(f) == 0 && ok)
+        return true;
+    std::fprintf(stderr, "make-bench-tracks: %s: %s\n", path, std::strerror(ok ? errno : saved));
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec))
+        std::filesystem::remove(path, ec);
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 5) {
-        std::fprintf(stderr, "usage: make-bench-tracks GPX_PATH POINTS NMEA_PATH LINES\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
-    const long points = std::atol(argv[2]);
-    const long lines = std::atol(argv[4]);
+    const long points = ParseCount(argv[2]);
+    const long lines = ParseCount(argv[4]);
+    if (points < 0 || lines < 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
 
-    std::FILE* gpx = std::fopen(argv[1], "wb");
+    std::FILE* gpx = OpenOrComplain(argv[1]);
     if (!gpx)
         return 1;
     std::fprintf(gpx, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -43,10 +90,10 @@ int main(int argc, char** argv)
                      sec / 60 % 60, sec % 60);
     }
     std::fprintf(gpx, "</trkseg></trk>\n</gpx>\n");
-    if (std::fclose(gpx) != 0)
+    if (!CloseOrComplain(gpx, argv[1]))
         return 1;
 
-    std::FILE* nmea = std::fopen(argv[3], "wb");
+    std::FILE* nmea = OpenOrComplain(argv[3]);
     if (!nmea)
         return 1;
     for (long i = 0; i < lines; ++i) {
@@ -66,5 +113,5 @@ int main(int argc, char** argv)
             checksum ^= static_cast<unsigned char>(*p);
         std::fprintf(nmea, "$%s*%02X\r\n", body, checksum);
     }
-    return std::fclose(nmea) == 0 ? 0 : 1;
+    return CloseOrComplain(nmea, argv[3]) ? 0 : 1;
 }

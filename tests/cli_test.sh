@@ -1,1 +1,79 @@
-exit 0
+#!/usr/bin/env bash
+# The command-line interface as a user sees it: output, exit codes, stderr.
+# Usage: cli_test.sh PATH/TO/tackedit-cli DATA_DIR
+set -u
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+  fi
+}
+
+run() {  # run ARGS...: sets out, err, code
+  "$cli" "$@" >"$work/out" 2>"$work/err"
+  code=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+}
+
+printf '<gpx><trk><trkseg>\n<trkpt lat="35.5" lon="139.25"><time>2010-05-03T01:02:03Z</time></trkpt>\n<trkpt lat="-33.25" lon="-151.5"><time>2010-05-03T01:02:13.5Z</time></trkpt>\n</trkseg></trk></gpx>\n' >"$work/a.gpx"
+printf '$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n$GPRMC,000001.00,A,3512.3456,S,13945.6789,W,0.0,0.0,010210,,\r\n' >"$work/b.log"
+
+run dump "$work/a.gpx"
+check "dump gpx" "$(printf 'count 2\ninterval 5\n1\t2010-05-03 01:02:03\t2130\t8355\n2\t2010-05-03 01:02:13\t-1995\t-9090')" "$out"
+check "dump gpx exit" 0 "$code"
+
+# The interval spans 84 years backwards: the span in single precision gives
+# -1327601896.875 where doubles would give -1327601859.
+run dump "$work/b.log"
+check "dump nmea" "$(printf 'count 2\ninterval -1327601897\n1\t2094-03-23 12:35:19\t2887.038\t691\n2\t2010-02-01 00:00:01\t-2112.3456\t-8385.6789')" "$out"
+
+run convert "$work/a.gpx" "$work/c.TRB"
+check "convert to trb" "wrote 2 points" "$out"
+check "trb size" 24 "$(stat -c %s "$work/c.TRB")"
+run dump "$work/c.TRB"
+check "trb read back" "$(printf 'count 2\ninterval 5\n1\t2010-05-03 01:02:03\t2130\t8355\n2\t2010-05-03 01:02:13\t-1995\t-9090')" "$out"
+
+run convert "$work/c.TRB" "$work/d.Gpx"
+check "convert to gpx" "wrote 2 points" "$out"
+check "gpx line ends" 6 "$(grep -c $'\r$' "$work/d.Gpx")"
+run dump "$work/d.Gpx"
+check "gpx read back" "$(printf 'count 2\ninterval 5\n1\t2010-05-03 01:02:03\t2130\t8355\n2\t2010-05-03 01:02:13\t-1995\t-9090')" "$out"
+
+run dump "$work/missing.gpx"
+check "missing exit" 1 "$code"
+check "missing message" "error: $work/missing.gpx: no such file" "$err"
+check "missing stdout" "" "$out"
+
+printf '$GPRMC,000001,A,3512.3,N,13945.6,E,0,0,010210\n$GPRMC,000002,A,35x2.3,N,13945.6,E,0,0,010210\n' >"$work/bad.log"
+run dump "$work/bad.log"
+check "conversion error exit" 1 "$code"
+check "conversion error stdout" "" "$out"
+check "conversion error line" "error: $work/bad.log:2: 'N35x2.3' is not a valid latitude" "$err"
+
+run convert "$work/a.gpx" "$work/x.txt"
+check "bad ending exit" 2 "$code"
+[ -e "$work/x.txt" ] && check "bad ending writes nothing" "absent" "present"
+
+run convert "$work/bad.log" "$work/y.trb"
+check "failed convert exit" 1 "$code"
+check "failed convert writes nothing" "" "$(ls "$work" | grep '^y')"
+
+run
+check "no arguments exit" 2 "$code"
+case "$err" in usage:*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL usage text: $err" ;; esac
+run dump
+check "dump without file" 2 "$code"
+run frobnicate x
+check "unknown command" 2 "$code"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,1 +1,189 @@
+#include "platform/null_platform.h"
+#include "track/data_error.h"
+#include "track/datetime.h"
+#include "track/track_formats.h"
+#include "track/track_loader.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("tackedit-loader-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Write(const std::string& name, const std::string& content)
+    {
+        const std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    void Load(const std::string& path) { LoadTrackFile(path, store_, edit_, services_); }
+
+    fs::path dir_;
+    TrackStore store_;
+    TrackEditState edit_;
+    NullPendingEvents events_;
+    CountingBeeper beeper_;
+    NullCursor cursor_;
+    int shown_ = 0;
+    LoadServices services_{events_, beeper_, cursor_, [this] { ++shown_; }};
+};
+
+const char kGpxPoint[] = "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01T00:00:00Z</time></trkpt>";
+
+TEST_F(LoaderTest, PicksTheReaderByTheLastThreeCharacters)
+{
+    EXPECT_EQ(TrackFileKindOf("boat1.GPX"), TrackFileKind::Gpx);
+    EXPECT_EQ(TrackFileKindOf("boat1gpx"), TrackFileKind::Gpx);
+    EXPECT_EQ(TrackFileKindOf("boat1.gpx.bak"), TrackFileKind::None);
+    EXPECT_EQ(TrackFileKindOf("a.trk"), TrackFileKind::Text);
+    EXPECT_EQ(TrackFileKindOf("a.DTR"), TrackFileKind::Text);
+    EXPECT_EQ(TrackFileKindOf("a.log"), TrackFileKind::Nmea);
+    EXPECT_EQ(TrackFileKindOf("a.gdb"), TrackFileKind::Gdb);
+    EXPECT_EQ(TrackFileKindOf("a.trl"), TrackFileKind::Trl);
+    EXPECT_EQ(TrackFileKindOf("a.Trb"), TrackFileKind::Trb);
+    EXPECT_EQ(TrackFileKindOf("x"), TrackFileKind::None);
+
+    Load(Write("boat1.GPX", kGpxPoint));
+    EXPECT_EQ(store_.TrackCount, 1);
+    Load(Write("boat1.gpx.bak", kGpxPoint));
+    EXPECT_EQ(store_.TrackCount, 0) << "an unknown ending loads nothing";
+    EXPECT_EQ(beeper_.beeps, 0);
+}
+
+TEST_F(LoaderTest, MissingFileChangesNothing)
+{
+    Load(Write("a.gpx", std::string(kGpxPoint) + kGpxPoint));
+    edit_.DeletedCount = 3;
+    store_.TrackMark[1] = 4;
+    Load((dir_ / "missing.gpx").string());
+    Load(dir_.string() + "/");  // a folder is not a file
+    EXPECT_EQ(store_.TrackCount, 2);
+    EXPECT_EQ(edit_.DeletedCount, 3);
+    EXPECT_EQ(store_.TrackMark[1], 4);
+    EXPECT_EQ(shown_, 1);
+}
+
+TEST_F(LoaderTest, ResetsMarksCountersAndRange)
+{
+    Load(Write("a.gpx", std::string(kGpxPoint) + kGpxPoint + kGpxPoint));
+    for (int i = 1; i <= 3; ++i)
+        store_.TrackMark[i] = 1 + i;
+    edit_.DeletedCount = edit_.AreaDeletedCount = edit_.TimeDeletedCount = 1;
+    edit_.PointDeletedCount = edit_.AutoDeletedCount = 1;
+    edit_.FirstPresent = 2;
+    Load(Write("b.gpx", std::string(kGpxPoint) + kGpxPoint));
+    EXPECT_EQ(store_.TrackMark[1], 0);
+    EXPECT_EQ(store_.TrackMark[2], 0);
+    EXPECT_EQ(store_.TrackMark[3], 4) << "only points of the new track are cleared";
+    EXPECT_EQ(edit_.DeletedCount + edit_.AreaDeletedCount + edit_.TimeDeletedCount + edit_.PointDeletedCount +
+                  edit_.AutoDeletedCount,
+              0);
+    EXPECT_EQ(edit_.FirstPresent, 1);
+    EXPECT_EQ(edit_.LastPresent, 2);
+    EXPECT_EQ(shown_, 2);
+    EXPECT_FALSE(cursor_.busy);
+}
+
+std::string GpxSeconds(int points, int step)
+{
+    std::string gpx;
+    for (int i = 0; i < points; ++i) {
+        const int s = i * step;
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01T%02d:%02d:%02dZ</time></trkpt>\n", s / 3600,
+                      s / 60 % 60, s % 60);
+        gpx += line;
+    }
+    return gpx;
+}
+
+TEST_F(LoaderTest, MeanIntervalDividesBySinglePrecisionSpanOverPointCount)
+{
+    Load(Write("a.gpx", GpxSeconds(11, 1)));
+    EXPECT_EQ(edit_.LoadedInterval, 1);  // 10 / 11
+    Load(Write("b.gpx", GpxSeconds(3, 10)));
+    EXPECT_EQ(edit_.LoadedInterval, 7);  // 20 / 3
+    Load(Write("c.gpx", GpxSeconds(4, 2)));
+    EXPECT_EQ(edit_.LoadedInterval, 2);  // 6 / 4
+    Load(Write("e.gpx", GpxSeconds(1, 1)));
+    EXPECT_EQ(edit_.LoadedInterval, 0);
+    Load(Write("f.gpx", "<gpx></gpx>"));
+    EXPECT_EQ(store_.TrackCount, 0);
+    EXPECT_EQ(edit_.LoadedInterval, 0);
+    EXPECT_EQ(edit_.FirstPresent, 1);
+    EXPECT_EQ(edit_.LastPresent, 0);
+}
+
+TEST_F(LoaderTest, ConversionErrorPropagatesAndRestoresTheCursor)
+{
+    Load(Write("good.gpx", std::string(kGpxPoint) + kGpxPoint));
+    edit_.LastPresent = 99;
+    const std::string bad = Write("bad.log", "$GPRMC,000001,A,3512.3,N,13945.6,E,0,0,010210\n"
+                                             "$GPRMC,000002,A,35x2.3,N,13945.6,E,0,0,010210\n");
+    try {
+        Load(bad);
+        FAIL() << "expected a conversion error";
+    } catch (const DataError& e) {
+        EXPECT_EQ(e.file(), bad);
+        EXPECT_EQ(e.line(), 2);
+        EXPECT_NE(std::string(e.what()).find("N35x2.3"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(store_.TrackCount, 0);
+    EXPECT_EQ(edit_.LastPresent, 99) << "the steps after the reader do not run";
+    EXPECT_FALSE(cursor_.busy);
+}
+
+TEST_F(LoaderTest, BinaryFormatsBeepOncePerFile)
+{
+    TrackStore three;
+    TrackFiller f(three);
+    for (int i = 0; i < 3; ++i)
+        f.Store(TrackEpoch + 14610 + i / 86400.0, 60, 120);
+    f.Finish();
+    const std::string trb = (dir_ / "t.trb").string();
+    WriteTrbTrack(trb, three);
+    Load(trb);
+    EXPECT_EQ(store_.TrackCount, 3);
+    EXPECT_EQ(beeper_.beeps, 1);
+    Load(Write("empty.gdb", ""));
+    EXPECT_EQ(store_.TrackCount, 0);
+    EXPECT_EQ(beeper_.beeps, 2) << "also when the file yields no point";
+    Load(Write("short.trl", "abc"));
+    EXPECT_EQ(beeper_.beeps, 3);
+    Load(Write("a.gpx", kGpxPoint));
+    EXPECT_EQ(beeper_.beeps, 3);
+}
+
+TEST_F(LoaderTest, WritersReplaceFilesWholeAndLeaveNoTemporaryFiles)
+{
+    Load(Write("a.gpx", std::string(kGpxPoint) + kGpxPoint));
+    const std::string out = Write("out.trb", "old content");
+    WriteTrbTrack(out, store_);
+    EXPECT_EQ(fs::file_size(out), 24u);
+    WriteGpxTrack((dir_ / "out.gpx").string(), store_);
+    EXPECT_THROW(WriteTrbTrack((dir_ / "no-such-folder" / "x.trb").string(), store_), DataError);
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_))
+        ++files;
+    EXPECT_EQ(files, 3);  // a.gpx, out.trb, out.gpx
+}
+
+} // namespace
+} // namespace tackedit

@@ -1,1 +1,117 @@
+#include "track/track_store.h"
+
 #include <gtest/gtest.h>
+
+#include <set>
+
+namespace tackedit {
+namespace {
+
+void Fill(TrackStore& store, int points, double base)
+{
+    TrackFiller filler(store);
+    for (int i = 1; i <= points; ++i)
+        filler.Store(base + i, base + i * 2, base + i * 3);
+    filler.Finish();
+}
+
+TEST(TrackStore, GrowsLinearlyFromOneHundred)
+{
+    TrackStore store;
+    TrackFiller filler(store);
+    EXPECT_EQ(store.TrackCapacity, 100);
+    EXPECT_EQ(store.TrackTime.size(), 100u);
+    for (int i = 1; i <= 50; ++i)
+        filler.Store(i, 0, 0);
+    EXPECT_EQ(store.TrackCapacity, 100) << "point 50 is not greater than 100 - 50";
+    filler.Store(51, 0, 0);
+    EXPECT_EQ(store.TrackCapacity, 151);
+    for (int i = 52; i <= 102; ++i)
+        filler.Store(i, 0, 0);
+    EXPECT_EQ(store.TrackCapacity, 202);
+    for (int i = 103; i <= 153; ++i)
+        filler.Store(i, 0, 0);
+    EXPECT_EQ(store.TrackCapacity, 253);
+    EXPECT_EQ(store.TrackCount, 0) << "the count is set only when the reader finishes";
+    filler.Finish();
+    EXPECT_EQ(store.TrackCount, 153);
+    for (auto* array : {&store.TrackTime, &store.TrackLat, &store.TrackLon})
+        EXPECT_EQ(array->size(), 253u);
+    EXPECT_EQ(store.TrackMark.size(), 253u);
+}
+
+TEST(TrackStore, ShortTrackAfterLongOneKeepsOldValuesAboveTheCount)
+{
+    TrackStore store;
+    Fill(store, 5000, 0);
+    Fill(store, 30, 100000);
+    EXPECT_EQ(store.TrackCount, 30);
+    EXPECT_EQ(store.TrackCapacity, 100);
+    EXPECT_EQ(store.TrackTime.size(), 100u);
+    EXPECT_EQ(store.TrackTime[30], 100030);
+    for (int i = 31; i <= 99; ++i) {
+        EXPECT_EQ(store.TrackTime[i], i) << i;
+        EXPECT_EQ(store.TrackLon[i], 3 * i) << i;
+    }
+}
+
+TEST(TrackStore, GrowthAfterCutBackZeroFillsNewEntries)
+{
+    TrackStore store;
+    Fill(store, 5000, 0);
+    Fill(store, 60, 100000);  // cut back to 100, then grown to 151 at point 51
+    EXPECT_EQ(store.TrackCapacity, 151);
+    for (int i = 61; i <= 99; ++i)
+        EXPECT_EQ(store.TrackTime[i], i) << "entries of the earlier track below 100 stay";
+    for (int i = 100; i < 151; ++i) {
+        EXPECT_EQ(store.TrackTime[i], 0) << i;
+        EXPECT_EQ(store.TrackMark[i], 0) << i;
+    }
+}
+
+TEST(TrackStore, SetTrackCapacityKeepsContentsAndLeavesCountsAlone)
+{
+    TrackStore store;
+    store.TrackCount = 7;
+    store.SetTrackCapacity(10);
+    store.TrackLat[9] = 42;
+    store.TrackMark[3] = 8;
+    store.SetTrackCapacity(20);
+    EXPECT_EQ(store.TrackLat[9], 42);
+    EXPECT_EQ(store.TrackMark[3], 8);
+    EXPECT_EQ(store.TrackLat[19], 0);
+    EXPECT_EQ(store.TrackCount, 7);
+    EXPECT_EQ(store.TrackCapacity, 0) << "the caller sets TrackCapacity";
+    store.SetTrackCapacity(5);
+    EXPECT_EQ(store.TrackLat.size(), 5u);
+}
+
+TEST(TrackStore, EmptyReadLeavesCountZeroAndCapacityHundred)
+{
+    TrackStore store;
+    Fill(store, 500, 0);
+    Fill(store, 0, 0);
+    EXPECT_EQ(store.TrackCount, 0);
+    EXPECT_EQ(store.TrackCapacity, 100);
+}
+
+TEST(TrackStore, MillionPointsMoveTheDataOnlyLogarithmicallyOften)
+{
+    TrackStore store;
+    TrackFiller filler(store);
+    std::set<const double*> buffers;
+    for (int i = 1; i <= 1000000; ++i) {
+        filler.Store(i, i, i);
+        buffers.insert(store.TrackTime.data());
+    }
+    filler.Finish();
+    // The last growth comes at point 19607 * 51 = 999957.
+    EXPECT_EQ(store.TrackCapacity, 999957 + 100);
+    // Linear growth of the logical capacity would mean ~20,000 moves; geometric
+    // storage keeps it to a few dozen.
+    EXPECT_LT(buffers.size(), 40u);
+    EXPECT_EQ(store.TrackLat[1000000], 1000000);
+}
+
+} // namespace
+} // namespace tackedit

@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Derives the expected dump of every fixture here without running tackedit.
+
+Each fixture is decoded from its own bytes (NMEA text, gdb semicircles), checked
+against the source GPX it was made from, and its dump written as <fixture>.dump.
+Run from this folder: python3 derive_dumps.py [--check]. With --check nothing is
+written; a dump that differs from the stored one is reported.
+"""
+
+import re
+import struct
+import sys
+from datetime import datetime, timezone
+from fractions import Fraction
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+SOURCE = HERE.parent / "source"
+
+# gpsbabel 1.8.0 writes NMEA minutes with three decimals, rounded.
+NMEA_TOLERANCE = Fraction(5, 10000)
+# gdb stores semicircles (180 / 2^31 degree), rounded to the nearest.
+GDB_TOLERANCE = Fraction(180 * 60, 2**31) / 2
+
+EPOCH_DAY = 25569  # 1970-01-01 in days since 1899-12-30
+
+
+def source_points(path):
+    text = path.read_text()
+    points = []
+    for lat, lon, time in re.findall(
+        r'<trkpt lat="([^"]+)" lon="([^"]+)">.*?<time>([^<]+)</time>', text, re.S
+    ):
+        stamp = datetime.strptime(time, "%Y-%m-%dT%H:%M:%SZ").replace(tzinfo=timezone.utc)
+        points.append((int(stamp.timestamp()), Fraction(lat) * 60, Fraction(lon) * 60))
+    return points
+
+
+def nmea_points(path):
+    points = []
+    for line in path.read_text().splitlines():
+        f = line.split(",")
+        if not f[0].endswith("RMC"):
+            continue
+        hh, mm, ss = int(f[1][0:2]), int(f[1][2:4]), int(f[1][4:6])
+        day, month, year = int(f[9][0:2]), int(f[9][2:4]), 2000 + int(f[9][4:6])
+        stamp = datetime(year, month, day, hh, mm, ss, tzinfo=timezone.utc)
+
+        def minutes(text, letter):
+            point = text.index(".")
+            value = int(text[: point - 2]) * 60 + Fraction(text[point - 2 :])
+            return -value if letter in "SW" else value
+
+        points.append((int(stamp.timestamp()), minutes(f[3], f[4]), minutes(f[5], f[6])))
+    return points
+
+
+def gdb_scan(data):
+    """The documented byte-pattern rules of the gdb reader, applied literally."""
+    def i32(at):
+        return struct.unpack_from("<i", data, at)[0]
+
+    points, markers = [], []
+    length, i, resume = len(data), 30, 0
+    while length >= 60 and i <= length - 30:
+        if data[i] != 1 or i < resume:
+            i += 1
+            continue
+        d = data
+        if d[i - 10] == 0 and d[i - 9] == 0 and d[i + 9] == 1 and d[i + 14] == 0 and d[i + 15] == 0:
+            lat_at, lon_at, time_at, size = i - 8, i - 4, i + 10, 24
+        elif d[i - 11] == 0 and d[i - 10] == 0 and d[i - 1] == 0 and d[i + 5] == 0 and d[i + 6] == 0:
+            lat_at, lon_at, time_at, size = i - 9, i - 5, i + 1, 16
+        else:
+            i += 1
+            continue
+        seconds = i32(time_at)
+        if seconds > 0:
+            scale = Fraction(180 * 60, 2**31)
+            points.append((seconds, i32(lat_at) * scale, i32(lon_at) * scale))
+            markers.append(i)
+            resume = i + size - 3
+        i += 1
+    return points, markers
+
+
+def shortest(value):
+    # Shortest round-trip text, as std::to_chars writes it (no ".0" on integers).
+    text = repr(float(value))
+    return text[:-2] if text.endswith(".0") else text
+
+
+def float32(value):
+    return struct.unpack("<f", struct.pack("<f", value))[0]
+
+
+def dump_text(points):
+    lines = [f"count {len(points)}"]
+    interval = 0
+    if points:
+        first = float(EPOCH_DAY + Fraction(points[0][0], 86400))
+        last = float(EPOCH_DAY + Fraction(points[-1][0], 86400))
+        interval = round(Fraction(float32(last - first)) * 86400 / len(points))
+    lines.append(f"interval {interval}")
+    for n, (seconds, lat, lon) in enumerate(points, 1):
+        stamp = datetime.fromtimestamp(seconds, timezone.utc).strftime("%Y-%m-%d %H:%M:%S")
+        lines.append(f"{n}\t{stamp}\t{shortest(lat)}\t{shortest(lon)}")
+    return "\n".join(lines) + "\n"
+
+
+def compare(name, got, source, tolerance):
+    """Reports every difference from the source beyond the format's resolution."""
+    by_time = {p[0]: p for p in source}
+    problems = []
+    for seconds, lat, lon in got:
+        want = by_time.get(seconds)
+        if want is None:
+            problems.append(f"{name}: point at {seconds} is not in the source")
+        elif abs(lat - want[1]) > tolerance or abs(lon - want[2]) > tolerance:
+            problems.append(f"{name}: point at {seconds} off by "
+                            f"{float(abs(lat - want[1])):.3g}, {float(abs(lon - want[2])):.3g} minutes")
+    missing = sorted(set(by_time) - {p[0] for p in got})
+    for seconds in missing:
+        problems.append(f"{name}: source point at {seconds} "
+                        f"({datetime.fromtimestamp(seconds, timezone.utc):%Y-%m-%d %H:%M:%S}) not read")
+    return problems
+
+
+def main():
+    check = "--check" in sys.argv
+    failed = False
+    for fixture in sorted(HERE.glob("*.log")) + sorted(HERE.glob("*.gdb")) + sorted(HERE.glob("*.gpx")):
+        stem = fixture.stem.split("_v")[0].removesuffix("_gpsbabel")
+        source = source_points(SOURCE / (stem + ".gpx"))
+        if fixture.suffix == ".log":
+            points, tolerance, note = nmea_points(fixture), NMEA_TOLERANCE, ""
+        elif fixture.suffix == ".gdb":
+            data = fixture.read_bytes()
+            points, markers = gdb_scan(data)
+            tolerance = GDB_TOLERANCE
+            note = f" (length {len(data)}, markers at {markers}, scan ends at {len(data) - 30})"
+        else:
+            points, tolerance, note = source_points(fixture), 0, ""
+        for problem in compare(fixture.name, points, source, tolerance):
+            print(problem + note)
+        text = dump_text(points)
+        target = fixture.with_name(fixture.name + ".dump")
+        if check:
+            if not target.exists() or target.read_text() != text:
+                print(f"{target.name}: differs from the derived dump")
+                failed = True
+        else:
+            target.write_text(text)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
