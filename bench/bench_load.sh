@@ -120,7 +120,7 @@ failed=0
 echo
 echo "Load benchmark, $runs runs each, medians; MB = 10^6 bytes, RSS = peak resident set"
 echo "budget = 2 x points x $bytes_per_point bytes + file size; targets: ours >= ${min_speedup}x faster, ours RSS (every run) < budget"
-printf '%-5s %8s %8s %8s %10s %8s %8s %8s %11s %8s %8s %8s\n' \
+printf '%-6s %8s %8s %8s %10s %8s %8s %8s %11s %8s %8s %8s\n' \
   format "size MB" points "ours s" "gpsbabel s" ratio "ours MB" "max MB" "gpsbabel MB" "budget MB" speed memory
 for fmt in gpx nmea; do
   if [ "$fmt" = gpx ]; then file=$gpx points=$gpx_points; else file=$nmea points=$nmea_points; fi
@@ -140,7 +140,7 @@ for fmt in gpx nmea; do
   awk -v f="${fmt^^}" -v size="$size" -v p="$points" -v o="$ours_s" -v t="$theirs_s" -v r="$ratio" \
       -v ok="$ours_kib" -v mk="$ours_max_kib" -v tk="$theirs_kib" -v b="$budget" \
       -v s="$speed" -v m="$memory" 'BEGIN {
-    printf "%-5s %8.1f %8d %8.2f %10.2f %8s %8.1f %8.1f %11.1f %8.1f %8s %8s\n",
+    printf "%-6s %8.1f %8d %8.2f %10.2f %8s %8.1f %8.1f %11.1f %8.1f %8s %8s\n",
       f, size / 1e6, p, o, t, r, ok * 1024 / 1e6, mk * 1024 / 1e6, tk * 1024 / 1e6, b / 1e6, s, m }'
 done
 

@@ -83,17 +83,25 @@ TEST(GdbReader, EdgesSkipsAndDroppedCandidates)
     ParseGdbTrack(small, s, events);
     EXPECT_EQ(s.TrackCount, 0) << "shorter than 60 bytes";
 
-    // Markers in the first 30 or the last 29 bytes are never tested.
+    // Markers in the first 30 bytes are never tested.
     std::string d(100, '\x7f');
     PutLayoutB(d, 29, 1, 1, 5);
-    PutLayoutB(d, 71, 1, 1, 5);
     ParseGdbTrack(d, s, events);
     EXPECT_EQ(s.TrackCount, 0);
+    // At the end a record is found as long as it fits: a file that ends with a
+    // track point keeps it.
     std::string edge(100, '\x7f');
     PutLayoutB(edge, 30, 1, 1, 5);
-    PutLayoutB(edge, 70, 1, 1, 6);
+    PutLayoutB(edge, 93, 1, 1, 6);
     ParseGdbTrack(edge, s, events);
-    EXPECT_EQ(s.TrackCount, 2) << "positions 30 and L - 30 are tested";
+    EXPECT_EQ(s.TrackCount, 2) << "positions 30 and L - 7 are tested";
+    std::string tail_a(100, '\x7f');
+    PutLayoutA(tail_a, 84, 1, 1, 5);
+    ParseGdbTrack(tail_a, s, events);
+    EXPECT_EQ(s.TrackCount, 1) << "a 24-byte record ending at the last byte";
+    tail_a.pop_back();
+    ParseGdbTrack(tail_a, s, events);
+    EXPECT_EQ(s.TrackCount, 0) << "cut short by one byte, it is not read past the data";
 
     // A zero time drops the candidate without skipping: a record 12 bytes on is found.
     std::string dropped(120, '\x7f');

@@ -72,21 +72,19 @@ struct Fixture {
     const char* file;    // in data/gpsbabel; its expected dump is file + ".dump"
     const char* source;  // in data/source
     double tolerance;
-    // Points at the end of the source that the reader does not find. The gdb scan
-    // looks for markers no closer than 30 bytes to the end of the file, and the
-    // last track point's marker sits 15 to 27 bytes from it in gpsbabel's files.
+    // Points at the end of the source that the reader does not find.
     int lost_at_end;
 };
 
 const Fixture kFixtures[] = {
     {"sample.log", "sample.gpx", kNmeaTolerance, 0},
     {"south_west.log", "south_west.gpx", kNmeaTolerance, 0},
-    {"sample_v1.gdb", "sample.gpx", kGdbTolerance, 1},
-    {"sample_v2.gdb", "sample.gpx", kGdbTolerance, 1},
-    {"sample_v3.gdb", "sample.gpx", kGdbTolerance, 1},
-    {"south_west_v1.gdb", "south_west.gpx", kGdbTolerance, 1},
-    {"south_west_v2.gdb", "south_west.gpx", kGdbTolerance, 1},
-    {"south_west_v3.gdb", "south_west.gpx", kGdbTolerance, 1},
+    {"sample_v1.gdb", "sample.gpx", kGdbTolerance, 0},
+    {"sample_v2.gdb", "sample.gpx", kGdbTolerance, 0},
+    {"sample_v3.gdb", "sample.gpx", kGdbTolerance, 0},
+    {"south_west_v1.gdb", "south_west.gpx", kGdbTolerance, 0},
+    {"south_west_v2.gdb", "south_west.gpx", kGdbTolerance, 0},
+    {"south_west_v3.gdb", "south_west.gpx", kGdbTolerance, 0},
     {"sample_gpsbabel.gpx", "sample.gpx", 0, 0},
 };
 

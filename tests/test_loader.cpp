@@ -187,3 +187,21 @@ TEST_F(LoaderTest, WritersReplaceFilesWholeAndLeaveNoTemporaryFiles)
 
 } // namespace
 } // namespace tackedit
+
+namespace tackedit {
+namespace {
+
+TEST(EventThrottle, RunsTheEventPumpAtMostEveryInterval)
+{
+    NullPendingEvents events;
+    EventThrottle throttle(events, std::chrono::milliseconds(50));
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(220))
+        for (int i = 0; i < 100000; ++i)
+            throttle.Tick();
+    EXPECT_GE(events.calls, 2) << "a long scan still lets the window repaint";
+    EXPECT_LE(events.calls, 5);
+}
+
+} // namespace
+} // namespace tackedit

@@ -94,7 +94,10 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
     EventThrottle throttle(events);
     const std::size_t length = data.size();
     if (length >= 60) {
-        const std::size_t last = length - 30;
+        // Markers are tested up to where a layout still fits in the data rather
+        // than stopping 30 bytes short: a file that ends with a track point (as
+        // one track saved alone does) would otherwise lose its last point.
+        const std::size_t last = length - 7;
         // After a record, testing resumes at its marker + record length - 3.
         std::size_t resume = 0;
         std::size_t i = 30;
@@ -109,7 +112,7 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
                 continue;
             }
             std::size_t lat_at, lon_at, time_at, record_length;
-            if (IsLayoutA(data, i)) {
+            if (i + 15 < length && IsLayoutA(data, i)) {
                 lat_at = i - 8, lon_at = i - 4, time_at = i + 10, record_length = 24;
             } else if (IsLayoutB(data, i)) {
                 lat_at = i - 9, lon_at = i - 5, time_at = i + 1, record_length = 16;

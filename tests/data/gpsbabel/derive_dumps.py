@@ -62,12 +62,12 @@ def gdb_scan(data):
 
     points, markers = [], []
     length, i, resume = len(data), 30, 0
-    while length >= 60 and i <= length - 30:
+    while length >= 60 and i <= length - 7:
         if data[i] != 1 or i < resume:
             i += 1
             continue
         d = data
-        if d[i - 10] == 0 and d[i - 9] == 0 and d[i + 9] == 1 and d[i + 14] == 0 and d[i + 15] == 0:
+        if i + 15 < length and d[i - 10] == 0 and d[i - 9] == 0 and d[i + 9] == 1 and d[i + 14] == 0 and d[i + 15] == 0:
             lat_at, lon_at, time_at, size = i - 8, i - 4, i + 10, 24
         elif d[i - 11] == 0 and d[i - 10] == 0 and d[i - 1] == 0 and d[i + 5] == 0 and d[i + 6] == 0:
             lat_at, lon_at, time_at, size = i - 9, i - 5, i + 1, 16
@@ -138,7 +138,7 @@ def main():
             data = fixture.read_bytes()
             points, markers = gdb_scan(data)
             tolerance = GDB_TOLERANCE
-            note = f" (length {len(data)}, markers at {markers}, scan ends at {len(data) - 30})"
+            note = f" (length {len(data)}, markers at {markers}, scan ends at {len(data) - 7})"
         else:
             points, tolerance, note = source_points(fixture), 0, ""
         for problem in compare(fixture.name, points, source, tolerance):
