@@ -84,3 +84,20 @@ private:
 };
 
 } // namespace tackedit
+
+namespace tackedit {
+
+// The path form of a text reader: a missing file leaves an empty track, otherwise
+// the whole file goes to the buffer parser with the path for its error messages.
+template <class Store, class Parse>
+void ReadTextFile(const std::string& path, Store& store, Parse parse)
+{
+    if (!FileExists(path)) {
+        store.TrackCount = 0;
+        return;
+    }
+    const std::string data = ReadWholeFile(path);
+    parse(std::string_view(data), path, store);
+}
+
+} // namespace tackedit

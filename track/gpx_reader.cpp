@@ -144,12 +144,7 @@ void ParseGpxTrack(std::string_view data, const std::string& file, TrackStore& s
 
 void ReadGpxTrack(const std::string& path, TrackStore& store)
 {
-    if (!FileExists(path)) {
-        store.TrackCount = 0;
-        return;
-    }
-    const std::string data = ReadWholeFile(path);
-    ParseGpxTrack(data, path, store);
+    ReadTextFile(path, store, ParseGpxTrack);
 }
 
 } // namespace tackedit

@@ -119,12 +119,7 @@ void ParseNmeaLog(std::string_view data, const std::string& file, TrackStore& st
 
 void ReadNmeaLog(const std::string& path, TrackStore& store)
 {
-    if (!FileExists(path)) {
-        store.TrackCount = 0;
-        return;
-    }
-    const std::string data = ReadWholeFile(path);
-    ParseNmeaLog(data, path, store);
+    ReadTextFile(path, store, ParseNmeaLog);
 }
 
 } // namespace tackedit

@@ -96,12 +96,7 @@ void ParseTextTrack(std::string_view data, const std::string& file, TrackStore& 
 
 void ReadTextTrack(const std::string& path, TrackStore& store)
 {
-    if (!FileExists(path)) {
-        store.TrackCount = 0;
-        return;
-    }
-    const std::string data = ReadWholeFile(path);
-    ParseTextTrack(data, path, store);
+    ReadTextFile(path, store, ParseTextTrack);
 }
 
 } // namespace tackedit
