@@ -8,6 +8,7 @@
 #include "track/track_formats.h"
 #include "track/track_loader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -59,18 +60,57 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error)
     return true;
 }
 
-void AppendTwoDigits(std::string& out, int value)
+// Month, day and time fields are always 0..99.
+inline char* PutTwoDigits(char* at, int value)
 {
-    out += static_cast<char>('0' + value / 10 % 10);
-    out += static_cast<char>('0' + value % 10);
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+    return at + 2;
 }
 
-void AppendNumber(std::string& out, double value)
+// Zero-padded to at least `width` digits.
+char* PutDigits(char* at, int value, int width)
 {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    if (value >= 0 && value <= 9999 && width == 4)
+        return PutTwoDigits(PutTwoDigits(at, value / 100), value % 100);
+    unsigned v = static_cast<unsigned>(value < 0 ? 0 : value);
+    int n = 0;
+    char digits[12];
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0 && n < 12);
+    while (n < width)
+        digits[n++] = '0';
+    while (n > 0)
+        *at++ = digits[--n];
+    return at;
 }
+
+// Buffered standard output that reports whether every byte was written.
+class Output {
+public:
+    char* Reserve(std::size_t n)
+    {
+        if (used_ + n > sizeof buffer_)
+            Flush();
+        return buffer_ + used_;
+    }
+    void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+    bool Flush()
+    {
+        if (used_ > 0 && std::fwrite(buffer_, 1, used_, stdout) != used_)
+            ok_ = false;
+        used_ = 0;
+        return ok_;
+    }
+    bool Finish() { return Flush() && std::fflush(stdout) == 0; }
+
+private:
+    char buffer_[1 << 16];
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
 
 int Dump(const std::string& path)
 {
@@ -79,40 +119,36 @@ int Dump(const std::string& path)
     if (!Load(path, track, error))
         return Fail(error);
     const TrackStore& s = track.store;
-    std::string out;
-    out.reserve(1 << 20);
-    out += "count " + std::to_string(s.TrackCount) + "\n";
-    out += "interval " + std::to_string(track.edit.LoadedInterval) + "\n";
+    static Output out;
+    const std::string head =
+        "count " + std::to_string(s.TrackCount) + "\ninterval " + std::to_string(track.edit.LoadedInterval) + "\n";
+    char* at = out.Reserve(head.size());
+    out.Commit(std::copy(head.begin(), head.end(), at));
     for (std::int32_t i = 1; i <= s.TrackCount; ++i) {
         const DateTimeParts t = DecodeDateTimeToSecond(s.TrackTime[i]);
-        char index[16];
-        out.append(index, std::to_chars(index, index + sizeof index, i).ptr);
-        out += '\t';
-        char year[8];
-        std::snprintf(year, sizeof year, "%04d", t.year);
-        out += year;
-        out += '-';
-        AppendTwoDigits(out, t.month);
-        out += '-';
-        AppendTwoDigits(out, t.day);
-        out += ' ';
-        AppendTwoDigits(out, t.hour);
-        out += ':';
-        AppendTwoDigits(out, t.minute);
-        out += ':';
-        AppendTwoDigits(out, t.second);
-        out += '\t';
-        AppendNumber(out, s.TrackLat[i]);
-        out += '\t';
-        AppendNumber(out, s.TrackLon[i]);
-        out += '\n';
-        if (out.size() > (1 << 20) - 256) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            out.clear();
-        }
+        char* p = out.Reserve(128);
+        char* const end = p + 128;
+        p = std::to_chars(p, end, i).ptr;
+        *p++ = '\t';
+        p = PutDigits(p, t.year, 4);
+        *p++ = '-';
+        p = PutTwoDigits(p, t.month);
+        *p++ = '-';
+        p = PutTwoDigits(p, t.day);
+        *p++ = ' ';
+        p = PutTwoDigits(p, t.hour);
+        *p++ = ':';
+        p = PutTwoDigits(p, t.minute);
+        *p++ = ':';
+        p = PutTwoDigits(p, t.second);
+        *p++ = '\t';
+        p = std::to_chars(p, end, s.TrackLat[i]).ptr;
+        *p++ = '\t';
+        p = std::to_chars(p, end, s.TrackLon[i]).ptr;
+        *p++ = '\n';
+        out.Commit(p);
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+    return out.Finish() ? 0 : Fail("cannot write the output");
 }
 
 bool EndsWithNoCase(const std::string& text, const char* ending)

@@ -67,8 +67,8 @@ void ReadBinaryFile(const std::string& path, TrackStore& store, PendingEvents& e
 {
     if (!FileExists(path))
         return;
-    const std::string data = ReadWholeFile(path);
-    parse(std::string_view(data), store, events);
+    const FileBytes data = ReadWholeFile(path);
+    parse(data.view(), store, events);
     beeper.Beep();
 }
 
@@ -78,6 +78,7 @@ void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFil
                       EventThrottle& throttle)
 {
     const std::size_t count = data.size() / record_length;
+    filler.ExpectPoints(count);
     for (std::size_t r = 0; r < count; ++r) {
         throttle.Tick();
         const std::size_t at = r * record_length;

@@ -4,14 +4,37 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tackedit {
 
 // A regular file exists at the path (folders do not count).
 bool FileExists(const std::string& path);
 
-// The whole file in memory; a file that cannot be opened or read raises DataError.
-std::string ReadWholeFile(const std::string& path);
+// The whole content of a file, mapped read-only when the file system allows it
+// (no copy of a 100 MB track), read into memory otherwise.
+class FileBytes {
+public:
+    FileBytes() = default;
+    FileBytes(FileBytes&& other) noexcept { *this = std::move(other); }
+    FileBytes& operator=(FileBytes&& other) noexcept;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes();
+
+    std::string_view view() const { return {data_, size_}; }
+    operator std::string_view() const { return view(); }
+
+private:
+    friend FileBytes ReadWholeFile(const std::string& path);
+    const char* data_ = "";
+    std::size_t size_ = 0;
+    std::string buffer_;
+    void* mapping_ = nullptr;
+};
+
+// The whole file; a file that cannot be opened or read raises DataError.
+FileBytes ReadWholeFile(const std::string& path);
 
 // Little-endian fields of the binary formats. Callers check the record fits first;
 // these never look outside the span they are given.
@@ -96,8 +119,8 @@ void ReadTextFile(const std::string& path, Store& store, Parse parse)
         store.TrackCount = 0;
         return;
     }
-    const std::string data = ReadWholeFile(path);
-    parse(std::string_view(data), path, store);
+    const FileBytes data = ReadWholeFile(path);
+    parse(data.view(), path, store);
 }
 
 } // namespace tackedit

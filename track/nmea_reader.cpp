@@ -71,6 +71,7 @@ bool ContainsRmc(const std::string& id)
 void ParseNmeaLog(std::string_view data, const std::string& file, TrackStore& store)
 {
     TrackFiller filler(store);
+    filler.ExpectPoints(data.size() / 40);  // an RMC sentence with a fix is longer
     FieldSplitter fields;
     LineCursor lines(data);
     std::string_view line;

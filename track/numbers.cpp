@@ -15,11 +15,8 @@ std::int64_t RoundHalfEven(long double value)
         return std::numeric_limits<std::int64_t>::max();
     if (value <= -kLimit)
         return std::numeric_limits<std::int64_t>::min();
-    long double whole = std::floor(value);
-    const long double diff = value - whole;
-    if (diff > 0.5L || (diff == 0.5L && std::fmod(whole, 2.0L) != 0))
-        whole += 1;
-    return static_cast<std::int64_t>(whole);
+    // The default floating-point rounding mode is to nearest, halves to even.
+    return static_cast<std::int64_t>(std::rint(value));
 }
 
 std::int32_t RoundHalfEvenToInt32(long double value)
@@ -40,11 +37,6 @@ std::string_view TrimBlanks(std::string_view text)
     while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
         --e;
     return text.substr(b, e - b);
-}
-
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 namespace {

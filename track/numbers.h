@@ -24,6 +24,9 @@ std::optional<long double> ParseReal(std::string_view text);
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 
 // Lower-cases ASCII letters only.
-char AsciiLower(char c);
+inline char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace tackedit

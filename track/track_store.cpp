@@ -42,6 +42,15 @@ TrackFiller::TrackFiller(TrackStore& store) : store_(store)
     store_.SetTrackCapacity(100);
 }
 
+void TrackFiller::ExpectPoints(std::size_t points)
+{
+    const std::size_t n = std::min<std::size_t>(points, INT32_MAX - 200) + 101;
+    store_.TrackTime.reserve(n);
+    store_.TrackLat.reserve(n);
+    store_.TrackLon.reserve(n);
+    store_.TrackMark.reserve(n);
+}
+
 void TrackFiller::Grow(std::int32_t n)
 {
     // A store of more than two billion points cannot be indexed; stop there.

@@ -44,6 +44,10 @@ public:
         count_ = n;
     }
 
+    // Room for about this many points without moving the arrays; only the storage
+    // underneath grows, the logical capacity still follows the rule above.
+    void ExpectPoints(std::size_t points);
+
     std::int32_t Count() const { return count_; }
     void Finish() { store_.TrackCount = count_; }
 
