@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev "$@")
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do

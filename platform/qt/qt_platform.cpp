@@ -1,0 +1,184 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTimeZone>
+#include <QUrl>
+
+namespace tackedit {
+
+QString ToQString(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromQString(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+QString QtFileFilter(const std::string& filter)
+{
+    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        if (const qsizetype open = description.indexOf(QLatin1Char('(')); open > 0)
+            description = description.left(open).trimmed();
+        // Workspace names match without regard to case: offer both spellings.
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            patterns << pattern.trimmed();
+            if (pattern.trimmed().toLower() != pattern.trimmed())
+                patterns << pattern.trimmed().toLower();
+        }
+        out << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+std::optional<std::string> QtDialogs::OpenFile(const std::string& filter, const std::string& initial_folder)
+{
+    const QString chosen = QFileDialog::getOpenFileName(parent_, QString(), ToQString(initial_folder),
+                                                        QtFileFilter(filter));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return FromQString(QDir::toNativeSeparators(chosen));
+}
+
+std::optional<std::string> QtDialogs::BrowseForFolder(const std::string& caption, const std::string& initial_folder)
+{
+    const QString chosen =
+        QFileDialog::getExistingDirectory(parent_, ToQString(caption), ToQString(initial_folder));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return FromQString(chosen);
+}
+
+std::optional<std::string> QtDialogs::InputBox(const std::string& caption, const std::string& prompt,
+                                               const std::string& default_text)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent_, ToQString(caption), ToQString(prompt), QLineEdit::Normal,
+                                               ToQString(default_text), &ok);
+    if (!ok)
+        return std::nullopt;
+    return FromQString(text);
+}
+
+void QtDialogs::ShowMessage(const std::string& caption, const std::string& text, bool information)
+{
+    if (information)
+        QMessageBox::information(parent_, ToQString(caption), ToQString(text));
+    else
+        QMessageBox::warning(parent_, ToQString(caption), ToQString(text));
+}
+
+bool QtDialogs::AskYesNo(const std::string& caption, const std::string& text)
+{
+    return QMessageBox::question(parent_, ToQString(caption), ToQString(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+MessageAnswer QtDialogs::AskYesNoCancel(const std::string& caption, const std::string& text)
+{
+    switch (QMessageBox::question(parent_, ToQString(caption), ToQString(text),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    default: return MessageAnswer::Cancel;
+    }
+}
+
+bool QtShell::OpenDocument(const std::string& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
+}
+
+bool QtShell::StartDetached(const std::string& program)
+{
+    // The stored path is the whole command: no arguments, no quoting.
+    return QProcess::startDetached(ToQString(program), {}, QFileInfo(ToQString(program)).absolutePath());
+}
+
+bool QtShell::CopyFile(const std::string& from, const std::string& to, bool overwrite)
+{
+    const QString target = ToQString(to);
+    if (QFile::exists(target)) {
+        if (!overwrite)
+            return false;
+        QFile::remove(target);
+    }
+    return QFile::copy(ToQString(from), target);
+}
+
+bool QtShell::CopyFolderFiles(const std::string& from_folder, const std::string& to_folder)
+{
+    const QDir from(ToQString(from_folder));
+    QDir to(ToQString(to_folder));
+    if (!from.exists() || !to.mkpath(QStringLiteral(".")))
+        return false;
+    bool ok = true;
+    for (const QFileInfo& file : from.entryInfoList(QDir::Files | QDir::Hidden)) {
+        const QString target = to.filePath(file.fileName());
+        QFile::remove(target);
+        ok = QFile::copy(file.absoluteFilePath(), target) && ok;
+    }
+    return ok;
+}
+
+bool QtShell::MoveFolderToTrash(const std::string& folder)
+{
+    return QFile::moveToTrash(ToQString(folder));
+}
+
+std::vector<std::string> QtFonts::FontFamilies()
+{
+    std::vector<std::string> out;
+    for (const QString& family : QFontDatabase::families())
+        out.push_back(FromQString(family));
+    return out;
+}
+
+int QtTimeZone::StandardBiasMinutes()
+{
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return -zone.standardTimeOffset(QDateTime::currentDateTimeUtc()) / 60;
+}
+
+void QtCursor::ShowBusyCursor()
+{
+    if (depth_++ == 0)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtCursor::ShowDefaultCursor()
+{
+    while (depth_ > 0) {
+        --depth_;
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+void QtPendingEvents::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void QtBeeper::Beep()
+{
+    QApplication::beep();
+}
+
+} // namespace tackedit
