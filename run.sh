@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and shows the demo workspace's sample track
-# through the command-line tool (the editor window comes next).
+# Installs what is missing, builds, lays out the demo workspace beside the editor
+# and starts it there.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j2 --target tackedit-cli
+cmake --build build -j2 --target tackedit tackedit-cli
 
-for f in demo/gpsdat/*; do
-  echo "== $f"
-  build/tackedit-cli dump "$f" | head -n 12
+# The workspace is the editor's own folder. Demo files are copied only where
+# they are newer, so what a user changed there stays.
+for folder in gpsdat raceadmin winddat attachment coastline pic ctrl distribution help vd HELP_EDITOR; do
+  mkdir -p "build/$folder"
 done
+cp -ru demo/. build/
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" = "" ]; then
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): the editor is built as build/tackedit."
+  echo "Start it from a desktop session, or try the batch tool:"
+  for f in build/gpsdat/*; do
+    echo "== $f"
+    build/tackedit-cli dump "$f" | head -n 5
+  done
+  exit 0
+fi
+exec build/tackedit

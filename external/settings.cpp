@@ -1,1 +1,229 @@
-// placeholder
+#include "external/settings.h"
+
+#include "platform/text_codec.h"
+#include "track/atomic_write.h"
+#include "track/data_error.h"
+#include "track/field_splitter.h"
+#include "track/file_buffer.h"
+#include "track/track_formats.h"
+
+#include <string_view>
+
+namespace tackedit {
+namespace {
+
+constexpr double kStartLoa = 4.7;
+constexpr double kStartMagVar = -7.0;
+constexpr int kStartTimeDiff = 9;
+constexpr int kStartLayUp = 45;
+constexpr int kStartLayDown = 160;
+
+std::string AsciiUpper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// A path containing the text; no text is contained in anything, so an empty
+// tool box never selects nor removes a tool.
+bool Contains(const std::string& path, const std::string& text)
+{
+    return !text.empty() && path.find(text) != std::string::npos;
+}
+
+// The path is entry 0 or one of entries 1..count.
+bool Listed(const std::string& path, const DownloadToolList& tools)
+{
+    for (int i = 0; i <= tools.DownloadToolCount; ++i)
+        if (tools.DownloadTools[static_cast<std::size_t>(i)] == path)
+            return true;
+    return false;
+}
+
+// The file cannot split a value at a comma or a line break, nor hold what code
+// page 932 has no code for.
+bool Storable(const std::string& path)
+{
+    for (const char c : path)
+        if (c == ',' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return false;
+    return Utf8ToCp932(path).has_value();
+}
+
+bool HasExeExtension(const std::string& path)
+{
+    const std::string name = ToolFileName(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = name.substr(dot);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return extension == ".exe";
+}
+
+} // namespace
+
+SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettings& race, DownloadToolList& tools)
+{
+    race.Loa = kStartLoa;
+    race.MagVar = kStartMagVar;
+    race.TimeDiff = kStartTimeDiff;
+    race.LayUp = kStartLayUp;
+    race.LayDown = kStartLayDown;
+    tools.CurrentDownloadTool = tools.DownloadTools[0];
+
+    SettingsFieldTexts texts;
+    if (!FileExists(settings_path))
+        return texts;
+    const std::string text = Cp932ToUtf8(ReadWholeFile(settings_path).view());
+
+    // The file's SOFT lines replace the registered tools as a whole.
+    DownloadToolList read;
+    read.DownloadTools[0] = tools.DownloadTools[0];
+    read.CurrentDownloadTool = tools.DownloadTools[0];
+
+    FieldSplitter splitter;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        splitter.SplitFields(line, ',');
+        const std::string key = AsciiUpper(splitter[0]);
+        const std::string& value = splitter[1];
+        // Bytes that did not decode name no program and could not be written back.
+        const bool decoded = value.find(kReplacementCharacter) == std::string::npos;
+        if (key == "LG")
+            texts.Edit8 = value;
+        else if (key == "MG")
+            texts.Edit9 = value;
+        else if (key == "TD")
+            texts.Edit10 = value;
+        else if (key == "LLUP")
+            texts.Edit5 = value;
+        else if (key == "LLDN")
+            texts.Edit6 = value;
+        else if (key == "SOFT") {
+            // Duplicates are dropped as they come, so they take no room in the list.
+            if (decoded && read.DownloadToolCount < DownloadToolList::kMaxTools && !Listed(value, read))
+                read.DownloadTools[static_cast<std::size_t>(++read.DownloadToolCount)] = value;
+        } else if (key == "RUN") {
+            if (decoded)
+                read.CurrentDownloadTool = value;
+        }
+    }
+    tools = std::move(read);
+    return texts;
+}
+
+std::string ToolFileName(const std::string& path)
+{
+    const std::size_t cut = path.find_last_of("\\:/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::vector<std::string> ToolBoxItems(const DownloadToolList& tools)
+{
+    std::vector<std::string> items;
+    for (int i = tools.DownloadToolCount; i >= 0; --i)
+        items.push_back(ToolFileName(tools.DownloadTools[static_cast<std::size_t>(i)]));
+    return items;
+}
+
+std::string ToolBoxText(const DownloadToolList& tools)
+{
+    return ToolFileName(tools.CurrentDownloadTool);
+}
+
+std::string EncodeSettings(RaceSettings& race, const DownloadToolList& tools, const std::string& settings_path)
+{
+    if (race.LayUp == 0)
+        race.LayUp = kStartLayUp;
+    if (race.LayDown == 0)
+        race.LayDown = kStartLayDown;
+
+    std::vector<std::string> lines = {
+        "LG," + FormatGeneralNumber(race.Loa),
+        "MG," + FormatGeneralNumber(race.MagVar),
+        "TD," + std::to_string(race.TimeDiff),
+        "LLUP," + FormatGeneralNumber(race.LayUp),
+        "LLDN," + FormatGeneralNumber(race.LayDown),
+    };
+    for (int i = 1; i <= tools.DownloadToolCount; ++i)
+        lines.push_back("SOFT," + tools.DownloadTools[static_cast<std::size_t>(i)]);
+    // A file without a RUN line selects the built-in tool too; leaving the line
+    // out keeps a workspace whose folder name has no code page 932 form usable.
+    const bool builtin_unstorable =
+        tools.CurrentDownloadTool == tools.DownloadTools[0] && !Utf8ToCp932(tools.CurrentDownloadTool);
+    if (!builtin_unstorable)
+        lines.push_back("RUN," + tools.CurrentDownloadTool);
+
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string bad;
+        const std::optional<std::string> bytes = Utf8ToCp932(lines[i], &bad);
+        if (!bytes) {
+            const std::size_t comma = lines[i].find(',');
+            const std::string value = lines[i].substr(comma + 1);
+            throw DataError(settings_path, static_cast<std::int64_t>(i + 1), value,
+                            lines[i].substr(0, comma) + " value '" + value +
+                                "' cannot be written: Shift-JIS has no code for '" + bad + "'");
+        }
+        out += *bytes;
+        out += "\r\n";
+    }
+    return out;
+}
+
+void WriteSettingsFile(const std::string& settings_path, RaceSettings& race, const DownloadToolList& tools)
+{
+    WriteFileAtomically(settings_path, EncodeSettings(race, tools, settings_path));
+}
+
+std::optional<std::string> PickToolToLaunch(const std::string& box_text, DownloadToolList& tools)
+{
+    for (int i = 0; i <= tools.DownloadToolCount; ++i) {
+        const std::string& path = tools.DownloadTools[static_cast<std::size_t>(i)];
+        if (Contains(path, box_text)) {
+            tools.CurrentDownloadTool = path;
+            return path;
+        }
+    }
+    return std::nullopt;
+}
+
+RegisterResult RegisterDownloadTool(const std::string& chosen, DownloadToolList& tools)
+{
+    if (!HasExeExtension(chosen))
+        return RegisterResult::NotExe;
+    if (!Storable(chosen))
+        return RegisterResult::NotStorable;
+    if (!Listed(chosen, tools)) {
+        if (tools.DownloadToolCount >= DownloadToolList::kMaxTools)
+            return RegisterResult::ListFull;
+        tools.DownloadTools[static_cast<std::size_t>(++tools.DownloadToolCount)] = chosen;
+    }
+    tools.CurrentDownloadTool = chosen;
+    return RegisterResult::Added;
+}
+
+void UnregisterDownloadTool(const std::string& box_text, DownloadToolList& tools)
+{
+    int kept = 0;
+    for (int i = 1; i <= tools.DownloadToolCount; ++i) {
+        std::string& path = tools.DownloadTools[static_cast<std::size_t>(i)];
+        if (Contains(path, box_text))
+            continue;
+        if (++kept != i)
+            tools.DownloadTools[static_cast<std::size_t>(kept)] = std::move(path);
+    }
+    for (int i = kept + 1; i <= tools.DownloadToolCount; ++i)
+        tools.DownloadTools[static_cast<std::size_t>(i)].clear();
+    tools.DownloadToolCount = kept;
+    tools.CurrentDownloadTool = tools.DownloadTools[static_cast<std::size_t>(kept)];
+}
+
+} // namespace tackedit

@@ -1,1 +1,81 @@
 #pragma once
+
+// The settings file ("ctrl.log" in the ctrl folder): five race values as they
+// were last written, and the user's list of GPS download tools. Plain text in
+// code page 932, one "KEY,value" per line, CR LF line ends.
+
+#include "race/race_settings.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+// Entry 0 is the built-in tool (DownloadToolPath), set by the shell before the
+// first read; it is never removed and never written. Entries 1..DownloadToolCount
+// are the registered tools, oldest first.
+struct DownloadToolList {
+    static constexpr int kMaxTools = 10;
+    std::array<std::string, kMaxTools + 1> DownloadTools;
+    int DownloadToolCount = 0;
+    std::string CurrentDownloadTool;
+};
+
+// The value texts the file gives for the compile screen's edit boxes, unparsed:
+// LG, MG, TD, LLUP, LLDN. nullopt when the file has no such line.
+struct SettingsFieldTexts {
+    std::optional<std::string> Edit8, Edit9, Edit10, Edit5, Edit6;
+};
+
+// Puts the start values into `race`, selects the built-in tool, then reads the
+// file when there is one: its SOFT lines replace the registered tools and its RUN
+// line selects a tool. A path equal to the built-in one or to an earlier entry is
+// dropped, so is a path whose bytes are not valid code page 932 (it could never
+// name a program nor be written back), and SOFT lines beyond the tenth are
+// ignored. A missing file leaves the registered tools as they were; so does a
+// file that cannot be read, which raises DataError.
+SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettings& race,
+                                    DownloadToolList& tools);
+
+// The file-name part of a path: the text after its last "\", ":" or "/".
+std::string ToolFileName(const std::string& path);
+
+// The tool box's items, newest registration first and the built-in tool last,
+// and the text it shows (the selected tool).
+std::vector<std::string> ToolBoxItems(const DownloadToolList& tools);
+std::string ToolBoxText(const DownloadToolList& tools);
+
+// The file's bytes. A lay-line angle of 0 is first set to its start value (45
+// upwind, 160 downwind) in `race`. A path that code page 932 cannot hold raises
+// DataError naming `settings_path`, the line and the path.
+std::string EncodeSettings(RaceSettings& race, const DownloadToolList& tools,
+                           const std::string& settings_path = "ctrl.log");
+
+// Replaces the file whole; on any failure the old file stays as it was.
+void WriteSettingsFile(const std::string& settings_path, RaceSettings& race, const DownloadToolList& tools);
+
+// The first of entries 0..DownloadToolCount whose path contains `box_text`
+// (case-sensitive; an empty text matches nothing) becomes the selected tool and
+// is returned.
+std::optional<std::string> PickToolToLaunch(const std::string& box_text, DownloadToolList& tools);
+
+enum class RegisterResult {
+    Added,        // registered (or already listed) and selected
+    NotExe,       // the file name does not end in ".exe", in any case
+    NotStorable,  // the file cannot keep the path: a comma, a control character,
+                  // or a character code page 932 cannot hold
+    ListFull,     // ten tools are registered already
+};
+
+// Appends `chosen` as the newest tool and selects it. A path already in the
+// list (the built-in one included) is selected without a second entry.
+RegisterResult RegisterDownloadTool(const std::string& chosen, DownloadToolList& tools);
+
+// Removes every registered tool whose path contains `box_text` (an empty text
+// matches nothing; the built-in tool always stays) and selects the last one kept,
+// or the built-in tool.
+void UnregisterDownloadTool(const std::string& box_text, DownloadToolList& tools);
+
+} // namespace tackedit

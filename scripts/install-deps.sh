@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-          qt6-base-dev qt6-base-dev-tools libgl-dev "$@")
+          qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+          fonts-ipafont-gothic "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,1 +1,334 @@
+#include "editor/editor_screen.h"
+#include "external/gps_download_panel.h"
+#include "platform/fake_platform.h"
+#include "platform/null_platform.h"
+#include "shell/captions.h"
+#include "shell/tform1.h"
+#include "track/numbers.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One started window over a fresh workspace, with scripted dialogs and fonts.
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        workspace_ = fs::temp_directory_path() /
+                     ("tackedit-shell-" + std::to_string(::getpid()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(workspace_);
+        fs::create_directories(workspace_ / "gpsdat");
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        fs::remove_all(workspace_);
+    }
+
+    TForm1& Start(std::vector<std::string> fonts = {"DejaVu Sans"})
+    {
+        fonts_.families = std::move(fonts);
+        form_ = std::make_unique<TForm1>(state_, services_, workspace_.string());
+        return *form_;
+    }
+
+    template <class T>
+    T* Find(const char* name)
+    {
+        T* control = form_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+
+    // Near the left edge: a radio button only takes clicks on its mark and text.
+    void Click(const char* name)
+    {
+        QAbstractButton* button = Find<QAbstractButton>(name);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+
+    void ExpectScreen(int mode, int width, int height)
+    {
+        EXPECT_EQ(state_.ScreenMode, mode);
+        EXPECT_EQ(form_->size(), QSize(width, height)) << "mode " << mode;
+    }
+
+    fs::path workspace_;
+    FakeDialogs dialogs_;
+    FakeShell shell_;
+    FakeFonts fonts_;
+    FakeTimeZone zone_;
+    NullCursor cursor_;
+    NullPendingEvents events_;
+    CountingBeeper beeper_;
+    PlatformServices services_{dialogs_, shell_, fonts_, zone_, cursor_, events_, beeper_};
+    AppState state_;
+    std::unique_ptr<TForm1> form_;
+};
+
+const char* const kCaptionControls[] = {
+    "Label7", "Button7", "Button17", "RadioGroup2", "RadioButton8", "RadioButton9", "Label9", "Label30", "Label4",
+    "Label12", "Label14", "Button9", "Label17", "Label21", "Label23", "Label24", "Label25", "CheckBox1", "Button6"};
+
+QString CaptionShown(QWidget* w)
+{
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    if (auto* group = qobject_cast<QGroupBox*>(w))
+        return group->title();
+    return {};
+}
+
+TEST_F(ShellTest, EnglishStartWithoutTheJapaneseFont)
+{
+    TForm1& form = Start();
+    EXPECT_EQ(state_.UiLanguage, 2);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("tackvue EDITOR  v.5_150318"));
+    EXPECT_EQ(form.font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_TRUE(Find<QListWidget>("ListBox7")->isHidden());
+    EXPECT_TRUE(Find<QLabel>("Label26")->isHidden());
+    for (const char* name : kCaptionControls)
+        EXPECT_EQ(CaptionShown(Find<QWidget>(name)), QString::fromUtf8(CaptionOf(name, 2))) << name;
+    EXPECT_EQ(CaptionShown(Find<QWidget>("Label9")), QStringLiteral("  (After)               X"));
+    ExpectScreen(1, 323, 433);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(ShellTest, JapaneseStartWithEitherNameOfTheFont)
+{
+    for (const char* font_name : {"ＭＳ Ｐゴシック", "MS PGothic"}) {
+        SCOPED_TRACE(font_name);
+        TForm1& form = Start({"DejaVu Sans", font_name});
+        EXPECT_EQ(state_.UiLanguage, 0);
+        EXPECT_EQ(form.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        EXPECT_EQ(form.font().pixelSize(), 12);
+        EXPECT_FALSE(Find<QListWidget>("ListBox7")->isHidden());
+        EXPECT_FALSE(Find<QLabel>("Label26")->isHidden());
+        for (const char* name : kCaptionControls)
+            EXPECT_EQ(CaptionShown(Find<QWidget>(name)), QString::fromUtf8(CaptionOf(name, 0))) << name;
+        EXPECT_EQ(CaptionShown(Find<QWidget>("Label9")),
+                  QString::fromUtf8("(ｽﾀｰﾄ後)") + QChar(0x3000) + "  " + QChar(0x3000) + QChar(0x3000) + "     " +
+                      QString::fromUtf8("倍"));
+        EXPECT_EQ(CaptionShown(Find<QWidget>("Label30")),
+                  QString::fromUtf8("再生速度(ｽﾀｰﾄ前)") + QString(3, QChar(0x3000)) + QString(7, QChar(' ')) +
+                      QString::fromUtf8("倍"));
+        form_.reset();
+    }
+}
+
+TEST_F(ShellTest, EveryScreenTakesItsPanelSizeAndItsEntryState)
+{
+    Start();
+    Click("Button2");
+    ExpectScreen(31, 281, 377);
+    EXPECT_FALSE(Find<QRadioButton>("RadioButton10")->isChecked());
+    EXPECT_TRUE(Find<QGroupBox>("GroupBox3")->isHidden());
+    Click("RadioButton11");
+    ExpectScreen(31, 281, 377);
+    EXPECT_FALSE(Find<QGroupBox>("GroupBox3")->isHidden());
+    Click("Button12");
+    ExpectScreen(1, 323, 433);
+    Click("Button2");
+    EXPECT_FALSE(Find<QRadioButton>("RadioButton11")->isChecked()) << "both choices unchecked again";
+    EXPECT_TRUE(Find<QGroupBox>("GroupBox3")->isHidden());
+    Click("RadioButton10");
+    ExpectScreen(3, 673, 541);
+    Click("Button10");
+    ExpectScreen(1, 323, 433);
+
+    Find<QListWidget>("ListBox6")->addItem(QStringLiteral("race1.txt"));
+    Click("Button3");
+    ExpectScreen(4, 289, 417);
+    EXPECT_EQ(Find<QListWidget>("ListBox6")->count(), 0);
+    auto* quality = Find<QComboBox>("ComboBox8");
+    EXPECT_EQ(quality->currentText(), QStringLiteral("30"));
+    ASSERT_EQ(quality->count(), 9);
+    EXPECT_EQ(quality->itemText(0), QStringLiteral("20"));
+    EXPECT_EQ(quality->itemText(8), QStringLiteral("100"));
+    Click("Button11");
+    Click("Button4");
+    ExpectScreen(5, 265, 281);
+    Click("Button15");
+    ExpectScreen(1, 323, 433);
+
+    for (const auto& [mode, w, h] : {std::tuple{41, 305, 345}, std::tuple{6, 273, 113}}) {
+        form_->SwitchScreen(mode);
+        ExpectScreen(mode, w, h);
+    }
+}
+
+TEST_F(ShellTest, EditorOpensOnAChosenTrackAndTheCoverIsCentredAgain)
+{
+    const fs::path track = workspace_ / "gpsdat" / "boat1.gpx";
+    std::ofstream(track) << "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01T00:00:00Z</time></trkpt>";
+    Start();
+    dialogs_.paths.push_back(std::nullopt);  // cancelled
+    Click("Button21");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    dialogs_.paths.push_back((workspace_ / "gpsdat" / "missing.gpx").string());
+    Click("Button21");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    dialogs_.paths.push_back(track.string());
+    Click("Button21");
+    ExpectScreen(22, 913, 596);
+    EXPECT_EQ(state_.track.TrackCount, 1);
+    EXPECT_EQ(state_.edit.CurrentTrackFile, track.string());
+    ASSERT_EQ(dialogs_.calls.size(), 3u);
+    EXPECT_EQ(dialogs_.calls[0].folder, (workspace_ / "gpsdat").string());
+    EXPECT_EQ(dialogs_.calls[0].text, "ALL(*.*)|*.*|*.TRB|*.TRB|*.DTR|*.DTR|*.GPX|*.GPX");
+
+    Click("Button22");
+    ExpectScreen(1, 323, 433);
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const QSize outer = form_->frameGeometry().size();
+    // Halves go to even: (800 - 433) / 2 = 183.5 gives 184.
+    EXPECT_EQ(form_->frameGeometry().left() - display.left(),
+              RoundHalfEvenToInt32((display.width() - outer.width()) / 2.0L));
+    EXPECT_EQ(form_->frameGeometry().top() - display.top(),
+              RoundHalfEvenToInt32((display.height() - outer.height()) / 2.0L));
+}
+
+TEST_F(ShellTest, UnreadableTrackShowsItsErrorAndStaysOnTheCover)
+{
+    const fs::path bad = workspace_ / "gpsdat" / "bad.log";
+    std::ofstream(bad) << "$GPRMC,000001,A,35x2.3,N,13945.6,E,0,0,010210\n";
+    Start();
+    dialogs_.paths.push_back(bad.string());
+    Click("Button21");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("bad.log:1"), std::string::npos) << dialogs_.Messages()[0];
+}
+
+TEST_F(ShellTest, DownloadPanelCoversTheButtonsBelowThePicture)
+{
+    Start();
+    Click("Button1");
+    ExpectScreen(2, 323, 433);
+    auto* panel = Find<QWidget>("pnlGPS1");
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(panel->parentWidget()->objectName(), QStringLiteral("pnlCOVER"));
+    EXPECT_EQ(panel->geometry(), QRect(0, 240, 321, 193));
+    EXPECT_FALSE(Find<QLabel>("Image4")->isHidden());
+    EXPECT_EQ(Find<QLabel>("Image4")->pixmap().size(), QSize(261, 206));
+    Click("Button20");
+    ExpectScreen(1, 323, 433);
+    EXPECT_TRUE(panel->isHidden());
+}
+
+TEST_F(ShellTest, AutomaticEditingListsReturnToTheirDefaultsOnEverySwitch)
+{
+    Start();
+    auto* interval = Find<QComboBox>("ComboBox9");
+    auto* speed = Find<QComboBox>("ComboBox6");
+    ASSERT_EQ(interval->count(), 24);
+    EXPECT_EQ(interval->itemText(23), QStringLiteral("120"));
+    ASSERT_EQ(speed->count(), 20);
+    EXPECT_EQ(speed->itemText(19), QStringLiteral("40"));
+    interval->setEditText(QStringLiteral("55"));
+    speed->setEditText(QStringLiteral("7"));
+    form_->SwitchScreen(1);
+    EXPECT_EQ(interval->currentText(), QStringLiteral("20"));
+    EXPECT_EQ(speed->currentText(), QStringLiteral("12"));
+    EXPECT_EQ(interval->count(), 24) << "refilled, not appended";
+}
+
+TEST_F(ShellTest, StaleHandoffFileIsDeletedAtStartAndAtClose)
+{
+    fs::create_directories(workspace_ / "ctrl");
+    const fs::path handoff = workspace_ / "ctrl" / "editfile.edt";
+    std::ofstream(handoff) << "race1.txt";
+    Start();
+    EXPECT_FALSE(fs::exists(handoff));
+    std::ofstream(handoff) << "race2.txt";
+    form_->show();
+    Click("Button5");
+    EXPECT_FALSE(form_->isVisible());
+    EXPECT_FALSE(fs::exists(handoff));
+}
+
+TEST_F(ShellTest, WorkspacePathsComeFromTheProgramFolder)
+{
+    EXPECT_EQ(WithTrailingSeparator("/opt/tack"), "/opt/tack/");
+    EXPECT_EQ(WithTrailingSeparator("/opt/tack/"), "/opt/tack/");
+    Start();
+    const std::string app = workspace_.string() + "/";
+    EXPECT_EQ(state_.paths.AppDir, app);
+    EXPECT_EQ(state_.paths.SettingsFilePath, app + "ctrl/ctrl.log");
+    EXPECT_EQ(state_.paths.HandoffFilePath, app + "ctrl/editfile.edt");
+    EXPECT_EQ(state_.paths.ViewerPath, app + "tackvue.exe");
+    EXPECT_EQ(state_.tools.DownloadTools[0], app + "GPSFETCH.exe");
+    EXPECT_TRUE(fs::is_directory(workspace_ / "ctrl"));
+}
+
+TEST_F(ShellTest, HelpButtonsOpenThePageOfTheLanguage)
+{
+    Start();
+    Click("Button14");
+    Click("Button2");
+    Click("RadioButton10");
+    Click("Button16");
+    ASSERT_EQ(shell_.opened.size(), 2u);
+    EXPECT_EQ(shell_.opened[0], workspace_.string() + "/HELP_EDITOR/index_editor_e.html");
+    EXPECT_EQ(shell_.opened[1], shell_.opened[0]);
+    form_.reset();
+    Start({"ＭＳ Ｐゴシック"});
+    Click("Button14");
+    EXPECT_EQ(shell_.opened.back(), workspace_.string() + "/HELP_EDITOR/index_editor.html");
+}
+
+TEST_F(ShellTest, SettingsFileFillsTheCompileFieldsAtStart)
+{
+    fs::create_directories(workspace_ / "ctrl");
+    std::ofstream(workspace_ / "ctrl" / "ctrl.log", std::ios::binary)
+        << "LG,5.5\r\nMG,-6\r\nTD,8\r\nLLUP,40\r\nLLDN,150\r\nSOFT,/opt/fetch_a.exe\r\n";
+    Start();
+    EXPECT_EQ(Find<QLineEdit>("Edit8")->text(), QStringLiteral("5.5"));
+    EXPECT_EQ(Find<QLineEdit>("Edit9")->text(), QStringLiteral("-6"));
+    EXPECT_EQ(Find<QLineEdit>("Edit10")->text(), QStringLiteral("8"));
+    EXPECT_EQ(Find<QLineEdit>("Edit5")->text(), QStringLiteral("40"));
+    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), QStringLiteral("150"));
+    auto* box = Find<QComboBox>("ComboBox7");
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QStringLiteral("fetch_a.exe"));
+    EXPECT_EQ(box->itemText(1), QStringLiteral("GPSFETCH.exe"));
+}
+
+TEST_F(ShellTest, ControlFolderThatCannotBeCreatedIsReported)
+{
+    // A regular file where the workspace folder should be.
+    fs::remove_all(workspace_);
+    std::ofstream(workspace_) << "not a folder";
+    Start();
+    ASSERT_FALSE(dialogs_.Messages().empty());
+    EXPECT_NE(dialogs_.Messages()[0].find("ctrl"), std::string::npos);
+    EXPECT_EQ(state_.ScreenMode, 1);
+    form_.reset();
+    fs::remove(workspace_);
+}
+
+} // namespace
+} // namespace tackedit

@@ -1,0 +1,15 @@
+#include "external/help.h"
+
+namespace tackedit {
+
+std::string EditorHelpPage(const std::string& app_dir, int ui_language)
+{
+    return app_dir + "HELP_EDITOR/" + (ui_language == 0 ? "index_editor.html" : "index_editor_e.html");
+}
+
+void ShowEditorHelp(const std::string& app_dir, int ui_language, ShellService& shell)
+{
+    shell.OpenDocument(EditorHelpPage(app_dir, ui_language));
+}
+
+} // namespace tackedit

@@ -1,0 +1,49 @@
+#pragma once
+
+// Building screens from named controls: every control carries its design name
+// as its object name, so code and tests find it by that name.
+
+#include <QFrame>
+#include <QPalette>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+namespace tackedit {
+
+template <class Control>
+Control* AddControl(QWidget* parent, const char* name, const QRect& geometry, const QString& caption = QString())
+{
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(geometry);
+    if constexpr (requires { control->setText(caption); }) {
+        if (!caption.isNull())
+            control->setText(caption);
+    }
+    return control;
+}
+
+// A screen panel of the main window: fixed design size, hidden until shown.
+inline void SetUpPanel(QFrame* panel, const char* name, int width, int height, const QColor& background)
+{
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFixedSize(width, height);
+    panel->setAutoFillBackground(true);
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, background);
+    panel->setPalette(palette);
+    panel->hide();
+}
+
+// The yellow of the compile screen's input fields.
+inline void MarkYellow(QWidget* control)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Base, QColor(255, 255, 128));
+    palette.setColor(QPalette::Window, QColor(255, 255, 128));
+    control->setAutoFillBackground(true);
+    control->setPalette(palette);
+}
+
+} // namespace tackedit

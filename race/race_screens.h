@@ -1,0 +1,62 @@
+#pragma once
+
+// The race screens of the main window. Their full contents come with race
+// compilation; here they carry the controls the shell and the settings use.
+
+#include "shell/app_state.h"
+
+#include <QFrame>
+
+namespace tackedit {
+
+// pnlFileSel: a new race or an existing race file.
+class FileSelectionScreen final : public QFrame {
+    Q_OBJECT
+public:
+    FileSelectionScreen(QWidget* parent, AppState& state, ScreenHost& host);
+    // Both choices unchecked and the race file list hidden, as on every entry.
+    void PrepareToShow();
+
+    void RadioButton10Click();
+    void RadioButton11Click();
+    void Button12Click();
+
+private:
+    AppState& state_;
+    ScreenHost& host_;
+};
+
+// pnlCOMPILE: the race being compiled.
+class CompileScreen final : public QFrame {
+    Q_OBJECT
+public:
+    CompileScreen(QWidget* parent, AppState& state, PlatformServices& services, ScreenHost& host);
+
+    void Button10Click();
+    void Button16Click();
+
+private:
+    AppState& state_;
+    PlatformServices& services_;
+    ScreenHost& host_;
+};
+
+// pnlSHOWRACE: a race file to show in the viewer.
+class ShowRaceScreen final : public QFrame {
+    Q_OBJECT
+public:
+    ShowRaceScreen(QWidget* parent, ScreenHost& host);
+    void Button15Click();
+
+private:
+    ScreenHost& host_;
+};
+
+// pnlMkSMALL: progress while boats' files are converted to the compact format.
+class MakingSmallFilesScreen final : public QFrame {
+    Q_OBJECT
+public:
+    explicit MakingSmallFilesScreen(QWidget* parent);
+};
+
+} // namespace tackedit

@@ -1,0 +1,60 @@
+#pragma once
+
+// The state the whole run shares, held once by the application and passed by
+// reference to the screens that need it.
+
+#include "external/settings.h"
+#include "platform/beeper.h"
+#include "platform/cursor.h"
+#include "platform/dialogs.h"
+#include "platform/installed_fonts.h"
+#include "platform/pending_events.h"
+#include "platform/shell_services.h"
+#include "platform/time_zone.h"
+#include "race/race_settings.h"
+#include "track/track_loader.h"
+#include "track/track_store.h"
+
+#include <string>
+
+namespace tackedit {
+
+// Where the workspace's files live; all derived from the program's folder.
+struct WorkspacePaths {
+    std::string AppDir;  // with a trailing separator
+    std::string ViewerExe = "tackvue.exe";
+    std::string ViewerPath;
+    std::string CtrlDir;
+    std::string SettingsFilePath;
+    std::string HandoffFilePath;
+    std::string DownloadToolPath;
+};
+
+struct AppState {
+    int ScreenMode = 0;
+    int UiLanguage = 2;  // 0 Japanese captions, 2 English
+    WorkspacePaths paths;
+    TrackStore track;
+    TrackEditState edit;
+    RaceSettings race;
+    DownloadToolList tools;
+};
+
+struct PlatformServices {
+    DialogService& dialogs;
+    ShellService& shell;
+    InstalledFonts& fonts;
+    TimeZoneInfo& time_zone;
+    CursorControl& cursor;
+    PendingEvents& events;
+    Beeper& beeper;
+};
+
+// Implemented by the main window: every screen change goes through it.
+class ScreenHost {
+public:
+    virtual ~ScreenHost() = default;
+    virtual void SwitchScreen(int mode) = 0;
+};
+
+} // namespace tackedit

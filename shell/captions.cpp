@@ -1,0 +1,80 @@
+#include "shell/captions.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QWidget>
+
+#include <cstring>
+
+namespace tackedit {
+
+namespace {
+
+struct Caption {
+    const char* control;
+    const char* english;
+    const char* japanese;
+};
+
+// Controls whose captions change with the language. The spacing inside Label9
+// and Label30 lines the word up with the edit box beside it: the Japanese ones
+// use ideographic spaces (U+3000) and half-width katakana.
+const Caption kCaptions[] = {
+    {"Label7", "Lay Line Angle (UP)", "レイライン角度(UP)"},
+    {"Button7", "Add Files", "ファイル追加"},
+    {"Button17", "Ref", "参照"},
+    {"RadioGroup2", "Orientation", "地図表示方位"},
+    {"RadioButton8", "Northward", "北が上"},
+    {"RadioButton9", "Windward", "風向"},
+    {"Label9", "  (After)               X", "(ｽﾀｰﾄ後)\u3000  \u3000\u3000     倍"},
+    {"Label30", "Play Speed (Pre)                 X", "再生速度(ｽﾀｰﾄ前)\u3000\u3000\u3000       倍"},
+    {"Label4", "Boat Name /  GPSfile", "艇名とGPSファイル名"},
+    {"Label12", "Mag Var (W = -)", "磁気偏差(度)"},
+    {"Label14", "Time Difference", "時差"},
+    {"Button9", "Save Data", "データの保存+航跡表示"},
+    {"Label17", "Attachment Files", "添付ファイル名"},
+    {"Label21", "Select File to Edit", "編集ファイルの選択"},
+    {"Label23", "Click to choose distribution race files ", "配布レースファイル選択"},
+    {"Label24", "Distribution Files", "配布ファイル"},
+    {"Label25", "(Play in this order)", "（この順序で連続表示）"},
+    {"CheckBox1", "Attach Help Files", "HELPを添付"},
+    {"Button6", "OK (Create Distribution File)", "OK (配布ﾌｧｲﾙ作成)"},
+};
+
+void SetCaption(QWidget* widget, const QString& text)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(widget))
+        group->setTitle(text);
+}
+
+void Apply(QWidget* root, bool japanese)
+{
+    for (const Caption& c : kCaptions) {
+        const QString text = QString::fromUtf8(japanese ? c.japanese : c.english);
+        if (root->objectName() == QLatin1String(c.control))
+            SetCaption(root, text);
+        for (QWidget* widget : root->findChildren<QWidget*>(QString::fromLatin1(c.control)))
+            SetCaption(widget, text);
+    }
+}
+
+} // namespace
+
+void ApplyEnglishCaptions(QWidget* root) { Apply(root, false); }
+
+void ApplyJapaneseCaptions(QWidget* root) { Apply(root, true); }
+
+const char* CaptionOf(const char* control, int ui_language)
+{
+    for (const Caption& c : kCaptions)
+        if (std::strcmp(c.control, control) == 0)
+            return ui_language == 0 ? c.japanese : c.english;
+    return nullptr;
+}
+
+} // namespace tackedit

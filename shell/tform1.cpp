@@ -1,0 +1,240 @@
+#include "shell/tform1.h"
+
+#include "distribution/distribution_screen.h"
+#include "editor/editor_screen.h"
+#include "external/gps_download_panel.h"
+#include "pictures/picture_resize_screen.h"
+#include "platform/qt/qt_platform.h"
+#include "race/race_screens.h"
+#include "shell/captions.h"
+#include "shell/cover_screen.h"
+#include "track/data_error.h"
+#include "track/numbers.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+
+#include <filesystem>
+#include <system_error>
+
+namespace tackedit {
+
+namespace {
+
+const char kJapaneseFont[] = "ＭＳ Ｐゴシック";
+
+QLineEdit* Edit(QWidget* root, const char* name)
+{
+    return root->findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+std::string WithTrailingSeparator(std::string folder)
+{
+    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\'))
+        folder += '/';
+    return folder;
+}
+
+bool HasJapaneseUiFont(const std::vector<std::string>& families)
+{
+    // fontconfig may list the font under its Latin name.
+    for (const std::string& family : families)
+        if (family == kJapaneseFont || family == "MS PGothic")
+            return true;
+    return false;
+}
+
+TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_folder)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint),
+      state_(state), services_(services)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("tackvue EDITOR  v.5_150318"));
+    QFont font(QString::fromUtf8(kJapaneseFont));
+    font.setPixelSize(12);
+    setFont(font);
+
+    editor_ = new EditorScreen(this, state_, services_, *this);
+    CoverScreen::Actions cover_actions;
+    cover_actions.OpenTrackForEditing = [this] { editor_->OpenTrackForEditing(); };
+    // The download panel shows a failed read or write itself and keeps what the
+    // user just registered, so it gets the raising forms.
+    cover_actions.settings.ReadSettings = [this] { LoadSettings(); };
+    cover_actions.settings.WriteSettings = [this] {
+        WriteSettingsFile(state_.paths.SettingsFilePath, state_.race, state_.tools);
+    };
+    cover_ = new CoverScreen(this, state_, services_, *this, cover_actions);
+    file_selection_ = new FileSelectionScreen(this, state_, *this);
+    compile_ = new CompileScreen(this, state_, services_, *this);
+    distribution_ = new DistributionScreen(this, *this);
+    picture_resize_ = new PictureResizeScreen(this);
+    show_race_ = new ShowRaceScreen(this, *this);
+    making_small_ = new MakingSmallFilesScreen(this);
+
+    FormCreate(program_folder);
+}
+
+void TForm1::FormCreate(const std::string& program_folder)
+{
+    setAcceptDrops(true);
+
+    state_.UiLanguage = HasJapaneseUiFont(services_.fonts.FontFamilies()) ? 0 : 2;
+    auto* map_label = findChild<QLabel*>(QStringLiteral("Label26"));
+    auto* map_list = findChild<QListWidget*>(QStringLiteral("ListBox7"));
+    if (state_.UiLanguage == 2) {
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setPixelSize(12);
+        setFont(font);
+        map_list->hide();
+        map_label->hide();
+    } else {
+        map_list->show();
+        map_label->show();
+        ApplyJapaneseCaptions(this);
+    }
+
+    WorkspacePaths& paths = state_.paths;
+    paths.AppDir = WithTrailingSeparator(program_folder);
+    paths.ViewerPath = paths.AppDir + paths.ViewerExe;
+    paths.CtrlDir = paths.AppDir + "ctrl";
+    paths.DownloadToolPath = paths.AppDir + "GPSFETCH.exe";
+    state_.tools.DownloadTools[0] = paths.DownloadToolPath;
+
+    std::error_code error;
+    if (!std::filesystem::is_directory(paths.CtrlDir, error) &&
+        !std::filesystem::create_directory(paths.CtrlDir, error))
+        services_.dialogs.ShowMessage("tackvue", "Cannot create the folder " + paths.CtrlDir + ": " +
+                                                     (error ? error.message() : std::string("unknown error")));
+
+    paths.SettingsFilePath = paths.CtrlDir + "/ctrl.log";
+    paths.HandoffFilePath = paths.CtrlDir + "/editfile.edt";
+    std::filesystem::remove(paths.HandoffFilePath, error);
+
+    distribution_->FillQualityList();
+    state_.ScreenMode = 1;
+    ShowScreen();
+    ReadSettings();
+}
+
+void TForm1::FormClose()
+{
+    std::error_code error;
+    std::filesystem::remove(state_.paths.HandoffFilePath, error);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm1::SwitchScreen(int mode)
+{
+    state_.ScreenMode = mode;
+    ShowScreen();
+}
+
+void TForm1::HideAllPanels()
+{
+    for (QWidget* panel : std::initializer_list<QWidget*>{cover_, cover_->DownloadPanel(), compile_, distribution_,
+                                                          show_race_, file_selection_, making_small_,
+                                                          picture_resize_, editor_})
+        panel->hide();
+}
+
+void TForm1::ShowPanel(QWidget* panel)
+{
+    setFixedSize(panel->size());
+    panel->move(0, 0);
+    panel->show();
+}
+
+void TForm1::ShowScreen()
+{
+    services_.cursor.ShowDefaultCursor();
+    HideAllPanels();
+    switch (state_.ScreenMode) {
+    case 1:
+        ShowPanel(cover_);
+        break;
+    case 2: {
+        ShowPanel(cover_);
+        GpsDownloadPanel* panel = cover_->DownloadPanel();
+        panel->move(0, cover_->height() - panel->height());
+        panel->show();
+        panel->raise();
+        break;
+    }
+    case 22: ShowPanel(editor_); break;
+    case 3: ShowPanel(compile_); break;
+    case 31:
+        file_selection_->PrepareToShow();
+        ShowPanel(file_selection_);
+        break;
+    case 4:
+        ShowPanel(distribution_);
+        distribution_->PrepareToShow();
+        break;
+    case 41: ShowPanel(picture_resize_); break;
+    case 5: ShowPanel(show_race_); break;
+    case 6: ShowPanel(making_small_); break;
+    default: break;
+    }
+    CentreOnDisplay();
+    editor_->RefillAutoEditLists();
+}
+
+void TForm1::CentreOnDisplay()
+{
+    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!display)
+        return;
+    const QRect area = display->geometry();
+    // The outer size, title bar and borders included, once the window has a frame.
+    const QSize outer = frameGeometry().size().expandedTo(size());
+    const QSize frame_extra = outer - size();
+    const int left = RoundHalfEvenToInt32((area.width() - outer.width()) / 2.0L);
+    const int top = RoundHalfEvenToInt32((area.height() - outer.height()) / 2.0L);
+    Q_UNUSED(frame_extra);
+    move(area.left() + left, area.top() + top);
+}
+
+void TForm1::ReadSettings()
+{
+    try {
+        LoadSettings();
+    } catch (const DataError& e) {
+        services_.dialogs.ShowMessage("tackvue", e.what());
+        cover_->DownloadPanel()->FillToolBox();
+    }
+}
+
+void TForm1::LoadSettings()
+{
+    const SettingsFieldTexts texts = ReadSettingsFile(state_.paths.SettingsFilePath, state_.race, state_.tools);
+    const std::pair<const std::optional<std::string>*, const char*> fields[] = {
+        {&texts.Edit8, "Edit8"}, {&texts.Edit9, "Edit9"}, {&texts.Edit10, "Edit10"},
+        {&texts.Edit5, "Edit5"}, {&texts.Edit6, "Edit6"}};
+    for (const auto& [text, name] : fields)
+        if (*text)
+            Edit(compile_, name)->setText(ToQString(**text));
+    cover_->DownloadPanel()->FillToolBox();
+}
+
+void TForm1::WriteSettings()
+{
+    try {
+        WriteSettingsFile(state_.paths.SettingsFilePath, state_.race, state_.tools);
+    } catch (const DataError& e) {
+        services_.dialogs.ShowMessage("tackvue", e.what());
+    }
+}
+
+} // namespace tackedit
