@@ -3,6 +3,7 @@
 // The state the whole run shares, held once by the application and passed by
 // reference to the screens that need it.
 
+#include "editor/editor_state.h"
 #include "external/settings.h"
 #include "platform/beeper.h"
 #include "platform/cursor.h"
@@ -36,6 +37,7 @@ struct AppState {
     WorkspacePaths paths;
     TrackStore track;
     TrackEditState edit;
+    EditorState editor;
     RaceSettings race;
     DownloadToolList tools;
 };

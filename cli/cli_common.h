@@ -1,0 +1,40 @@
+#pragma once
+
+// Shared pieces of the tackedit-cli commands.
+
+#include "track/track_loader.h"
+#include "track/track_store.h"
+
+#include <string>
+#include <vector>
+
+namespace tackedit::cli {
+
+// Prints the usage of every command on stderr; returns the bad-usage exit code 2.
+int Usage();
+
+// Prints "error: MESSAGE" on stderr; returns the failure exit code 1.
+int Fail(const std::string& message);
+
+struct LoadedTrack {
+    TrackStore store;
+    TrackEditState edit;
+};
+
+// Loads a track as the editor would; false with the message when it fails
+// (a missing file is a failure here).
+bool Load(const std::string& path, LoadedTrack& track, std::string& error);
+
+bool EndsWithNoCase(const std::string& text, const char* ending);
+
+// Writes the whole track as TRB or GPX by the name's ending; false with the
+// message when the write fails.
+bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error);
+
+// The commands; args excludes the command name.
+int Dump(const std::vector<std::string>& args);
+int Convert(const std::vector<std::string>& args);
+int Race(const std::vector<std::string>& args);   // race_command.cpp
+int Clean(const std::vector<std::string>& args);  // clean_command.cpp
+
+} // namespace tackedit::cli

@@ -1,0 +1,176 @@
+// dump and convert: a track file as the editor loads it.
+
+#include "cli/cli_common.h"
+#include "platform/null_platform.h"
+#include "track/data_error.h"
+#include "track/datetime.h"
+#include "track/file_buffer.h"
+#include "track/numbers.h"
+#include "track/track_formats.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+namespace tackedit::cli {
+
+bool Load(const std::string& path, LoadedTrack& track, std::string& error)
+{
+    if (!FileExists(path)) {
+        error = path + ": no such file";
+        return false;
+    }
+    NullPendingEvents events;
+    CountingBeeper beeper;
+    NullCursor cursor;
+    LoadServices services{events, beeper, cursor, {}};
+    try {
+        LoadTrackFile(path, track.store, track.edit, services);
+    } catch (const DataError& e) {
+        error = e.what();
+        return false;
+    }
+    return true;
+}
+
+bool EndsWithNoCase(const std::string& text, const char* ending)
+{
+    const std::size_t n = std::strlen(ending);
+    if (text.size() < n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (AsciiLower(text[text.size() - n + i]) != ending[i])
+            return false;
+    return true;
+}
+
+bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error)
+{
+    try {
+        if (EndsWithNoCase(path, ".trb"))
+            WriteTrbTrack(path, store);
+        else
+            WriteGpxTrack(path, store);
+    } catch (const DataError& e) {
+        error = e.what();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Month, day and time fields are always 0..99.
+inline char* PutTwoDigits(char* at, int value)
+{
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+    return at + 2;
+}
+
+// Zero-padded to at least `width` digits.
+char* PutDigits(char* at, int value, int width)
+{
+    if (value >= 0 && value <= 9999 && width == 4)
+        return PutTwoDigits(PutTwoDigits(at, value / 100), value % 100);
+    unsigned v = static_cast<unsigned>(value < 0 ? 0 : value);
+    int n = 0;
+    char digits[12];
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0 && n < 12);
+    while (n < width)
+        digits[n++] = '0';
+    while (n > 0)
+        *at++ = digits[--n];
+    return at;
+}
+
+// Buffered standard output that reports whether every byte was written.
+class Output {
+public:
+    char* Reserve(std::size_t n)
+    {
+        if (used_ + n > sizeof buffer_)
+            Flush();
+        return buffer_ + used_;
+    }
+    void Commit(char* end) { used_ = static_cast<std::size_t>(end - buffer_); }
+    bool Flush()
+    {
+        if (used_ > 0 && std::fwrite(buffer_, 1, used_, stdout) != used_)
+            ok_ = false;
+        used_ = 0;
+        return ok_;
+    }
+    bool Finish() { return Flush() && std::fflush(stdout) == 0; }
+
+private:
+    char buffer_[1 << 16];
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
+
+} // namespace
+
+int Dump(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return Usage();
+    LoadedTrack track;
+    std::string error;
+    if (!Load(args[0], track, error))
+        return Fail(error);
+    const TrackStore& s = track.store;
+    static Output out;
+    const std::string head =
+        "count " + std::to_string(s.TrackCount) + "\ninterval " + std::to_string(track.edit.LoadedInterval) + "\n";
+    char* at = out.Reserve(head.size());
+    out.Commit(std::copy(head.begin(), head.end(), at));
+    for (std::int32_t i = 1; i <= s.TrackCount; ++i) {
+        const DateTimeParts t = DecodeDateTimeToSecond(s.TrackTime[i]);
+        char* p = out.Reserve(128);
+        char* const end = p + 128;
+        p = std::to_chars(p, end, i).ptr;
+        *p++ = '\t';
+        p = PutDigits(p, t.year, 4);
+        *p++ = '-';
+        p = PutTwoDigits(p, t.month);
+        *p++ = '-';
+        p = PutTwoDigits(p, t.day);
+        *p++ = ' ';
+        p = PutTwoDigits(p, t.hour);
+        *p++ = ':';
+        p = PutTwoDigits(p, t.minute);
+        *p++ = ':';
+        p = PutTwoDigits(p, t.second);
+        *p++ = '\t';
+        p = std::to_chars(p, end, s.TrackLat[i]).ptr;
+        *p++ = '\t';
+        p = std::to_chars(p, end, s.TrackLon[i]).ptr;
+        *p++ = '\n';
+        out.Commit(p);
+    }
+    return out.Finish() ? 0 : Fail("cannot write the output");
+}
+
+int Convert(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return Usage();
+    const std::string& out = args[1];
+    if (!EndsWithNoCase(out, ".trb") && !EndsWithNoCase(out, ".gpx")) {
+        std::fprintf(stderr, "tackedit-cli: %s: the output must end in .trb or .gpx\n", out.c_str());
+        return Usage();
+    }
+    LoadedTrack track;
+    std::string error;
+    if (!Load(args[0], track, error) || !SaveTrack(out, track.store, error))
+        return Fail(error);
+    std::printf("wrote %d points\n", track.store.TrackCount);
+    return 0;
+}
+
+} // namespace tackedit::cli
