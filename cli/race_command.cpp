@@ -1,10 +1,118 @@
+// race: a race file as the editor reads it, printed as JSON; optionally written
+// back under another name as Save Data writes it.
+
 #include "cli/cli_common.h"
+#include "race/race_file.h"
+#include "track/data_error.h"
+#include "track/workspace_files.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
 
 namespace tackedit::cli {
 
-int Race(const std::vector<std::string>&)
+namespace {
+
+std::string IsoTime(DateTime value)
 {
-    return Fail("the race command is not available yet");
+    return FormatIsoDateTime(DecodeDateTimeToSecond(value));
+}
+
+nlohmann::ordered_json RaceJson(const RaceSettings& r)
+{
+    nlohmann::ordered_json boats = nlohmann::ordered_json::array();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(r.BoatCount); ++i)
+        boats.push_back({{"BoatGpsFile", r.BoatGpsFile[i]},
+                         {"BoatName", r.BoatName[i]},
+                         {"BoatClass", r.BoatClass[i]},
+                         {"BoatTcf", r.BoatTcf[i]},
+                         {"BoatStartOffset", r.BoatStartOffset[i]},
+                         {"BoatShown", r.BoatShown[i]},
+                         {"BoatEntered", r.BoatEntered[i]}});
+    return {{"Title1", r.Title1},
+            {"Title2", r.Title2},
+            {"MagVar", r.MagVar},
+            {"Loa", r.Loa},
+            {"StartTime", IsoTime(r.StartTime)},
+            {"FinishTime", IsoTime(r.FinishTime)},
+            {"TimeDiff", r.TimeDiff},
+            {"PlaySpeedAfter", r.PlaySpeedAfter},
+            {"PlaySpeedPre", r.PlaySpeedPre},
+            {"LayUp", r.LayUp},
+            {"LayDown", r.LayDown},
+            {"PreStartMin", r.PreStartMin},
+            {"NorthUp", r.NorthUp},
+            {"CtFlag", r.CtFlag},
+            {"ClassesOn", r.ClassesOn},
+            {"ClassNames", r.ClassNames},
+            {"Boats", boats},
+            {"MapNames", r.MapNames},
+            {"Lighthouse", r.Lighthouse},
+            {"AttachmentNames", r.AttachmentNames},
+            {"WindFile", r.WindFile},
+            {"WindDir", r.WindDir},
+            {"MarkList", r.MarkList},
+            {"LineList", r.LineList},
+            {"RlList", r.RlList},
+            {"CourseList", r.CourseList},
+            {"PicFolder", r.PicFolder},
+            {"PicTimeCorr", r.PicTimeCorr},
+            {"PicSize", r.PicSize},
+            {"NoteText", r.NoteText},
+            {"GfText", r.GfText},
+            {"AddArea", r.AddArea},
+            {"ReplayFrom", r.ReplayFrom},
+            {"ReplayTo", r.ReplayTo}};
+}
+
+} // namespace
+
+int Race(const std::vector<std::string>& args)
+{
+    if (args.size() < 2)
+        return Usage();
+    const std::string app_dir = (std::filesystem::path(args[0]) / "").string();
+    const std::string& name = args[1];
+    int ui_language = 2;
+    std::optional<std::string> write_name;
+    bool minimize = false;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--japanese")
+            ui_language = 0;
+        else if (args[i] == "--write" && i + 1 < args.size())
+            write_name = args[++i];
+        else if (args[i] == "--minimize")
+            minimize = true;
+        else
+            return Usage();
+    }
+    if (minimize && !write_name)
+        return Usage();
+
+    const std::string folder = app_dir + "raceadmin";
+    const auto path = FindWorkspaceFile(folder, name);
+    if (!path)
+        return Fail(folder + "/" + name + ": no such race file");
+    if (write_name && !IsBareFileName(*write_name))
+        return Fail(*write_name + ": the new race file must be a bare file name");
+
+    RaceSettings race;  // the start-up values
+    try {
+        ReadRaceFile(*path, app_dir, ui_language, race);
+        if (write_name) {
+            RaceWriteOptions options;
+            options.ui_language = ui_language;
+            options.wind_file_box = race.WindFile;
+            options.minimize_on_save = minimize;
+            WriteRaceFile(folder + "/" + *write_name, race, options);
+        }
+    } catch (const DataError& e) {
+        return Fail(e.what());
+    }
+    std::printf("%s\n", RaceJson(race).dump(2).c_str());
+    return 0;
 }
 
 } // namespace tackedit::cli

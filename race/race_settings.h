@@ -1,17 +1,77 @@
 #pragma once
 
+#include "track/datetime.h"
+
+#include <array>
 #include <string>
+#include <vector>
 
 namespace tackedit {
 
-// The race being compiled. The settings file keeps five of its values between
-// runs; the rest of the record comes with the race file.
+// The race being compiled: one record for the whole program. Lists hold at most
+// their capacity; the per-boat arrays always change together (AddBoat, RemoveBoat).
 struct RaceSettings {
-    double Loa = 4.7;       // boat length over all, metres
-    double MagVar = -7.0;   // magnetic variation, degrees, west negative
-    int TimeDiff = 9;       // hours
-    int LayUp = 45;         // lay-line angle upwind, degrees
-    int LayDown = 160;      // lay-line angle downwind, degrees
+    static constexpr int kMaxBoats = 80;
+    static constexpr int kMaxClasses = 10;
+    static constexpr int kMaxMaps = 10;
+    static constexpr int kMaxAttachments = 10;
+    static constexpr int kMaxMarks = 20;
+    static constexpr int kMaxLines = 10;
+    static constexpr int kMaxCourse = 20;
+
+    std::string Title1, Title2;
+    double MagVar = -7.0;  // degrees, west negative
+    double Loa = 4.7;      // metres
+    DateTime StartTime = 0, FinishTime = 0;  // local time of the race
+    int TimeDiff = 9;      // hours, local time minus UTC
+    double PlaySpeedAfter = 0, PlaySpeedPre = 0;
+    int LayUp = 45, LayDown = 160;  // degrees
+    int PreStartMin = 0;
+    int NorthUp = 0;  // > 0 north up, 0 windward
+    int CtFlag = 0;
+    int ClassesOn = 0;
+    std::vector<std::string> ClassNames;  // ClassNames[0] is class 1
+
+    // Boats, in parallel; index 0 is boat 1.
+    int BoatCount = 0;
+    std::vector<std::string> BoatGpsFile, BoatName;
+    std::vector<int> BoatClass;  // 0 = no class
+    std::vector<double> BoatTcf;  // 0 = none
+    std::vector<int> BoatStartOffset, BoatShown, BoatEntered;
+
+    std::vector<std::string> MapNames;
+    int Lighthouse = 0;
+    std::vector<std::string> AttachmentNames;
+    std::string WindFile;
+    int WindDir = 0;  // degrees, magnetic
+    std::vector<std::array<double, 2>> MarkList;
+    std::vector<std::array<double, 4>> LineList, RlList;
+    std::vector<std::string> CourseList;
+    std::string PicFolder;
+    float PicTimeCorr = 0;  // seconds
+    int PicSize = 0;
+    std::string NoteText, GfText;
+    float AddArea = 0;
+
+    // Pictures of the race's picture folder, counted by the picture index.
+    int PictureCount = 0, PictureFileCount = 0;
+
+    // Replay window in seconds relative to the start, set by every read.
+    int ReplayFrom = 0, ReplayTo = 0;
+
+    int ClassCount() const { return static_cast<int>(ClassNames.size()); }
+
+    // False when the list is full.
+    bool AddBoat(const std::string& gps_file, const std::string& name, int boat_class = 0, double tcf = 0,
+                 int start_offset = 0, int shown = 1, int entered = 1);
+    // i is 1-based.
+    void RemoveBoat(int i);
+    void ClearBoats();
 };
+
+// The signed race duration in whole seconds: |finish - start| + 0.5 s, rounded
+// halves to even, negative when the finish lies before the start (by a
+// millisecond or more); -1000000 when it does not fit 32 bits.
+int RaceSeconds(DateTime start, DateTime finish);
 
 } // namespace tackedit

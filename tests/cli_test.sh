@@ -67,6 +67,39 @@ run convert "$work/bad.log" "$work/y.trb"
 check "failed convert exit" 1 "$code"
 check "failed convert writes nothing" "" "$(ls "$work" | grep '^y')"
 
+# race: the race record as JSON, and written back as Save Data writes it.
+ws=$work/ws
+mkdir -p "$ws/raceadmin" "$ws/gpsdat"
+cp "$work/a.gpx" "$ws/gpsdat/Boat1.GPX"
+printf 'T1,Cup\r\nST,2024/06/15 9:30:00\r\nFT,2024/06/15 10:00:00\r\nbn,boat1.gpx,Alpha,0.9\r\nBN,gone.gpx,X\r\nMK,1.5,2\r\n' >"$ws/raceadmin/r1.txt"
+run race "$ws" R1.TXT --write r2.txt --minimize
+check "race exit" 0 "$code"
+check "race title" '  "Title1": "Cup",' "$(grep '"Title1"' "$work/out")"
+check "race start" '  "StartTime": "2024-06-15 09:30:00",' "$(grep '"StartTime"' "$work/out")"
+check "race start-up values kept" '  "Loa": 4.7,' "$(grep '"Loa"' "$work/out")"
+check "race boat" '      "BoatGpsFile": "boat1.gpx",' "$(grep '"BoatGpsFile"' "$work/out")"
+check "race replay" '  "ReplayTo": 1830' "$(grep '"ReplayTo"' "$work/out")"
+check "race written" "BN,boat1.gpx,Alpha,0.9" "$(grep -a '^BN' "$ws/raceadmin/r2.txt" | tr -d '\r')"
+run race "$ws" r2.txt --japanese
+check "race japanese maps" '    "jcoast"' "$(grep -A1 '"MapNames"' "$work/out" | tail -1)"
+
+printf 'T1,Cup\r\nLG,long\r\n' >"$ws/raceadmin/bad.txt"
+run race "$ws" bad.txt
+check "race bad number exit" 1 "$code"
+check "race bad number message" "error: $ws/raceadmin/bad.txt:2: 'long' is not a valid number" "$err"
+check "race bad number stdout" "" "$out"
+run race "$ws" none.txt
+check "race missing exit" 1 "$code"
+run race "$ws" ../raceadmin/r1.txt
+check "race outside exit" 1 "$code"
+run race "$ws" r1.txt --write ../evil.txt
+check "race write outside exit" 1 "$code"
+[ -e "$work/evil.txt" ] && check "race write outside file" "absent" "present"
+run race "$ws" r1.txt --minimize
+check "minimize without write" 2 "$code"
+run race "$ws"
+check "race without name" 2 "$code"
+
 run
 check "no arguments exit" 2 "$code"
 case "$err" in usage:*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL usage text: $err" ;; esac

@@ -1,0 +1,49 @@
+#pragma once
+
+// The race file: a tagged text file in raceadmin/, one "TAG,value,..." record per
+// line, Shift-JIS with CR LF line ends, read by the replay viewer too.
+
+#include "race/race_settings.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tackedit {
+
+// "yyyy/MM/dd H:mm:ss" (hour zero-padded or not), "yyyy-MM-dd ..." or a date alone.
+std::optional<DateTime> ParseRaceDateTime(std::string_view text);
+
+// The date, then a blank and the time unless the time of day is exactly midnight.
+std::string FormatRaceDateTime(DateTime value);
+
+// Empties what a read replaces (boats, lists, titles ...) and sets the defaults
+// the reader starts from; the race values it keeps are left alone.
+void ResetRaceForReading(RaceSettings& race);
+
+// Reads the race file at `path` into `race`; `app_dir` is the workspace folder
+// (with its trailing separator) whose gpsdat/, attachment/ and pic/ the file names
+// refer to. A required number or date-time that does not convert raises
+// DataError naming the file, the line and the text; what was read before it stays.
+void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race);
+void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race);
+
+// The name a boat's file gets when the race's files are made small: lower-cased,
+// its last three characters replaced by "trb"; a name already ending in trb stays.
+std::string MinimizedGpsFileName(const std::string& name);
+
+struct RaceWriteOptions {
+    int ui_language = 2;           // 0 writes the Japanese comment block
+    std::string wind_file_box;     // becomes WindFile
+    bool minimize_on_save = false;
+};
+
+// The file's bytes. WindFile takes the wind file box's text. A text the file
+// cannot hold (a comma, which would split the field, or a character Shift-JIS
+// has no code for) raises DataError naming the field; nothing is produced.
+std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, const std::string& file = "");
+
+// Encodes, then replaces the file whole: a failure leaves the old file intact.
+void WriteRaceFile(const std::string& path, RaceSettings& race, const RaceWriteOptions& options);
+
+} // namespace tackedit
