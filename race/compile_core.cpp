@@ -1,0 +1,228 @@
+#include "race/compile_core.h"
+
+#include "race/race_file.h"
+#include "track/numbers.h"
+
+#include <algorithm>
+#include <ctime>
+#include <sys/stat.h>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace tackedit {
+
+void ResetRace(RaceSettings& race)
+{
+    race.ClearBoats();
+    race.ClassNames.clear();
+    race.ClassesOn = 0;
+    race.CtFlag = 0;
+    race.NorthUp = 0;
+    race.CourseList.clear();
+    race.MarkList.clear();
+    race.LineList.clear();
+    race.RlList.clear();
+    race.MapNames.clear();
+    race.AttachmentNames.clear();
+    race.Title1.clear();
+    race.Title2.clear();
+    race.PicFolder.clear();
+    race.PlaySpeedAfter = 5;
+    race.PicTimeCorr = 0;
+    race.PictureCount = 0;
+    race.PictureFileCount = 0;
+    // A new race starts without the previous race's night flag.
+    race.Lighthouse = 0;
+}
+
+int LocalZoneHours(int standard_bias_minutes)
+{
+    // Local minus UTC, signed: a zone west of Greenwich gets a negative default.
+    return static_cast<int>(RoundHalfEven(-standard_bias_minutes / 60.0L));
+}
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = AsciiLower(c);
+    return text;
+}
+
+// The file's last-write time in local time, as the desktop shows file dates; 0
+// when it cannot be read.
+DateTime LastWriteTime(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return 0;
+    const std::time_t whole = st.st_mtime;
+    std::tm local{};
+    localtime_r(&whole, &local);
+    const auto day = TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    const auto clock = TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59));
+    return day && clock ? *day + *clock : 0;
+}
+
+} // namespace
+
+std::vector<WorkspaceFileEntry> ListWorkspaceFiles(const std::string& folder, const std::string& extension,
+                                                   bool by_date, std::size_t limit)
+{
+    namespace fs = std::filesystem;
+    std::vector<WorkspaceFileEntry> entries;
+    const std::string ending = "." + Lower(extension);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end && entries.size() < limit;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.' || !it->is_regular_file(error))
+            continue;
+        if (extension != "*" &&
+            (name.size() < ending.size() || Lower(name.substr(name.size() - ending.size())) != ending))
+            continue;
+        WorkspaceFileEntry entry;
+        entry.name = name;
+        entry.modified = LastWriteTime(it->path().string());
+        entry.modified_text = FormatRaceDateTime(entry.modified);
+        entries.push_back(std::move(entry));
+    }
+    if (by_date)
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const auto& a, const auto& b) { return a.modified > b.modified; });
+    return entries;
+}
+
+std::optional<std::string> PlayTimeText(DateTime start, DateTime finish, const std::string& pre_start_min,
+                                        const std::string& speed_after, const std::string& speed_pre,
+                                        int ui_language)
+{
+    const auto pre = ParseInteger(pre_start_min);
+    const auto after = ParseReal(speed_after);
+    const auto before = ParseReal(speed_pre);
+    if (!pre || !after || !before)
+        return std::nullopt;
+    // Both times to whole seconds, as the pickers show them.
+    const auto whole = [](DateTime t) {
+        const DateTimeParts p = DecodeDateTime(t);
+        return *TryEncodeDate(p.year, p.month, p.day) + *TryEncodeTime(p.hour, p.minute, p.second);
+    };
+    const int race_seconds = RaceSeconds(whole(start), whole(finish));
+    const float speed_a = static_cast<float>(*after);
+    const float speed_p = static_cast<float>(*before);
+    const long double total_real = race_seconds / static_cast<long double>(speed_a) +
+                                   (*pre * 60) / static_cast<long double>(speed_p);
+    if (!std::isfinite(total_real))
+        return std::nullopt;
+    const std::int64_t total = RoundHalfEven(total_real);
+    const std::int64_t h = total / 3600;
+    const std::int64_t m = (total - 3600 * h) / 60;
+    const std::int64_t s = total - 3600 * h - 60 * m;
+    const bool japanese = ui_language == 0;
+    std::string text;
+    if (h > 0)
+        text += std::to_string(h) + (japanese ? "時間" : "hr");
+    if (m > 0)
+        text += std::to_string(m) + (japanese ? "分" : "min");
+    text += std::to_string(s) + (japanese ? "秒" : "sec");
+    return (japanese ? "(推定合計プレイ時間= " : "(Est Total Play Time= ") + text + ")";
+}
+
+std::string EntryFileName(const std::string& entry)
+{
+    return entry.substr(0, entry.find(" /"));
+}
+
+std::string DefaultBoatName(const std::string& file)
+{
+    const std::size_t dot = file.find('.');
+    if (dot == std::string::npos)
+        return {};
+    std::string name = file.substr(0, dot);
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    const std::size_t underscore = name.find('_');
+    if (underscore != std::string::npos) {
+        const std::string after = name.substr(underscore + 1, 100);
+        if (after.size() >= 2)
+            return after;
+    }
+    return name;
+}
+
+int BoatMatchingEntry(const RaceSettings& race, const std::string& entry)
+{
+    for (int i = 1; i <= race.BoatCount; ++i) {
+        const auto at = static_cast<std::size_t>(i - 1);
+        if (entry.find(race.BoatName[at]) != std::string::npos &&
+            entry.find(race.BoatGpsFile[at]) != std::string::npos)
+            return i;
+    }
+    return 0;
+}
+
+std::vector<std::string> CoastlineTiles(double min_lat, double max_lat, double min_lon, double max_lon)
+{
+    const float diagonal = static_cast<float>(
+        std::sqrt(std::pow(std::fabs(max_lat - min_lat), 2) + std::pow(max_lon - min_lon, 2)));
+    if (diagonal > 60)
+        return {"jcoast"};
+    const int lat_lo = static_cast<int>(std::trunc((min_lat - 5) / 40));
+    const int lat_hi = static_cast<int>(std::trunc((max_lat + 5) / 40));
+    const int lon_lo = static_cast<int>(std::trunc((min_lon - 7.5) / 60)) - 100;
+    const int lon_hi = static_cast<int>(std::trunc((max_lon + 7.5) / 60)) - 100;
+    std::vector<std::string> tiles;
+    for (int lat = lat_lo; lat <= lat_hi; ++lat)
+        for (int lon = lon_lo; lon <= lon_hi; ++lon)
+            tiles.push_back(std::to_string(lat * 100 + lon));
+    return tiles;
+}
+
+std::optional<RaceArea> RaceAreaOf(const TrackStore& track, int zone_hours, int ui_language)
+{
+    const int n = track.TrackCount;
+    if (n <= 20)
+        return std::nullopt;
+    RaceArea area;
+    area.start = track.TrackTime[5] + 1.0 / 48 + zone_hours / 24.0;
+    area.finish = track.TrackTime[static_cast<std::size_t>(n - 5)] + zone_hours / 24.0;
+    double max_lat = -5400, min_lat = 5400, max_lon = -10800, min_lon = 10800;
+    for (int i = 1; i <= n; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        max_lat = std::max(max_lat, track.TrackLat[at]);
+        min_lat = std::min(min_lat, track.TrackLat[at]);
+        max_lon = std::max(max_lon, track.TrackLon[at]);
+        min_lon = std::min(min_lon, track.TrackLon[at]);
+    }
+    if (ui_language == 0)
+        area.map_names = CoastlineTiles(min_lat, max_lat, min_lon, max_lon);
+    return area;
+}
+
+bool IsNightRace(DateTime start, DateTime finish)
+{
+    const std::int64_t hours = RoundHalfEven(RaceSeconds(start, finish) / 3600.0L);
+    const auto time_of_day = [](DateTime t) { return std::fabs(t - std::trunc(t)); };
+    const auto night = [](double f) { return f > 0.75 || f < 0.25; };
+    return hours > 12 || night(time_of_day(start)) || night(time_of_day(finish));
+}
+
+std::string ProposedRaceFileName(const std::string& race_file_name, const std::string& combo_text)
+{
+    if (race_file_name.empty())
+        return combo_text;
+    return race_file_name.substr(0, race_file_name.find('.')) + "_s.txt";
+}
+
+std::string RaceFileNameFromAnswer(const std::string& answer)
+{
+    const std::string lower = Lower(answer);
+    if (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".txt") == 0)
+        return answer;
+    return answer + ".txt";
+}
+
+} // namespace tackedit

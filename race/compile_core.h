@@ -1,0 +1,74 @@
+#pragma once
+
+// What the compile screen computes, apart from its widgets: file lists, play
+// time, boat names, the race area from a track, the save's name rules.
+
+#include "race/race_settings.h"
+#include "track/track_store.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+// Empties the race for a new one; values the screen sets itself are left.
+void ResetRace(RaceSettings& race);
+
+// The default time difference: local standard time minus UTC in whole hours,
+// halves to even (UTC+9 gives 9, UTC-5 gives -5).
+int LocalZoneHours(int standard_bias_minutes);
+
+struct WorkspaceFileEntry {
+    std::string name;
+    DateTime modified = 0;
+    std::string modified_text;  // as race files write date-times
+};
+
+// Files of a workspace folder whose names end in "." + extension (any case;
+// "*" for all), hidden names skipped; newest first when by_date, else in the
+// folder's own order. At most `limit` entries.
+std::vector<WorkspaceFileEntry> ListWorkspaceFiles(const std::string& folder, const std::string& extension,
+                                                   bool by_date, std::size_t limit);
+
+// "(Est Total Play Time= 13min0sec)" or its Japanese form; nullopt when a value
+// is not a number (the label then keeps its text).
+std::optional<std::string> PlayTimeText(DateTime start, DateTime finish, const std::string& pre_start_min,
+                                        const std::string& speed_after, const std::string& speed_pre,
+                                        int ui_language);
+
+// The GPS file of a file list entry ("name / date").
+std::string EntryFileName(const std::string& entry);
+
+// The proposed boat name for a GPS file: 20100508_TEAM1.gpx gives TEAM1,
+// alpha.gpx gives ALPHA, a name without "." gives nothing.
+std::string DefaultBoatName(const std::string& file);
+
+// The first boat whose name and file both occur in a boat list entry; 0 for none.
+int BoatMatchingEntry(const RaceSettings& race, const std::string& entry);
+
+// The start and finish a first boat's track suggests, and the coastline tiles of
+// its area (set only with Japanese captions).
+struct RaceArea {
+    DateTime start = 0, finish = 0;
+    std::optional<std::vector<std::string>> map_names;
+};
+
+// nullopt for a track of 20 points or fewer.
+std::optional<RaceArea> RaceAreaOf(const TrackStore& track, int zone_hours, int ui_language);
+
+// First-level mesh tiles covering a box (minutes of arc), widened by 5' of
+// latitude and 7.5' of longitude; "jcoast" when the diagonal exceeds 60'.
+std::vector<std::string> CoastlineTiles(double min_lat, double max_lat, double min_lon, double max_lon);
+
+// A race after 18:00 or before 06:00, or longer than 12 hours.
+bool IsNightRace(DateTime start, DateTime finish);
+
+// The name Save Data proposes: race1.txt gives race1_s.txt; a new race the
+// race file box's text.
+std::string ProposedRaceFileName(const std::string& race_file_name, const std::string& combo_text);
+
+// ".txt" appended unless the answer already ends in it (any case).
+std::string RaceFileNameFromAnswer(const std::string& answer);
+
+} // namespace tackedit

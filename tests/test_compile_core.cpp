@@ -1,0 +1,131 @@
+#include "race/compile_core.h"
+#include "race/race_file.h"
+#include "track/datetime.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+
+DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return *TryEncodeDate(y, mo, d) + *TryEncodeTime(h, mi, s);
+}
+
+TEST(CompileCore, PlayTimeInBothLanguages)
+{
+    const DateTime start = At(2024, 6, 15, 10);
+    EXPECT_EQ(*PlayTimeText(start, start + 7200.0 / 86400, "5", "10", "5", 2), "(Est Total Play Time= 13min0sec)");
+    EXPECT_EQ(*PlayTimeText(start, start + 90.0 / 86400, "1", "10", "1", 2), "(Est Total Play Time= 1min9sec)");
+    EXPECT_EQ(*PlayTimeText(start, start + 10 * 3600.0 / 86400, "5", "10", "5", 0),
+              "(推定合計プレイ時間= 1時間1分0秒)");
+    EXPECT_EQ(*PlayTimeText(start, start, "0", "5", "5", 2), "(Est Total Play Time= 0sec)");
+    EXPECT_FALSE(PlayTimeText(start, start, "x", "5", "5", 2));
+    EXPECT_FALSE(PlayTimeText(start, start, "5", "", "5", 2));
+    EXPECT_FALSE(PlayTimeText(start, start + 1, "5", "0", "0", 2)) << "a zero speed has no play time";
+}
+
+TEST(CompileCore, DefaultBoatNamesAndListEntries)
+{
+    EXPECT_EQ(DefaultBoatName("20100508_TEAM1.gpx"), "TEAM1");
+    EXPECT_EQ(DefaultBoatName("boat_a.gpx"), "BOAT_A");
+    EXPECT_EQ(DefaultBoatName("alpha.gpx"), "ALPHA");
+    EXPECT_EQ(DefaultBoatName("noextension"), "");
+    EXPECT_EQ(DefaultBoatName("a_b_c.trb"), "B_C");
+    EXPECT_EQ(EntryFileName("boat1.gpx / 2024/06/15 9:00:00"), "boat1.gpx");
+    EXPECT_EQ(EntryFileName("my boat.gpx / 2024/06/15"), "my boat.gpx");
+}
+
+TEST(CompileCore, ShiftClickRemovesTheFirstBoatFoundInTheEntry)
+{
+    RaceSettings race;
+    race.AddBoat("same.gpx", "A");
+    race.AddBoat("same.gpx", "AB");
+    race.AddBoat("other.gpx", "C");
+    EXPECT_EQ(BoatMatchingEntry(race, "AB / same.gpx"), 1) << "A occurs in the entry of AB and comes first";
+    EXPECT_EQ(BoatMatchingEntry(race, "C / other.gpx"), 3);
+    EXPECT_EQ(BoatMatchingEntry(race, "Z / none.gpx"), 0);
+}
+
+TEST(CompileCore, RaceAreaFromTheFifthPointsAndTheMeshTiles)
+{
+    TrackStore track;
+    auto fill = [&track](int points) {
+        TrackFiller f(track);
+        for (int i = 1; i <= points; ++i)
+            f.Store(At(2024, 6, 15, 1) + i / 1440.0, 2120 + 10.0 * i / points, 8380 + 10.0 * i / points);
+        f.Finish();
+    };
+    fill(20);
+    EXPECT_FALSE(RaceAreaOf(track, 9, 0)) << "20 points are too few";
+    fill(21);
+    const auto area = RaceAreaOf(track, 9, 0);
+    ASSERT_TRUE(area);
+    EXPECT_EQ(FormatRaceDateTime(area->start), "2024/06/15 10:35:00") << "point 5, 30 minutes, 9 hours";
+    EXPECT_EQ(FormatRaceDateTime(area->finish), "2024/06/15 10:16:00") << "point 16, 9 hours";
+    ASSERT_TRUE(area->map_names);
+    EXPECT_EQ(*area->map_names, (std::vector<std::string>{"5239", "5339"}));
+    EXPECT_FALSE(RaceAreaOf(track, 9, 2)->map_names) << "English captions leave the tiles alone";
+
+    EXPECT_EQ(CoastlineTiles(2120, 2120 + 61, 8380, 8380), (std::vector<std::string>{"jcoast"}));
+    EXPECT_EQ(CoastlineTiles(2120, 2180, 8380, 8380).size(), 3u) << "a diagonal of exactly 60 keeps tiles";
+}
+
+TEST(CompileCore, NightRaceRule)
+{
+    EXPECT_TRUE(IsNightRace(At(2024, 6, 15, 16), At(2024, 6, 15, 18, 30)));
+    EXPECT_FALSE(IsNightRace(At(2024, 6, 15, 10), At(2024, 6, 15, 17)));
+    EXPECT_FALSE(IsNightRace(At(2024, 6, 15, 6), At(2024, 6, 15, 18))) << "06:00 and 18:00 are day";
+    EXPECT_TRUE(IsNightRace(At(2024, 6, 15, 5, 59), At(2024, 6, 15, 8)));
+    EXPECT_TRUE(IsNightRace(At(2024, 6, 15, 7), At(2024, 6, 16, 7, 30))) << "longer than 12 hours";
+}
+
+TEST(CompileCore, SaveNameRules)
+{
+    EXPECT_EQ(ProposedRaceFileName("race1.txt", "ignored"), "race1_s.txt");
+    EXPECT_EQ(ProposedRaceFileName("", "typed.txt"), "typed.txt");
+    EXPECT_EQ(RaceFileNameFromAnswer("race2"), "race2.txt");
+    EXPECT_EQ(RaceFileNameFromAnswer("race2.txt"), "race2.txt");
+    EXPECT_EQ(RaceFileNameFromAnswer("RACE2.TXT"), "RACE2.TXT");
+    EXPECT_EQ(RaceFileNameFromAnswer("mytxtrace"), "mytxtrace.txt") << "listed with the race files";
+    EXPECT_EQ(LocalZoneHours(-540), 9);
+    EXPECT_EQ(LocalZoneHours(300), -5);
+    EXPECT_EQ(LocalZoneHours(-570), 10) << "9.5 hours: halves to even";
+    EXPECT_EQ(LocalZoneHours(-630), 10);
+}
+
+TEST(CompileCore, ListsFilesByExtensionNewestFirstOrFolderOrder)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tackedit-list-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub.gpx");
+    const char* names[] = {"old.gpx", "new.GPX", "mid.log", ".hidden.gpx", "noext"};
+    const time_t stamps[] = {1000000000, 1700000000, 1500000000, 1800000000, 1600000000};
+    for (int i = 0; i < 5; ++i) {
+        std::ofstream(dir / names[i]) << "x";
+        const utimbuf times{stamps[i], stamps[i]};
+        ::utime((dir / names[i]).c_str(), &times);
+    }
+    const auto gpx = ListWorkspaceFiles(dir.string(), "gpx", true, 4999);
+    ASSERT_EQ(gpx.size(), 2u);
+    EXPECT_EQ(gpx[0].name, "new.GPX");
+    EXPECT_EQ(gpx[1].name, "old.gpx");
+    const auto all = ListWorkspaceFiles(dir.string(), "*", true, 4999);
+    ASSERT_EQ(all.size(), 4u) << "folders and hidden names are skipped";
+    EXPECT_EQ(all[0].name, "new.GPX");
+    EXPECT_EQ(all[1].name, "noext");
+    EXPECT_EQ(all[3].name, "old.gpx");
+    EXPECT_EQ(ListWorkspaceFiles(dir.string(), "*", false, 2).size(), 2u) << "the capacity is never overrun";
+    EXPECT_TRUE(ListWorkspaceFiles((dir / "missing").string(), "*", true, 10).empty());
+    fs::remove_all(dir);
+}
+
+} // namespace
+} // namespace tackedit
