@@ -226,3 +226,44 @@ std::string RaceFileNameFromAnswer(const std::string& answer)
 }
 
 } // namespace tackedit
+
+#include "platform/text_codec.h"
+#include "track/atomic_write.h"
+#include "track/data_error.h"
+#include "track/track_formats.h"
+#include "track/workspace_files.h"
+
+namespace tackedit {
+
+void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore& track, TrackEditState& edit,
+                      LoadServices& services, const std::function<void(const std::string&)>& progress)
+{
+    const std::string folder = app_dir + "gpsdat";
+    for (int b = 1; b <= race.BoatCount; ++b) {
+        std::string& file = race.BoatGpsFile[static_cast<std::size_t>(b - 1)];
+        const std::string name = Lower(file);
+        if (name.size() >= 3 && name.compare(name.size() - 3, 3, "trb") == 0)
+            continue;
+        const std::string new_name = MinimizedGpsFileName(file);
+        if (progress)
+            progress(new_name);
+        const auto source = FindWorkspaceFile(folder, name);
+        if (!source || !IsBareFileName(new_name))
+            continue;
+        LoadTrackFile(*source, track, edit, services);
+        WriteTrbTrack(folder + "/" + new_name, track);
+        file = new_name;
+    }
+}
+
+void WriteHandoffFile(const std::string& path, const std::string& text)
+{
+    std::string bad;
+    const auto bytes = Utf8ToCp932(text + "\r\n", &bad);
+    if (!bytes)
+        throw DataError(path, 0, text, "the race file name '" + text + "' contains '" + bad +
+                                           "', which Shift-JIS cannot hold");
+    WriteFileAtomically(path, *bytes);
+}
+
+} // namespace tackedit

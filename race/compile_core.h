@@ -72,3 +72,21 @@ std::string ProposedRaceFileName(const std::string& race_file_name, const std::s
 std::string RaceFileNameFromAnswer(const std::string& answer);
 
 } // namespace tackedit
+
+#include "track/track_loader.h"
+
+#include <functional>
+
+namespace tackedit {
+
+// Converts every boat's GPS file in gpsdat/ to the compact TRB format and names
+// the boats by their new files; `progress` is told each new name. A boat whose
+// file is missing is skipped, so no other boat's track is written under its
+// name. The first failing load or write stops it; boats before keep their names.
+void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore& track, TrackEditState& edit,
+                      LoadServices& services, const std::function<void(const std::string&)>& progress);
+
+// The hand-off file for the viewer: one line, Shift-JIS, CR LF, replaced whole.
+void WriteHandoffFile(const std::string& path, const std::string& text);
+
+} // namespace tackedit

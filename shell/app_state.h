@@ -39,6 +39,7 @@ struct AppState {
     TrackEditState edit;
     EditorState editor;
     RaceSettings race;
+    std::string RaceFileName;  // the race file being edited, bare name; empty for a new race
     DownloadToolList tools;
 };
 

@@ -5,6 +5,7 @@
 #include "external/gps_download_panel.h"
 #include "pictures/picture_resize_screen.h"
 #include "platform/qt/qt_platform.h"
+#include "race/compile_screen.h"
 #include "race/race_screens.h"
 #include "shell/captions.h"
 #include "shell/cover_screen.h"
@@ -12,6 +13,9 @@
 #include "track/numbers.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,11 +75,11 @@ TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_
         WriteSettingsFile(state_.paths.SettingsFilePath, state_.race, state_.tools);
     };
     cover_ = new CoverScreen(this, state_, services_, *this, cover_actions);
-    file_selection_ = new FileSelectionScreen(this, state_, *this);
     compile_ = new CompileScreen(this, state_, services_, *this);
+    file_selection_ = new FileSelectionScreen(this, state_, *this, *compile_);
     distribution_ = new DistributionScreen(this, *this);
     picture_resize_ = new PictureResizeScreen(this);
-    show_race_ = new ShowRaceScreen(this, *this);
+    show_race_ = new ShowRaceScreen(this, state_, services_, *this);
     making_small_ = new MakingSmallFilesScreen(this);
 
     FormCreate(program_folder);
@@ -135,6 +139,25 @@ void TForm1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    // Files are taken only while the compile screen is shown.
+    if (state_.ScreenMode != 3)
+        return;
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(FromQString(url.toLocalFile()));
+    event->acceptProposedAction();
+    compile_->DropFiles(paths);
+}
+
 void TForm1::SwitchScreen(int mode)
 {
     state_.ScreenMode = mode;
@@ -183,7 +206,10 @@ void TForm1::ShowScreen()
         distribution_->PrepareToShow();
         break;
     case 41: ShowPanel(picture_resize_); break;
-    case 5: ShowPanel(show_race_); break;
+    case 5:
+        ShowPanel(show_race_);
+        show_race_->ListRaceFiles();
+        break;
     case 6: ShowPanel(making_small_); break;
     default: break;
     }

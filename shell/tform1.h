@@ -33,9 +33,12 @@ public:
 
     CoverScreen* Cover() const { return cover_; }
     EditorScreen* Editor() const { return editor_; }
+    CompileScreen* Compile() const { return compile_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate(const std::string& program_folder);

@@ -1,0 +1,666 @@
+#include "race/compile_screen.h"
+
+#include "external/help.h"
+#include "external/settings.h"
+#include "platform/qt/named_controls.h"
+#include "platform/qt/qt_platform.h"
+#include "race/compile_core.h"
+#include "race/race_file.h"
+#include "shell/captions.h"
+#include "track/data_error.h"
+#include "track/numbers.h"
+#include "track/track_formats.h"
+#include "track/workspace_files.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+
+#include <QFileInfo>
+
+#include <cmath>
+#include <filesystem>
+
+namespace tackedit {
+
+namespace {
+
+const QColor kYellow(255, 255, 128);
+
+QString Q(const std::string& text) { return ToQString(text); }
+
+void SetRed(QLabel* label)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    label->setPalette(palette);
+}
+
+const char* const kFormatButtons[][2] = {{"RadioButton1", "*"},   {"RadioButton14", "trb"}, {"RadioButton2", "gpx"},
+                                         {"RadioButton3", "dtr"}, {"RadioButton4", "trk"},  {"RadioButton5", "gdb"},
+                                         {"RadioButton6", "trl"}, {"RadioButton7", "log"}};
+
+// Reads a number box, naming the box when it does not hold a number.
+double RealField(QLineEdit* edit, const char* field)
+{
+    const std::string text = FromQString(edit->text());
+    const auto value = ParseReal(text);
+    if (!value)
+        throw DataError(field, 0, text, "'" + text + "' is not a valid number");
+    return static_cast<double>(*value);
+}
+
+int IntegerField(const QString& qtext, const char* field)
+{
+    const std::string text = FromQString(qtext);
+    const auto value = ParseInteger(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX)
+        throw DataError(field, 0, text, "'" + text + "' is not a valid whole number");
+    return static_cast<int>(*value);
+}
+
+double ComboReal(QComboBox* box, const char* field)
+{
+    const std::string text = FromQString(box->currentText());
+    const auto value = ParseReal(text);
+    if (!value)
+        throw DataError(field, 0, text, "'" + text + "' is not a valid number");
+    return static_cast<double>(*value);
+}
+
+} // namespace
+
+void FillRaceFileList(QWidget* list, const std::string& app_dir)
+{
+    QStringList names;
+    for (const auto& entry : ListWorkspaceFiles(app_dir + "raceadmin", "txt", true, 999))
+        names << Q(entry.name);
+    if (auto* box = qobject_cast<QListWidget*>(list)) {
+        box->clear();
+        box->addItems(names);
+    } else if (auto* combo = qobject_cast<QComboBox*>(list)) {
+        const QString text = combo->currentText();
+        combo->clear();
+        combo->addItems(names);
+        combo->setEditText(text);
+    }
+}
+
+CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices& services, ScreenHost& host)
+    : QFrame(parent), state_(state), services_(services), host_(host)
+{
+    SetUpPanel(this, "pnlCOMPILE", 673, 541, QColor(192, 192, 192));
+    setToolTip(QStringLiteral("Drop GPS File Here"));
+
+    // Left column: titles, race file, GPS files.
+    SetRed(AddControl<QLabel>(this, "Label1", QRect(8, 6, 210, 16), QStringLiteral("Race Title 1")));
+    Edit1 = AddControl<QLineEdit>(this, "Edit1", QRect(8, 22, 210, 22));
+    SetRed(AddControl<QLabel>(this, "Label38", QRect(8, 48, 210, 16), QStringLiteral("Race Title 2")));
+    Edit18 = AddControl<QLineEdit>(this, "Edit18", QRect(8, 64, 210, 22));
+    AddControl<QLabel>(this, "Label18", QRect(8, 90, 210, 16), QStringLiteral("Race File Name"));
+    ComboBox1 = AddControl<QComboBox>(this, "ComboBox1", QRect(8, 106, 210, 22));
+    ComboBox1->setEditable(true);
+    MarkYellow(ComboBox1);
+    AddControl<QLabel>(this, "Label3", QRect(8, 132, 210, 16), QStringLiteral("GPS Track Files"));
+    ListBox1 = AddControl<QListWidget>(this, "ListBox1", QRect(8, 148, 210, 230));
+    ListBox1->setToolTip(QStringLiteral("Click to choose GPS file / Drop GPS File Here."));
+    connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+    AddControl<QLabel>(this, "Label34", QRect(8, 382, 60, 18), QStringLiteral("Sorted by"));
+    auto* by_date = AddControl<QRadioButton>(this, "RadioButton12", QRect(68, 382, 80, 18), QStringLiteral("Date time"));
+    auto* by_name = AddControl<QRadioButton>(this, "RadioButton13", QRect(150, 382, 68, 18), QStringLiteral("ABC"));
+    by_date->setChecked(true);
+    for (QRadioButton* button : {by_date, by_name})
+        connect(button, &QRadioButton::clicked, this, [this] { ListGpsFiles(); });
+    auto* formats = AddControl<QGroupBox>(this, "GroupBox6", QRect(8, 404, 210, 70));
+    formats->setTitle(QStringLiteral("GPS File Format"));
+    for (int i = 0; i < 8; ++i) {
+        const char* caption = kFormatButtons[i][1][0] == '*' ? "All" : kFormatButtons[i][1];
+        auto* button = AddControl<QRadioButton>(formats, kFormatButtons[i][0],
+                                                QRect(6 + (i % 4) * 50, 18 + (i / 4) * 24, 50, 20),
+                                                QString::fromLatin1(caption));
+        connect(button, &QRadioButton::clicked, this, [this] { ListGpsFiles(); });
+        if (i == 0)
+            button->setChecked(true);
+        if (i == 7)
+            button->hide();
+    }
+
+    // Middle column: boats and race values.
+    AddControl<QLabel>(this, "Label4", QRect(228, 6, 212, 16));
+    ListBox2 = AddControl<QListWidget>(this, "ListBox2", QRect(228, 22, 212, 190));
+    ListBox2->setToolTip(QStringLiteral("Shift+Click to Delete"));
+    MarkYellow(ListBox2);
+    ListBox2->viewport()->installEventFilter(this);
+    Label22 = AddControl<QLabel>(this, "Label22", QRect(228, 214, 212, 16), QStringLiteral("0 boats"));
+    AddControl<QLabel>(this, "Label5", QRect(228, 234, 212, 16), QStringLiteral("Start DateTime"));
+    DateTimePicker1 = AddControl<QDateEdit>(this, "DateTimePicker1", QRect(228, 250, 110, 22));
+    DateTimePicker2 = AddControl<QTimeEdit>(this, "DateTimePicker2", QRect(342, 250, 98, 22));
+    AddControl<QLabel>(this, "Label6", QRect(228, 276, 212, 16), QStringLiteral("Finish DateTime"));
+    DateTimePicker3 = AddControl<QDateEdit>(this, "DateTimePicker3", QRect(228, 292, 110, 22));
+    DateTimePicker4 = AddControl<QTimeEdit>(this, "DateTimePicker4", QRect(342, 292, 98, 22));
+    for (QDateEdit* date : {DateTimePicker1, DateTimePicker3}) {
+        date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+        date->setCalendarPopup(true);
+        connect(date, &QDateEdit::dateChanged, this, [this] { UpdatePlayTime(); });
+    }
+    for (QTimeEdit* time : {DateTimePicker2, DateTimePicker4}) {
+        time->setDisplayFormat(QStringLiteral("H:mm:ss"));
+        connect(time, &QTimeEdit::timeChanged, this, [this] { UpdatePlayTime(); });
+    }
+    int y = 320;
+    auto value_row = [&](const char* label, const char* edit, const char* unit_name, const char* unit) {
+        AddControl<QLabel>(this, label, QRect(228, y + 2, 138, 18));
+        auto* box = AddControl<QLineEdit>(this, edit, QRect(366, y, 50, 20));
+        MarkYellow(box);
+        if (unit_name)
+            AddControl<QLabel>(this, unit_name, QRect(420, y + 2, 20, 18), QString::fromLatin1(unit));
+        y += 22;
+        return box;
+    };
+    Edit5 = value_row("Label7", "Edit5", nullptr, nullptr);
+    Edit6 = value_row("Label8", "Edit6", nullptr, nullptr);
+    findChild<QLabel*>(QStringLiteral("Label8"))->setText(QStringLiteral("(DN)"));
+    Edit8 = value_row("Label10", "Edit8", "Label11", "m");
+    findChild<QLabel*>(QStringLiteral("Label10"))->setText(QStringLiteral("LOA"));
+    Edit9 = value_row("Label12", "Edit9", "Label13", "deg");
+    Edit10 = value_row("Label14", "Edit10", "Label15", "hr");
+    auto combo_row = [&](const char* label, const char* combo, const QString& caption) {
+        AddControl<QLabel>(this, label, QRect(228, y + 2, 150, 18), caption);
+        auto* box = AddControl<QComboBox>(this, combo, QRect(380, y, 60, 20));
+        box->setEditable(true);
+        y += 22;
+        return box;
+    };
+    ComboBox3 = combo_row("Label16", "ComboBox3", QStringLiteral("Pre-Start Show Time  (min)    "));
+    ComboBox5 = combo_row("Label30", "ComboBox5", QString());
+    ComboBox4 = combo_row("Label9", "ComboBox4", QString());
+    for (QComboBox* speed : {ComboBox4, ComboBox5})
+        connect(speed, &QComboBox::currentTextChanged, this, [this] { UpdatePlayTime(); });
+    Label29 = AddControl<QLabel>(this, "Label29", QRect(228, y + 2, 212, 18));
+
+    // Right column: attachments, orientation, wind, maps, pictures, the buttons.
+    auto* attachments = AddControl<QGroupBox>(this, "GroupBox1", QRect(448, 2, 217, 132));
+    AddControl<QLabel>(attachments, "Label17", QRect(8, 4, 200, 16));
+    ListBox3 = AddControl<QListWidget>(attachments, "ListBox3", QRect(8, 20, 200, 78));
+    auto* add = AddControl<QPushButton>(attachments, "Button7", QRect(8, 102, 96, 24));
+    connect(add, &QPushButton::clicked, this, [this] { Button7Click(); });
+    auto* clear = AddControl<QPushButton>(attachments, "Button8", QRect(112, 102, 96, 24), QStringLiteral("Clear"));
+    connect(clear, &QPushButton::clicked, this, [this] { Button8Click(); });
+    // The attachment chooser opens over the list it adds to.
+    FileListBox1 = AddControl<QListWidget>(attachments, "FileListBox1", QRect(8, 20, 200, 78));
+    FileListBox1->hide();
+    FileListBox1->viewport()->installEventFilter(this);
+
+    auto* orientation = AddControl<QGroupBox>(this, "RadioGroup2", QRect(448, 138, 217, 44));
+    AddControl<QRadioButton>(orientation, "RadioButton8", QRect(8, 18, 100, 20))->setChecked(true);
+    AddControl<QRadioButton>(orientation, "RadioButton9", QRect(110, 18, 100, 20));
+    AddControl<QLabel>(this, "Label19", QRect(448, 188, 150, 18), QStringLiteral("Average Wind Dir (mag)"));
+    Edit12 = AddControl<QLineEdit>(this, "Edit12", QRect(605, 186, 60, 20));
+    AddControl<QLabel>(this, "Label20", QRect(448, 210, 100, 18), QStringLiteral("Wind Data File"));
+    ComboBox2 = AddControl<QComboBox>(this, "ComboBox2", QRect(548, 208, 117, 20));
+    ComboBox2->setEditable(true);
+    AddControl<QLabel>(this, "Label26", QRect(448, 232, 217, 16), QStringLiteral("Map Name"));
+    ListBox7 = AddControl<QListWidget>(this, "ListBox7", QRect(448, 248, 217, 60));
+    AddControl<QCheckBox>(this, "CheckBox2", QRect(448, 312, 217, 20), QStringLiteral("Minimize GPS file size"))
+        ->setChecked(true);
+
+    auto* pictures = AddControl<QGroupBox>(this, "GroupBox5", QRect(448, 334, 217, 120));
+    pictures->setTitle(QStringLiteral("Picture Folder"));
+    Edit3 = AddControl<QLineEdit>(pictures, "Edit3", QRect(8, 20, 150, 20));
+    AddControl<QPushButton>(pictures, "Button17", QRect(162, 18, 48, 24));
+    Label32 = AddControl<QLabel>(pictures, "Label32", QRect(8, 44, 200, 16), QStringLiteral("0 of Pictures"));
+    AddControl<QLabel>(pictures, "LabelPicSize", QRect(8, 66, 60, 18), QStringLiteral("Pic Size"));
+    Edit4 = AddControl<QLineEdit>(pictures, "Edit4", QRect(70, 64, 50, 20));
+    auto* size_arrows = AddControl<QSpinBox>(pictures, "UpDown2", QRect(122, 64, 18, 20));
+    size_arrows->setRange(200, 900);
+    size_arrows->setSingleStep(100);
+    size_arrows->setValue(500);
+    connect(size_arrows, &QSpinBox::valueChanged, this, [this](int v) { Edit4->setText(QString::number(v)); });
+    AddControl<QLabel>(pictures, "LabelTimeCorrection", QRect(8, 90, 150, 26),
+                       QString::fromUtf8("Camera Time Error Correction\u3000     \u3000\u3000 \u3000sec"))
+        ->setWordWrap(true);
+    Edit2 = AddControl<QLineEdit>(pictures, "Edit2", QRect(150, 92, 40, 20));
+    auto* correction_arrows = AddControl<QSpinBox>(pictures, "UpDown1", QRect(192, 92, 18, 20));
+    correction_arrows->setRange(-600, 600);
+    connect(correction_arrows, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
+    Edit4->setText(QStringLiteral("500"));
+    Edit2->setText(QStringLiteral("0"));
+
+    auto* save = AddControl<QPushButton>(this, "Button9", QRect(448, 462, 217, 32));
+    connect(save, &QPushButton::clicked, this, [this] { Button9Click(); });
+    auto* cancel = AddControl<QPushButton>(this, "Button10", QRect(448, 502, 120, 28), QStringLiteral("Cancel"));
+    connect(cancel, &QPushButton::clicked, this, [this] { Button10Click(); });
+    auto* help = AddControl<QPushButton>(this, "Button16", QRect(635, 502, 30, 28), QStringLiteral("?"));
+    connect(help, &QPushButton::clicked, this, [this] { Button16Click(); });
+    ApplyEnglishCaptions(this);
+}
+
+void CompileScreen::ShowError(const std::string& text) { services_.dialogs.ShowMessage("tackvue", text); }
+
+void CompileScreen::StartNewRace()
+{
+    state_.RaceFileName.clear();
+    host_.SwitchScreen(3);
+    ResetRace(state_.race);
+    Label22->setText(QStringLiteral("0 boats"));
+    // A new race starts without the title 2 of the race shown before.
+    Edit18->clear();
+    SetCompileDefaults();
+}
+
+bool CompileScreen::OpenRace(const std::string& name)
+{
+    ResetRace(state_.race);
+    state_.RaceFileName = name;
+    const std::string folder = state_.paths.AppDir + "raceadmin";
+    const std::string path = FindWorkspaceFile(folder, name).value_or(folder + "/" + name);
+    try {
+        ReadRaceFile(path, state_.paths.AppDir, state_.UiLanguage, state_.race);
+    } catch (const DataError& e) {
+        ShowError(e.what());
+        return false;
+    }
+    SetCompileDefaults();
+    ShowRaceOnScreen();
+    UpdatePlayTime();
+    host_.SwitchScreen(3);
+    return true;
+}
+
+void CompileScreen::SetCompileDefaults()
+{
+    Edit1->clear();
+    ComboBox1->setEditText(QString());
+    ListBox2->clear();
+    Edit5->setText(QStringLiteral("45"));
+    Edit6->setText(QStringLiteral("160"));
+    QStringList speeds;
+    for (int i = 1; i <= 10; ++i)
+        speeds << QString::number(i);
+    speeds << QStringLiteral("15");
+    for (int i = 2; i <= 10; ++i)
+        speeds << QString::number(i * 10);
+    speeds << QStringLiteral("150");
+    for (int i = 2; i <= 9; ++i)
+        speeds << QString::number(i * 100);
+    for (QComboBox* box : {ComboBox4, ComboBox5}) {
+        const QSignalBlocker quiet(box);
+        box->clear();
+        box->addItems(speeds);
+        box->setEditText(QStringLiteral("5"));
+    }
+    Edit8->setText(QStringLiteral("4.7"));
+    Edit9->setText(QStringLiteral("-6.9"));
+    zone_hours_ = LocalZoneHours(services_.time_zone.StandardBiasMinutes());
+    Edit10->setText(QString::number(zone_hours_));
+    ComboBox3->clear();
+    for (int i = 1; i <= 10; ++i)
+        ComboBox3->addItem(QString::number(i));
+    ComboBox3->setEditText(QStringLiteral("5"));
+    Edit12->setText(QStringLiteral("0"));
+    findChild<QRadioButton*>(QStringLiteral("RadioButton8"))->setChecked(true);
+    ListBox3->clear();
+    ListBox7->clear();
+    ComboBox2->setEditText(QString());
+    ListGpsFiles();
+    ListWindFiles();
+    ListRaceFiles();
+}
+
+void CompileScreen::SetPickers(DateTime start, DateTime finish)
+{
+    const auto set = [](QDateEdit* date, QTimeEdit* time, DateTime value) {
+        const DateTimeParts p = DecodeDateTime(value);
+        date->setDate(QDate(p.year, p.month, p.day));
+        time->setTime(QTime(p.hour, p.minute, p.second));
+    };
+    set(DateTimePicker1, DateTimePicker2, start);
+    set(DateTimePicker3, DateTimePicker4, finish);
+}
+
+DateTime CompileScreen::PickerTime(QDateEdit* date, QTimeEdit* time) const
+{
+    const QDate d = date->date();
+    const QTime t = time->time();
+    return TryEncodeDate(d.year(), d.month(), d.day()).value_or(0) +
+           TryEncodeTime(t.hour(), t.minute(), t.second()).value_or(0);
+}
+
+void CompileScreen::ShowRaceOnScreen()
+{
+    const RaceSettings& race = state_.race;
+    ListGpsFiles();
+    ListWindFiles();
+    ListRaceFiles();
+    Edit1->setText(Q(race.Title1));
+    Edit18->setText(Q(race.Title2));
+    ComboBox1->setEditText(Q(state_.RaceFileName));
+    RefillBoatList(" / ");
+    SetPickers(race.StartTime, race.FinishTime);
+    Edit5->setText(Q(FormatGeneralNumber(race.LayUp)));
+    Edit6->setText(Q(FormatGeneralNumber(race.LayDown)));
+    {
+        const QSignalBlocker quiet_after(ComboBox4), quiet_pre(ComboBox5);
+        ComboBox4->setEditText(Q(FormatGeneralNumber(race.PlaySpeedAfter)));
+        ComboBox5->setEditText(Q(FormatGeneralNumber(race.PlaySpeedPre)));
+    }
+    Edit4->setText(QString::number(race.PicSize));
+    Edit8->setText(Q(FormatGeneralNumber(race.Loa)));
+    Edit9->setText(Q(FormatGeneralNumber(race.MagVar)));
+    Edit10->setText(QString::number(race.TimeDiff));
+    ComboBox3->clear();
+    for (int i = 1; i <= 10; ++i)
+        ComboBox3->addItem(QString::number(i));
+    ComboBox3->setEditText(QString::number(race.PreStartMin));
+    Edit12->setText(QString::number(race.WindDir));
+    findChild<QRadioButton*>(race.NorthUp > 0 ? QStringLiteral("RadioButton8") : QStringLiteral("RadioButton9"))
+        ->setChecked(true);
+    if (!race.AttachmentNames.empty()) {
+        ListBox3->clear();
+        for (const std::string& name : race.AttachmentNames)
+            ListBox3->addItem(Q(name));
+    }
+    if (!race.WindFile.empty())
+        ComboBox2->setEditText(Q(race.WindFile));
+    if (state_.UiLanguage == 0) {
+        ListBox7->clear();
+        for (const std::string& name : race.MapNames)
+            ListBox7->addItem(Q(name));
+    }
+    Edit3->setText(Q(race.PicFolder));
+    Edit2->setText(QString::number(RoundHalfEven(race.PicTimeCorr)));
+}
+
+void CompileScreen::ListGpsFiles()
+{
+    services_.cursor.ShowBusyCursor();
+    std::string extension = "*";
+    for (const auto& [name, ext] : kFormatButtons)
+        if (auto* button = findChild<QRadioButton*>(QString::fromLatin1(name)); button && button->isChecked())
+            extension = ext;
+    const bool by_date = findChild<QRadioButton*>(QStringLiteral("RadioButton12"))->isChecked();
+    ListBox1->clear();
+    for (const auto& entry : ListWorkspaceFiles(state_.paths.AppDir + "gpsdat", extension, by_date, 4999))
+        ListBox1->addItem(Q(entry.name + " / " + entry.modified_text));
+    services_.cursor.ShowDefaultCursor();
+}
+
+void CompileScreen::ListWindFiles()
+{
+    const QString text = ComboBox2->currentText();
+    ComboBox2->clear();
+    for (const auto& entry : ListWorkspaceFiles(state_.paths.AppDir + "winddat", "csv", false, 4999))
+        ComboBox2->addItem(Q(entry.name));
+    ComboBox2->setEditText(text);
+}
+
+void CompileScreen::ListRaceFiles() { FillRaceFileList(ComboBox1, state_.paths.AppDir); }
+
+void CompileScreen::UpdatePlayTime()
+{
+    // While a value is being typed it may not be a number yet: the estimate then
+    // stays as it was instead of interrupting the typing with a message.
+    const auto text = PlayTimeText(PickerTime(DateTimePicker1, DateTimePicker2),
+                                   PickerTime(DateTimePicker3, DateTimePicker4), FromQString(ComboBox3->currentText()),
+                                   FromQString(ComboBox4->currentText()), FromQString(ComboBox5->currentText()),
+                                   state_.UiLanguage);
+    if (text)
+        Label29->setText(Q(*text));
+}
+
+void CompileScreen::RefillBoatList(const char* separator)
+{
+    ListBox2->clear();
+    for (int i = 0; i < state_.race.BoatCount; ++i)
+        ListBox2->addItem(Q(state_.race.BoatName[static_cast<std::size_t>(i)] + separator +
+                            state_.race.BoatGpsFile[static_cast<std::size_t>(i)]));
+    Label22->setText(QString::number(state_.race.BoatCount) + QStringLiteral(" boats"));
+}
+
+void CompileScreen::ListBox1Click()
+{
+    QListWidgetItem* item = ListBox1->currentItem();
+    if (!item)
+        return;
+    RaceSettings& race = state_.race;
+    if (race.BoatCount >= RaceSettings::kMaxBoats) {
+        ShowError("A race holds at most " + std::to_string(RaceSettings::kMaxBoats) + " boats.");
+        return;
+    }
+    const std::string file = EntryFileName(FromQString(item->text()));
+    const auto name = services_.dialogs.InputBox("Boat Name", "Boat Name ?", DefaultBoatName(file));
+    if (!name)
+        return;
+    race.AddBoat(file, *name, race.ClassCount());
+    RefillBoatList("  / ");
+    if (race.BoatCount == 1) {
+        state_.edit.CurrentTrackFile = FindWorkspaceFile(state_.paths.AppDir + "gpsdat", file)
+                                           .value_or(state_.paths.AppDir + "gpsdat/" + file);
+        RaceAreaFromTrack();
+    }
+}
+
+void CompileScreen::RaceAreaFromTrack()
+{
+    LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
+    try {
+        LoadTrackFile(state_.edit.CurrentTrackFile, state_.track, state_.edit, load);
+    } catch (const DataError& e) {
+        ShowError(e.what());
+        return;
+    }
+    const auto area = RaceAreaOf(state_.track, zone_hours_, state_.UiLanguage);
+    if (!area)
+        return;
+    SetPickers(area->start, area->finish);
+    if (area->map_names) {
+        state_.race.MapNames = *area->map_names;
+        ListBox7->clear();
+        for (const std::string& name : state_.race.MapNames)
+            ListBox7->addItem(Q(name));
+    }
+}
+
+void CompileScreen::ListBox2ShiftMouseDown()
+{
+    QListWidgetItem* item = ListBox2->currentItem();
+    if (!item)
+        return;
+    const int i = BoatMatchingEntry(state_.race, FromQString(item->text()));
+    if (i == 0)
+        return;
+    ListBox2->clear();
+    state_.race.RemoveBoat(i);
+    RefillBoatList(" / ");
+}
+
+bool CompileScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == ListBox2->viewport() && (mouse->modifiers() & Qt::ShiftModifier)) {
+            // The entry under the mouse is the one the user means.
+            if (QListWidgetItem* item = ListBox2->itemAt(mouse->position().toPoint()))
+                ListBox2->setCurrentItem(item);
+            ListBox2ShiftMouseDown();
+            return true;
+        }
+        if (watched == FileListBox1->viewport()) {
+            if (QListWidgetItem* item = FileListBox1->itemAt(mouse->position().toPoint()))
+                FileListBox1->setCurrentItem(item);
+            FileListBox1MouseDown();
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void CompileScreen::DropFiles(const std::vector<std::string>& paths)
+{
+    const std::string folder = state_.paths.AppDir + "gpsdat/";
+    for (const std::string& path : paths) {
+        const std::string name = FromQString(QFileInfo(Q(path)).fileName());
+        // A folder or an unreadable file is skipped without a message.
+        if (!name.empty() && QFileInfo(Q(path)).isFile())
+            services_.shell.CopyFile(path, folder + name, true);
+    }
+    services_.beeper.Beep();
+    ListGpsFiles();
+}
+
+void CompileScreen::Button7Click()
+{
+    if (!FileListBox1->isHidden()) {
+        FileListBox1->hide();
+        return;
+    }
+    FileListBox1->clear();
+    for (const auto& entry : ListWorkspaceFiles(state_.paths.AppDir + "attachment", "*", false, 4999))
+        FileListBox1->addItem(Q(entry.name));
+    FileListBox1->show();
+    FileListBox1->raise();
+}
+
+void CompileScreen::FileListBox1MouseDown()
+{
+    QListWidgetItem* item = FileListBox1->currentItem();
+    if (!item)
+        return;
+    auto& names = state_.race.AttachmentNames;
+    if (names.size() >= static_cast<std::size_t>(RaceSettings::kMaxAttachments)) {
+        ShowError("A race holds at most " + std::to_string(RaceSettings::kMaxAttachments) + " attachments.");
+        FileListBox1->hide();
+        return;
+    }
+    names.push_back(FromQString(item->text()));
+    ListBox3->clear();
+    for (const std::string& name : names)
+        ListBox3->addItem(Q(name));
+    FileListBox1->hide();
+}
+
+void CompileScreen::Button8Click()
+{
+    ListBox3->clear();
+    state_.race.AttachmentNames.clear();
+}
+
+void CompileScreen::ReadRaceScreen()
+{
+    RaceSettings& race = state_.race;
+    race.Title1 = FromQString(Edit1->text());
+    race.Title2 = FromQString(Edit18->text());
+    race.StartTime = PickerTime(DateTimePicker1, DateTimePicker2);
+    race.FinishTime = PickerTime(DateTimePicker3, DateTimePicker4);
+    const bool night = IsNightRace(race.StartTime, race.FinishTime);
+    race.LayUp = IntegerField(Edit5->text(), "Lay Line Angle (UP)");
+    race.LayDown = IntegerField(Edit6->text(), "Lay Line Angle (DN)");
+    race.PlaySpeedAfter = ComboReal(ComboBox4, "Play Speed (After)");
+    race.PlaySpeedPre = ComboReal(ComboBox5, "Play Speed (Pre)");
+    race.Loa = RealField(Edit8, "LOA");
+    race.MagVar = RealField(Edit9, "Mag Var");
+    race.TimeDiff = IntegerField(Edit10->text(), "Time Difference");
+    race.PreStartMin = IntegerField(ComboBox3->currentText(), "Pre-Start Show Time");
+    race.WindDir = IntegerField(Edit12->text(), "Average Wind Dir");
+    if (race.Lighthouse == 0 && night)
+        race.Lighthouse = 1;
+    race.NorthUp = findChild<QRadioButton*>(QStringLiteral("RadioButton8"))->isChecked() ? 1 : 0;
+    if (race.PictureCount > 0) {
+        race.PicFolder = FromQString(Edit3->text());
+        race.PicTimeCorr = static_cast<float>(RealField(Edit2, "Camera Time Error Correction"));
+        race.PicSize = IntegerField(Edit4->text(), "Pic Size");
+    }
+}
+
+void CompileScreen::Button9Click()
+{
+    try {
+        SaveData();
+    } catch (const DataError& e) {
+        ShowError(e.what());
+    }
+}
+
+void CompileScreen::SaveData()
+{
+    RaceSettings& race = state_.race;
+    if (race.BoatCount == 0) {
+        services_.dialogs.ShowMessage("tackvue", "GPS/艇を選択してください");
+        return;
+    }
+    const bool minimize = findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked();
+    const auto answer = services_.dialogs.InputBox(
+        "Race Admin File", "Input Race Admin File Name.",
+        ProposedRaceFileName(state_.RaceFileName, FromQString(ComboBox1->currentText())));
+    if (!answer)
+        return;
+    const std::string name = RaceFileNameFromAnswer(*answer);
+    if (!IsBareFileName(name)) {
+        ShowError("'" + name + "' is not a file name: a race file is saved in the raceadmin folder.");
+        return;
+    }
+    const std::string folder = state_.paths.AppDir + "raceadmin";
+    const auto existing = FindWorkspaceFile(folder, name);
+    bool save = true;
+    if (existing) {
+        save = services_.dialogs.AskYesNoCancel("Race Admin Data", "Same file name exists. Overwrite?") ==
+                   MessageAnswer::Yes ||
+               services_.dialogs.AskYesNo("tackvue", "同名のファイルがあります。上書きしますか？\n"
+                                                     "(「NO」を押すと保存しないで航跡を表示します)");
+    }
+    if (save) {
+        state_.RaceFileName = name;
+        ReadRaceScreen();
+        RaceWriteOptions options;
+        options.ui_language = state_.UiLanguage;
+        options.wind_file_box = FromQString(ComboBox2->currentText());
+        options.minimize_on_save = minimize;
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        WriteRaceFile(existing.value_or(folder + "/" + name), race, options);
+    }
+    if (minimize) {
+        host_.SwitchScreen(6);
+        auto* progress = window()->findChild<QLabel*>(QStringLiteral("Label28"));
+        LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
+        try {
+            MinimizeGpsFiles(race, state_.paths.AppDir, state_.track, state_.edit, load,
+                             [progress](const std::string& new_name) {
+                                 if (progress) {
+                                     progress->setText(Q(new_name));
+                                     progress->repaint();
+                                 }
+                                 QCoreApplication::processEvents();
+                             });
+        } catch (const DataError&) {
+            // The progress panel has no buttons: back to the race before the message.
+            host_.SwitchScreen(3);
+            throw;
+        }
+    }
+    WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
+    const MessageAnswer mode = services_.dialogs.AskYesNoCancel(
+        "編集画面の表示選択", "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
+    if (mode != MessageAnswer::Cancel) {
+        WriteHandoffFile(state_.paths.HandoffFilePath,
+                         mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
+        services_.shell.StartDetached(state_.paths.ViewerPath);
+    }
+    host_.SwitchScreen(1);
+}
+
+void CompileScreen::Button10Click() { host_.SwitchScreen(1); }
+
+void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell); }
+
+} // namespace tackedit

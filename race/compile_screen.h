@@ -1,0 +1,80 @@
+#pragma once
+
+#include "shell/app_state.h"
+
+#include <QFrame>
+
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTimeEdit;
+
+namespace tackedit {
+
+// pnlCOMPILE: the race being compiled, its boats, and Save Data.
+class CompileScreen final : public QFrame {
+    Q_OBJECT
+public:
+    CompileScreen(QWidget* parent, AppState& state, PlatformServices& services, ScreenHost& host);
+
+    // "New Race": an empty race with the defaults on screen.
+    void StartNewRace();
+    // A click in the race file list: false (with the error shown) when it does not read.
+    bool OpenRace(const std::string& name);
+
+    void SetCompileDefaults();
+    void ShowRaceOnScreen();
+    void ListGpsFiles();
+    void ListWindFiles();
+    void ListRaceFiles();
+    void UpdatePlayTime();
+    // Copies the screen into the race; DataError naming the field that is not a number.
+    void ReadRaceScreen();
+    // Files dropped on the window while this screen is shown.
+    void DropFiles(const std::vector<std::string>& paths);
+
+    void ListBox1Click();
+    void ListBox2ShiftMouseDown();
+    void Button7Click();
+    void Button8Click();
+    void FileListBox1MouseDown();
+    void Button9Click();
+    void Button10Click();
+    void Button16Click();
+
+    int ZoneHours() const { return zone_hours_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void RefillBoatList(const char* separator);
+    void RaceAreaFromTrack();
+    void SetPickers(DateTime start, DateTime finish);
+    DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
+    void SaveData();
+    void ShowError(const std::string& text);
+
+    AppState& state_;
+    PlatformServices& services_;
+    ScreenHost& host_;
+    int zone_hours_ = 0;
+
+    QLineEdit *Edit1, *Edit18, *Edit5, *Edit6, *Edit8, *Edit9, *Edit10, *Edit12, *Edit3, *Edit4, *Edit2;
+    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5;
+    QListWidget *ListBox1, *ListBox2, *ListBox3, *ListBox7, *FileListBox1;
+    QLabel *Label22, *Label29, *Label32;
+    QDateEdit *DateTimePicker1, *DateTimePicker3;
+    QTimeEdit *DateTimePicker2, *DateTimePicker4;
+};
+
+// Fills a race file list (a list box or the race file box's drop-down) with the
+// workspace's race files, newest first.
+void FillRaceFileList(QWidget* list, const std::string& app_dir);
+
+} // namespace tackedit

@@ -1,0 +1,397 @@
+#include "platform/fake_platform.h"
+#include "platform/null_platform.h"
+#include "platform/text_codec.h"
+#include "race/compile_screen.h"
+#include "shell/tform1.h"
+#include "track/track_formats.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// 30 points, one a minute from 01:00 UTC, around 35°25' N 139°45' E.
+std::string SampleGpx()
+{
+    std::string gpx = "<gpx><trk><trkseg>\n";
+    for (int i = 0; i < 30; ++i) {
+        char line[200];
+        std::snprintf(line, sizeof line,
+                      "<trkpt lat=\"%.5f\" lon=\"%.5f\"><time>2024-06-15T01:%02d:00Z</time></trkpt>\n",
+                      35.3400 + i * 0.002, 139.6700 + i * 0.002, i);
+        gpx += line;
+    }
+    return gpx + "</trkseg></trk></gpx>\n";
+}
+
+class CompileScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ws_ = fs::temp_directory_path() / ("tackedit-compile-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(ws_);
+        for (const char* folder : {"gpsdat", "raceadmin", "winddat", "attachment", "ctrl"})
+            fs::create_directories(ws_ / folder);
+        std::ofstream(ws_ / "gpsdat" / "20240615_TEAM1.gpx") << SampleGpx();
+        std::ofstream(ws_ / "gpsdat" / "alpha.GPX") << SampleGpx();
+        std::ofstream(ws_ / "winddat" / "wind.csv") << "x";
+        zone_.bias = -540;
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        fs::remove_all(ws_);
+    }
+
+    void Start(std::vector<std::string> fonts = {})
+    {
+        fonts_.families = std::move(fonts);
+        form_ = std::make_unique<TForm1>(state_, services_, ws_.string());
+    }
+
+    template <class T>
+    T* Find(const char* name)
+    {
+        T* control = form_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+
+    void Click(const char* name)
+    {
+        QAbstractButton* button = Find<QAbstractButton>(name);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+
+    // Clicks the entry of a list whose text starts with `prefix`.
+    void ClickEntry(const char* list_name, const QString& prefix, Qt::KeyboardModifiers modifiers = {})
+    {
+        auto* list = Find<QListWidget>(list_name);
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->text().startsWith(prefix)) {
+                const QRect rect = list->visualItemRect(list->item(i));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+                return;
+            }
+        ADD_FAILURE() << "no entry " << prefix.toStdString() << " in " << list_name;
+    }
+
+    void NewRaceWithBoats(std::initializer_list<std::pair<const char*, const char*>> boats)
+    {
+        Start();
+        Click("Button2");
+        Click("RadioButton10");
+        for (const auto& [file, name] : boats) {
+            dialogs_.inputs.push_back(std::string(name));
+            ClickEntry("ListBox1", QString::fromUtf8(file));
+        }
+    }
+
+    fs::path ws_;
+    FakeDialogs dialogs_;
+    FakeShell shell_;
+    FakeFonts fonts_;
+    FakeTimeZone zone_;
+    NullCursor cursor_;
+    NullPendingEvents events_;
+    CountingBeeper beeper_;
+    PlatformServices services_{dialogs_, shell_, fonts_, zone_, cursor_, events_, beeper_};
+    AppState state_;
+    std::unique_ptr<TForm1> form_;
+};
+
+TEST_F(CompileScreenTest, NewRaceShowsTheDefaults)
+{
+    zone_.bias = 300;  // UTC-5
+    Start();
+    Click("Button2");
+    Click("RadioButton10");
+    EXPECT_EQ(state_.ScreenMode, 3);
+    EXPECT_EQ(Find<QLineEdit>("Edit5")->text(), QStringLiteral("45"));
+    EXPECT_EQ(Find<QLineEdit>("Edit6")->text(), QStringLiteral("160"));
+    EXPECT_EQ(Find<QLineEdit>("Edit8")->text(), QStringLiteral("4.7"));
+    EXPECT_EQ(Find<QLineEdit>("Edit9")->text(), QStringLiteral("-6.9"));
+    EXPECT_EQ(Find<QLineEdit>("Edit10")->text(), QStringLiteral("-5"));
+    EXPECT_EQ(Find<QLineEdit>("Edit12")->text(), QStringLiteral("0"));
+    auto* speed = Find<QComboBox>("ComboBox4");
+    ASSERT_EQ(speed->count(), 29);
+    EXPECT_EQ(speed->itemText(10), QStringLiteral("15"));
+    EXPECT_EQ(speed->itemText(28), QStringLiteral("900"));
+    EXPECT_EQ(speed->currentText(), QStringLiteral("5"));
+    EXPECT_EQ(Find<QComboBox>("ComboBox3")->count(), 10);
+    EXPECT_EQ(Find<QLabel>("Label22")->text(), QStringLiteral("0 boats"));
+    EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 2);
+    EXPECT_EQ(Find<QComboBox>("ComboBox2")->count(), 1);
+    EXPECT_TRUE(Find<QCheckBox>("CheckBox2")->isChecked());
+
+    Click("RadioButton2");  // gpx only
+    EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 2) << "the extension matches in any case";
+    Click("RadioButton14");  // trb
+    EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 0);
+}
+
+TEST_F(CompileScreenTest, AddingBoatsPresetsTheRaceAndSavingHandsItToTheViewer)
+{
+    NewRaceWithBoats({{"20240615_TEAM1.gpx", "Team One"}, {"alpha.GPX", "Alpha"}});
+    ASSERT_EQ(dialogs_.calls.size(), 2u);
+    EXPECT_EQ(dialogs_.calls[0].caption, "Boat Name");
+    EXPECT_EQ(dialogs_.calls[0].text, "Boat Name ?");
+    EXPECT_EQ(dialogs_.calls[0].folder, "TEAM1") << "the proposed name";
+    EXPECT_EQ(dialogs_.calls[1].folder, "ALPHA");
+    EXPECT_EQ(Find<QLabel>("Label22")->text(), QStringLiteral("2 boats"));
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(1)->text(), QStringLiteral("Alpha  / alpha.GPX"));
+    // The first boat's fifth point (01:04 UTC) + 30 min + 9 h; the 25th (01:24) + 9 h.
+    EXPECT_EQ(Find<QDateEdit>("DateTimePicker1")->date(), QDate(2024, 6, 15));
+    EXPECT_EQ(Find<QTimeEdit>("DateTimePicker2")->time(), QTime(10, 34, 0));
+    EXPECT_EQ(Find<QTimeEdit>("DateTimePicker4")->time(), QTime(10, 24, 0));
+
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("Spring Cup"));
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    Find<QComboBox>("ComboBox2")->setEditText(QStringLiteral("wind.csv"));
+    dialogs_.inputs.push_back(std::string("race2"));
+    dialogs_.answers.push_back(MessageAnswer::No);  // normal mode
+    Click("Button9");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    const std::string text = Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "race2.txt"));
+    EXPECT_EQ(text.substr(0, 16), "T1,Spring Cup\r\nT");
+    EXPECT_NE(text.find("BN,20240615_TEAM1.gpx,Team One\r\nBN,alpha.GPX,Alpha\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("WF,wind.csv\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "race2.txt_b\r\n");
+    ASSERT_EQ(shell_.started.size(), 1u);
+    EXPECT_EQ(shell_.started[0], ws_.string() + "/tackvue.exe");
+    EXPECT_TRUE(fs::exists(ws_ / "ctrl" / "ctrl.log"));
+    EXPECT_EQ(state_.RaceFileName, "race2.txt");
+}
+
+TEST_F(CompileScreenTest, SaveCancelPaths)
+{
+    Start();
+    Click("Button2");
+    Click("RadioButton10");
+    Click("Button9");
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"GPS/艇を選択してください"}) << "no boats: no input box";
+
+    dialogs_.inputs.push_back(std::string("B"));
+    ClickEntry("ListBox1", QStringLiteral("alpha"));
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    dialogs_.inputs.push_back(std::nullopt);
+    Click("Button9");
+    EXPECT_EQ(state_.ScreenMode, 3) << "cancelled name: nothing changes";
+
+    std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary) << "T1,old\r\n";
+    dialogs_.inputs.push_back(std::string("RACE1.TXT"));
+    dialogs_.answers = {MessageAnswer::Cancel, MessageAnswer::No, MessageAnswer::Yes};
+    Click("Button9");
+    EXPECT_EQ(ReadFile(ws_ / "raceadmin" / "race1.txt"), "T1,old\r\n") << "declined: not written";
+    EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "\r\n") << "the name as it stood: empty for a new race";
+    EXPECT_EQ(state_.ScreenMode, 1);
+
+    Click("Button2");
+    Click("RadioButton10");
+    dialogs_.inputs.push_back(std::string("B"));
+    ClickEntry("ListBox1", QStringLiteral("alpha"));
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    dialogs_.inputs.push_back(std::string("race3.txt"));
+    dialogs_.answers = {MessageAnswer::Cancel};  // no viewer
+    const auto started = shell_.started.size();
+    Click("Button9");
+    EXPECT_TRUE(fs::exists(ws_ / "raceadmin" / "race3.txt"));
+    EXPECT_EQ(shell_.started.size(), started);
+    EXPECT_EQ(state_.ScreenMode, 1);
+}
+
+TEST_F(CompileScreenTest, NumberBoxThatIsNotANumberStopsTheSave)
+{
+    NewRaceWithBoats({{"alpha", "A"}});
+    Find<QLineEdit>("Edit8")->setText(QStringLiteral("4,7"));
+    dialogs_.inputs.push_back(std::string("race4"));
+    Click("Button9");
+    EXPECT_FALSE(fs::exists(ws_ / "raceadmin" / "race4.txt"));
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("LOA"), std::string::npos) << dialogs_.Messages()[0];
+    EXPECT_EQ(state_.ScreenMode, 3);
+}
+
+TEST_F(CompileScreenTest, MinimizingConvertsEachBoatAndSkipsAMissingFile)
+{
+    NewRaceWithBoats({{"20240615_TEAM1", "T"}, {"alpha", "A"}});
+    state_.race.AddBoat("gone.gpx", "Ghost");  // its file was removed after it was added
+    dialogs_.inputs.push_back(std::string("small"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button9");
+    EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "20240615_team1.trb"));
+    EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "alpha.trb"));
+    EXPECT_FALSE(fs::exists(ws_ / "gpsdat" / "gone.trb")) << "no other boat's track under its name";
+    EXPECT_EQ(fs::file_size(ws_ / "gpsdat" / "alpha.trb"), 30u * 12);
+    EXPECT_EQ(state_.race.BoatGpsFile,
+              (std::vector<std::string>{"20240615_team1.trb", "alpha.trb", "gone.gpx"}));
+    EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "small.txt\r\n");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    const std::string text = ReadFile(ws_ / "raceadmin" / "small.txt");
+    EXPECT_NE(text.find("BN,alpha.GPX,A"), std::string::npos) << "without classes this save keeps the names";
+}
+
+TEST_F(CompileScreenTest, NightRaceSetsTheLighthouse)
+{
+    NewRaceWithBoats({{"alpha", "A"}});
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(16, 0));
+    Find<QTimeEdit>("DateTimePicker4")->setTime(QTime(18, 30));
+    dialogs_.inputs.push_back(std::string("night"));
+    dialogs_.answers.push_back(MessageAnswer::Cancel);
+    Click("Button9");
+    EXPECT_NE(ReadFile(ws_ / "raceadmin" / "night.txt").find("LH,1\r\n"), std::string::npos);
+}
+
+TEST_F(CompileScreenTest, ShiftClickRemovesTheFirstBoatInTheEntry)
+{
+    NewRaceWithBoats({{"alpha", "A"}, {"alpha", "AB"}, {"20240615", "C"}});
+    ClickEntry("ListBox2", QStringLiteral("AB"), Qt::ShiftModifier);
+    EXPECT_EQ(state_.race.BoatName, (std::vector<std::string>{"AB", "C"})) << "A occurs in AB's entry first";
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("AB / alpha.GPX"));
+    EXPECT_EQ(Find<QLabel>("Label22")->text(), QStringLiteral("2 boats"));
+    ClickEntry("ListBox2", QStringLiteral("C"));  // no Shift: nothing removed
+    EXPECT_EQ(state_.race.BoatCount, 2);
+}
+
+TEST_F(CompileScreenTest, OpeningARaceShowsItAndABadOneStaysOnTheChoice)
+{
+    std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
+        << "T1,Cup\r\nT2,Second\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:01:30\r\nBT,1\r\n"
+           "PS,10,1\r\nBN,alpha.gpx,Alpha,0.9\r\nNU,1\r\nTD,8\r\n";
+    std::ofstream(ws_ / "raceadmin" / "bad.txt", std::ios::binary) << "T1,x\r\nLG,long\r\n";
+    Start();
+    Click("Button2");
+    Click("RadioButton11");
+    EXPECT_FALSE(Find<QGroupBox>("GroupBox3")->isHidden());
+    EXPECT_EQ(Find<QListWidget>("ListBox4")->count(), 2);
+    ClickEntry("ListBox4", QStringLiteral("bad"));
+    EXPECT_EQ(state_.ScreenMode, 31);
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("bad.txt:2"), std::string::npos);
+
+    ClickEntry("ListBox4", QStringLiteral("race1"));
+    EXPECT_EQ(state_.ScreenMode, 3);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Cup"));
+    EXPECT_EQ(Find<QLineEdit>("Edit18")->text(), QStringLiteral("Second"));
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), QStringLiteral("race1.txt"));
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("Alpha / alpha.gpx"));
+    EXPECT_EQ(Find<QLineEdit>("Edit10")->text(), QStringLiteral("8"));
+    EXPECT_TRUE(Find<QRadioButton>("RadioButton8")->isChecked());
+    EXPECT_EQ(Find<QListWidget>("ListBox3")->count(), 0);
+    EXPECT_EQ(Find<QComboBox>("ComboBox2")->currentText(), QString());
+    EXPECT_EQ(Find<QLabel>("Label29")->text(), QStringLiteral("(Est Total Play Time= 1min9sec)"));
+
+    // Saving proposes race1_s.txt.
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    dialogs_.inputs.push_back(std::nullopt);
+    Click("Button9");
+    EXPECT_EQ(dialogs_.calls.back().folder, "race1_s.txt");
+}
+
+TEST_F(CompileScreenTest, DropsAreTakenOnlyOnTheCompileScreen)
+{
+    const fs::path outside = ws_ / "outside";
+    fs::create_directories(outside / "folder");
+    for (const char* name : {"d1.gpx", "d2.log", "d3.trb"})
+        std::ofstream(outside / name) << "x";
+    auto drop = [this, &outside] {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const char* name : {"d1.gpx", "d2.log", "d3.trb", "folder"})
+            urls << QUrl::fromLocalFile(QString::fromStdString((outside / name).string()));
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_.get(), &enter);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_.get(), &event);
+    };
+    Start();
+    drop();
+    EXPECT_TRUE(shell_.copies.empty()) << "the cover takes no files";
+    Click("Button2");
+    Click("RadioButton10");
+    drop();
+    ASSERT_EQ(shell_.copies.size(), 3u) << "the folder is skipped";
+    EXPECT_EQ(shell_.copies[2].second, ws_.string() + "/gpsdat/d3.trb");
+    EXPECT_EQ(beeper_.beeps, 1);
+}
+
+TEST_F(CompileScreenTest, AttachmentChooserAndItsCapacity)
+{
+    for (int i = 0; i < 11; ++i)
+        std::ofstream(ws_ / "attachment" / ("doc" + std::to_string(i) + ".pdf")) << "x";
+    Start();
+    Click("Button2");
+    Click("RadioButton10");
+    auto* chooser = Find<QListWidget>("FileListBox1");
+    Click("Button7");
+    EXPECT_FALSE(chooser->isHidden());
+    Click("Button7");
+    EXPECT_TRUE(chooser->isHidden()) << "twice: shown and hidden, nothing added";
+    EXPECT_TRUE(state_.race.AttachmentNames.empty());
+    for (int i = 0; i < 11; ++i) {
+        Click("Button7");
+        ClickEntry("FileListBox1", QStringLiteral("doc"));
+    }
+    EXPECT_EQ(state_.race.AttachmentNames.size(), 10u);
+    EXPECT_EQ(Find<QListWidget>("ListBox3")->count(), 10);
+    EXPECT_EQ(dialogs_.Messages().size(), 1u) << "the eleventh is refused";
+    Click("Button8");
+    EXPECT_TRUE(state_.race.AttachmentNames.empty());
+    EXPECT_EQ(Find<QListWidget>("ListBox3")->count(), 0);
+}
+
+TEST_F(CompileScreenTest, ShowRacingHandsTheBareName)
+{
+    std::ofstream(ws_ / "raceadmin" / "race1.txt") << "T1,x\r\n";
+    Start();
+    Click("Button4");
+    EXPECT_EQ(Find<QListWidget>("ListBox8")->count(), 1);
+    ClickEntry("ListBox8", QStringLiteral("race1"));
+    EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "race1.txt\r\n");
+    EXPECT_EQ(shell_.started.size(), 1u);
+    EXPECT_EQ(state_.ScreenMode, 1);
+}
+
+TEST_F(CompileScreenTest, JapaneseCaptionsFillTheCoastlineTiles)
+{
+    Start({"ＭＳ Ｐゴシック"});
+    Click("Button2");
+    Click("RadioButton10");
+    dialogs_.inputs.push_back(std::string("A"));
+    ClickEntry("ListBox1", QStringLiteral("alpha"));
+    // 35°20.4' to 35°23.9' N, 139°40.2' to 139°43.7' E: bands 52/53 and 39.
+    EXPECT_EQ(state_.race.MapNames, (std::vector<std::string>{"5239", "5339"}));
+    EXPECT_EQ(Find<QListWidget>("ListBox7")->count(), 2);
+}
+
+} // namespace
+} // namespace tackedit
