@@ -1,33 +1,215 @@
 #include "editor/editor_screen.h"
 
+#include "editor/editor_core.h"
+#include "editor/editor_painting.h"
 #include "platform/qt/named_controls.h"
+#include "platform/qt/qt_platform.h"
 #include "track/data_error.h"
+#include "track/datetime.h"
 #include "track/file_buffer.h"
+#include "track/numbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 
 namespace tackedit {
+
+namespace {
+
+const char kMapHint[] = "左ドラッグでエリア選択/右ドラッグでエリア削除/Shift+クリックで１点削除";
+
+// Shape1: an 11 x 11 red circle; the track stays visible through it.
+class CircleShape final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setPen(QPen(Qt::red, 1));
+        painter.drawEllipse(0, 0, width() - 1, height() - 1);
+    }
+};
+
+QWidget* AddRedLine(QWidget* parent, const char* name)
+{
+    auto* line = AddControl<QFrame>(parent, name, QRect(0, 0, 1, 1));
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, Qt::red);
+    line->setPalette(palette);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    line->hide();
+    return line;
+}
+
+void SetTextColour(QWidget* control, const QColor& text, const QColor* background = nullptr)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, text);
+    if (background) {
+        palette.setColor(QPalette::Window, *background);
+        control->setAutoFillBackground(true);
+    }
+    control->setPalette(palette);
+}
+
+QLineEdit* AddCountBox(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* box = AddControl<QLineEdit>(parent, name, geometry);
+    box->setReadOnly(true);
+    return box;
+}
+
+EditorImage* AddImage(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* image = AddControl<EditorImage>(parent, name, geometry);
+    image->setMouseTracking(true);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QImage white(geometry.size(), QImage::Format_RGB32);
+    white.fill(Qt::white);
+    image->setPixmap(QPixmap::fromImage(white));
+    return image;
+}
+
+int X(const QMouseEvent* event) { return event->position().toPoint().x(); }
+int Y(const QMouseEvent* event) { return event->position().toPoint().y(); }
+bool Shift(const QMouseEvent* event) { return event->modifiers() & Qt::ShiftModifier; }
+
+} // namespace
+
+void EditorImage::mousePressEvent(QMouseEvent* event)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, event);
+    event->accept();
+}
+
+void EditorImage::mouseMoveEvent(QMouseEvent* event)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, event);
+    event->accept();
+}
+
+void EditorImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, event);
+    event->accept();
+}
 
 EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& services, ScreenHost& host)
     : QFrame(parent), state_(state), services_(services), host_(host)
 {
     SetUpPanel(this, "pnlEDIT", 913, 596, QColor(192, 192, 192));
-    AddControl<QLabel>(this, "Label40", QRect(8, 4, 600, 18));
-    auto* automatic = AddControl<QGroupBox>(this, "GroupBox7", QRect(700, 300, 205, 200));
+    setMouseTracking(true);
+
+    label40_ = AddControl<QLabel>(this, "Label40", QRect(24, 6, 513, 18));
+    label40_->setAlignment(Qt::AlignCenter);
+    SetTextColour(label40_, Qt::red);
+
+    image3_ = AddImage(this, "Image3", QRect(24, 28, MapWidth, MapHeight));
+    image6_ = AddImage(this, "Image6", QRect(24, 552, TimelineWidth, TimelineHeight));
+    image7_ = AddImage(this, "Image7", QRect(575, 27, ZoomWidthPixels, ZoomHeightPixels));
+    image7_->hide();
+    for (EditorImage* image : {image3_, image6_, image7_}) {
+        image->OnMouseDown = [this](EditorImage* source, QMouseEvent* e) {
+            if (source == image3_)
+                Image3MouseDown(e->button(), Shift(e), X(e), Y(e));
+            else if (source == image6_)
+                Image6MouseDown(e->button(), Shift(e), X(e), Y(e));
+        };
+        image->OnMouseMove = [this](EditorImage* source, QMouseEvent* e) { RouteMouseMove(source, e); };
+        image->OnMouseUp = [this](EditorImage* source, QMouseEvent* e) { RouteMouseUp(source, e); };
+    }
+
+    const QColor white(Qt::white);
+    label43_ = AddControl<QLabel>(this, "Label43", QRect(56, 30, 449, 16), QString::fromUtf8(kMapHint));
+    SetTextColour(label43_, QColor(0, 128, 0), &white);
+    label43_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label42_ = AddControl<QLabel>(this, "Label42", QRect(24, 58, 140, 16));
+    SetTextColour(label42_, Qt::blue);
+    label42_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label42_->hide();
+    memo1_ = AddControl<QLineEdit>(this, "memo1", QRect(24, 512, 140, 21));
+    memo1_->setReadOnly(true);
+    memo1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    memo1_->hide();
+    shape1_ = new CircleShape(this);
+    shape1_->setObjectName(QStringLiteral("Shape1"));
+    shape1_->setGeometry(0, 0, 11, 11);
+    shape1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    shape1_->hide();
+    panel3_ = AddRedLine(this, "Panel3");
+    panel4_ = AddRedLine(this, "Panel4");
+    panel5_ = AddRedLine(this, "Panel5");
+    panel6_ = AddRedLine(this, "Panel6");
+
+    AddControl<QLabel>(this, "Label39", QRect(575, 334, 160, 16), QStringLiteral("現点数/全データ点数"));
+    memo2_ = AddControl<QLineEdit>(this, "Memo2", QRect(575, 351, 97, 21));
+    memo2_->setReadOnly(true);
+
+    // Restore buttons, each left of the box counting what it would bring back.
+    struct RestoreRow {
+        const char* button;
+        const char* caption;
+        const char* box;
+        void (EditorScreen::*click)();
+        QLineEdit** field;
+    };
+    const RestoreRow rows[] = {
+        {"Button26", "地域選択復元", "Edit11", &EditorScreen::Button26Click, &edit11_},
+        {"Button25", "時間帯復元", "Edit13", &EditorScreen::Button25Click, &edit13_},
+        {"Button24", "ポイント復元", "Edit14", &EditorScreen::Button24Click, &edit14_},
+        {"Button31", "自動編集復元", "Edit7", &EditorScreen::Button31Click, &edit7_},
+        {"Button23", "全データ復元", "Edit15", &EditorScreen::Button23Click, &edit15_},
+    };
+    int top = 380;
+    for (const RestoreRow& row : rows) {
+        auto* button = AddControl<QPushButton>(this, row.button, QRect(575, top, 110, 24), QString::fromUtf8(row.caption));
+        connect(button, &QPushButton::clicked, this, row.click);
+        *row.field = AddCountBox(this, row.box, QRect(689, top + 1, 50, 22));
+        top += 26;
+    }
+
+    auto* automatic = AddControl<QGroupBox>(this, "GroupBox7", QRect(746, 334, 159, 172));
     automatic->setTitle(QStringLiteral("自動編集"));
-    AddControl<QLabel>(automatic, "Label41", QRect(8, 20, 189, 18));
-    AddControl<QCheckBox>(automatic, "CheckBox4", QRect(8, 44, 120, 20), QStringLiteral("インターバル（秒）"));
-    AddControl<QComboBox>(automatic, "ComboBox9", QRect(130, 44, 67, 22))->setEditable(true);
-    AddControl<QCheckBox>(automatic, "CheckBox5", QRect(8, 72, 120, 20), QStringLiteral("最高速度（KNOT)"));
-    AddControl<QComboBox>(automatic, "ComboBox6", QRect(130, 72, 67, 22))->setEditable(true);
-    AddControl<QCheckBox>(automatic, "CheckBox6", QRect(8, 100, 189, 20));
-    AddControl<QPushButton>(automatic, "Button27", QRect(8, 160, 189, 28));
-    auto* back = AddControl<QPushButton>(this, "Button22", QRect(780, 560, 125, 28), QStringLiteral("CANCEL/戻る"));
+    label41_ = AddControl<QLabel>(automatic, "Label41", QRect(6, 18, 149, 16));
+    SetTextColour(label41_, Qt::red);
+    check_box4_ = AddControl<QCheckBox>(automatic, "CheckBox4", QRect(6, 40, 100, 20), QStringLiteral("インターバル（秒）"));
+    check_box4_->setToolTip(QStringLiteral("データ間隔が密過ぎる場合に間引きします"));
+    combo_box9_ = AddControl<QComboBox>(automatic, "ComboBox9", QRect(106, 39, 47, 22));
+    combo_box9_->setEditable(true);
+    check_box5_ = AddControl<QCheckBox>(automatic, "CheckBox5", QRect(6, 68, 100, 20), QStringLiteral("最高速度（KNOT)"));
+    check_box5_->setToolTip(QStringLiteral("急激なデータ跳び検出して自動除去します"));
+    check_box5_->setChecked(true);
+    combo_box6_ = AddControl<QComboBox>(automatic, "ComboBox6", QRect(106, 67, 47, 22));
+    combo_box6_->setEditable(true);
+    check_box6_ = AddControl<QCheckBox>(automatic, "CheckBox6", QRect(6, 96, 147, 20), QStringLiteral("Smart Edit"));
+    check_box6_->setToolTip(QStringLiteral("データの時間間隔が短い軌跡データを平滑化して不要データを排除します"));
+    check_box6_->hide();
+    auto* run = AddControl<QPushButton>(automatic, "Button27", QRect(6, 136, 147, 26), QStringLiteral("自動編集の実行"));
+    connect(run, &QPushButton::clicked, this, &EditorScreen::Button27Click);
+
+    auto* save_trb = AddControl<QPushButton>(this, "Button29", QRect(575, 512, 330, 24),
+                                             QStringLiteral("編集済のデータを圧縮保存（TRB)"));
+    connect(save_trb, &QPushButton::clicked, this, &EditorScreen::Button29Click);
+    auto* save_gpx = AddControl<QPushButton>(this, "Button30", QRect(575, 538, 330, 24),
+                                             QStringLiteral("編集済のデータをGPX形式で保存"));
+    connect(save_gpx, &QPushButton::clicked, this, &EditorScreen::Button30Click);
+    auto* back = AddControl<QPushButton>(this, "Button22", QRect(780, 566, 125, 24), QStringLiteral("CANCEL/戻る"));
     connect(back, &QPushButton::clicked, this, &EditorScreen::Button22Click);
+
+    // The floating pieces lie over the images.
+    for (QWidget* w : std::initializer_list<QWidget*>{label43_, label42_, memo1_, shape1_, panel3_, panel4_, panel5_, panel6_})
+        w->raise();
 }
 
 void EditorScreen::OpenTrackForEditing()
@@ -37,29 +219,359 @@ void EditorScreen::OpenTrackForEditing()
     if (!chosen || !FileExists(*chosen))
         return;
     state_.edit.CurrentTrackFile = *chosen;
-    LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
+    LoadServices load{services_.events, services_.beeper, services_.cursor, [this] { ShowDeletionCounts(); }};
     try {
         LoadTrackFile(*chosen, state_.track, state_.edit, load);
     } catch (const DataError& e) {
         services_.dialogs.ShowMessage("tackvue", e.what());
         return;
     }
+    // Nothing of the previous track's pointer state carries over to this one.
+    EditorState& editor = state_.editor;
+    editor.HoverIndex = 0;
+    editor.MapDragX = editor.MapDragY = editor.TimeDragX = editor.TimeDragY = -1;
+    image7_->hide();
+    label42_->hide();
+    memo1_->hide();
+    shape1_->hide();
+    HideSelectionLines();
+    label43_->show();
     host_.SwitchScreen(22);
+    DrawTrackMap();
+    DrawTimeline();
 }
 
 void EditorScreen::RefillAutoEditLists()
 {
-    auto* interval = findChild<QComboBox*>(QStringLiteral("ComboBox9"));
-    interval->clear();
+    combo_box9_->clear();
     for (int i = 1; i <= 24; ++i)
-        interval->addItem(QString::number(i * 5));
-    interval->setEditText(QStringLiteral("20"));
-    auto* speed = findChild<QComboBox*>(QStringLiteral("ComboBox6"));
-    speed->clear();
+        combo_box9_->addItem(QString::number(i * 5));
+    combo_box9_->setEditText(QStringLiteral("20"));
+    combo_box6_->clear();
     for (int i = 1; i <= 20; ++i)
-        speed->addItem(QString::number(i * 2));
-    speed->setEditText(QStringLiteral("12"));
+        combo_box6_->addItem(QString::number(i * 2));
+    combo_box6_->setEditText(QStringLiteral("12"));
 }
+
+void EditorScreen::DrawTrackMap()
+{
+    const std::string& file = state_.edit.CurrentTrackFile;
+    const std::size_t slash = file.find_last_of('/');
+    label40_->setText(ToQString(slash == std::string::npos ? file : file.substr(slash + 1)));
+    if (!UpdateMapView(state_.track, state_.edit, state_.editor.map, image3_->width(), image3_->height()))
+        return;
+    const QImage picture =
+        PaintTrackMap(state_.track, state_.edit, state_.editor.map, image3_->width(), image3_->height());
+    image3_->setPixmap(QPixmap::fromImage(picture));
+    image3_->update();
+    services_.beeper.Beep();
+}
+
+void EditorScreen::DrawTimeline()
+{
+    TimelineView& view = state_.editor.timeline;
+    if (!UpdateTimelineView(state_.track, state_.edit, view, image6_->width(), image6_->height()))
+        return;
+    std::int32_t counted = 0;
+    const QImage picture =
+        PaintTimeline(state_.track, state_.edit, view, counted, image6_->width(), image6_->height());
+    image6_->setPixmap(QPixmap::fromImage(picture));
+    image6_->update();
+    state_.editor.CurrentInterval = MeanPresentInterval(view, counted);
+    label41_->setText(ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval)));
+}
+
+void EditorScreen::ShowDeletionCounts()
+{
+    TrackEditState& edit = state_.edit;
+    CountDeletions(state_.track, edit);
+    edit11_->setText(QString::number(edit.AreaDeletedCount));
+    edit13_->setText(QString::number(edit.TimeDeletedCount));
+    edit14_->setText(QString::number(edit.PointDeletedCount));
+    edit7_->setText(QString::number(edit.AutoDeletedCount));
+    edit15_->setText(QString::number(edit.DeletedCount));
+    memo2_->setText(QString::number(state_.track.TrackCount - edit.DeletedCount) + QStringLiteral(" / ") +
+                    QString::number(state_.track.TrackCount));
+}
+
+void EditorScreen::DrawZoomView()
+{
+    const ZoomView& zoom = state_.editor.zoom;
+    image7_->show();
+    image7_->setPixmap(QPixmap::fromImage(PaintZoomView(state_.track, zoom)));
+    image7_->update();
+}
+
+std::string EditorScreen::PointDateTimeText(std::int32_t index) const
+{
+    return FormatIsoDateTime(DecodeDateTime(state_.track.TrackTime[index]));
+}
+
+void EditorScreen::HideSelectionLines()
+{
+    for (QWidget* line : {panel3_, panel4_, panel5_, panel6_})
+        line->hide();
+}
+
+void EditorScreen::Image3MouseMove(bool, int x, int y)
+{
+    EditorState& editor = state_.editor;
+    if (editor.MapDragX > 0) {
+        const int left = std::min(x, editor.MapDragX) + image3_->x();
+        const int top = std::min(y, editor.MapDragY) + image3_->y();
+        const int width = std::abs(x - editor.MapDragX);
+        const int height = std::abs(y - editor.MapDragY);
+        panel3_->setGeometry(left, top, width, 1);
+        panel4_->setGeometry(left, top, 1, height);
+        panel5_->setGeometry(left, top + height, width, 1);
+        panel6_->setGeometry(left + width, top, 1, height);
+        for (QWidget* line : {panel3_, panel4_, panel5_, panel6_})
+            line->show();
+        label42_->hide();
+        editor.TimeDragX = -1;
+        return;
+    }
+    const std::int32_t k = FindNearestMapPoint(state_.track, state_.edit, editor.map, x, y);
+    if (k == 0) {
+        editor.HoverIndex = 0;
+        image7_->hide();
+        label42_->hide();
+        label43_->hide();
+    } else {
+        editor.HoverIndex = k;
+        UpdateZoomView(state_.track, editor.zoom, k, image7_->width(), image7_->height());
+        DrawZoomView();
+        label42_->setText(ToQString(PointDateTimeText(k)));
+        label42_->adjustSize();
+        label42_->move(x, image3_->y() + y + 30);
+        label42_->show();
+        label43_->show();
+    }
+    HideSelectionLines();
+    editor.TimeDragX = -1;
+}
+
+void EditorScreen::Image3MouseDown(Qt::MouseButton, bool shift, int x, int y)
+{
+    EditorState& editor = state_.editor;
+    if (shift) {
+        if (editor.HoverIndex >= 1 && DeletePoint(state_.track, editor.HoverIndex)) {
+            ShowDeletionCounts();
+            DrawZoomView();
+            DrawTrackMap();
+        }
+        return;
+    }
+    editor.MapDragX = x;
+    editor.MapDragY = y;
+}
+
+void EditorScreen::Image3MouseUp(Qt::MouseButton button, bool, int x, int y)
+{
+    EditorState& editor = state_.editor;
+    if (editor.MapDragX > 0) {
+        DeleteByArea(state_.track, state_.edit, editor.map, editor.MapDragX, editor.MapDragY, x, y,
+                     button != Qt::LeftButton);
+        ShowDeletionCounts();
+        DrawTrackMap();
+        DrawTimeline();
+    }
+    editor.MapDragX = -1;
+    editor.MapDragY = -1;
+}
+
+void EditorScreen::Image6MouseMove(bool, int x, int)
+{
+    EditorState& editor = state_.editor;
+    const TimelineHit hit = FindNearestTimelinePoint(state_.track, state_.edit, editor.timeline, x);
+    if (hit.index != 0 && hit.distance < 1000) {
+        memo1_->move(x, image6_->y() - 40);
+        memo1_->setText(ToQString(PointDateTimeText(hit.index)));
+        memo1_->show();
+        const MapView& map = editor.map;
+        const double lat = state_.track.TrackLat[hit.index], lon = state_.track.TrackLon[hit.index];
+        const std::int64_t left =
+            RoundPixel((lon - map.ViewCenterLon) * map.ViewScaleLon + map.ViewCenterX + image3_->x()) - 5;
+        const std::int64_t top =
+            RoundPixel(map.ViewCenterY - (lat - map.ViewCenterLat) * map.ViewScaleLat + image3_->y()) - 5;
+        shape1_->move(static_cast<int>(std::clamp<std::int64_t>(left, -100000, 100000)),
+                      static_cast<int>(std::clamp<std::int64_t>(top, -100000, 100000)));
+        shape1_->show();
+    }
+    if (editor.TimeDragX > 0) {
+        const int left = std::min(x, editor.TimeDragX) + image6_->x();
+        const int width = std::abs(x - editor.TimeDragX);
+        panel3_->setGeometry(left, image6_->y(), width, 1);
+        panel5_->setGeometry(left, image6_->y() + image6_->height(), width, 1);
+        panel3_->show();
+        panel5_->show();
+    } else {
+        HideSelectionLines();
+    }
+    editor.MapDragX = -1;
+    label42_->hide();
+    label43_->hide();
+}
+
+void EditorScreen::Image6MouseDown(Qt::MouseButton, bool, int x, int y)
+{
+    state_.editor.TimeDragX = x;
+    state_.editor.TimeDragY = y;
+}
+
+void EditorScreen::Image6MouseUp(Qt::MouseButton button, bool, int x, int)
+{
+    EditorState& editor = state_.editor;
+    if (editor.TimeDragX > 0) {
+        if (button == Qt::RightButton)
+            services_.beeper.Beep();
+        DeleteByTimeRange(state_.track, state_.edit, editor.timeline, editor.TimeDragX, x,
+                          button != Qt::LeftButton);
+        ShowDeletionCounts();
+        DrawTrackMap();
+        DrawTimeline();
+    }
+    editor.TimeDragX = -1;
+    editor.TimeDragY = -1;
+}
+
+void EditorScreen::Image7MouseMove()
+{
+    label42_->hide();
+    label43_->hide();
+}
+
+void EditorScreen::pnlEDITMouseMove()
+{
+    shape1_->hide();
+    memo1_->hide();
+    HideSelectionLines();
+    label42_->hide();
+    label43_->hide();
+    state_.editor.TimeDragX = -1;
+    state_.editor.MapDragX = -1;
+}
+
+void EditorScreen::mouseMoveEvent(QMouseEvent* event)
+{
+    pnlEDITMouseMove();
+    QFrame::mouseMoveEvent(event);
+}
+
+EditorImage* EditorScreen::ImageAt(const QPoint& panel_position) const
+{
+    for (EditorImage* image : {image3_, image6_, image7_})
+        if (image->isVisible() && image->geometry().contains(panel_position))
+            return image;
+    return nullptr;
+}
+
+// The image under the pointer gets the move; over the background it is the
+// panel's, which ends a drag that left its image.
+void EditorScreen::RouteMouseMove(EditorImage* source, QMouseEvent* event)
+{
+    const QPoint panel_position = source->mapTo(this, event->position().toPoint());
+    EditorImage* target = source->rect().contains(event->position().toPoint()) ? source : ImageAt(panel_position);
+    if (!target) {
+        pnlEDITMouseMove();
+        return;
+    }
+    const QPoint p = target->mapFrom(this, panel_position);
+    if (target == image3_)
+        Image3MouseMove(Shift(event), p.x(), p.y());
+    else if (target == image6_)
+        Image6MouseMove(Shift(event), p.x(), p.y());
+    else
+        Image7MouseMove();
+}
+
+// A release over the background deletes nothing.
+void EditorScreen::RouteMouseUp(EditorImage* source, QMouseEvent* event)
+{
+    const QPoint panel_position = source->mapTo(this, event->position().toPoint());
+    EditorImage* target = source->rect().contains(event->position().toPoint()) ? source : ImageAt(panel_position);
+    if (!target)
+        return;
+    const QPoint p = target->mapFrom(this, panel_position);
+    if (target == image3_)
+        Image3MouseUp(event->button(), Shift(event), p.x(), p.y());
+    else if (target == image6_)
+        Image6MouseUp(event->button(), Shift(event), p.x(), p.y());
+}
+
+void EditorScreen::RestoreKind(std::int32_t bit)
+{
+    RestoreMarks(state_.track, bit);
+    ShowDeletionCounts();
+    DrawTrackMap();
+    DrawTimeline();
+}
+
+void EditorScreen::Button26Click() { RestoreKind(MarkArea); }
+void EditorScreen::Button25Click() { RestoreKind(MarkTime); }
+void EditorScreen::Button24Click() { RestoreKind(MarkPoint); }
+void EditorScreen::Button31Click() { RestoreKind(MarkAuto); }
+
+void EditorScreen::Button23Click()
+{
+    RestoreAllMarks(state_.track);
+    ShowDeletionCounts();
+    DrawTrackMap();
+    DrawTimeline();
+}
+
+void EditorScreen::Button27Click()
+{
+    AutoEditSettings settings;
+    // Both texts are read before either pass runs; a bad one stops everything.
+    const auto read = [this](QComboBox* box, std::optional<float>& into) {
+        const std::string text = FromQString(box->currentText());
+        const auto value = ParseReal(text);
+        if (!value) {
+            services_.dialogs.ShowMessage("tackvue", "'" + text + "' is not a valid floating point value");
+            return false;
+        }
+        into = static_cast<float>(*value);
+        return true;
+    };
+    if (check_box4_->isChecked() && !read(combo_box9_, settings.Interval))
+        return;
+    if (check_box5_->isChecked() && !read(combo_box6_, settings.MaxSpeed))
+        return;
+    RunAutoEdit(state_.track, state_.edit, settings);
+    ShowDeletionCounts();
+    DrawTrackMap();
+    DrawTimeline();
+}
+
+void EditorScreen::SaveEditedTrackAs(bool gpx)
+{
+    const EditedTrackFormat format = gpx ? EditedTrackFormat::Gpx : EditedTrackFormat::Trb;
+    const std::string name = EditedTrackName(state_.edit.CurrentTrackFile, format);
+    if (!services_.dialogs.AskYesNo("tackvue", "次のファイル名で保存します\r\n" + name))
+        return;
+    try {
+        SaveEditedTrack(state_.track, name, format);
+    } catch (const DataError& e) {
+        services_.dialogs.ShowMessage("tackvue", e.what());
+        return;
+    }
+    TrackEditState& edit = state_.edit;
+    edit.DeletedCount = edit.AreaDeletedCount = edit.TimeDeletedCount = 0;
+    edit.PointDeletedCount = edit.AutoDeletedCount = 0;
+    for (QLineEdit* box : {edit11_, edit13_, edit14_, edit7_, edit15_})
+        box->setText(QStringLiteral("0"));
+    const QString kept = QString::number(state_.track.TrackCount);
+    memo2_->setText(kept + QStringLiteral(" / ") + kept);
+    // The indices moved: the highlighted point is no longer the one at HoverIndex.
+    state_.editor.HoverIndex = 0;
+    edit.CurrentTrackFile = name;
+    DrawTrackMap();
+    DrawTimeline();
+}
+
+void EditorScreen::Button29Click() { SaveEditedTrackAs(false); }
+void EditorScreen::Button30Click() { SaveEditedTrackAs(true); }
 
 void EditorScreen::Button22Click() { host_.SwitchScreen(1); }
 
