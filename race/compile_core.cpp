@@ -14,26 +14,8 @@ namespace tackedit {
 
 void ResetRace(RaceSettings& race)
 {
-    race.ClearBoats();
-    race.ClassNames.clear();
-    race.ClassesOn = 0;
-    race.CtFlag = 0;
-    race.NorthUp = 0;
-    race.CourseList.clear();
-    race.MarkList.clear();
-    race.LineList.clear();
-    race.RlList.clear();
-    race.MapNames.clear();
-    race.AttachmentNames.clear();
-    race.Title1.clear();
-    race.Title2.clear();
-    race.PicFolder.clear();
-    race.PlaySpeedAfter = 5;
-    race.PicTimeCorr = 0;
-    race.PictureCount = 0;
-    race.PictureFileCount = 0;
-    // A new race starts without the previous race's night flag.
-    race.Lighthouse = 0;
+    // Clears the night flag too: a new race starts without the previous race's.
+    race.ClearRace();
 }
 
 int LocalZoneHours(int standard_bias_minutes)

@@ -262,32 +262,38 @@ int RaceSeconds(DateTime start, DateTime finish)
     return static_cast<int>(before ? -seconds : seconds);
 }
 
+void RaceSettings::ClearRace()
+{
+    ClearBoats();
+    ClassNames.clear();
+    ClassesOn = 0;
+    CtFlag = 0;
+    NorthUp = 0;
+    Lighthouse = 0;
+    CourseList.clear();
+    MarkList.clear();
+    LineList.clear();
+    RlList.clear();
+    MapNames.clear();
+    AttachmentNames.clear();
+    Title1.clear();
+    Title2.clear();
+    PicFolder.clear();
+    PlaySpeedAfter = 5;
+    PicTimeCorr = 0;
+    PictureCount = 0;
+    PictureFileCount = 0;
+}
+
 void ResetRaceForReading(RaceSettings& race)
 {
-    race.ClearBoats();
-    race.ClassNames.clear();
-    race.ClassesOn = 0;
-    race.CtFlag = 0;
-    race.NorthUp = 0;
-    race.Lighthouse = 0;
-    race.CourseList.clear();
-    race.MarkList.clear();
-    race.LineList.clear();
-    race.RlList.clear();
-    race.MapNames.clear();
-    race.AttachmentNames.clear();
-    race.Title1.clear();
-    race.Title2.clear();
+    race.ClearRace();
     race.WindFile.clear();
     race.GfText.clear();
-    race.PicFolder.clear();
-    race.PlaySpeedAfter = race.PlaySpeedPre = 5;
+    race.PlaySpeedPre = 5;
     race.PreStartMin = 3;
     race.AddArea = 5;
-    race.PicTimeCorr = 0;
     race.PicSize = 500;
-    race.PictureCount = 0;
-    race.PictureFileCount = 0;
 }
 
 void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race)

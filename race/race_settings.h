@@ -67,6 +67,9 @@ struct RaceSettings {
     // i is 1-based.
     void RemoveBoat(int i);
     void ClearBoats();
+    // Boats, classes, lists, titles, flags and picture counts of the race gone;
+    // the play speed after the start back to 5.
+    void ClearRace();
 };
 
 // The signed race duration in whole seconds: |finish - start| + 0.5 s, rounded
