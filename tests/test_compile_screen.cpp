@@ -1,9 +1,8 @@
-#include "platform/fake_platform.h"
-#include "platform/null_platform.h"
 #include "platform/text_codec.h"
 #include "race/compile_screen.h"
 #include "shell/tform1.h"
 #include "track/track_formats.h"
+#include "window_test.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,12 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // 30 points, one a minute from 01:00 UTC, around 35°25' N 139°45' E.
 std::string SampleGpx()
 {
@@ -50,57 +43,17 @@ std::string SampleGpx()
     return gpx + "</trkseg></trk></gpx>\n";
 }
 
-class CompileScreenTest : public ::testing::Test {
+class CompileScreenTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ws_ = fs::temp_directory_path() / ("tackedit-compile-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(ws_);
-        for (const char* folder : {"gpsdat", "raceadmin", "winddat", "attachment", "ctrl"})
+        WindowTest::SetUp();
+        for (const char* folder : {"raceadmin", "winddat", "attachment", "ctrl"})
             fs::create_directories(ws_ / folder);
         std::ofstream(ws_ / "gpsdat" / "20240615_TEAM1.gpx") << SampleGpx();
         std::ofstream(ws_ / "gpsdat" / "alpha.GPX") << SampleGpx();
         std::ofstream(ws_ / "winddat" / "wind.csv") << "x";
         zone_.bias = -540;
-    }
-    void TearDown() override
-    {
-        form_.reset();
-        fs::remove_all(ws_);
-    }
-
-    void Start(std::vector<std::string> fonts = {})
-    {
-        fonts_.families = std::move(fonts);
-        form_ = std::make_unique<TForm1>(state_, services_, ws_.string());
-    }
-
-    template <class T>
-    T* Find(const char* name)
-    {
-        T* control = form_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-
-    void Click(const char* name)
-    {
-        QAbstractButton* button = Find<QAbstractButton>(name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
-
-    // Clicks the entry of a list whose text starts with `prefix`.
-    void ClickEntry(const char* list_name, const QString& prefix, Qt::KeyboardModifiers modifiers = {})
-    {
-        auto* list = Find<QListWidget>(list_name);
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->text().startsWith(prefix)) {
-                const QRect rect = list->visualItemRect(list->item(i));
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
-                return;
-            }
-        ADD_FAILURE() << "no entry " << prefix.toStdString() << " in " << list_name;
     }
 
     void NewRaceWithBoats(std::initializer_list<std::pair<const char*, const char*>> boats)
@@ -113,18 +66,6 @@ protected:
             ClickEntry("ListBox1", QString::fromUtf8(file));
         }
     }
-
-    fs::path ws_;
-    FakeDialogs dialogs_;
-    FakeShell shell_;
-    FakeFonts fonts_;
-    FakeTimeZone zone_;
-    NullCursor cursor_;
-    NullPendingEvents events_;
-    CountingBeeper beeper_;
-    PlatformServices services_{dialogs_, shell_, fonts_, zone_, cursor_, events_, beeper_};
-    AppState state_;
-    std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(CompileScreenTest, NewRaceShowsTheDefaults)

@@ -1,9 +1,8 @@
 #include "editor/editor_screen.h"
 #include "external/gps_download_panel.h"
-#include "platform/fake_platform.h"
-#include "platform/null_platform.h"
 #include "shell/captions.h"
 #include "shell/tform1.h"
+#include "window_test.h"
 #include "track/numbers.h"
 
 #include <QComboBox>
@@ -28,62 +27,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One started window over a fresh workspace, with scripted dialogs and fonts.
-class ShellTest : public ::testing::Test {
+class ShellTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        workspace_ = fs::temp_directory_path() /
-                     ("tackedit-shell-" + std::to_string(::getpid()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(workspace_);
-        fs::create_directories(workspace_ / "gpsdat");
-    }
-    void TearDown() override
-    {
-        form_.reset();
-        fs::remove_all(workspace_);
-    }
-
-    TForm1& Start(std::vector<std::string> fonts = {"DejaVu Sans"})
-    {
-        fonts_.families = std::move(fonts);
-        form_ = std::make_unique<TForm1>(state_, services_, workspace_.string());
-        return *form_;
-    }
-
-    template <class T>
-    T* Find(const char* name)
-    {
-        T* control = form_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-
-    // Near the left edge: a radio button only takes clicks on its mark and text.
-    void Click(const char* name)
-    {
-        QAbstractButton* button = Find<QAbstractButton>(name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
-
     void ExpectScreen(int mode, int width, int height)
     {
         EXPECT_EQ(state_.ScreenMode, mode);
         EXPECT_EQ(form_->size(), QSize(width, height)) << "mode " << mode;
     }
 
-    fs::path workspace_;
-    FakeDialogs dialogs_;
-    FakeShell shell_;
-    FakeFonts fonts_;
-    FakeTimeZone zone_;
-    NullCursor cursor_;
-    NullPendingEvents events_;
-    CountingBeeper beeper_;
-    PlatformServices services_{dialogs_, shell_, fonts_, zone_, cursor_, events_, beeper_};
-    AppState state_;
-    std::unique_ptr<TForm1> form_;
+    fs::path& workspace_ = ws_;
 };
 
 const char* const kCaptionControls[] = {

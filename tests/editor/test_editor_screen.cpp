@@ -3,10 +3,9 @@
 
 #include "editor/editor_core.h"
 #include "editor/editor_screen.h"
-#include "platform/fake_platform.h"
-#include "platform/null_platform.h"
 #include "shell/tform1.h"
 #include "track/track_formats.h"
+#include "window_test.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,23 +36,13 @@ struct Fix {
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
 
-class EditorScreenTest : public ::testing::Test {
+class EditorScreenTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        workspace_ = fs::temp_directory_path() /
-                     ("tackedit-editor-" + std::to_string(::getpid()) + "-" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(workspace_);
-        fs::create_directories(workspace_ / "gpsdat");
-        fonts_.families = {"DejaVu Sans"};
-        form_ = std::make_unique<TForm1>(state_, services_, workspace_.string());
+        WindowTest::SetUp();
+        Start();
         form_->show();
-    }
-    void TearDown() override
-    {
-        form_.reset();
-        fs::remove_all(workspace_);
     }
 
     std::string WriteGpx(const std::string& name, const std::vector<Fix>& fixes)
@@ -77,20 +66,6 @@ protected:
         dialogs_.paths.push_back(WriteGpx(name, fixes));
         Click("Button21");
         ASSERT_EQ(state_.ScreenMode, 22);
-    }
-
-    template <class T>
-    T* Find(const char* name)
-    {
-        T* control = form_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-
-    void Click(const char* name)
-    {
-        QAbstractButton* button = Find<QAbstractButton>(name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
     }
 
     QWidget* Map() { return Find<QWidget>("Image3"); }
@@ -128,17 +103,7 @@ protected:
                               state_.track.TrackTime[state_.edit.FirstPresent]);
     }
 
-    fs::path workspace_;
-    FakeDialogs dialogs_;
-    FakeShell shell_;
-    FakeFonts fonts_;
-    FakeTimeZone zone_;
-    NullCursor cursor_;
-    NullPendingEvents events_;
-    CountingBeeper beeper_;
-    PlatformServices services_{dialogs_, shell_, fonts_, zone_, cursor_, events_, beeper_};
-    AppState state_;
-    std::unique_ptr<TForm1> form_;
+    fs::path& workspace_ = ws_;
 };
 
 // A 3 x 3 grid of points one minute apart, a second apart in time.
