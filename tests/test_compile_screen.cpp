@@ -222,6 +222,17 @@ TEST_F(CompileScreenTest, ShiftClickRemovesTheFirstBoatInTheEntry)
     EXPECT_EQ(state_.race.BoatCount, 2);
 }
 
+TEST_F(CompileScreenTest, TheEightyFirstBoatIsRefused)
+{
+    NewRaceWithBoats({{"alpha", "A"}});
+    for (int i = 2; i <= RaceSettings::kMaxBoats; ++i)
+        state_.race.AddBoat("alpha.GPX", "B" + std::to_string(i));
+    ClickEntry("ListBox1", QStringLiteral("alpha"));  // no input box is scripted: none may open
+    EXPECT_EQ(state_.race.BoatCount, RaceSettings::kMaxBoats);
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("80"), std::string::npos);
+}
+
 TEST_F(CompileScreenTest, OpeningARaceShowsItAndABadOneStaysOnTheChoice)
 {
     std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
