@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, lays out the demo workspace beside the editor
-# and starts it there.
+# (with our stand-in for the tackvue viewer as build/tackvue.exe) and starts it there.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j2 --target tackedit tackedit-cli
+cmake --build build -j2 --target tackedit tackedit-cli tackvue-standin
 
 # The workspace is the editor's own folder. Demo files are copied only where
 # they are newer, so what a user changed there stays.
 for folder in gpsdat raceadmin winddat attachment coastline pic ctrl distribution help vd HELP_EDITOR; do
   mkdir -p "build/$folder"
 done
-cp -ru demo/. build/
+for item in demo/*; do
+  case "$item" in demo/README.md | demo/tools) continue ;; esac
+  cp -ru "$item" build/
+done
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" = "" ]; then
   echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): the editor is built as build/tackedit."
