@@ -183,19 +183,19 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     automatic->setTitle(QStringLiteral("自動編集"));
     label41_ = AddControl<QLabel>(automatic, "Label41", QRect(6, 18, 149, 16));
     SetTextColour(label41_, Qt::red);
-    check_box4_ = AddControl<QCheckBox>(automatic, "CheckBox4", QRect(6, 40, 100, 20), QStringLiteral("インターバル（秒）"));
+    check_box4_ = AddControl<QCheckBox>(automatic, "CheckBox4", QRect(6, 38, 147, 20), QStringLiteral("インターバル（秒）"));
     check_box4_->setToolTip(QStringLiteral("データ間隔が密過ぎる場合に間引きします"));
-    combo_box9_ = AddControl<QComboBox>(automatic, "ComboBox9", QRect(106, 39, 47, 22));
+    combo_box9_ = AddControl<QComboBox>(automatic, "ComboBox9", QRect(96, 60, 57, 22));
     combo_box9_->setEditable(true);
-    check_box5_ = AddControl<QCheckBox>(automatic, "CheckBox5", QRect(6, 68, 100, 20), QStringLiteral("最高速度（KNOT)"));
+    check_box5_ = AddControl<QCheckBox>(automatic, "CheckBox5", QRect(6, 86, 147, 20), QStringLiteral("最高速度（KNOT)"));
     check_box5_->setToolTip(QStringLiteral("急激なデータ跳び検出して自動除去します"));
     check_box5_->setChecked(true);
-    combo_box6_ = AddControl<QComboBox>(automatic, "ComboBox6", QRect(106, 67, 47, 22));
+    combo_box6_ = AddControl<QComboBox>(automatic, "ComboBox6", QRect(96, 108, 57, 22));
     combo_box6_->setEditable(true);
     check_box6_ = AddControl<QCheckBox>(automatic, "CheckBox6", QRect(6, 96, 147, 20), QStringLiteral("Smart Edit"));
     check_box6_->setToolTip(QStringLiteral("データの時間間隔が短い軌跡データを平滑化して不要データを排除します"));
     check_box6_->hide();
-    auto* run = AddControl<QPushButton>(automatic, "Button27", QRect(6, 136, 147, 26), QStringLiteral("自動編集の実行"));
+    auto* run = AddControl<QPushButton>(automatic, "Button27", QRect(6, 138, 147, 26), QStringLiteral("自動編集の実行"));
     connect(run, &QPushButton::clicked, this, &EditorScreen::Button27Click);
 
     auto* save_trb = AddControl<QPushButton>(this, "Button29", QRect(575, 512, 330, 24),
