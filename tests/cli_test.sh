@@ -3,26 +3,7 @@
 # Usage: cli_test.sh PATH/TO/tackedit-cli DATA_DIR
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
-
-run() {  # run ARGS...: sets out, err, code
-  "$cli" "$@" >"$work/out" 2>"$work/err"
-  code=$?
-  out=$(cat "$work/out")
-  err=$(cat "$work/err")
-}
+source "$(dirname "$0")/cli_checks.sh"
 
 printf '<gpx><trk><trkseg>\n<trkpt lat="35.5" lon="139.25"><time>2010-05-03T01:02:03Z</time></trkpt>\n<trkpt lat="-33.25" lon="-151.5"><time>2010-05-03T01:02:13.5Z</time></trkpt>\n</trkseg></trk></gpx>\n' >"$work/a.gpx"
 printf '$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n$GPRMC,000001.00,A,3512.3456,S,13945.6789,W,0.0,0.0,010210,,\r\n' >"$work/b.log"

@@ -3,26 +3,7 @@
 # Usage: clean_test.sh PATH/TO/tackedit-cli
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-  fi
-}
-
-run() {  # run ARGS...: sets out, err, code
-  "$cli" "$@" >"$work/out" 2>"$work/err"
-  code=$?
-  out=$(cat "$work/out")
-  err=$(cat "$work/err")
-}
+source "$(dirname "$0")/../cli_checks.sh"
 
 # 30 points two seconds apart sailing north at 6 knots; point 11 jumps 5 miles.
 {
