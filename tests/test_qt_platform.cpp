@@ -36,22 +36,46 @@ protected:
     QtShell shell_;
 };
 
+std::string Contents(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 TEST_F(QtShellTest, CopiesFilesAndTopLevelFolderContents)
 {
-    const std::string a = (root_ / "from" / "a.txt").string();
-    const std::string copy = (root_ / "copy.txt").string();
-    EXPECT_TRUE(shell_.CopyFile(a, copy, false));
-    EXPECT_FALSE(shell_.CopyFile(a, copy, false)) << "an existing target is kept unless overwriting";
+    const fs::path a = root_ / "from" / "a.txt";
+    const fs::path copy = root_ / "copy.txt";
+    EXPECT_TRUE(shell_.CopyFile(a.string(), copy.string(), false));
+    EXPECT_EQ(Contents(copy), "a");
     std::ofstream(copy) << "changed";
-    EXPECT_TRUE(shell_.CopyFile(a, copy, true));
-    EXPECT_EQ(fs::file_size(copy), 1u);
-    EXPECT_FALSE(shell_.CopyFile((root_ / "missing").string(), copy, true));
+    EXPECT_FALSE(shell_.CopyFile(a.string(), copy.string(), false)) << "an existing target is kept unless overwriting";
+    EXPECT_EQ(Contents(copy), "changed");
+    EXPECT_TRUE(shell_.CopyFile(a.string(), copy.string(), true));
+    EXPECT_EQ(Contents(copy), "a");
 
     EXPECT_TRUE(shell_.CopyFolderFiles((root_ / "from").string(), (root_ / "to" / "deeper").string()));
-    EXPECT_TRUE(fs::exists(root_ / "to" / "deeper" / "a.txt"));
-    EXPECT_TRUE(fs::exists(root_ / "to" / "deeper" / "b.jpg"));
+    EXPECT_EQ(Contents(root_ / "to" / "deeper" / "a.txt"), "a");
+    EXPECT_EQ(Contents(root_ / "to" / "deeper" / "b.jpg"), "bb");
     EXPECT_FALSE(fs::exists(root_ / "to" / "deeper" / "sub")) << "only the top-level files";
     EXPECT_FALSE(shell_.CopyFolderFiles((root_ / "nowhere").string(), (root_ / "to2").string()));
+}
+
+TEST_F(QtShellTest, ACopyNeverLosesTheSourceOrTheOldTarget)
+{
+    const fs::path a = root_ / "from" / "a.txt";
+    EXPECT_TRUE(shell_.CopyFile(a.string(), a.string(), true)) << "a file onto itself";
+    EXPECT_EQ(Contents(a), "a");
+    EXPECT_TRUE(shell_.CopyFolderFiles((root_ / "from").string(), (root_ / "from").string()));
+    EXPECT_EQ(Contents(root_ / "from" / "b.jpg"), "bb");
+
+    const fs::path old = root_ / "old.txt";
+    std::ofstream(old) << "old";
+    EXPECT_FALSE(shell_.CopyFile((root_ / "missing").string(), old.string(), true));
+    EXPECT_FALSE(shell_.CopyFile((root_ / "from" / "sub").string(), old.string(), true)) << "a folder";
+    EXPECT_EQ(Contents(old), "old");
+    for (const auto& entry : fs::directory_iterator(root_))
+        EXPECT_EQ(entry.path().filename().string().find(".txt."), std::string::npos) << "temporary file left";
 }
 
 TEST_F(QtShellTest, TrashTakesTheFolderAway)

@@ -11,46 +11,115 @@
 
 namespace tackedit {
 
-void WriteFileAtomically(const std::string& path, std::string_view data)
-{
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw DataError(path, 0, "", std::string("cannot create file: ") + std::strerror(errno));
-    auto fail = [&](const char* what) {
-        const int saved = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw DataError(path, 0, "", std::string(what) + std::strerror(saved));
-    };
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("cannot write file: ");
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+namespace {
+
+// A temporary file beside the target that becomes the target on Commit() and
+// disappears in every other case.
+class TempFile {
+public:
+    explicit TempFile(const std::string& path) : path_(path), temp_(path + ".XXXXXX")
+    {
+        fd_ = ::mkstemp(temp_.data());
+        if (fd_ < 0)
+            throw DataError(path_, 0, "", std::string("cannot create file: ") + std::strerror(errno));
     }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!committed_)
+            ::unlink(temp_.c_str());
+    }
+
+    void Write(const char* p, std::size_t left)
+    {
+        while (left > 0) {
+            const ssize_t n = ::write(fd_, p, left);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail("cannot write file: ");
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+    }
+
+    void Commit(mode_t mode)
+    {
+        ::fchmod(fd_, mode);
+        if (::fsync(fd_) != 0)
+            Fail("cannot write file: ");
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            Fail("cannot write file: ");
+        if (::rename(temp_.c_str(), path_.c_str()) != 0)
+            Fail("cannot replace file: ");
+        committed_ = true;
+    }
+
+private:
+    [[noreturn]] void Fail(const char* what)
+    {
+        throw DataError(path_, 0, "", std::string(what) + std::strerror(errno));
+    }
+
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
+mode_t DefaultFileMode()
+{
     // mkstemp makes the file private; give it the usual permissions.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    if (::fsync(fd) != 0)
-        fail("cannot write file: ");
-    if (::close(fd) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        throw DataError(path, 0, "", std::string("cannot write file: ") + std::strerror(saved));
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view data)
+{
+    TempFile temp(path);
+    temp.Write(data.data(), data.size());
+    temp.Commit(DefaultFileMode());
+}
+
+void CopyFileAtomically(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw DataError(from, 0, "", std::string("cannot open file: ") + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{in};
+    struct stat source {};
+    if (::fstat(in, &source) != 0 || !S_ISREG(source.st_mode))
+        throw DataError(from, 0, "", "not a file that can be copied");
+    struct stat target {};
+    if (::stat(to.c_str(), &target) == 0 && target.st_dev == source.st_dev && target.st_ino == source.st_ino)
+        return;  // the file onto itself: removing the target first would lose it
+
+    TempFile temp(to);
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw DataError(from, 0, "", std::string("cannot read file: ") + std::strerror(errno));
+        }
+        temp.Write(buffer, static_cast<std::size_t>(n));
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temp.c_str());
-        throw DataError(path, 0, "", std::string("cannot replace file: ") + std::strerror(saved));
-    }
+    temp.Commit(source.st_mode & 07777);
 }
 
 } // namespace tackedit

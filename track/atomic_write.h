@@ -10,4 +10,9 @@ namespace tackedit {
 // one. Raises DataError naming the path.
 void WriteFileAtomically(const std::string& path, std::string_view data);
 
+// Copies a file the same way: the old target stays untouched when the copy
+// fails, and copying a file onto itself changes nothing. Raises DataError naming
+// the file that could not be read or written.
+void CopyFileAtomically(const std::string& from, const std::string& to);
+
 } // namespace tackedit

@@ -1,5 +1,8 @@
 #include "platform/qt/qt_platform.h"
 
+#include "track/atomic_write.h"
+#include "track/data_error.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -114,13 +117,14 @@ bool QtShell::StartDetached(const std::string& program)
 
 bool QtShell::CopyFile(const std::string& from, const std::string& to, bool overwrite)
 {
-    const QString target = ToQString(to);
-    if (QFile::exists(target)) {
-        if (!overwrite)
-            return false;
-        QFile::remove(target);
+    if (!overwrite && QFileInfo::exists(ToQString(to)))
+        return false;
+    try {
+        CopyFileAtomically(from, to);
+        return true;
+    } catch (const DataError&) {
+        return false;
     }
-    return QFile::copy(ToQString(from), target);
 }
 
 bool QtShell::CopyFolderFiles(const std::string& from_folder, const std::string& to_folder)
@@ -130,11 +134,8 @@ bool QtShell::CopyFolderFiles(const std::string& from_folder, const std::string&
     if (!from.exists() || !to.mkpath(QStringLiteral(".")))
         return false;
     bool ok = true;
-    for (const QFileInfo& file : from.entryInfoList(QDir::Files | QDir::Hidden)) {
-        const QString target = to.filePath(file.fileName());
-        QFile::remove(target);
-        ok = QFile::copy(file.absoluteFilePath(), target) && ok;
-    }
+    for (const QFileInfo& file : from.entryInfoList(QDir::Files | QDir::Hidden))
+        ok = CopyFile(FromQString(file.absoluteFilePath()), FromQString(to.filePath(file.fileName())), true) && ok;
     return ok;
 }
 
