@@ -77,10 +77,15 @@ SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettin
     race.LayDown = kStartLayDown;
     tools.CurrentDownloadTool = tools.DownloadTools[0];
 
-    SettingsFieldTexts texts;
     if (!FileExists(settings_path))
-        return texts;
-    const std::string text = Cp932ToUtf8(ReadWholeFile(settings_path).view());
+        return {};
+    return ParseSettingsFile(ReadWholeFile(settings_path).view(), tools);
+}
+
+SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools)
+{
+    SettingsFieldTexts texts;
+    const std::string text = Cp932ToUtf8(bytes);
 
     // The file's SOFT lines replace the registered tools as a whole.
     DownloadToolList read;

@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tackedit {
@@ -38,6 +39,9 @@ struct SettingsFieldTexts {
 // file that cannot be read, which raises DataError.
 SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettings& race,
                                     DownloadToolList& tools);
+
+// The file's bytes read into `tools` (entry 0 kept) and the texts returned.
+SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools);
 
 // The file-name part of a path: the text after its last "\", ":" or "/".
 std::string ToolFileName(const std::string& path);

@@ -209,7 +209,7 @@ std::string RaceFileNameFromAnswer(const std::string& answer)
 
 } // namespace tackedit
 
-#include "platform/text_codec.h"
+#include "race/handoff_file.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/track_formats.h"
@@ -240,12 +240,7 @@ void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore
 
 void WriteHandoffFile(const std::string& path, const std::string& text)
 {
-    std::string bad;
-    const auto bytes = Utf8ToCp932(text + "\r\n", &bad);
-    if (!bytes)
-        throw DataError(path, 0, text, "the race file name '" + text + "' contains '" + bad +
-                                           "', which Shift-JIS cannot hold");
-    WriteFileAtomically(path, *bytes);
+    WriteFileAtomically(path, EncodeHandoffFile(text, path));
 }
 
 } // namespace tackedit

@@ -199,7 +199,7 @@ std::optional<DateTime> ParseRaceDateTime(std::string_view text)
     const auto time = ParseTimeOfDay(text.substr(blank + 1));
     if (!time)
         return std::nullopt;
-    return *date + *time;
+    return CombineDateTime(*date, *time);
 }
 
 std::string FormatRaceDateTime(DateTime value)
@@ -328,6 +328,11 @@ void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_la
         const FileBytes bytes = ReadWholeFile(path);
         ParseRaceFile(bytes.view(), path, app_dir, race);
     }
+    CompleteRaceRead(app_dir, ui_language, race);
+}
+
+void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings& race)
+{
     // A folder that is not there names one under pic/; no folder at all is pic/ itself.
     if (!IsFolder(Slashes(race.PicFolder)))
         race.PicFolder = app_dir + "pic/" + Slashes(race.PicFolder);
@@ -362,11 +367,15 @@ public:
 
     void Line(const std::string& text) { text_ += text + "\r\n"; }
 
-    // A text field: a comma would split it and Shift-JIS must be able to hold it.
+    // A text field: a comma would split it, "//" would start a comment, and
+    // Shift-JIS must be able to hold it.
     const std::string& Field(const std::string& value, const std::string& what)
     {
         if (value.find(',') != std::string::npos)
             throw DataError(file_, 0, value, what + " '" + value + "' contains a comma, which the race file cannot hold");
+        // The reader would take the rest of the line for a comment.
+        if (value.find("//") != std::string::npos)
+            throw DataError(file_, 0, value, what + " '" + value + "' contains '//', which the race file cannot hold");
         std::string bad;
         if (!Utf8ToCp932(value, &bad))
             throw DataError(file_, 0, value,

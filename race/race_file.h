@@ -27,6 +27,9 @@ void ResetRaceForReading(RaceSettings& race);
 // DataError naming the file, the line and the text; what was read before it stays.
 void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race);
 void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race);
+// What ReadRaceFile does after parsing: the picture folder, the start values of
+// zero angles and minutes, the replay range, "jcoast" for Japanese captions.
+void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings& race);
 
 // The name a boat's file gets when the race's files are made small: lower-cased,
 // its last three characters replaced by "trb"; a name already ending in trb stays.

@@ -10,7 +10,7 @@
 // status line; with QT_QPA_PLATFORM=offscreen this needs no display.
 
 #include "platform/null_platform.h"
-#include "platform/text_codec.h"
+#include "race/handoff_file.h"
 #include "race/race_file.h"
 #include "track/track_loader.h"
 #include "track/workspace_files.h"
@@ -58,8 +58,6 @@ std::string InWorkspace(std::string message, const std::string& app_dir)
 
 bool InRace(const RaceSettings& race, double t) { return t >= race.StartTime && t <= race.FinishTime; }
 
-// The hand-off file: one Shift-JIS line, the race file name, "_b" appended for
-// normal mode.
 ShownRace ReadRace(const std::string& app_dir)
 {
     ShownRace shown;
@@ -69,14 +67,9 @@ ShownRace ReadRace(const std::string& app_dir)
                       "Start the viewer from the editor (Save Data or Show Racing).";
         return shown;
     }
-    std::string line = Cp932ToUtf8(std::string(std::istreambuf_iterator<char>(handoff), {}));
-    line = line.substr(0, line.find_first_of("\r\n"));
-    line.erase(0, line.find_first_not_of(" \t"));
-    line.erase(line.find_last_not_of(" \t") + 1);
-    if (line.size() > 2 && line.ends_with("_b")) {
-        shown.edit_mode = false;
-        line.resize(line.size() - 2);
-    }
+    const Handoff read = ParseHandoffFile(std::string(std::istreambuf_iterator<char>(handoff), {}));
+    const std::string& line = read.race_file;
+    shown.edit_mode = read.edit_mode;
     shown.file = line;
     if (line.empty()) {
         shown.error = "The hand-off file ctrl/editfile.edt names no race.";

@@ -247,5 +247,16 @@ TEST(TextReaders, GarbageEndsCleanly)
     EXPECT_EQ(s.TrackCount, 0);
 }
 
+TEST(TextReaders, TimesBefore1900RunForwardFromTheDayStart)
+{
+    TrackStore s;
+    ParseGpxTrack("<trkpt lat=\"1\" lon=\"2\"><time>1899-12-29T06:00:00Z</time></trkpt>", "g", s);
+    ASSERT_EQ(s.TrackCount, 1);
+    EXPECT_EQ(TimeOf(s, 1), "1899-12-29 06:00:00");
+    ParseTextTrack("T N3512.345 E13945.678 1850/05/03 01:02:03 x\n", "t", s);
+    ASSERT_EQ(s.TrackCount, 1);
+    EXPECT_EQ(TimeOf(s, 1), "1850-05-03 01:02:03");
+}
+
 } // namespace
 } // namespace tackedit

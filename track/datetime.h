@@ -30,6 +30,13 @@ std::optional<DateTime> TryEncodeDate(int year, int month, int day);
 // hour < 24, minute < 60, second < 60, millisecond < 1000.
 std::optional<DateTime> TryEncodeTime(int hour, int minute, int second, int millisecond = 0);
 
+// A date (whole days) and a time of day as one value: before day 0 the time is
+// subtracted, since the fraction runs forward from the day's start there too.
+inline DateTime CombineDateTime(DateTime date, DateTime time_of_day)
+{
+    return date < 0 ? date - time_of_day : date + time_of_day;
+}
+
 // Date and time of day, the time rounded to the millisecond and the seconds cut
 // off below that: what a formatted date-time shows.
 DateTimeParts DecodeDateTime(DateTime value);

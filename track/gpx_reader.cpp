@@ -134,7 +134,7 @@ public:
         const auto time = ParseTimeOfDay(time_text);
         if (!time)
             throw DataError::Conversion(file_, LineOf(data_, offset), std::string(time_text), "time");
-        filler_.Store(last_date_ + *time, lat, lon);
+        filler_.Store(CombineDateTime(last_date_, *time), lat, lon);
     }
 
 private:

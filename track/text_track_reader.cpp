@@ -61,7 +61,7 @@ void ReadPointTime(TextTrackState& state, std::string_view date, std::string_vie
     const auto time_of_day = ParseTimeOfDay(time);
     if (!time_of_day)
         return;
-    state.last_time = *day + *time_of_day;
+    state.last_time = CombineDateTime(*day, *time_of_day);
 }
 
 } // namespace
