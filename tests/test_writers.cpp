@@ -1,9 +1,14 @@
+#include "track/atomic_write.h"
+#include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/track_formats.h"
+#include "write_failures.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <unistd.h>
 
 namespace tackedit {
 namespace {
@@ -80,6 +85,76 @@ TEST(GpxWriter, ReadsBackThroughTheGpxReader)
         EXPECT_EQ(FormatIsoDateTime(DecodeDateTime(back.TrackTime[i])),
                   FormatIsoDateTime(DecodeDateTime(s.TrackTime[i])));
     }
+}
+
+// Each way a replacing write can fail for real, and the rename through the seam:
+// the old file stays byte for byte, no temporary file is left, the error names
+// the target.
+class AtomicWriteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() / ("tackedit-atomic-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+        std::ofstream(dir_ / "old.trb", std::ios::binary) << "old bytes";
+        before_ = FolderFiles(dir_);
+    }
+    void TearDown() override
+    {
+        SetRenameStepForTesting(nullptr);
+        std::filesystem::remove_all(dir_);
+    }
+
+    // The write fails with a message naming `path` and containing `reason`.
+    template <class Write>
+    void ExpectFailure(const std::string& path, const char* reason, Write write)
+    {
+        try {
+            write();
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const DataError& e) {
+            EXPECT_EQ(e.file(), path);
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(FolderFiles(dir_), before_);
+    }
+
+    std::filesystem::path dir_;
+    std::map<std::string, std::string> before_;
+};
+
+TEST_F(AtomicWriteTest, RealFailuresLeaveTheOldFile)
+{
+    const std::string old = (dir_ / "old.trb").string();
+    {
+        FileSizeLimit limit(4096);
+        ExpectFailure(old, "File too large", [&] { WriteFileAtomically(old, std::string(100000, 'x')); });
+    }
+    const std::string in_a_file = (dir_ / "old.trb" / "x.trb").string();
+    ExpectFailure(in_a_file, "Not a directory", [&] { WriteFileAtomically(in_a_file, "new"); });
+    const std::string too_long = (dir_ / (std::string(256, 'n') + ".trb")).string();
+    ExpectFailure(too_long, "File name too long", [&] { WriteFileAtomically(too_long, "new"); });
+}
+
+TEST_F(AtomicWriteTest, AFailedRenameLeavesTheOldFile)
+{
+    SetRenameStepForTesting([](const char*, const char*) {
+        errno = EIO;
+        return -1;
+    });
+    const std::string old = (dir_ / "old.trb").string();
+    ExpectFailure(old, "cannot replace file: Input/output error", [&] { WriteFileAtomically(old, "new"); });
+    std::ofstream(dir_ / "source", std::ios::binary) << "source";
+    before_ = FolderFiles(dir_);
+    ExpectFailure(old, "cannot replace file", [&] { CopyFileAtomically((dir_ / "source").string(), old); });
+}
+
+TEST_F(AtomicWriteTest, ANameAtTheLimitStillGetsItsTemporaryFile)
+{
+    const std::filesystem::path longest = dir_ / (std::string(251, 'n') + ".trb");
+    WriteFileAtomically(longest.string(), "new");
+    EXPECT_EQ(FolderFiles(dir_).at(longest.filename().string()), "new");
+    EXPECT_EQ(FolderFiles(dir_).size(), 2u);
 }
 
 } // namespace

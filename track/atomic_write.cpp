@@ -3,6 +3,7 @@
 #include "track/data_error.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -13,11 +14,27 @@ namespace tackedit {
 
 namespace {
 
+RenameStep g_rename = nullptr;
+
+// The target's name with a random suffix, in its folder. A name near the file
+// system's limit is cut so that the suffix still fits: the target itself must
+// not fail for want of room its temporary file took.
+std::string TempPattern(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    constexpr std::size_t kSuffix = 7;  // ".XXXXXX"
+    std::string name = path.substr(start);
+    if (name.size() > NAME_MAX - kSuffix && name.size() <= NAME_MAX)
+        name.resize(NAME_MAX - kSuffix);
+    return path.substr(0, start) + name + ".XXXXXX";
+}
+
 // A temporary file beside the target that becomes the target on Commit() and
 // disappears in every other case.
 class TempFile {
 public:
-    explicit TempFile(const std::string& path) : path_(path), temp_(path + ".XXXXXX")
+    explicit TempFile(const std::string& path) : path_(path), temp_(TempPattern(path))
     {
         fd_ = ::mkstemp(temp_.data());
         if (fd_ < 0)
@@ -56,7 +73,7 @@ public:
         fd_ = -1;
         if (::close(fd) != 0)
             Fail("cannot write file: ");
-        if (::rename(temp_.c_str(), path_.c_str()) != 0)
+        if ((g_rename ? g_rename : ::rename)(temp_.c_str(), path_.c_str()) != 0)
             Fail("cannot replace file: ");
         committed_ = true;
     }
@@ -82,6 +99,8 @@ mode_t DefaultFileMode()
 }
 
 } // namespace
+
+void SetRenameStepForTesting(RenameStep step) { g_rename = step; }
 
 void WriteFileAtomically(const std::string& path, std::string_view data)
 {

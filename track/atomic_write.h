@@ -15,4 +15,10 @@ void WriteFileAtomically(const std::string& path, std::string_view data);
 // the file that could not be read or written.
 void CopyFileAtomically(const std::string& from, const std::string& to);
 
+// The one step of a write that no real failure in a test can reach: putting the
+// finished temporary file in the target's place. Tests install a failing stand-in
+// for rename(2); nullptr restores it.
+using RenameStep = int (*)(const char* from, const char* to);
+void SetRenameStepForTesting(RenameStep step);
+
 } // namespace tackedit

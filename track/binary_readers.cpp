@@ -78,6 +78,7 @@ void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFil
                       EventThrottle& throttle)
 {
     const std::size_t count = data.size() / record_length;
+    TrackFiller::CheckRoom(count);
     filler.ExpectPoints(count);
     for (std::size_t r = 0; r < count; ++r) {
         throttle.Tick();

@@ -14,9 +14,10 @@ public:
     // line 0 means "no line": a file-level failure.
     DataError(std::string file, std::int64_t line, std::string text, const std::string& message)
         : std::runtime_error(Compose(file, line, message)),
-          file_(std::move(file)), line_(line), text_(std::move(text)) {}
+          file_(std::move(file)), line_(line), text_(std::move(text)), message_(message) {}
 
     const std::string& file() const { return file_; }
+    const std::string& message() const { return message_; }
     std::int64_t line() const { return line_; }
     const std::string& text() const { return text_; }
 
@@ -40,6 +41,7 @@ private:
     std::string file_;
     std::int64_t line_;
     std::string text_;
+    std::string message_;
 };
 
 } // namespace tackedit

@@ -1,5 +1,6 @@
 #include "track/track_loader.h"
 
+#include "track/data_error.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"
@@ -58,14 +59,20 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
     {
         BusyCursor busy(services.cursor);
         store.TrackCount = 0;
-        switch (TrackFileKindOf(path)) {
-        case TrackFileKind::Gpx: ReadGpxTrack(path, store); break;
-        case TrackFileKind::Gdb: ReadGdbTrack(path, store, services.events, services.beeper); break;
-        case TrackFileKind::Trb: ReadTrbTrack(path, store, services.events, services.beeper); break;
-        case TrackFileKind::Trl: ReadTrlTrack(path, store, services.events, services.beeper); break;
-        case TrackFileKind::Text: ReadTextTrack(path, store); break;
-        case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
-        case TrackFileKind::None: break;
+        try {
+            switch (TrackFileKindOf(path)) {
+            case TrackFileKind::Gpx: ReadGpxTrack(path, store); break;
+            case TrackFileKind::Gdb: ReadGdbTrack(path, store, services.events, services.beeper); break;
+            case TrackFileKind::Trb: ReadTrbTrack(path, store, services.events, services.beeper); break;
+            case TrackFileKind::Trl: ReadTrlTrack(path, store, services.events, services.beeper); break;
+            case TrackFileKind::Text: ReadTextTrack(path, store); break;
+            case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
+            case TrackFileKind::None: break;
+            }
+        } catch (const DataError& e) {
+            if (!e.file().empty())
+                throw;
+            throw DataError(path, e.line(), e.text(), e.message());  // the track store's own limit
         }
     }
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)

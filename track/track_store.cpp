@@ -1,5 +1,7 @@
 #include "track/track_store.h"
 
+#include "track/data_error.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
@@ -44,18 +46,23 @@ TrackFiller::TrackFiller(TrackStore& store) : store_(store)
 
 void TrackFiller::ExpectPoints(std::size_t points)
 {
-    const std::size_t n = std::min<std::size_t>(points, INT32_MAX - 200) + 101;
+    const std::size_t n = std::min<std::size_t>(points, kMaxTrackPoints) + 101;
     store_.TrackTime.reserve(n);
     store_.TrackLat.reserve(n);
     store_.TrackLon.reserve(n);
     store_.TrackMark.reserve(n);
 }
 
+void TrackFiller::CheckRoom(std::size_t points)
+{
+    if (points > static_cast<std::size_t>(kMaxTrackPoints))
+        throw DataError("", 0, "", "more than " + std::to_string(kMaxTrackPoints) +
+                                       " track points, more than a track may hold");
+}
+
 void TrackFiller::Grow(std::int32_t n)
 {
-    // A store of more than two billion points cannot be indexed; stop there.
-    if (n > INT32_MAX - 100)
-        throw std::length_error("track too long");
+    CheckRoom(static_cast<std::size_t>(n));
     store_.TrackCapacity = n + 100;
     store_.SetTrackCapacity(store_.TrackCapacity);
 }

@@ -25,6 +25,11 @@ struct TrackStore {
     void SetTrackCapacity(std::int32_t n);
 };
 
+// The most points a track may hold: 185 days at one point a second. Beyond it a
+// read stops with a DataError instead of taking memory without end (a 1 GB file
+// of random bytes read as TRB would be 89 million points, 2.5 GB of arrays).
+inline constexpr std::int32_t kMaxTrackPoints = 16'000'000;
+
 // The reader protocol shared by every track reader: capacity 100 at the start,
 // one point after another by the growth rule, TrackCount set when the reader is
 // done (Finish). A reader that stops on an error without calling Finish leaves
@@ -47,6 +52,10 @@ public:
     // Room for about this many points without moving the arrays; only the storage
     // underneath grows, the logical capacity still follows the rule above.
     void ExpectPoints(std::size_t points);
+
+    // Raises the DataError of a track too long (without a file name, which the
+    // loader adds) when `points` exceeds kMaxTrackPoints.
+    static void CheckRoom(std::size_t points);
 
     std::int32_t Count() const { return count_; }
     void Finish() { store_.TrackCount = count_; }

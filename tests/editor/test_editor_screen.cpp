@@ -6,6 +6,7 @@
 #include "shell/tform1.h"
 #include "track/track_formats.h"
 #include "window_test.h"
+#include "write_failures.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -574,6 +575,33 @@ TEST_F(EditorScreenTest, AFailedSaveShowsTheErrorAndChangesNothing)
     for (const auto& entry : fs::directory_iterator(workspace_ / "gpsdat"))
         files += entry.is_regular_file();
     EXPECT_EQ(files, 1);  // the loaded track only, no partial file
+}
+
+TEST_F(EditorScreenTest, RealWriteFailuresKeepTheOldFileAndNameTheNewOne)
+{
+    Open(Grid());
+    std::ofstream(workspace_ / "gpsdat" / "boat1_s.trb", std::ios::binary) << "old";
+    const auto before = FolderFiles(workspace_ / "gpsdat");
+    {
+        FileSizeLimit full_disk(50);  // nine points take 108 bytes
+        dialogs_.answers.push_back(MessageAnswer::Yes);
+        Click("Button29");
+    }
+    // 251 characters before ".gpx": the save's "_s" takes the name past 255.
+    const std::string stem(251, 'b');
+    Open(Grid(), stem + ".gpx");
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button30");
+
+    ASSERT_EQ(dialogs_.Messages().size(), 2u);
+    EXPECT_NE(dialogs_.Messages()[0].find("boat1_s.trb: cannot write file: File too large"), std::string::npos)
+        << dialogs_.Messages()[0];
+    EXPECT_NE(dialogs_.Messages()[1].find(stem + "_s.gpx: cannot create file: File name too long"),
+              std::string::npos);
+    auto after = FolderFiles(workspace_ / "gpsdat");
+    after.erase(stem + ".gpx");
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(state_.edit.CurrentTrackFile, (workspace_ / "gpsdat" / (stem + ".gpx")).string());
 }
 
 } // namespace
