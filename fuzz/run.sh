@@ -15,6 +15,7 @@ corpus_root=${TACKEDIT_FUZZ_CORPUS:-$(dirname "$repo")/fuzz-corpus}
 
 configure() {
   if [ ! -f "$build/build.ninja" ]; then
+    "$repo/scripts/install-deps.sh" clang-14 libclang-rt-14-dev
     CC=clang-14 CXX=clang++-14 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DTACKEDIT_FUZZ=ON >/dev/null
   fi
