@@ -62,7 +62,7 @@ set -e
 
 # The last status line carries the coverage; the final stats the executions.
 execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
+cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
 printf '%s\t%s\t%ss\t%s\t%s\t%s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$target" "$seconds" "${execs:-0}" \
   "${cov:-none}" "$([ "$status" -eq 0 ] && echo ok || echo CRASH)" >>"$corpus_root/runs.tsv"
 echo "$target: ${execs:-0} executions, ${cov:-no coverage line}, $([ "$status" -eq 0 ] && echo 'no crash' || echo "CRASH (input in $crashes)")"
