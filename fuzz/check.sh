@@ -15,14 +15,21 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Re
 cmake --build "$build" -j2
 (cd "$build" && ctest --output-on-failure -j2)
 
+# A fresh corpus each time; inputs that crash are kept in $build/crashes.
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 failed=()
 while read -r target; do
-  TACKEDIT_FUZZ_BUILD=$build TACKEDIT_FUZZ_CORPUS=$corpus fuzz/run.sh "$target" "$seconds" </dev/null | tail -1 ||
+  if TACKEDIT_FUZZ_BUILD=$build TACKEDIT_FUZZ_CORPUS=$corpus fuzz/run.sh "$target" "$seconds" </dev/null >"$corpus/out"; then
+    tail -1 "$corpus/out"
+  else
+    cat "$corpus/out"
     failed+=("$target")
+  fi
 done <"$build/fuzz/targets.txt"
 if [ ${#failed[@]} -gt 0 ]; then
-  echo "fuzz targets that crashed: ${failed[*]}" >&2
+  mkdir -p "$build/crashes"
+  cp -r "$corpus/crashes/." "$build/crashes/"
+  echo "fuzz targets that crashed: ${failed[*]} (inputs in $build/crashes)" >&2
   exit 1
 fi

@@ -56,7 +56,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 set +e
 "$binary" "${options[@]}" "$@" "$corpus" "$seeds" 2>&1 | tee "$log" |
-  grep -E '^(#[0-9]+[[:space:]]+(DONE|INITED)|==|SUMMARY|artifact_prefix|Test unit written|property failed|stat::)'
+  grep -aE '^(#[0-9]+[[:space:]]+(DONE|INITED)|==|SUMMARY|artifact_prefix|Test unit written|Base64|property failed|stat::)|runtime error|^ +#[0-9]+ 0x'
 status=${PIPESTATUS[0]}
 set -e
 
