@@ -47,7 +47,7 @@ TACKEDIT_FUZZ_SEEDS=$seeds "$binary" >/dev/null 2>&1
 corpus=$corpus_root/$target
 crashes=$corpus_root/crashes/$target
 mkdir -p "$corpus" "$crashes"
-options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$crashes/" -timeout=10 -rss_limit_mb=2048)
+options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$crashes/" -timeout=25 -rss_limit_mb=2048)
 [ -f "$repo/fuzz/$target.dict" ] && options+=(-dict="$repo/fuzz/$target.dict")
 
 log=$(mktemp)

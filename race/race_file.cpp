@@ -65,7 +65,8 @@ public:
     double Real(int i) const
     {
         const auto value = ParseReal(fields_[i]);
-        if (!value)
+        // 1e999 reads in extended precision but is no double: it would be saved as 0.
+        if (!value || !std::isfinite(static_cast<double>(*value)))
             throw DataError::Conversion(file_, line_, fields_[i], "number");
         return static_cast<double>(*value);
     }
@@ -342,8 +343,13 @@ void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings&
         race.LayDown = 160;
     if (race.PreStartMin == 0)
         race.PreStartMin = 3;
-    race.ReplayFrom = -(race.PreStartMin * 180) - 10;
-    race.ReplayTo = RaceSeconds(race.StartTime, race.FinishTime) + 30;
+    // Kept well inside the int range: absurd minutes must not overflow here, nor
+    // in the picture window that widens these by ten minutes.
+    const auto bounded = [](std::int64_t seconds) {
+        return static_cast<int>(std::clamp<std::int64_t>(seconds, -2'000'000'000, 2'000'000'000));
+    };
+    race.ReplayFrom = bounded(-(std::int64_t{race.PreStartMin} * 180) - 10);
+    race.ReplayTo = bounded(std::int64_t{RaceSeconds(race.StartTime, race.FinishTime)} + 30);
     if (ui_language == 0 && race.MapNames.empty())
         race.MapNames.push_back("jcoast");
 }
