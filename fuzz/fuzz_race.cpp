@@ -21,8 +21,8 @@ const std::string& Workspace()
         fs::create_directories(root / "attachment");
         fs::create_directories(root / "pic" / "photos");
         // Each with the TRB twin a minimised save names.
-        for (const char* name : {"a.gpx", "a.trb", "b.log", "b.trb", "hayate_20240615.gpx", "hayate_20240615.trb",
-                                 "KAZEKIRI.LOG", "kazekiri.trb", "umikaze.trb"})
+        for (const char* name : {"a.gpx", "a.trb", "b.log", "b.trb", "boat1.gpx", "boat1.trb", "hayate_20240615.gpx",
+                                 "hayate_20240615.trb", "KAZEKIRI.LOG", "kazekiri.trb", "umikaze.trb"})
             std::ofstream(root / "gpsdat" / name) << "x";
         std::ofstream(root / "attachment" / "Sailing_Instructions.txt") << "x";
         return (root / "").string();
