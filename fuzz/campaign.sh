@@ -2,6 +2,7 @@
 # Runs fuzz targets one after the other, in rounds of ROUND seconds, until each
 # has made EXECS executions in all (counted from runs.tsv, so sessions add up).
 # A target that crashes is left out of the later rounds until its fault is fixed.
+# While a file named "pause" lies in the corpus folder, no new round starts.
 # Usage: fuzz/campaign.sh [EXECS [ROUND [TARGET...]]]   (default 10000000, 600, all)
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,6 +24,7 @@ while :; do
     [ -n "${crashed[$t]:-}" ] && continue
     [ "$(done_so_far "$t")" -ge "$goal" ] && continue
     left=1
+    while [ -e "$corpus_root/pause" ]; do sleep 10; done
     nice -n 19 "$repo/fuzz/run.sh" "$t" "$round" | tail -1 || crashed[$t]=1
   done
   [ $left -eq 1 ] || break
