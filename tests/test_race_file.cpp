@@ -96,6 +96,9 @@ TEST_F(RaceFileTest, NamesReachingOutsideTheWorkspaceAreSkippedLikeMissingFiles)
     EXPECT_EQ(race_.BoatCount, 0);
     ASSERT_EQ(race_.AttachmentNames.size(), 1u);
     EXPECT_EQ(race_.AttachmentNames[0], "results.PDF");
+    using namespace std::string_literals;
+    Read("BN,boat1.gpx\0.trb,A\r\n"s);
+    EXPECT_EQ(race_.BoatCount, 0) << "a NUL would cut the name short at the system's door";
 }
 
 TEST_F(RaceFileTest, ClassesCountOnlyAfterTheSeparator)

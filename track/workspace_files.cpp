@@ -9,8 +9,9 @@ namespace tackedit {
 
 bool IsBareFileName(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\\') == std::string::npos;
+    // A NUL would end the name early when it reaches the system: "a.gpx\0x" is a.gpx.
+    static const std::string forbidden("/\\\0", 3);
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(forbidden) == std::string::npos;
 }
 
 std::optional<std::string> FindWorkspaceFile(const std::string& folder, const std::string& name)

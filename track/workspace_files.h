@@ -6,7 +6,7 @@
 namespace tackedit {
 
 // A bare file name as race files and the screens give it: no folder separator
-// ("/" or "\"), not "." or "..", not empty. Anything else could reach outside
+// ("/" or "\") nor NUL, not "." or "..", not empty. Anything else could reach outside
 // the workspace and is treated like a missing file.
 bool IsBareFileName(const std::string& name);
 
