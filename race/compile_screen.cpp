@@ -163,7 +163,7 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
         auto* box = AddControl<QLineEdit>(this, edit, QRect(366, y, 50, 20));
         MarkYellow(box);
         if (unit_name)
-            AddControl<QLabel>(this, unit_name, QRect(420, y + 2, 20, 18), QString::fromLatin1(unit));
+            AddControl<QLabel>(this, unit_name, QRect(420, y + 2, 26, 18), QString::fromLatin1(unit));
         y += 22;
         return box;
     };
@@ -174,16 +174,20 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     findChild<QLabel*>(QStringLiteral("Label10"))->setText(QStringLiteral("LOA"));
     Edit9 = value_row("Label12", "Edit9", "Label13", "deg");
     Edit10 = value_row("Label14", "Edit10", "Label15", "hr");
-    auto combo_row = [&](const char* label, const char* combo, const QString& caption) {
-        AddControl<QLabel>(this, label, QRect(228, y + 2, 150, 18), caption);
-        auto* box = AddControl<QComboBox>(this, combo, QRect(380, y, 60, 20));
+    auto combo_row = [&](const char* label, const char* combo, const QString& caption, QRect label_at,
+                         QRect box_at) {
+        AddControl<QLabel>(this, label, label_at.translated(0, y + 2), caption);
+        auto* box = AddControl<QComboBox>(this, combo, box_at.translated(0, y));
         box->setEditable(true);
         y += 22;
         return box;
     };
-    ComboBox3 = combo_row("Label16", "ComboBox3", QStringLiteral("Pre-Start Show Time  (min)    "));
-    ComboBox5 = combo_row("Label30", "ComboBox5", QString());
-    ComboBox4 = combo_row("Label9", "ComboBox4", QString());
+    ComboBox3 = combo_row("Label16", "ComboBox3", QStringLiteral("Pre-Start Show Time  (min)    "),
+                          QRect(228, 0, 150, 18), QRect(380, 0, 60, 20));
+    // The blanks inside the two speed captions are the room of their boxes, so
+    // that "X" (倍) follows the box: each box sits in its caption's gap.
+    ComboBox5 = combo_row("Label30", "ComboBox5", QString(), QRect(228, 0, 166, 18), QRect(325, 0, 46, 20));
+    ComboBox4 = combo_row("Label9", "ComboBox4", QString(), QRect(279, 0, 120, 18), QRect(325, 0, 46, 20));
     for (QComboBox* speed : {ComboBox4, ComboBox5})
         connect(speed, &QComboBox::currentTextChanged, this, [this] { UpdatePlayTime(); });
     Label29 = AddControl<QLabel>(this, "Label29", QRect(228, y + 2, 212, 18));

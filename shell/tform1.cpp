@@ -9,6 +9,7 @@
 #include "race/race_screens.h"
 #include "shell/captions.h"
 #include "shell/cover_screen.h"
+#include "shell/ui_language.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 
@@ -22,14 +23,13 @@
 #include <QListWidget>
 #include <QScreen>
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 namespace tackedit {
 
 namespace {
-
-const char kJapaneseFont[] = "ＭＳ Ｐゴシック";
 
 QLineEdit* Edit(QWidget* root, const char* name)
 {
@@ -45,15 +45,6 @@ std::string WithTrailingSeparator(std::string folder)
     return folder;
 }
 
-bool HasJapaneseUiFont(const std::vector<std::string>& families)
-{
-    // fontconfig may list the font under its Latin name.
-    for (const std::string& family : families)
-        if (family == kJapaneseFont || family == "MS PGothic")
-            return true;
-    return false;
-}
-
 TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_folder)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
@@ -61,9 +52,7 @@ TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("tackvue EDITOR  v.5_150318"));
-    QFont font(QString::fromUtf8(kJapaneseFont));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(WindowFont(0));
 
     editor_ = new EditorScreen(this, state_, services_, *this);
     CoverScreen::Actions cover_actions;
@@ -89,13 +78,12 @@ void TForm1::FormCreate(const std::string& program_folder)
 {
     setAcceptDrops(true);
 
-    state_.UiLanguage = HasJapaneseUiFont(services_.fonts.FontFamilies()) ? 0 : 2;
+    state_.UiLanguage = ChooseUiLanguage(std::getenv("TACKEDIT_LANG"), SystemLocaleLanguage(),
+                                         HasJapaneseUiFont(services_.fonts.FontFamilies()));
     auto* map_label = findChild<QLabel*>(QStringLiteral("Label26"));
     auto* map_list = findChild<QListWidget*>(QStringLiteral("ListBox7"));
     if (state_.UiLanguage == 2) {
-        QFont font(QStringLiteral("MS Sans Serif"));
-        font.setPixelSize(12);
-        setFont(font);
+        setFont(WindowFont(2));
         map_list->hide();
         map_label->hide();
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/app_state.h"
+#include "shell/ui_language.h"
 
 #include <QWidget>
 
@@ -61,8 +62,5 @@ private:
 
 // The program folder with exactly one trailing separator.
 std::string WithTrailingSeparator(std::string folder);
-
-// True when the installed fonts include the Japanese interface font.
-bool HasJapaneseUiFont(const std::vector<std::string>& families);
 
 } // namespace tackedit

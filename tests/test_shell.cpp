@@ -58,7 +58,7 @@ TEST_F(ShellTest, EnglishStartWithoutTheJapaneseFont)
     TForm1& form = Start();
     EXPECT_EQ(state_.UiLanguage, 2);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("tackvue EDITOR  v.5_150318"));
-    EXPECT_EQ(form.font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(form.font().family(), QStringLiteral("DejaVu Sans"));
     EXPECT_TRUE(Find<QListWidget>("ListBox7")->isHidden());
     EXPECT_TRUE(Find<QLabel>("Label26")->isHidden());
     for (const char* name : kCaptionControls)
@@ -89,6 +89,27 @@ TEST_F(ShellTest, JapaneseStartWithEitherNameOfTheFont)
                       QString::fromUtf8("倍"));
         form_.reset();
     }
+}
+
+TEST_F(ShellTest, LanguageFollowsTheOverrideThenTheLocaleThenTheFont)
+{
+    EXPECT_EQ(ChooseUiLanguage(nullptr, "", false), 2);
+    EXPECT_EQ(ChooseUiLanguage(nullptr, "", true), 0);
+    EXPECT_EQ(ChooseUiLanguage("en", "ja", true), 2);
+    EXPECT_EQ(ChooseUiLanguage("JA", "en", false), 0);
+    EXPECT_EQ(ChooseUiLanguage("fr", "", false), 2) << "an unknown override is ignored";
+
+    const QByteArray saved = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+    Start();
+    EXPECT_EQ(state_.UiLanguage, 0) << "a Japanese locale without the Windows font";
+    EXPECT_EQ(CaptionShown(Find<QWidget>("Button9")), QString::fromUtf8(CaptionOf("Button9", 0)));
+    form_.reset();
+    qputenv("TACKEDIT_LANG", "en");
+    Start({"ＭＳ Ｐゴシック"});
+    EXPECT_EQ(state_.UiLanguage, 2);
+    qunsetenv("TACKEDIT_LANG");
+    qputenv("LC_ALL", saved);
 }
 
 TEST_F(ShellTest, EveryScreenTakesItsPanelSizeAndItsEntryState)
