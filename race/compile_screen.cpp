@@ -658,13 +658,14 @@ void CompileScreen::SaveData()
     if (mode != MessageAnswer::Cancel) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
-        services_.shell.StartDetached(state_.paths.ViewerPath);
+        if (const std::string problem = services_.shell.StartProgram(state_.paths.ViewerPath); !problem.empty())
+            services_.dialogs.ShowMessage("tackvue", problem);
     }
     host_.SwitchScreen(1);
 }
 
 void CompileScreen::Button10Click() { host_.SwitchScreen(1); }
 
-void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell); }
+void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell, services_.dialogs); }
 
 } // namespace tackedit

@@ -331,6 +331,13 @@ TEST_F(CompileScreenTest, ShowRacingHandsTheBareName)
     EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "race1.txt\r\n");
     EXPECT_EQ(shell_.started.size(), 1u);
     EXPECT_EQ(state_.ScreenMode, 1);
+    EXPECT_TRUE(dialogs_.Messages().empty());
+
+    shell_.succeed = false;  // the viewer cannot start: the user is told why
+    Click("Button4");
+    ClickEntry("ListBox8", QStringLiteral("race1"));
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"Cannot start " + ws_.string() + "/tackvue.exe"});
+    EXPECT_EQ(state_.ScreenMode, 1);
 }
 
 TEST_F(CompileScreenTest, JapaneseCaptionsFillTheCoastlineTiles)

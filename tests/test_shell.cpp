@@ -271,6 +271,11 @@ TEST_F(ShellTest, HelpButtonsOpenThePageOfTheLanguage)
     Start({"ＭＳ Ｐゴシック"});
     Click("Button14");
     EXPECT_EQ(shell_.opened.back(), workspace_.string() + "/HELP_EDITOR/index_editor.html");
+    EXPECT_TRUE(dialogs_.Messages().empty());
+    shell_.succeed = false;  // no browser set up
+    Click("Button14");
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find(shell_.opened.back()), std::string::npos) << dialogs_.Messages()[0];
 }
 
 TEST_F(ShellTest, SettingsFileFillsTheCompileFieldsAtStart)
