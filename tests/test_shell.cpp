@@ -1,5 +1,6 @@
 #include "editor/editor_screen.h"
 #include "external/gps_download_panel.h"
+#include "shell/application.h"
 #include "shell/captions.h"
 #include "shell/tform1.h"
 #include "window_test.h"
@@ -227,6 +228,27 @@ TEST_F(ShellTest, AutomaticEditingListsReturnToTheirDefaultsOnEverySwitch)
     EXPECT_EQ(interval->currentText(), QStringLiteral("20"));
     EXPECT_EQ(speed->currentText(), QStringLiteral("12"));
     EXPECT_EQ(interval->count(), 24) << "refilled, not appended";
+}
+
+TEST_F(ShellTest, AnyExceptionFromAHandlerEndsInAMessageAndTheWindowLives)
+{
+    auto* app = qobject_cast<TackeditApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    std::vector<std::string> shown;
+    app->ShowError = [&shown](const std::string& message) { shown.push_back(message); };
+    Start();
+    form_->show();
+    Click("Button21");  // the fake open-file dialog has no answer: it throws std::logic_error
+    auto* hungry = new QPushButton(form_.get());
+    QObject::connect(hungry, &QPushButton::clicked, [] { throw std::bad_alloc(); });
+    QTest::mouseClick(hungry, Qt::LeftButton);
+    app->ShowError = nullptr;
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "unexpected open-file dialog");
+    EXPECT_NE(shown[1].find("not enough memory"), std::string::npos);
+    EXPECT_TRUE(form_->isVisible());
+    Click("Button2");
+    EXPECT_EQ(state_.ScreenMode, 31) << "the window goes on working";
 }
 
 TEST_F(ShellTest, StaleHandoffFileIsDeletedAtStartAndAtClose)
