@@ -121,6 +121,20 @@ void TForm1::FormClose()
     std::filesystem::remove(state_.paths.HandoffFilePath, error);
 }
 
+bool TForm1::event(QEvent* event)
+{
+    // The first centring ran before the window had a frame, so it centred the
+    // client area: once the frame is known, centre the whole window again.
+    const QEvent::Type type = event->type();
+    const bool result = QWidget::event(event);
+    if (!centred_with_frame_ && isVisible() &&
+        (type == QEvent::Show || type == QEvent::Move || type == QEvent::Paint) && frameGeometry().size() != size()) {
+        centred_with_frame_ = true;
+        CentreOnDisplay();
+    }
+    return result;
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
     FormClose();
@@ -213,10 +227,8 @@ void TForm1::CentreOnDisplay()
     const QRect area = display->geometry();
     // The outer size, title bar and borders included, once the window has a frame.
     const QSize outer = frameGeometry().size().expandedTo(size());
-    const QSize frame_extra = outer - size();
     const int left = RoundHalfEvenToInt32((area.width() - outer.width()) / 2.0L);
     const int top = RoundHalfEvenToInt32((area.height() - outer.height()) / 2.0L);
-    Q_UNUSED(frame_extra);
     move(area.left() + left, area.top() + top);
 }
 

@@ -37,6 +37,7 @@ public:
     CompileScreen* Compile() const { return compile_; }
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -58,6 +59,7 @@ private:
     ShowRaceScreen* show_race_ = nullptr;
     MakingSmallFilesScreen* making_small_ = nullptr;
     EditorScreen* editor_ = nullptr;
+    bool centred_with_frame_ = false;
 };
 
 // The program folder with exactly one trailing separator.

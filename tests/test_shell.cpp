@@ -185,6 +185,20 @@ TEST_F(ShellTest, EditorOpensOnAChosenTrackAndTheCoverIsCentredAgain)
               RoundHalfEvenToInt32((display.height() - outer.height()) / 2.0L));
 }
 
+TEST_F(ShellTest, TheFirstPositionCentresTheWholeWindowOnceItHasAFrame)
+{
+    Start();
+    form_->show();
+    QCoreApplication::processEvents();
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const QSize outer = form_->frameGeometry().size();
+    ASSERT_NE(outer, form_->size()) << "the platform gives the window a frame";
+    EXPECT_EQ(form_->frameGeometry().left() - display.left(),
+              RoundHalfEvenToInt32((display.width() - outer.width()) / 2.0L));
+    EXPECT_EQ(form_->frameGeometry().top() - display.top(),
+              RoundHalfEvenToInt32((display.height() - outer.height()) / 2.0L));
+}
+
 TEST_F(ShellTest, UnreadableTrackShowsItsErrorAndStaysOnTheCover)
 {
     const fs::path bad = workspace_ / "gpsdat" / "bad.log";
