@@ -113,6 +113,44 @@ TEST_F(ShellTest, LanguageFollowsTheOverrideThenTheLocaleThenTheFont)
     qputenv("LC_ALL", saved);
 }
 
+bool HasJapanese(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3040 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF61 && u <= 0xFF9F))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ShellTest, EnglishUsersReadWhatEachJapaneseOnlyControlDoes)
+{
+    std::ofstream(workspace_ / "gpsdat" / "boat.gpx")
+        << "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01T00:00:00Z</time></trkpt>"
+           "<trkpt lat=\"1.1\" lon=\"2.1\"><time>2010-01-01T00:00:09Z</time></trkpt>";
+    Start();
+    dialogs_.paths.push_back((workspace_ / "gpsdat" / "boat.gpx").string());
+    Click("Button21");  // the editor, its interval label filled
+    int explained = 0;
+    for (QWidget* w : form_->findChildren<QWidget*>()) {
+        // A control that lets the mouse through leaves its tooltip to the one below (the map).
+        if (w->testAttribute(Qt::WA_TransparentForMouseEvents) ||
+            (!HasJapanese(CaptionShown(w)) && !HasJapanese(w->toolTip())))
+            continue;
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(HasJapanese(w->toolTip())) << w->objectName().toStdString();
+        ++explained;
+    }
+    EXPECT_GE(explained, 18);
+    EXPECT_FALSE(Find<QWidget>("Image3")->toolTip().isEmpty()) << "the map explains the hint over it";
+    EXPECT_EQ(CaptionShown(Find<QWidget>("Button27")), QString::fromUtf8("自動編集の実行")) << "captions stay";
+
+    form_.reset();
+    Start({"ＭＳ Ｐゴシック"});
+    EXPECT_EQ(Find<QWidget>("CheckBox4")->toolTip(), QString::fromUtf8("データ間隔が密過ぎる場合に間引きします"));
+    EXPECT_TRUE(Find<QWidget>("Button27")->toolTip().isEmpty());
+}
+
 TEST_F(ShellTest, EveryScreenTakesItsPanelSizeAndItsEntryState)
 {
     Start();
