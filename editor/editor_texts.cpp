@@ -41,7 +41,7 @@ std::string SaveConfirmationText(const std::string& new_file, int ui_language)
         return text;
     const auto points = PointsIn(new_file);
     if (ui_language == 0)
-        return text + "\r\n（既存のファイル" + (points ? "・" + std::to_string(*points) + "点" : std::string()) +
+        return text + "\r\n（既存のファイル" + (points ? "（" + std::to_string(*points) + "点）" : std::string()) +
                "を置き換えます）";
     return text + "\r\n(It replaces an existing file" +
            (points ? " of " + std::to_string(*points) + " points" : std::string()) + ".)";

@@ -191,7 +191,7 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     ComboBox4 = combo_row("Label9", "ComboBox4", QString(), QRect(279, 0, 120, 18), QRect(325, 0, 46, 20));
     for (QComboBox* speed : {ComboBox4, ComboBox5})
         connect(speed, &QComboBox::currentTextChanged, this, [this] { UpdatePlayTime(); });
-    Label29 = AddControl<QLabel>(this, "Label29", QRect(228, y + 2, 212, 18));
+    Label29 = AddControl<QLabel>(this, "Label29", QRect(228, y + 2, 220, 18));
 
     // Right column: attachments, orientation, wind, maps, pictures, the buttons.
     auto* attachments = AddControl<QGroupBox>(this, "GroupBox1", QRect(448, 2, 217, 132));
