@@ -4,6 +4,7 @@
 
 #include <QFrame>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,11 @@ private:
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
     void ShowError(const std::string& text);
+    // compile_checks.cpp
+    std::optional<std::string> AskBoatName(const std::string& proposed);
+    std::optional<std::string> AskRaceFileName(const std::string& proposed);
+    void ReportSkippedBoats();
+    void LeaveProgressPanel();
 
     AppState& state_;
     PlatformServices& services_;
@@ -76,5 +82,8 @@ private:
 // Fills a race file list (a list box or the race file box's drop-down) with the
 // workspace's race files, newest first.
 void FillRaceFileList(QWidget* list, const std::string& app_dir);
+
+// Entries too wide for their list show whole as their tooltip; call after a fill.
+void ShowLongEntriesAsToolTips(QListWidget* list);
 
 } // namespace tackedit

@@ -93,8 +93,10 @@ private:
 void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race)
 {
     if (tag == "BN") {
-        if (!FindWorkspaceFile(app_dir + "gpsdat", f.Text(1)))
+        if (!FindWorkspaceFile(app_dir + "gpsdat", f.Text(1))) {
+            race.SkippedBoats.push_back({f.Text(2), f.Text(1)});
             return;
+        }
         const double tcf = f.Present(3) ? f.Real(3) : 0;
         const int offset = f.Present(4) ? f.Integer(4) : 0;
         const int option_b = f.Present(5) ? f.Integer(5) : 0;
@@ -288,6 +290,7 @@ void RaceSettings::ClearRace()
 void ResetRaceForReading(RaceSettings& race)
 {
     race.ClearRace();
+    race.SkippedBoats.clear();
     race.WindFile.clear();
     race.GfText.clear();
     race.PlaySpeedPre = 5;
@@ -353,6 +356,18 @@ std::string MinimizedGpsFileName(const std::string& name)
     return lower.substr(0, lower.size() >= 3 ? lower.size() - 3 : 0) + "trb";
 }
 
+std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what)
+{
+    if (value.find(',') != std::string::npos)
+        return what + " '" + value + "' contains a comma, which the race file cannot hold";
+    if (value.find("//") != std::string::npos)
+        return what + " '" + value + "' contains \"//\", which the race file would read as the start of a comment";
+    std::string bad;
+    if (!Utf8ToCp932(value, &bad))
+        return what + " '" + value + "' contains '" + bad + "', which Shift-JIS cannot hold";
+    return std::nullopt;
+}
+
 namespace {
 
 // Collects the file's lines, refusing a text that would not read back as it was.
@@ -362,15 +377,10 @@ public:
 
     void Line(const std::string& text) { text_ += text + "\r\n"; }
 
-    // A text field: a comma would split it and Shift-JIS must be able to hold it.
     const std::string& Field(const std::string& value, const std::string& what)
     {
-        if (value.find(',') != std::string::npos)
-            throw DataError(file_, 0, value, what + " '" + value + "' contains a comma, which the race file cannot hold");
-        std::string bad;
-        if (!Utf8ToCp932(value, &bad))
-            throw DataError(file_, 0, value,
-                            what + " '" + value + "' contains '" + bad + "', which Shift-JIS cannot hold");
+        if (const auto problem = RaceFieldProblem(value, what))
+            throw DataError(file_, 0, value, *problem);
         return value;
     }
 

@@ -38,9 +38,14 @@ struct RaceWriteOptions {
     bool minimize_on_save = false;
 };
 
+// Why a text cannot be a field of the race file (a comma would split it, "//"
+// would cut it as a comment when read again, Shift-JIS must be able to hold
+// it), naming it as `what`; nullopt when it can.
+std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what);
+
 // The file's bytes. WindFile takes the wind file box's text. A text the file
-// cannot hold (a comma, which would split the field, or a character Shift-JIS
-// has no code for) raises DataError naming the field; nothing is produced.
+// cannot hold (see RaceFieldProblem) raises DataError naming the field; nothing
+// is produced.
 std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, const std::string& file = "");
 
 // Encodes, then replaces the file whole: a failure leaves the old file intact.

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <utility>
 
 namespace tackedit {
 
@@ -42,6 +43,30 @@ const Caption kCaptions[] = {
     {"Button6", "OK (Create Distribution File)", "OK (配布ﾌｧｲﾙ作成)"},
 };
 
+// Their captions stay as they are; English users read what they do here.
+const std::pair<const char*, const char*> kEnglishToolTips[] = {
+    {"Label39", "Points present / all points of the track"},
+    {"Image3", "Left drag: keep only the area. Right drag: delete the area. Shift+click: delete one point."},
+    {"Label41", "Mean interval between points in seconds: as loaded => now"},
+    {"Button26", "Restore the points deleted by area"},
+    {"Button25", "Restore the points deleted by time range"},
+    {"Button24", "Restore the points deleted one by one"},
+    {"Button31", "Restore the points deleted by automatic editing"},
+    {"Button23", "Restore every deleted point"},
+    {"GroupBox7", "Automatic editing"},
+    {"CheckBox4", "Interval (seconds): thin out points that come closer together than this"},
+    {"CheckBox5", "Maximum speed (knots): remove jumps faster than this"},
+    {"CheckBox6", "Smart Edit: smooth densely sampled stretches of the track"},
+    {"Button27", "Run automatic editing"},
+    {"Button29", "Save the edited track as TRB (compact), beside the original file"},
+    {"Button30", "Save the edited track as GPX, beside the original file"},
+    {"Button22", "Back to the cover"},
+    {"Label44", "GPS download programs"},
+    {"Button18", "Start the GPS download program named in the box"},
+    {"Button19", "Register a new GPS download program"},
+    {"Button28", "Remove the registered programs named in the box"},
+};
+
 void SetCaption(QWidget* widget, const QString& text)
 {
     if (auto* label = qobject_cast<QLabel*>(widget))
@@ -68,6 +93,13 @@ void Apply(QWidget* root, bool japanese)
 void ApplyEnglishCaptions(QWidget* root) { Apply(root, false); }
 
 void ApplyJapaneseCaptions(QWidget* root) { Apply(root, true); }
+
+void ApplyEnglishToolTips(QWidget* root)
+{
+    for (const auto& [control, tip] : kEnglishToolTips)
+        for (QWidget* widget : root->findChildren<QWidget*>(QString::fromLatin1(control)))
+            widget->setToolTip(QString::fromUtf8(tip));
+}
 
 const char* CaptionOf(const char* control, int ui_language)
 {

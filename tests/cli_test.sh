@@ -88,6 +88,21 @@ run dump
 check "dump without file" 2 "$code"
 run frobnicate x
 check "unknown command" 2 "$code"
+check "unknown command named" "error: unknown command 'frobnicate'" "$(head -1 "$work/err")"
+for flag in --help -h help; do
+  run $flag
+  check "$flag exit" 0 "$code"
+  case "$out" in usage:*dump*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL $flag usage: $out" ;; esac
+done
+version=$(sed -n 's/^project(tackedit VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+run --version
+check "version" "tackedit-cli $version" "$out"
+check "version exit" 0 "$code"
+editor=$(dirname "$cli")/tackedit
+if [ -x "$editor" ]; then
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$editor" --version 2>&1)
+  check "editor version without a display" "tackedit $version" "$out"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
