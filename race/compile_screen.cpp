@@ -242,6 +242,9 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(cancel, &QPushButton::clicked, this, [this] { Button10Click(); });
     auto* help = AddControl<QPushButton>(this, "Button16", QRect(635, 502, 30, 28), QStringLiteral("?"));
     connect(help, &QPushButton::clicked, this, [this] { Button16Click(); });
+    // Under the wind data file box, beside the map list's short caption.
+    auto* check = AddControl<QPushButton>(this, "ButtonCheckRace", QRect(548, 229, 117, 19));
+    connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
     ApplyEnglishCaptions(this);
 }
 
@@ -555,9 +558,10 @@ void CompileScreen::Button8Click()
     state_.race.AttachmentNames.clear();
 }
 
-void CompileScreen::ReadRaceScreen()
+void CompileScreen::ReadRaceScreen() { ReadRaceScreen(state_.race); }
+
+void CompileScreen::ReadRaceScreen(RaceSettings& race)
 {
-    RaceSettings& race = state_.race;
     race.Title1 = FromQString(Edit1->text());
     race.Title2 = FromQString(Edit18->text());
     race.StartTime = PickerTime(DateTimePicker1, DateTimePicker2);

@@ -35,6 +35,7 @@ public:
     void UpdatePlayTime();
     // Copies the screen into the race; DataError naming the field that is not a number.
     void ReadRaceScreen();
+    void ReadRaceScreen(RaceSettings& race);
     // Files dropped on the window while this screen is shown.
     void DropFiles(const std::vector<std::string>& paths);
 
@@ -46,6 +47,8 @@ public:
     void Button9Click();
     void Button10Click();
     void Button16Click();
+    // "Check Race": the race check on the screen's values, in its own window.
+    void ButtonCheckRaceClick();
 
     int ZoneHours() const { return zone_hours_; }
 
