@@ -96,4 +96,7 @@ inline constexpr std::int64_t kGpsWeekRollover = 1024LL * 7 * 86400;
 // "9 hours early", "5 hours late", "1024 weeks early".
 std::string DescribeShift(std::int64_t shift_seconds);
 
+// "1 h 5 min", "12 min 30 s", "45 s".
+std::string FormatDuration(double seconds);
+
 } // namespace tackedit

@@ -74,6 +74,16 @@ private:
     CursorControl& cursor_;
 };
 
+// "-9 h (9 hours late)".
+std::string ShiftText(std::int64_t seconds)
+{
+    const bool weeks = seconds % kGpsWeekRollover == 0;
+    char text[64];
+    std::snprintf(text, sizeof text, weeks ? "%+lld weeks" : "%+lld h",
+                  static_cast<long long>(weeks ? seconds / (7 * 86400) : seconds / 3600));
+    return std::string(text) + " (" + DescribeShift(seconds) + ")";
+}
+
 const char* const kBoatColumns[] = {"Boat",   "GPS file", "Points",   "First (UTC)",     "Last (UTC)", "Coverage",
                                     "Largest gap", "Jumps", "At 0/0", "Backward", "Suggested shift", ""};
 
@@ -171,11 +181,11 @@ void RaceCheckWindow::ShowResult()
                                       TrackTime(b.first),
                                       TrackTime(b.last),
                                       Number("%.1f%%", std::floor(b.coverage * 1000 + 1e-9) / 10),
-                                      Number("%.0f s", b.largest_gap),
+                                      FormatDuration(b.largest_gap),
                                       std::to_string(b.jumps),
                                       std::to_string(b.zero_points),
                                       std::to_string(b.backward),
-                                      b.shift_seconds ? DescribeShift(*b.shift_seconds) : ""};
+                                      b.shift_seconds ? ShiftText(*b.shift_seconds) : ""};
         for (int column = 0; column < static_cast<int>(std::size(values)); ++column)
             boats_->setItem(row, column, Cell(values[column]));
         // The name cell carries the colour of the boat's worst finding.
