@@ -1,7 +1,7 @@
 #include "check/race_check.h"
 
+#include "check/track_shift.h"
 #include "editor/editor_core.h"
-#include "platform/null_platform.h"
 #include "platform/text_codec.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
@@ -367,10 +367,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
 
     TrackStore track;
     TrackEditState edit;
-    NullPendingEvents events;
-    CountingBeeper beeper;
-    NullCursor cursor;
-    LoadServices load{events, beeper, cursor, {}};
+    QuietLoad load;
     for (std::size_t k = 0; k < result.boats.size(); ++k) {
         BoatCheck& b = result.boats[k];
         const int boat = static_cast<int>(k + 1);
@@ -392,7 +389,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             continue;
         }
         try {
-            LoadTrackFile(*path, track, edit, load);
+            LoadTrackFile(*path, track, edit, load.services);
         } catch (const DataError& e) {
             out.Boat(boat, Severity::Error, std::string("The GPS file does not read: ") + e.what());
             continue;

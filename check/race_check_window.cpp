@@ -62,18 +62,6 @@ std::string Number(const char* format, double value)
     return text;
 }
 
-// The busy cursor goes back also when the check raises.
-class BusyCursor {
-public:
-    explicit BusyCursor(CursorControl& cursor) : cursor_(cursor) { cursor_.ShowBusyCursor(); }
-    ~BusyCursor() { cursor_.ShowDefaultCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    CursorControl& cursor_;
-};
-
 // "-9 h (9 hours late)".
 std::string ShiftText(std::int64_t seconds)
 {
@@ -135,7 +123,7 @@ RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, Cursor
 bool RaceCheckWindow::RunCheck()
 {
     {
-        BusyCursor busy(cursor_);
+        BusyCursorScope busy(cursor_);
         try {
             const ScreenRace screen = hooks_.ReadScreen();
             app_dir_ = screen.input.app_dir;
@@ -230,7 +218,7 @@ void RaceCheckWindow::FixBoat(int boat)
         return;
     const std::string target = existing.value_or(gpsdat + "/" + name);
     try {
-        BusyCursor busy(cursor_);
+        BusyCursorScope busy(cursor_);
         WriteShiftedCopy(*source, target, static_cast<double>(*b.shift_seconds));
     } catch (const DataError& e) {
         dialogs_.ShowMessage(kCaption, e.what());

@@ -1,12 +1,10 @@
 #include "check/track_shift.h"
 
-#include "platform/null_platform.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"
-#include "track/track_loader.h"
 
 namespace tackedit {
 
@@ -30,11 +28,8 @@ std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, do
         throw DataError(from, 0, "", "not a kind of GPS file tackedit reads");
     TrackStore track;
     TrackEditState edit;
-    NullPendingEvents events;
-    CountingBeeper beeper;
-    NullCursor cursor;
-    LoadServices load{events, beeper, cursor, {}};
-    LoadTrackFile(from, track, edit, load);
+    QuietLoad load;
+    LoadTrackFile(from, track, edit, load.services);
     ShiftTrackTimes(track, seconds);
     std::string ending = to.substr(to.size() >= 4 ? to.size() - 4 : 0);
     for (char& c : ending)

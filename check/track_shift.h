@@ -3,11 +3,21 @@
 // A copy of a track with every time moved: the mend for a logger whose clock
 // ran in the wrong zone or rolled over the GPS week number.
 
+#include "platform/null_platform.h"
+#include "track/track_loader.h"
 #include "track/track_store.h"
 
 #include <string>
 
 namespace tackedit {
+
+// A load with no window behind it: no events to let through, no beep, no cursor.
+struct QuietLoad {
+    NullPendingEvents events;
+    CountingBeeper beeper;
+    NullCursor cursor;
+    LoadServices services{events, beeper, cursor, {}};
+};
 
 void ShiftTrackTimes(TrackStore& track, double seconds);
 
