@@ -325,8 +325,9 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     window.start = race.StartTime - race.TimeDiff / 24.0;
     window.finish = race.FinishTime - race.TimeDiff / 24.0;
     window.length = (window.finish - window.start) * SecondsPerDay;
-    const int seconds = RaceSeconds(race.StartTime, race.FinishTime);
-    if (seconds <= 0) {
+    // Not RaceSeconds: its stand-in for spans beyond 32 bits would read as a finish before the start.
+    const double seconds = (race.FinishTime - race.StartTime) * SecondsPerDay;
+    if (!(seconds >= 0.5)) {
         out.Race(Severity::Error, "The race finishes at " + RaceClock(race.FinishTime) + ", not after its start " +
                                       RaceClock(race.StartTime));
         window.length = 0;

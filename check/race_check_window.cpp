@@ -5,6 +5,7 @@
 #include "track/data_error.h"
 #include "track/workspace_files.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -81,6 +82,10 @@ RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, Cursor
     : QWidget(parent, Qt::Window), dialogs_(dialogs), cursor_(cursor), hooks_(std::move(hooks))
 {
     setObjectName(QStringLiteral("RaceCheckWindow"));
+    // Findings of a screen that is no longer shown would mislead, and a Fix could
+    // point a boat of another race at the copy.
+    if (parent)
+        parent->installEventFilter(this);
     setWindowTitle(QString::fromLatin1(kCaption));
     resize(960, 600);
 
@@ -118,6 +123,13 @@ RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, Cursor
     buttons->addWidget(again);
     buttons->addWidget(close);
     layout->addLayout(buttons);
+}
+
+bool RaceCheckWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Hide)
+        close();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool RaceCheckWindow::RunCheck()

@@ -44,6 +44,9 @@ public:
 
     const RaceCheckResult& Result() const { return result_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ShowResult();
 

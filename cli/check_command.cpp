@@ -24,6 +24,15 @@ nlohmann::ordered_json TimeOrNull(const std::optional<DateTime>& time)
     return FormatIsoDateTime(DecodeDateTimeToSecond(*time));
 }
 
+// A tab or line end inside a name would break the line into other fields.
+std::string OneField(std::string text)
+{
+    for (char& c : text)
+        if (c == '\t' || c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
 double Rounded(double value, double step) { return std::round(value / step) * step; }
 
 nlohmann::ordered_json CheckJson(const RaceCheckResult& result)
@@ -69,7 +78,8 @@ int Check(const std::vector<std::string>& args)
         std::printf("%s\n", CheckJson(result).dump(2).c_str());
     } else {
         for (const Finding& f : result.findings)
-            std::printf("%s\t%s\t%s\n", SeverityName(f.severity), f.subject.c_str(), f.message.c_str());
+            std::printf("%s\t%s\t%s\n", SeverityName(f.severity), OneField(f.subject).c_str(),
+                        OneField(f.message).c_str());
     }
     if (std::fflush(stdout) != 0)
         return Fail("cannot write the output");

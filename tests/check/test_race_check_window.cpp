@@ -99,6 +99,9 @@ TEST_F(RaceCheckWindowTest, FindingsOfTheScreenValuesWithoutTouchingTheRace)
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
     EXPECT_NE(dialogs_.Messages()[0].find("LOA"), std::string::npos) << dialogs_.Messages()[0];
     EXPECT_FALSE(cursor_.busy);
+
+    Click("Button10");  // back to the cover: the findings go with the screen
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(RaceCheckWindowTest, FixWritesTheShiftedCopyAndPointsTheBoatAtIt)
