@@ -280,6 +280,27 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
                                        FormatDuration(b.largest_gap));
 }
 
+// Every boat off by the same hours points at the race's time difference, not
+// at the loggers: mending each track would be the wrong fix.
+void CheckTimeDifference(Findings& out, const RaceCheckResult& result, const RaceSettings& race)
+{
+    std::optional<std::int64_t> common;
+    int tracks = 0;
+    for (const BoatCheck& b : result.boats) {
+        if (b.points == 0)
+            continue;
+        if (!b.shift_seconds || *b.shift_seconds % 3600 != 0 || (common && *common != *b.shift_seconds))
+            return;
+        common = b.shift_seconds;
+        ++tracks;
+    }
+    if (tracks < 2)
+        return;
+    out.Race(Severity::Warning, "Every boat's times look " + DescribeShift(*common) + ": is the time difference of " +
+                                    std::to_string(race.TimeDiff) + " h right? " +
+                                    std::to_string(race.TimeDiff + *common / 3600) + " h would fit every track");
+}
+
 } // namespace
 
 const char* SeverityName(Severity severity)
@@ -397,6 +418,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
         }
         CheckTrack(out, boat, b, track, window);
     }
+    CheckTimeDifference(out, result, race);
     return result;
 }
 

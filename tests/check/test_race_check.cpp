@@ -191,6 +191,18 @@ TEST_F(RaceCheckTest, ShiftedClocksAreNamedAndATrackThatStopsEarlyIsNot)
     EXPECT_EQ(Messages(result, "Stops", Severity::Warning).at(0).find("Covers only 42.5% of the race"), 0u);
 }
 
+TEST_F(RaceCheckTest, EveryBoatOffByTheSameHoursPointsAtTheTimeDifference)
+{
+    Track("a.trb", Sailing());
+    Track("b.trb", Sailing());
+    Boat("a.trb", "Alpha");
+    Boat("b.trb", "Bravo");
+    race_.TimeDiff = 0;  // the race's times are JST, the tracks' UTC
+    EXPECT_EQ(Messages(Check(), "race", Severity::Warning),
+              std::vector<std::string>{"Every boat's times look 9 hours early: is the time difference of 0 h "
+                                       "right? 9 h would fit every track"});
+}
+
 TEST_F(RaceCheckTest, TheShiftedCopyCoversTheRace)
 {
     Track("local.trb", Sailing(), 9 * 3600);
