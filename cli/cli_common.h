@@ -36,5 +36,7 @@ int Dump(const std::vector<std::string>& args);
 int Convert(const std::vector<std::string>& args);
 int Race(const std::vector<std::string>& args);   // race_command.cpp
 int Clean(const std::vector<std::string>& args);  // clean_command.cpp
+int Check(const std::vector<std::string>& args);  // check_command.cpp
+int Shift(const std::vector<std::string>& args);  // check_command.cpp
 
 } // namespace tackedit::cli

@@ -21,6 +21,8 @@ const Command kCommands[] = {
     {"convert", Convert, "convert IN OUT      (OUT ending in .trb or .gpx)"},
     {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]"},
+    {"check", Check, "check WORKSPACE RACEFILE [--json]"},
+    {"shift", Shift, "shift IN OUT (--hours H | --seconds S | --weeks W)"},
 };
 
 void PrintUsage(std::FILE* out)

@@ -247,6 +247,9 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(cancel, &QPushButton::clicked, this, [this] { Button10Click(); });
     auto* help = AddControl<QPushButton>(this, "Button16", QRect(635, 502, 30, 28), QStringLiteral("?"));
     connect(help, &QPushButton::clicked, this, [this] { Button16Click(); });
+    // Under the wind data file box, beside the map list's short caption.
+    auto* check = AddControl<QPushButton>(this, "ButtonCheckRace", QRect(548, 229, 117, 19));
+    connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
     ApplyEnglishCaptions(this);
 }
 
@@ -269,8 +272,9 @@ bool CompileScreen::OpenRace(const std::string& name)
     state_.RaceFileName = name;
     const std::string folder = state_.paths.AppDir + "raceadmin";
     const std::string path = FindWorkspaceFile(folder, name).value_or(folder + "/" + name);
+    RaceFileSkips skipped;
     try {
-        ReadRaceFile(path, state_.paths.AppDir, state_.UiLanguage, state_.race);
+        ReadRaceFile(path, state_.paths.AppDir, state_.UiLanguage, state_.race, &skipped);
     } catch (const DataError& e) {
         ShowError(e.what());
         return false;
@@ -279,7 +283,7 @@ bool CompileScreen::OpenRace(const std::string& name)
     ShowRaceOnScreen();
     UpdatePlayTime();
     host_.SwitchScreen(3);
-    ReportSkippedBoats();
+    ReportSkippedBoats(skipped);
     return true;
 }
 
@@ -563,9 +567,10 @@ void CompileScreen::Button8Click()
     state_.race.AttachmentNames.clear();
 }
 
-void CompileScreen::ReadRaceScreen()
+void CompileScreen::ReadRaceScreen() { ReadRaceScreen(state_.race); }
+
+void CompileScreen::ReadRaceScreen(RaceSettings& race)
 {
-    RaceSettings& race = state_.race;
     race.Title1 = FromQString(Edit1->text());
     race.Title2 = FromQString(Edit18->text());
     race.StartTime = PickerTime(DateTimePicker1, DateTimePicker2);

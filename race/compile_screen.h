@@ -1,5 +1,6 @@
 #pragma once
 
+#include "race/race_file.h"
 #include "shell/app_state.h"
 
 #include <QFrame>
@@ -36,6 +37,7 @@ public:
     void UpdatePlayTime();
     // Copies the screen into the race; DataError naming the field that is not a number.
     void ReadRaceScreen();
+    void ReadRaceScreen(RaceSettings& race);
     // Files dropped on the window while this screen is shown.
     void DropFiles(const std::vector<std::string>& paths);
 
@@ -47,6 +49,8 @@ public:
     void Button9Click();
     void Button10Click();
     void Button16Click();
+    // "Check Race": the race check on the screen's values, in its own window.
+    void ButtonCheckRaceClick();
 
     int ZoneHours() const { return zone_hours_; }
 
@@ -63,7 +67,7 @@ private:
     // compile_checks.cpp
     std::optional<std::string> AskBoatName(const std::string& proposed);
     std::optional<std::string> AskRaceFileName(const std::string& proposed);
-    void ReportSkippedBoats();
+    void ReportSkippedBoats(const RaceFileSkips& skipped);
     void LeaveProgressPanel();
 
     AppState& state_;

@@ -59,6 +59,7 @@ public:
         : fields_(fields), file_(file), line_(line) {}
 
     const std::string& Text(int i) const { return fields_[i]; }
+    std::int64_t Line() const { return line_; }
     bool Present(int i) const { return i < fields_.FieldCount && !fields_[i].empty(); }
     int Count() const { return fields_.FieldCount; }
 
@@ -90,18 +91,25 @@ private:
     std::int64_t line_;
 };
 
-void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race)
+void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race,
+               RaceFileSkips* skipped)
 {
     if (tag == "BN") {
+        const RaceFileSkips::Boat skip{f.Line(), race.BoatCount, f.Text(1), f.Text(2), false};
         if (!FindWorkspaceFile(app_dir + "gpsdat", f.Text(1))) {
-            race.SkippedBoats.push_back({f.Text(2), f.Text(1)});
+            if (skipped)
+                skipped->boats.push_back(skip);
             return;
         }
         const double tcf = f.Present(3) ? f.Real(3) : 0;
         const int offset = f.Present(4) ? f.Integer(4) : 0;
         const int option_b = f.Present(5) ? f.Integer(5) : 0;
-        race.AddBoat(f.Text(1), f.Text(2), race.ClassCount(), tcf, offset,
-                     option_b == 1 || option_b == 3 ? 0 : 1, option_b == 2 || option_b == 3 ? 0 : 1);
+        if (!race.AddBoat(f.Text(1), f.Text(2), race.ClassCount(), tcf, offset,
+                          option_b == 1 || option_b == 3 ? 0 : 1, option_b == 2 || option_b == 3 ? 0 : 1) &&
+            skipped) {
+            skipped->boats.push_back(skip);
+            skipped->boats.back().list_full = true;
+        }
     } else if (tag == "CLSSEP") {
         race.ClassesOn = 1;
     } else if (tag == "CLSN") {
@@ -147,6 +155,8 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
         for (int i = 1; i < f.Count() && race.AttachmentNames.size() < RaceSettings::kMaxAttachments; ++i)
             if (FindWorkspaceFile(app_dir + "attachment", f.Text(i)))
                 race.AttachmentNames.push_back(f.Text(i));
+            else if (skipped)
+                skipped->attachments.push_back(f.Text(i));
     } else if (tag == "MK") {
         const std::array<double, 2> mark{f.Real(1), f.Real(2)};
         if (race.MarkList.size() < RaceSettings::kMaxMarks)
@@ -290,7 +300,6 @@ void RaceSettings::ClearRace()
 void ResetRaceForReading(RaceSettings& race)
 {
     race.ClearRace();
-    race.SkippedBoats.clear();
     race.WindFile.clear();
     race.GfText.clear();
     race.PlaySpeedPre = 5;
@@ -299,7 +308,8 @@ void ResetRaceForReading(RaceSettings& race)
     race.PicSize = 500;
 }
 
-void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race)
+void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,
+                   RaceFileSkips* skipped)
 {
     const std::string text = Cp932ToUtf8(bytes);
     FieldSplitter fields;
@@ -318,18 +328,19 @@ void ParseRaceFile(std::string_view bytes, const std::string& file, const std::s
         }
         fields.SplitFields(line, ',');
         const LineReader reader(fields, file, lines.LineNumber());
-        ApplyLine(reader, Upper(fields[0]), app_dir, race);
+        ApplyLine(reader, Upper(fields[0]), app_dir, race, skipped);
     }
 }
 
-void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race)
+void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race,
+                  RaceFileSkips* skipped)
 {
     ResetRaceForReading(race);
     if (!FileExists(path))
         return;
     {
         const FileBytes bytes = ReadWholeFile(path);
-        ParseRaceFile(bytes.view(), path, app_dir, race);
+        ParseRaceFile(bytes.view(), path, app_dir, race, skipped);
     }
     // A folder that is not there names one under pic/; no folder at all is pic/ itself.
     if (!IsFolder(Slashes(race.PicFolder)))

@@ -5,9 +5,11 @@
 
 #include "race/race_settings.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tackedit {
 
@@ -21,12 +23,29 @@ std::string FormatRaceDateTime(DateTime value);
 // the reader starts from; the race values it keeps are left alone.
 void ResetRaceForReading(RaceSettings& race);
 
+// What a read left out because the workspace lacks it: boats whose GPS file is
+// not in gpsdat/ (or which the full list could not take) and attachments not in
+// attachment/. `position` is the number of boats read before the line, so the
+// caller can show a skipped boat in its place.
+struct RaceFileSkips {
+    struct Boat {
+        std::int64_t line = 0;
+        int position = 0;
+        std::string file, name;
+        bool list_full = false;
+    };
+    std::vector<Boat> boats;
+    std::vector<std::string> attachments;
+};
+
 // Reads the race file at `path` into `race`; `app_dir` is the workspace folder
 // (with its trailing separator) whose gpsdat/, attachment/ and pic/ the file names
 // refer to. A required number or date-time that does not convert raises
 // DataError naming the file, the line and the text; what was read before it stays.
-void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race);
-void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race);
+void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race,
+                  RaceFileSkips* skipped = nullptr);
+void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,
+                   RaceFileSkips* skipped = nullptr);
 
 // The name a boat's file gets when the race's files are made small: lower-cased,
 // its last three characters replaced by "trb"; a name already ending in trb stays.

@@ -59,10 +59,6 @@ struct RaceSettings {
     // Replay window in seconds relative to the start, set by every read.
     int ReplayFrom = 0, ReplayTo = 0;
 
-    // Boats the last read left out because their GPS file is not in gpsdat/:
-    // name and file of each, so the screen can say so before a save drops them.
-    std::vector<std::array<std::string, 2>> SkippedBoats;
-
     int ClassCount() const { return static_cast<int>(ClassNames.size()); }
 
     // False when the list is full.

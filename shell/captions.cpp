@@ -34,6 +34,7 @@ const Caption kCaptions[] = {
     {"Label12", "Mag Var (W = -)", "磁気偏差(度)"},
     {"Label14", "Time Difference", "時差"},
     {"Button9", "Save Data", "データの保存+航跡表示"},
+    {"ButtonCheckRace", "Check Race", "レースチェック"},
     {"Label17", "Attachment Files", "添付ファイル名"},
     {"Label21", "Select File to Edit", "編集ファイルの選択"},
     {"Label23", "Click to choose distribution race files ", "配布レースファイル選択"},

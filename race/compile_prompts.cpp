@@ -41,16 +41,19 @@ std::optional<std::string> CompileScreen::AskRaceFileName(const std::string& pro
     }
 }
 
-void CompileScreen::ReportSkippedBoats()
+void CompileScreen::ReportSkippedBoats(const RaceFileSkips& skips)
 {
-    const auto& skipped = state_.race.SkippedBoats;
+    std::vector<const RaceFileSkips::Boat*> skipped;
+    for (const RaceFileSkips::Boat& boat : skips.boats)
+        if (!boat.list_full)
+            skipped.push_back(&boat);
     if (skipped.empty())
         return;
     std::string text = "The GPS files of these boats are not in the gpsdat folder, so the boats were left out. "
                        "Put the files back before saving, or the next save drops the boats:";
     const std::size_t shown = std::min<std::size_t>(skipped.size(), 20);
     for (std::size_t i = 0; i < shown; ++i)
-        text += "\n" + skipped[i][0] + " / " + skipped[i][1];
+        text += "\n" + skipped[i]->name + " / " + skipped[i]->file;
     if (skipped.size() > shown)
         text += "\n... and " + std::to_string(skipped.size() - shown) + " more";
     ShowError(text);
