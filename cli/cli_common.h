@@ -36,5 +36,8 @@ int Dump(const std::vector<std::string>& args);
 int Convert(const std::vector<std::string>& args);
 int Race(const std::vector<std::string>& args);   // race_command.cpp
 int Clean(const std::vector<std::string>& args);  // clean_command.cpp
+int PhotoTime(const std::vector<std::string>& args);   // picture_commands.cpp
+int Pictures(const std::vector<std::string>& args);    // picture_commands.cpp
+int Distribute(const std::vector<std::string>& args);  // picture_commands.cpp
 
 } // namespace tackedit::cli

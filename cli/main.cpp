@@ -21,6 +21,10 @@ const Command kCommands[] = {
     {"convert", Convert, "convert IN OUT      (OUT ending in .trb or .gpx)"},
     {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]"},
+    {"photo-time", PhotoTime, "photo-time JPEG"},
+    {"pictures", Pictures, "pictures WORKSPACE NAME"},
+    {"distribute", Distribute,
+     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]"},
 };
 
 } // namespace
