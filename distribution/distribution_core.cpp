@@ -10,13 +10,21 @@
 #include "track/workspace_files.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace tackedit {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Files written at once: waiting on the disk, not the processor.
+constexpr int kCopyThreads = 8;
 
 std::string Lower(std::string text)
 {
@@ -41,13 +49,76 @@ bool Exists(const std::string& path)
     return fs::exists(path, error);
 }
 
-// Copies workspace file `name` (found without regard to case) to `target`;
-// a missing or unsafe name copies nothing.
-void CopyWorkspaceFile(const std::string& folder, const std::string& name, const std::string& target)
-{
-    if (const auto source = FindWorkspaceFile(folder, name))
-        CopyFileAtomically(*source, target);
-}
+// The files of a build, gathered first and then written by several threads:
+// most of a build's time is the disk flushing each finished file, and flushes
+// of different files overlap. A later write to the same target replaces an
+// earlier one, as it would have on disk.
+class WritePlan {
+public:
+    // Copies workspace file `name` (found without regard to case) to `target`;
+    // a missing or unsafe name copies nothing.
+    void CopyWorkspaceFile(const std::string& folder, const std::string& name, const std::string& target)
+    {
+        if (const auto source = FindWorkspaceFile(folder, name))
+            Add({*source, {}, target});
+    }
+    void Copy(const std::string& source, const std::string& target) { Add({source, {}, target}); }
+    void Write(const std::string& target, std::string data) { Add({{}, std::move(data), target}); }
+    // True when the target exists or is to be written.
+    bool Has(const std::string& target) const { return index_.count(target) > 0 || Exists(target); }
+
+    void Run(int threads)
+    {
+        std::atomic<std::size_t> next{0};
+        std::mutex mutex;
+        std::exception_ptr failure;
+        auto work = [&] {
+            for (std::size_t i; (i = next++) < writes_.size();) {
+                {
+                    const std::lock_guard lock(mutex);
+                    if (failure)
+                        return;
+                }
+                try {
+                    const Planned& w = writes_[i];
+                    if (w.source.empty())
+                        WriteFileAtomically(w.target, w.data);
+                    else
+                        CopyFileAtomically(w.source, w.target);
+                } catch (...) {
+                    const std::lock_guard lock(mutex);
+                    if (!failure)
+                        failure = std::current_exception();
+                }
+            }
+        };
+        std::vector<std::thread> pool;
+        for (int i = 1; i < threads && static_cast<std::size_t>(i) < writes_.size(); ++i)
+            pool.emplace_back(work);
+        work();
+        for (std::thread& t : pool)
+            t.join();
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+
+private:
+    struct Planned {
+        std::string source, data, target;
+    };
+    void Add(Planned write)
+    {
+        if (const auto it = index_.find(write.target); it != index_.end()) {
+            writes_[it->second] = std::move(write);
+            return;
+        }
+        index_[write.target] = writes_.size();
+        writes_.push_back(std::move(write));
+    }
+
+    std::vector<Planned> writes_;
+    std::map<std::string, std::size_t> index_;
+};
 
 std::string Cp932Line(const std::string& text, const std::string& file, const std::string& what)
 {
@@ -64,24 +135,45 @@ std::string LastComponent(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void CopyRaceFiles(const RaceSettings& race, const std::string& app_dir, const std::string& dist)
+void PlanRaceFiles(const RaceSettings& race, const std::string& app_dir, const std::string& dist, WritePlan& plan)
 {
     for (const std::string& file : race.BoatGpsFile)
-        if (IsBareFileName(file) && !Exists(dist + "/gpsdat/" + file))
-            CopyWorkspaceFile(app_dir + "gpsdat", file, dist + "/gpsdat/" + file);
+        if (IsBareFileName(file) && !plan.Has(dist + "/gpsdat/" + file))
+            plan.CopyWorkspaceFile(app_dir + "gpsdat", file, dist + "/gpsdat/" + file);
     // The wind file is copied for every race that names it, replacing the last copy.
     if (IsBareFileName(race.WindFile))
-        CopyWorkspaceFile(app_dir + "winddat", race.WindFile, dist + "/winddat/" + race.WindFile);
+        plan.CopyWorkspaceFile(app_dir + "winddat", race.WindFile, dist + "/winddat/" + race.WindFile);
     for (const std::string& name : race.AttachmentNames)
-        if (IsBareFileName(name) && !Exists(dist + "/attachment/" + name))
-            CopyWorkspaceFile(app_dir + "attachment", name, dist + "/attachment/" + name);
+        if (IsBareFileName(name) && !plan.Has(dist + "/attachment/" + name))
+            plan.CopyWorkspaceFile(app_dir + "attachment", name, dist + "/attachment/" + name);
     for (const std::string& map : race.MapNames) {
         const std::string file = Lower(map).find(".cst") == std::string::npos ? map + ".cst" : map;
-        if (IsBareFileName(file) && !Exists(dist + "/coastline/" + file))
-            CopyWorkspaceFile(app_dir + "coastline", file, dist + "/coastline/" + file);
+        if (IsBareFileName(file) && !plan.Has(dist + "/coastline/" + file))
+            plan.CopyWorkspaceFile(app_dir + "coastline", file, dist + "/coastline/" + file);
     }
-    if (race.Lighthouse && !Exists(dist + "/coastline/jlh.lh"))
-        CopyWorkspaceFile(app_dir + "coastline", "jlh.lh", dist + "/coastline/jlh.lh");
+    if (race.Lighthouse && !plan.Has(dist + "/coastline/jlh.lh"))
+        plan.CopyWorkspaceFile(app_dir + "coastline", "jlh.lh", dist + "/coastline/jlh.lh");
+}
+
+// The files directly inside a folder (no subfolders).
+std::vector<std::string> FolderFiles(const std::string& folder)
+{
+    std::error_code error;
+    std::vector<std::string> names;
+    if (!fs::is_directory(folder, error))
+        return names;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error))
+            names.push_back(it->path().filename().string());
+    if (error)
+        throw DataError(folder, 0, "", "cannot list the folder: " + error.message());
+    return names;
+}
+
+void PlanFolderFiles(const std::string& from_folder, const std::string& to_folder, WritePlan& plan)
+{
+    for (const std::string& name : FolderFiles(from_folder))
+        plan.Copy(from_folder + "/" + name, to_folder + "/" + name);
 }
 
 } // namespace
@@ -155,16 +247,7 @@ std::optional<std::string> ExistingDistributionFolder(const std::string& app_dir
 
 void CopyFolderFiles(const std::string& from_folder, const std::string& to_folder)
 {
-    std::error_code error;
-    if (!fs::is_directory(from_folder, error))
-        return;
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(from_folder, error), end; !error && it != end; it.increment(error))
-        if (it->is_regular_file(error))
-            names.push_back(it->path().filename().string());
-    if (error)
-        throw DataError(from_folder, 0, "", "cannot list the folder: " + error.message());
-    for (const std::string& name : names)
+    for (const std::string& name : FolderFiles(from_folder))
         CopyFileAtomically(from_folder + "/" + name, to_folder + "/" + name);
 }
 
@@ -184,21 +267,22 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         if (!options.move_to_trash || !options.move_to_trash(*old))
             throw DataError(*old, 0, "", "cannot move the old distribution folder to the trash");
     MakeFolder(dist);
-    CopyWorkspaceFile(app_dir, options.viewer_exe, dist + "/" + options.viewer_exe);
     for (const char* folder : {"raceadmin", "gpsdat", "winddat", "coastline", "attachment", "help", "vd"})
         MakeFolder(dist + "/" + folder);
     if (list.DistPictureFlag == 1)
         MakeFolder(dist + "/pic");
-    if (options.attach_help)
-        CopyFolderFiles(app_dir + "help", dist + "/help");
-    CopyFolderFiles(app_dir + "vd", dist + "/vd");
 
+    WritePlan plan;
+    plan.CopyWorkspaceFile(app_dir, options.viewer_exe, dist + "/" + options.viewer_exe);
+    if (options.attach_help)
+        PlanFolderFiles(app_dir + "help", dist + "/help", plan);
+    PlanFolderFiles(app_dir + "vd", dist + "/vd", plan);
     const std::string play_list = dist + "/raceadmin/racefile.st";
     std::string text;
     for (const std::string& name : list.DistRaceFiles)
         text += Cp932Line(name, play_list, "The race file name");
-    WriteFileAtomically(play_list, text);
-    CopyWorkspaceFile(app_dir + "raceadmin", "cover.jpg", dist + "/raceadmin/cover.jpg");
+    plan.Write(play_list, text);
+    plan.CopyWorkspaceFile(app_dir + "raceadmin", "cover.jpg", dist + "/raceadmin/cover.jpg");
 
     for (const std::string& name : list.DistRaceFiles) {
         // A race file that has disappeared since it was chosen is skipped whole.
@@ -208,7 +292,7 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         ReadRaceFile(*source, app_dir, options.ui_language, race);
         const std::string target = dist + "/raceadmin/" + name;
         if (race.PicFolder.empty()) {
-            CopyFileAtomically(*source, target);
+            plan.Copy(*source, target);
         } else {
             if (LastComponent(race.PicFolder).find(',') != std::string::npos)
                 throw DataError(*source, 0, race.PicFolder,
@@ -220,10 +304,11 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
             if (!copy.empty() && copy.back() != '\n' && copy.back() != '\r')
                 copy += "\r\n";
             copy += Cp932Line(DistributionPicLine(race), target, "The picture folder");
-            WriteFileAtomically(target, copy);
+            plan.Write(target, std::move(copy));
         }
-        CopyRaceFiles(race, app_dir, dist);
+        PlanRaceFiles(race, app_dir, dist, plan);
     }
+    plan.Run(kCopyThreads);
     return dist;
 }
 
