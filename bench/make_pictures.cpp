@@ -16,7 +16,8 @@ int main(int argc, char** argv)
 {
     using namespace tackedit::fixtures;
     if (argc < 8) {
-        std::fprintf(stderr, "usage: make-pictures FOLDER COUNT WIDTH HEIGHT QUALITY \"YYYY:MM:DD HH:MM:SS\" STEP [DISTINCT]\n");
+        std::fprintf(stderr, "usage: make-pictures FOLDER COUNT WIDTH HEIGHT QUALITY \"YYYY:MM:DD HH:MM:SS\" STEP "
+                             "[DISTINCT]\n");
         return 2;
     }
     const std::string folder = argv[1];

@@ -1,5 +1,6 @@
 #include "distribution/distribution_core.h"
 
+#include "pictures/picture_index.h"
 #include "platform/text_codec.h"
 #include "race/race_file.h"
 #include "track/atomic_write.h"
@@ -193,8 +194,7 @@ AddRaceResult ChooseDistRaceFile(DistributionPlayList& list, const std::string& 
         const std::string folder = app_dir + "raceadmin";
         ReadRaceFile(FindWorkspaceFile(folder, name).value_or(folder + "/" + name), app_dir, ui_language, race);
         std::error_code error;
-        std::string pictures = race.PicFolder;
-        std::replace(pictures.begin(), pictures.end(), '\\', '/');
+        const std::string pictures = PictureFolderPath(race.PicFolder);
         if (!pictures.empty() && fs::is_directory(pictures, error))
             list.DistPictureFlag = 1;
     }

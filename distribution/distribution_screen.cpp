@@ -45,7 +45,8 @@ DistributionScreen::DistributionScreen(QWidget* parent, AppState& state, Platfor
     auto* clear = AddControl<QPushButton>(this, "Button13", QRect(16, 286, 64, 22), QStringLiteral("Clear"));
     connect(clear, &QPushButton::clicked, this, &DistributionScreen::Button13Click);
     AddControl<QCheckBox>(this, "CheckBox1", QRect(16, 312, 257, 20))->setChecked(true);
-    auto* pictures = AddControl<QCheckBox>(this, "CheckBox3", QRect(16, 336, 130, 20), QStringLiteral("Attach Pictures"));
+    auto* pictures =
+        AddControl<QCheckBox>(this, "CheckBox3", QRect(16, 336, 130, 20), QStringLiteral("Attach Pictures"));
     pictures->setChecked(true);
     pictures->setEnabled(false);
     AddControl<QLabel>(this, "Label35", QRect(150, 338, 50, 18), QStringLiteral("Quality"))->setEnabled(false);

@@ -128,14 +128,6 @@ private:
     std::vector<std::thread> threads_;
 };
 
-std::string Slashes(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
 void WriteDateTimeCsv(const std::string& path, const PictureIndex& index)
 {
     std::string text;
@@ -168,7 +160,7 @@ std::vector<PictureFailure> ExportDistributionPictures(const std::vector<std::st
                      options.ui_language, race);
         const int size = race.PicSize == 0 ? 500 : race.PicSize;
         std::error_code error;
-        const std::string folder = Slashes(race.PicFolder);
+        const std::string folder = PictureFolderPath(race.PicFolder);
         if (folder.empty() || !std::filesystem::is_directory(folder, error))
             continue;
         IndexPictures(race, index, events);

@@ -18,22 +18,21 @@ std::string Lower(std::string text)
     return text;
 }
 
-std::string Slashes(std::string path)
+} // namespace
+
+std::string PictureFolderPath(const std::string& pic_folder)
 {
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
+    std::string path = pic_folder;
+    std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
-
-} // namespace
 
 std::vector<PictureFile> ListPictureFiles(const std::string& folder)
 {
     namespace fs = std::filesystem;
     std::vector<PictureFile> files;
     std::error_code error;
-    for (fs::directory_iterator it(Slashes(folder), error), end; !error && it != end; it.increment(error)) {
+    for (fs::directory_iterator it(PictureFolderPath(folder), error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         const std::string lower = Lower(name);
         if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".jpg") != 0)
@@ -56,7 +55,7 @@ void IndexPictures(RaceSettings& race, PictureIndex& index, PendingEvents& event
     index = PictureIndex();
     race.PictureCount = 0;
     race.PictureFileCount = 0;
-    const std::string folder = Slashes(race.PicFolder);
+    const std::string folder = PictureFolderPath(race.PicFolder);
     std::error_code error;
     if (folder.empty() || !std::filesystem::is_directory(folder, error))
         return;

@@ -26,6 +26,9 @@ struct PictureIndex {
 // correction the screen offers.
 inline constexpr int kPictureMarginSeconds = 600;
 
+// A picture folder as race files give it ("\\" or "/" between folders) as a path.
+std::string PictureFolderPath(const std::string& pic_folder);
+
 // The ".jpg" files of a folder (any case), regular files only, sorted by name
 // without regard to case so that every run lists them alike.
 struct PictureFile {

@@ -83,7 +83,8 @@ std::string MakeJpeg(int width, int height, int quality, const std::optional<std
         for (int x = 0; x < width; ++x) {
             const int noise = static_cast<int>(random() % 24) - 12;
             const int checker = ((x + phase) / 16 + y / 16) % 2 ? 40 : 0;
-            const int base[3] = {x * 200 / width + checker, y * 200 / height + checker, (x + y) * 100 / (width + height) + 60};
+            const int base[3] = {x * 200 / width + checker, y * 200 / height + checker,
+                                 (x + y) * 100 / (width + height) + 60};
             for (int c = 0; c < channels; ++c)
                 row[static_cast<std::size_t>(x * channels + c)] =
                     static_cast<unsigned char>(std::clamp(base[c] + noise, 0, 255));
@@ -115,7 +116,8 @@ void Segments(const std::string& jpeg, F f)
     std::size_t pos = 2;
     while (pos + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[pos]) == 0xFF) {
         const auto marker = static_cast<unsigned char>(jpeg[pos + 1]);
-        const std::size_t length = static_cast<unsigned char>(jpeg[pos + 2]) << 8 | static_cast<unsigned char>(jpeg[pos + 3]);
+        const std::size_t length =
+            static_cast<unsigned char>(jpeg[pos + 2]) << 8 | static_cast<unsigned char>(jpeg[pos + 3]);
         if (marker == 0xDA || length < 2 || pos + 2 + length > jpeg.size())
             return;
         f(marker, jpeg.substr(pos + 4, length - 2));

@@ -106,7 +106,8 @@ TEST(PhotoMetadata, DamagedOffsetsAndCountsStayInsideTheSegment)
             // A segment cut right after the damaged block, so a read past it would leave the buffer.
             const std::string jpeg = MakeJpeg(16, 16, 90, payload).substr(0, 4 + payload.size() + 2);
             const std::vector<char> exact(jpeg.begin(), jpeg.end());  // no spare capacity to read into
-            EXPECT_EQ(CaptureTimeFromJpeg(std::string_view(exact.data(), exact.size())), "") << d.what << (big ? " (big-endian)" : "");
+            EXPECT_EQ(CaptureTimeFromJpeg(std::string_view(exact.data(), exact.size())), "")
+                << d.what << (big ? " (big-endian)" : "");
         }
     }
     // A segment length that runs past the end of the file.
