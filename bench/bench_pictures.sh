@@ -64,15 +64,15 @@ races=$(cd "$out/dist-trb/raceadmin" && ls r*.txt | tr '\n' ' ')
 # Everything read from the page cache, not the disk.
 cat "$out"/reduce/pic/* "$out"/index/pic/* >/dev/null
 
-timed() {  # RECORD COMMAND...: appends "seconds peak-KiB" to RECORD
+timed() {  # RECORD COMMAND...: appends "seconds peak-KiB cpu-seconds" to RECORD
   local record=$1
   shift
-  if ! /usr/bin/time -f '%e %M' -o "$tmp/time" "$@" >"$tmp/out" 2>"$tmp/err"; then
+  if ! /usr/bin/time -f '%e %M %U %S' -o "$tmp/time" "$@" >"$tmp/out" 2>"$tmp/err"; then
     echo "FAIL: $* exited non-zero:" >&2
     cat "$tmp/err" >&2
     exit 1
   fi
-  tail -n 1 "$tmp/time" >>"$tmp/$record"
+  tail -n 1 "$tmp/time" | awk '{ print $1, $2, $3 + $4 }' >>"$tmp/$record"
 }
 
 echo "Timing $runs runs each (load before: $(cut -d' ' -f1-3 /proc/loadavg))" >&2
@@ -100,7 +100,8 @@ done
 # The work was really done.
 made=$(ls "$out/reduce/distribution/bench/pic/race" | grep -c '^s_')
 [ "$made" = 100 ] || { echo "FAIL: $made reduced pictures instead of 100" >&2; exit 1; }
-kept=$("$cli" pictures "$out/index" race.txt | head -1)
+"$cli" pictures "$out/index" race.txt >"$tmp/index.txt"
+kept=$(head -1 "$tmp/index.txt")
 [ "${kept%% Pictures*}" = "1000 / 1000" ] || { echo "FAIL: indexed '$kept'" >&2; exit 1; }
 boats=$(ls "$out/dist-trb/distribution/bench/gpsdat" | wc -l)
 [ "$boats" = 200 ] || { echo "FAIL: $boats boat files in the distribution" >&2; exit 1; }
@@ -112,22 +113,30 @@ median() {  # COLUMN RECORD
 largest() { cut -d' ' -f"$1" "$tmp/$2" | sort -g | tail -n 1; }
 
 failed=0
-verdict() { if awk "BEGIN { exit !($1) }"; then echo PASS; else failed=1; echo FAIL; fi; }
+verdict() {  # NAME CONDITION: sets NAME to PASS or FAIL
+  if awk "BEGIN { exit !($2) }"; then printf -v "$1" PASS; else printf -v "$1" FAIL; failed=1; fi
+}
+ratio() { awk "BEGIN { printf \"%.2f\", ($2 > 0) ? $1 / $2 : 0 }"; }
 r_ours=$(median 1 reduce.ours) r_peer=$(median 1 reduce.peer) r_mem=$(largest 2 reduce.ours)
 i_ours=$(median 1 index.ours) i_peer=$(median 1 index.peer)
 d_trb=$(median 1 dist.trb) d_gpx=$(median 1 dist.gpx)
+verdict r_speed "$r_ours <= 0.5 * $r_peer"
+verdict r_memory "$r_mem * 1024 < 200e6"
+verdict i_speed "$i_ours <= $i_peer"
+verdict d_speed "$d_trb < 1"
 echo
 echo "Picture benchmarks, $runs runs each, medians in seconds (load after: $(cut -d' ' -f1-3 /proc/loadavg))"
-printf '%-44s %8s %8s %7s  %s\n' "" ours peer ratio target
-printf '%-44s %8s %8s %7.2f  %s %s\n' "reduce 100 x 4000x3000 to 500 (vipsthumbnail)" "$r_ours" "$r_peer" \
-  "$(awk "BEGIN { print $r_ours / $r_peer }")" "<= 0.5" "$(verdict "$r_ours <= 0.5 * $r_peer")"
-printf '%-44s %8s %8s %7s  %s %s\n' "  peak memory of ours, largest run (MB)" \
-  "$(awk "BEGIN { printf \"%.0f\", $r_mem * 1024 / 1e6 }")" "" "" "< 200" "$(verdict "$r_mem * 1024 < 200e6")"
-printf '%-44s %8s %8s %7.2f  %s %s\n' "index 1000 x 4000x3000 (exiv2 -g)" "$i_ours" "$i_peer" \
-  "$(awk "BEGIN { print $i_peer > 0 ? $i_ours / $i_peer : 0 }")" "<= 1" "$(verdict "$i_ours <= $i_peer")"
-printf '%-44s %8s %8s %7s  %s %s\n' "distribution 10 races x 20 boats, TRB" "$d_trb" "" "" "< 1 s" \
-  "$(verdict "$d_trb < 1")"
-printf '%-44s %8s %8s %7s  %s\n' "distribution 10 races x 20 boats, GPX" "$d_gpx" "" "" "(shown only)"
+printf '%-46s %8s %8s %6s  %s\n' "" ours peer ratio target
+printf '%-46s %8s %8s %6s  %s %s\n' "reduce 100 x 4000x3000 to 500 (vipsthumbnail)" "$r_ours" "$r_peer" \
+  "$(ratio "$r_ours" "$r_peer")" "<= 0.5" "$r_speed"
+printf '%-46s %8s %8s %6s  %s\n' "  processor time, user + system (s)" "$(median 3 reduce.ours)" \
+  "$(median 3 reduce.peer)" "$(ratio "$(median 3 reduce.ours)" "$(median 3 reduce.peer)")" "(shown only)"
+printf '%-46s %8s %8s %6s  %s %s\n' "  peak memory of ours, largest run (MB)" \
+  "$(awk "BEGIN { printf \"%.0f\", $r_mem * 1024 / 1e6 }")" "" "" "< 200" "$r_memory"
+printf '%-46s %8s %8s %6s  %s %s\n' "index 1000 x 4000x3000 (exiv2 -g)" "$i_ours" "$i_peer" \
+  "$(ratio "$i_ours" "$i_peer")" "<= 1" "$i_speed"
+printf '%-46s %8s %8s %6s  %s %s\n' "distribution 10 races x 20 boats, TRB" "$d_trb" "" "" "< 1 s" "$d_speed"
+printf '%-46s %8s %8s %6s  %s\n' "distribution 10 races x 20 boats, GPX" "$d_gpx" "" "" "(shown only)"
 if ((failed)); then
   echo "Some targets were missed."
   exit 1
