@@ -18,11 +18,11 @@ constexpr int kPreviewSide = 270;
 
 PictureResizeScreen::PictureResizeScreen(QWidget* parent) : QFrame(parent)
 {
-    SetUpPanel(this, "PnlPicResize", 305, 372, QColor(192, 192, 192));
+    SetUpPanel(this, "PnlPicResize", 305, 345, QColor(192, 192, 192));
     Image5 = AddControl<QLabel>(this, "Image5", QRect(17, 17, kPreviewSide, kPreviewSide));
-    Label37 = AddControl<QLabel>(this, "Label37", QRect(8, 310, 289, 20));
+    Label37 = AddControl<QLabel>(this, "Label37", QRect(8, 292, 289, 20));
     Label37->setAlignment(Qt::AlignCenter);
-    bar_ = AddControl<QProgressBar>(this, "PicResizeProgress", QRect(16, 338, 273, 18));
+    bar_ = AddControl<QProgressBar>(this, "PicResizeProgress", QRect(16, 318, 273, 16));
     bar_->setTextVisible(true);
     Clear();
 }
