@@ -31,8 +31,8 @@ private:
     std::string_view data_;
 };
 
-// A JPEG file read on demand: the head, where the Exif block usually lies,
-// in one read; anything further by position.
+// A JPEG file read on demand: a small head for the first markers in one
+// read, anything further (a large Exif block) by position.
 class FileSource {
 public:
     explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
@@ -71,7 +71,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kHeadSize = 64 * 1024;
+    static constexpr std::size_t kHeadSize = 4096;
     int fd_;
     std::string head_;
 };
