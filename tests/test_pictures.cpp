@@ -198,6 +198,18 @@ TEST(PictureReduce, RefusesWhatIsNoPictureWithAnError)
     EXPECT_EQ(ReduceJpeg(photo.substr(0, photo.size() * 2 / 3), 200, 30).size.width, 200);
 }
 
+TEST_F(PictureFolderTest, ALargeExifBlockIsReadFromTheFile)
+{
+    // Cameras put a thumbnail in the block: it reaches past the first read of the file.
+    for (const std::size_t padding : {std::size_t(4000), std::size_t(60000)}) {
+        ExifBlock block;
+        block.big_endian = padding > 10000;
+        const std::string path = (root_ / "photos" / "big.jpg").string();
+        WriteBytes(path, MakeJpeg(64, 48, 90, ExifPayload(block) + std::string(padding, 'x')));
+        EXPECT_EQ(ReadPhotoMetadata(path), "2010/05/12 10:20:30") << padding;
+    }
+}
+
 TEST_F(PictureFolderTest, IndexKeepsPicturesInsideTheWindowWithTenMinutes)
 {
     const fs::path photos = root_ / "photos";
