@@ -261,6 +261,8 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
                               RaceSettings& race)
 {
     const std::string& app_dir = options.app_dir;
+    if (const auto problem = DistributionNameProblem(list.DistName))
+        throw DataError(app_dir + "distribution", 0, list.DistName, *problem);
     MakeFolder(app_dir + "distribution");
     const std::string dist = DistributionDir(app_dir, list.DistName);
     if (const auto old = ExistingDistributionFolder(app_dir, list.DistName))
