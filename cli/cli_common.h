@@ -38,5 +38,8 @@ int Race(const std::vector<std::string>& args);   // race_command.cpp
 int Clean(const std::vector<std::string>& args);  // clean_command.cpp
 int Check(const std::vector<std::string>& args);  // check_command.cpp
 int Shift(const std::vector<std::string>& args);  // check_command.cpp
+int PhotoTime(const std::vector<std::string>& args);   // picture_commands.cpp
+int Pictures(const std::vector<std::string>& args);    // picture_commands.cpp
+int Distribute(const std::vector<std::string>& args);  // picture_commands.cpp
 
 } // namespace tackedit::cli

@@ -23,6 +23,10 @@ const Command kCommands[] = {
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]"},
     {"check", Check, "check WORKSPACE RACEFILE [--json]"},
     {"shift", Shift, "shift IN OUT (--hours H | --seconds S | --weeks W)"},
+    {"photo-time", PhotoTime, "photo-time JPEG"},
+    {"pictures", Pictures, "pictures WORKSPACE NAME"},
+    {"distribute", Distribute,
+     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]"},
 };
 
 void PrintUsage(std::FILE* out)

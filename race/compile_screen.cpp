@@ -2,6 +2,7 @@
 
 #include "external/help.h"
 #include "external/settings.h"
+#include "pictures/picture_folder_box.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
@@ -219,27 +220,8 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     AddControl<QCheckBox>(this, "CheckBox2", QRect(448, 312, 217, 20), QStringLiteral("Minimize GPS file size"))
         ->setChecked(true);
 
-    auto* pictures = AddControl<QGroupBox>(this, "GroupBox5", QRect(448, 334, 217, 120));
-    pictures->setTitle(QStringLiteral("Picture Folder"));
-    Edit3 = AddControl<QLineEdit>(pictures, "Edit3", QRect(8, 20, 150, 20));
-    AddControl<QPushButton>(pictures, "Button17", QRect(162, 18, 48, 24));
-    Label32 = AddControl<QLabel>(pictures, "Label32", QRect(8, 44, 200, 16), QStringLiteral("0 of Pictures"));
-    AddControl<QLabel>(pictures, "LabelPicSize", QRect(8, 66, 60, 18), QStringLiteral("Pic Size"));
-    Edit4 = AddControl<QLineEdit>(pictures, "Edit4", QRect(70, 64, 50, 20));
-    auto* size_arrows = AddControl<QSpinBox>(pictures, "UpDown2", QRect(122, 64, 18, 20));
-    size_arrows->setRange(200, 900);
-    size_arrows->setSingleStep(100);
-    size_arrows->setValue(500);
-    connect(size_arrows, &QSpinBox::valueChanged, this, [this](int v) { Edit4->setText(QString::number(v)); });
-    AddControl<QLabel>(pictures, "LabelTimeCorrection", QRect(8, 90, 150, 26),
-                       QString::fromUtf8("Camera Time Error Correction\u3000     \u3000\u3000 \u3000sec"))
-        ->setWordWrap(true);
-    Edit2 = AddControl<QLineEdit>(pictures, "Edit2", QRect(150, 92, 40, 20));
-    auto* correction_arrows = AddControl<QSpinBox>(pictures, "UpDown1", QRect(192, 92, 18, 20));
-    correction_arrows->setRange(-600, 600);
-    connect(correction_arrows, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
-    Edit4->setText(QStringLiteral("500"));
-    Edit2->setText(QStringLiteral("0"));
+    pictures_ = new PictureFolderBox(this, state_, services_, QRect(448, 334, 217, 120));
+    Edit3 = pictures_->Edit3, Edit4 = pictures_->Edit4, Edit2 = pictures_->Edit2, Label32 = pictures_->Label32;
 
     auto* save = AddControl<QPushButton>(this, "Button9", QRect(448, 462, 217, 32));
     connect(save, &QPushButton::clicked, this, [this] { Button9Click(); });
@@ -279,6 +261,7 @@ bool CompileScreen::OpenRace(const std::string& name)
         ShowError(e.what());
         return false;
     }
+    pictures_->IndexAfterOpen();
     SetCompileDefaults();
     ShowRaceOnScreen();
     UpdatePlayTime();
@@ -364,7 +347,6 @@ void CompileScreen::ShowRaceOnScreen()
         ComboBox4->setEditText(Q(FormatGeneralNumber(race.PlaySpeedAfter)));
         ComboBox5->setEditText(Q(FormatGeneralNumber(race.PlaySpeedPre)));
     }
-    Edit4->setText(QString::number(race.PicSize));
     Edit8->setText(Q(FormatGeneralNumber(race.Loa)));
     Edit9->setText(Q(FormatGeneralNumber(race.MagVar)));
     Edit10->setText(QString::number(race.TimeDiff));
@@ -387,8 +369,7 @@ void CompileScreen::ShowRaceOnScreen()
         for (const std::string& name : race.MapNames)
             ListBox7->addItem(Q(name));
     }
-    Edit3->setText(Q(race.PicFolder));
-    Edit2->setText(QString::number(RoundHalfEven(race.PicTimeCorr)));
+    pictures_->ShowRace();
 }
 
 void CompileScreen::ListGpsFiles()

@@ -18,6 +18,8 @@ class QTimeEdit;
 
 namespace tackedit {
 
+class PictureFolderBox;
+
 // pnlCOMPILE: the race being compiled, its boats, and Save Data.
 class CompileScreen final : public QFrame {
     Q_OBJECT
@@ -79,6 +81,7 @@ private:
     QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5;
     QListWidget *ListBox1, *ListBox2, *ListBox3, *ListBox7, *FileListBox1;
     QLabel *Label22, *Label29, *Label32;
+    PictureFolderBox* pictures_;
     QDateEdit *DateTimePicker1, *DateTimePicker3;
     QTimeEdit *DateTimePicker2, *DateTimePicker4;
 };

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
-          qt6-base-dev qt6-base-dev-tools libgl-dev libexif-dev fonts-dejavu-core
+          qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+          libjpeg62-turbo-dev libexif-dev
           fonts-ipafont-gothic "$@")
 
 missing=()

@@ -66,6 +66,7 @@ const std::pair<const char*, const char*> kEnglishToolTips[] = {
     {"Button18", "Start the GPS download program named in the box"},
     {"Button19", "Register a new GPS download program"},
     {"Button28", "Remove the registered programs named in the box"},
+    {"Edit3", "The folder of the race's photographs; Ref chooses it"},
 };
 
 void SetCaption(QWidget* widget, const QString& text)

@@ -66,7 +66,7 @@ TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_
     cover_ = new CoverScreen(this, state_, services_, *this, cover_actions);
     compile_ = new CompileScreen(this, state_, services_, *this);
     file_selection_ = new FileSelectionScreen(this, state_, *this, *compile_);
-    distribution_ = new DistributionScreen(this, *this);
+    distribution_ = new DistributionScreen(this, state_, services_, *this);
     picture_resize_ = new PictureResizeScreen(this);
     show_race_ = new ShowRaceScreen(this, state_, services_, *this);
     making_small_ = new MakingSmallFilesScreen(this);
