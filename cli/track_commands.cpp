@@ -7,6 +7,7 @@
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"
+#include "track/track_summary.h"
 
 #include <algorithm>
 #include <charconv>
@@ -154,6 +155,25 @@ int Dump(const std::vector<std::string>& args)
         out.Commit(p);
     }
     return out.Finish() ? 0 : Fail("cannot write the output");
+}
+
+int Info(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return Usage();
+    LoadedTrack track;
+    std::string error;
+    if (!Load(args[0], track, error))
+        return Fail(error);
+    const TrackSummary s = SummarizeTrack(track.store);
+    std::printf("count %d\ninterval %d\n", s.count, track.edit.LoadedInterval);
+    if (s.count > 0) {
+        std::printf("first %s\nlast %s\n", FormatIsoDateTime(DecodeDateTimeToSecond(s.first_time)).c_str(),
+                    FormatIsoDateTime(DecodeDateTimeToSecond(s.last_time)).c_str());
+        std::printf("south %.6f\nnorth %.6f\nwest %.6f\neast %.6f\ndistance %.2f\n", s.south / 60, s.north / 60,
+                    s.west / 60, s.east / 60, s.distance);
+    }
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : Fail("cannot write the output");
 }
 
 int Convert(const std::vector<std::string>& args)

@@ -5,11 +5,16 @@
 #include "track/datetime.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
+#include "track/parallel_parse.h"
+#include "track/text_scan.h"
 #include "track/track_formats.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <thread>
+#include <vector>
 
 namespace tackedit {
 
@@ -73,17 +78,117 @@ void ReadBinaryFile(const std::string& path, TrackStore& store, PendingEvents& e
 }
 
 // Fixed records of time, latitude and longitude (single-precision degrees); a
-// trailing partial record is dropped rather than read past the data.
-void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFiller& filler,
+// trailing partial record is dropped rather than read past the data. Records
+// are independent, so the threads convert their own stretches straight into
+// the store; this thread lets the window repaint meanwhile.
+void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFiller& filler, TrackStore& store,
                       EventThrottle& throttle)
 {
     const std::size_t count = data.size() / record_length;
-    filler.ExpectPoints(count);
-    for (std::size_t r = 0; r < count; ++r) {
-        throttle.Tick();
-        const std::size_t at = r * record_length;
-        filler.Store(FromEpochSeconds(ReadInt32LE(data, at)), static_cast<double>(ReadFloat32LE(data, at + 4)) * 60,
-                     static_cast<double>(ReadFloat32LE(data, at + 8)) * 60);
+    const std::size_t first = static_cast<std::size_t>(filler.Extend(count));
+    double* time = store.TrackTime.data() + first;
+    double* lat = store.TrackLat.data() + first;
+    double* lon = store.TrackLon.data() + first;
+    SplitWork(count, [&](std::size_t from, std::size_t to, bool on_this_thread) {
+        for (std::size_t r = from; r < to; ++r) {
+            if (on_this_thread)
+                throttle.Tick();
+            const std::size_t at = r * record_length;
+            time[r] = FromEpochSeconds(ReadInt32LE(data, at));
+            lat[r] = static_cast<double>(ReadFloat32LE(data, at + 4)) * 60;
+            lon[r] = static_cast<double>(ReadFloat32LE(data, at + 8)) * 60;
+        }
+    });
+}
+
+// One record the scan took: where its marker was, where testing resumes after
+// it, and its point.
+struct GdbRecord {
+    std::size_t marker;
+    std::size_t resume;
+    TrackPoint point;
+};
+
+// The record whose marker is at i, if the bytes around it match a layout (A
+// first) and its time is after 1970.
+std::optional<GdbRecord> GdbRecordAt(std::string_view data, std::size_t i)
+{
+    std::size_t lat_at, lon_at, time_at, record_length;
+    if (i + 15 < data.size() && IsLayoutA(data, i)) {
+        lat_at = i - 8, lon_at = i - 4, time_at = i + 10, record_length = 24;
+    } else if (IsLayoutB(data, i)) {
+        lat_at = i - 9, lon_at = i - 5, time_at = i + 1, record_length = 16;
+    } else {
+        return std::nullopt;
+    }
+    const std::int32_t seconds = ReadInt32LE(data, time_at);
+    if (seconds <= 0)
+        return std::nullopt;
+    return GdbRecord{i, i + record_length - 3,
+                     {FromEpochSeconds(seconds), SemicirclesToMinutes(ReadInt32LE(data, lat_at)),
+                      SemicirclesToMinutes(ReadInt32LE(data, lon_at))}};
+}
+
+// The byte-pattern scan over the marker positions [from, to): a position is
+// tested only from `resume` on, which every record taken moves past its own
+// bytes. Returns the resume it ends with.
+template <class Take>
+std::size_t ScanGdb(std::string_view data, std::size_t from, std::size_t to, std::size_t resume,
+                    EventThrottle* throttle, Take&& take)
+{
+    if (from >= to)
+        return resume;
+    const char* const base = data.data();
+    ByteFinder markers(base + from, base + to, 1, 1);
+    for (const char* p = base + std::max(from, resume); p < base + to;) {
+        p = markers.From(p);
+        if (p >= base + to)
+            break;
+        if (throttle)
+            throttle->Tick();
+        if (const auto record = GdbRecordAt(data, static_cast<std::size_t>(p - base))) {
+            take(*record);
+            resume = record->resume;
+            p = base + resume;
+        } else {
+            ++p;
+        }
+    }
+    return resume;
+}
+
+// The records of the second half found by the guess, checked one by one.
+constexpr std::size_t kGdbCheckedRecords = 64;
+
+// Joins the scan of the first half, which ended with `resume`, to the guessed
+// scan of the second half from `split` on. The true scan goes on from `split`
+// until a position both scans test with no record reaching over it; the
+// guessed records from there on are the true ones.
+void JoinGdbHalves(std::string_view data, std::size_t split, std::size_t end, std::size_t resume,
+                   const std::vector<GdbRecord>& guessed, const std::vector<TrackPoint>& rest,
+                   std::vector<TrackPoint>& points, EventThrottle& throttle)
+{
+    std::size_t guessed_resume = 0;
+    std::size_t j = 0;
+    for (std::size_t x = split; x < end; ++x) {
+        while (j < guessed.size() && guessed[j].marker < x)
+            guessed_resume = guessed[j++].resume;
+        if (j == kGdbCheckedRecords) {
+            // Never met within the records checked: scan the rest for real.
+            ScanGdb(data, x, end, resume, &throttle, [&points](const GdbRecord& r) { points.push_back(r.point); });
+            return;
+        }
+        if (x >= resume && x >= guessed_resume) {
+            for (; j < guessed.size(); ++j)
+                points.push_back(guessed[j].point);
+            points.insert(points.end(), rest.begin(), rest.end());
+            return;
+        }
+        if (x >= resume && data[x] == 1)
+            if (const auto record = GdbRecordAt(data, x)) {
+                points.push_back(record->point);
+                resume = record->resume;
+            }
     }
 }
 
@@ -98,37 +203,39 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
         // Markers are tested up to where a layout still fits in the data rather
         // than stopping 30 bytes short: a file that ends with a track point (as
         // one track saved alone does) would otherwise lose its last point.
-        const std::size_t last = length - 7;
-        // After a record, testing resumes at its marker + record length - 3.
-        std::size_t resume = 0;
-        std::size_t i = 30;
-        while (i <= last) {
-            throttle.Tick();
-            const void* marker = std::memchr(data.data() + i, 1, last - i + 1);
-            if (!marker)
-                break;
-            i = static_cast<std::size_t>(static_cast<const char*>(marker) - data.data());
-            if (i < resume) {
-                i = resume;
-                continue;
+        const std::size_t end = length - 6;  // one past the last marker tested
+        std::vector<TrackPoint> points;
+        points.reserve(length / 16 + 1);
+        const auto keep = [&points](const GdbRecord& r) { points.push_back(r.point); };
+        const std::size_t split = LoadThreads() > 1 && end - 30 > (std::size_t{1} << 20) ? 30 + (end - 30) / 2 : end;
+        if (split == end) {
+            ScanGdb(data, 30, end, 0, &throttle, keep);
+        } else {
+            // The second half is scanned at once on the guess that no record
+            // taken before it reaches into it. Where one does, the scan from the
+            // half on is redone until both scans test the same position free of
+            // any record: from there on they agree.
+            std::vector<GdbRecord> guessed;
+            std::vector<TrackPoint> rest;
+            std::thread helper([&] {
+                ScanGdb(data, split, end, 0, nullptr, [&](const GdbRecord& r) {
+                    if (guessed.size() < kGdbCheckedRecords)
+                        guessed.push_back(r);
+                    else
+                        rest.push_back(r.point);
+                });
+            });
+            std::size_t resume;
+            try {
+                resume = ScanGdb(data, 30, split, 0, &throttle, keep);
+            } catch (...) {
+                helper.join();
+                throw;
             }
-            std::size_t lat_at, lon_at, time_at, record_length;
-            if (i + 15 < length && IsLayoutA(data, i)) {
-                lat_at = i - 8, lon_at = i - 4, time_at = i + 10, record_length = 24;
-            } else if (IsLayoutB(data, i)) {
-                lat_at = i - 9, lon_at = i - 5, time_at = i + 1, record_length = 16;
-            } else {
-                ++i;
-                continue;
-            }
-            const std::int32_t seconds = ReadInt32LE(data, time_at);
-            if (seconds > 0) {
-                filler.Store(FromEpochSeconds(seconds), SemicirclesToMinutes(ReadInt32LE(data, lat_at)),
-                             SemicirclesToMinutes(ReadInt32LE(data, lon_at)));
-                resume = i + record_length - 3;
-            }
-            ++i;
+            helper.join();
+            JoinGdbHalves(data, split, end, resume, guessed, rest, points, throttle);
         }
+        filler.Append(points.data(), points.size());
     }
     filler.Finish();
 }
@@ -149,7 +256,7 @@ void ParseTrlTrack(std::string_view data, TrackStore& store, PendingEvents& even
         const std::int64_t b = ReadInt32LE(data, 16);
         const std::int64_t c = ReadInt32LE(data, 20);
         const std::size_t record_length = std::llabs(a - b) < std::llabs(a - c) ? 16 : 20;
-        ReadFixedRecords(data, record_length, filler, throttle);
+        ReadFixedRecords(data, record_length, filler, store, throttle);
     }
     filler.Finish();
 }
@@ -163,7 +270,7 @@ void ParseTrbTrack(std::string_view data, TrackStore& store, PendingEvents& even
 {
     TrackFiller filler(store);
     EventThrottle throttle(events);
-    ReadFixedRecords(data, 12, filler, throttle);
+    ReadFixedRecords(data, 12, filler, store, throttle);
     filler.Finish();
 }
 

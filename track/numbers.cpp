@@ -29,16 +29,6 @@ std::int32_t RoundHalfEvenToInt32(long double value)
     return static_cast<std::int32_t>(r);
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
-
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -57,6 +47,26 @@ long double PowerOfTen(int k)
 
 std::optional<long double> ParseReal(std::string_view text)
 {
+    // Most texts are a few digits and a decimal point: every digit fits the
+    // mantissa, and the general path below would give the same value.
+    if (!text.empty() && text.size() <= 19) {
+        std::uint64_t mantissa = 0;
+        std::size_t point = text.size();
+        std::size_t i = 0;
+        for (; i < text.size(); ++i) {
+            const char c = text[i];
+            if (IsDigit(c))
+                mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            else if (c == '.' && point == text.size())
+                point = i;
+            else
+                break;
+        }
+        if (i == text.size() && text.size() > (point < text.size() ? 1u : 0u)) {
+            const std::size_t fraction = point < text.size() ? text.size() - point - 1 : 0;
+            return static_cast<long double>(mantissa) / PowerOfTen(static_cast<int>(fraction));
+        }
+    }
     text = TrimBlanks(text);
     std::size_t i = 0;
     const std::size_t n = text.size();

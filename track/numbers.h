@@ -13,7 +13,15 @@ std::int64_t RoundHalfEven(long double value);
 std::int32_t RoundHalfEvenToInt32(long double value);
 
 // Removes blanks and control characters (everything up to the space) at both ends.
-std::string_view TrimBlanks(std::string_view text);
+inline std::string_view TrimBlanks(std::string_view text)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
+        --e;
+    return text.substr(b, e - b);
+}
 
 // A decimal number as the track formats write it: optional blanks around it, a sign,
 // digits with "." as the decimal point, an optional exponent. Parsed in extended

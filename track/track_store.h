@@ -25,6 +25,11 @@ struct TrackStore {
     void SetTrackCapacity(std::int32_t n);
 };
 
+// One point as a reader produces it, before it reaches the store.
+struct TrackPoint {
+    double time, lat, lon;
+};
+
 // The reader protocol shared by every track reader: capacity 100 at the start,
 // one point after another by the growth rule, TrackCount set when the reader is
 // done (Finish). A reader that stops on an error without calling Finish leaves
@@ -44,6 +49,14 @@ public:
         count_ = n;
     }
 
+    // Stores the points one after another, as Store would; the arrays end as
+    // long as the growth rule leaves them.
+    void Append(const TrackPoint* points, std::size_t n);
+
+    // Counts n more points whose values the caller writes itself, at the index
+    // returned and after; the arrays grow as n calls of Store would grow them.
+    std::int32_t Extend(std::size_t n);
+
     // Room for about this many points without moving the arrays; only the storage
     // underneath grows, the logical capacity still follows the rule above.
     void ExpectPoints(std::size_t points);
@@ -53,6 +66,7 @@ public:
 
 private:
     void Grow(std::int32_t n);
+    void Put(const TrackPoint* points, std::size_t at, std::size_t n);
 
     TrackStore& store_;
     std::int32_t count_ = 0;
