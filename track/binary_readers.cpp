@@ -194,7 +194,8 @@ void JoinGdbHalves(std::string_view data, std::size_t split, std::size_t end, st
 
 } // namespace
 
-void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& events)
+void ParseGdbTrackInPieces(std::string_view data, TrackStore& store, PendingEvents& events,
+                           const PieceOptions& options)
 {
     TrackFiller filler(store);
     EventThrottle throttle(events);
@@ -207,7 +208,8 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
         std::vector<TrackPoint> points;
         points.reserve(length / 16 + 1);
         const auto keep = [&points](const GdbRecord& r) { points.push_back(r.point); };
-        const std::size_t split = LoadThreads() > 1 && end - 30 > (std::size_t{1} << 20) ? 30 + (end - 30) / 2 : end;
+        const int threads = options.threads > 0 ? options.threads : LoadThreads();
+        const std::size_t split = threads > 1 && end - 30 >= 2 * options.bytes ? 30 + (end - 30) / 2 : end;
         if (split == end) {
             ScanGdb(data, 30, end, 0, &throttle, keep);
         } else {
@@ -238,6 +240,11 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
         filler.Append(points.data(), points.size());
     }
     filler.Finish();
+}
+
+void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& events)
+{
+    ParseGdbTrackInPieces(data, store, events, PieceOptions());
 }
 
 void ReadGdbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper)

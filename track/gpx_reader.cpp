@@ -81,12 +81,13 @@ public:
         const std::string_view date_text = window.substr(0, letter_t);
         const std::string_view time_text = window.substr(letter_t + 1, 8);
         // Consecutive points mostly share their date.
-        if (date_text != last_date_text_) {
+        if (!have_date_ || date_text != last_date_text_) {
             const auto date = ParseDateYmd(date_text);
             if (!date)
                 throw DataError::Conversion(file_, LineOf(data_, offset), std::string(date_text), "date");
             last_date_ = *date;
             last_date_text_.assign(date_text);
+            have_date_ = true;
         }
         const auto time = ParseTimeOfDay(time_text);
         if (!time)
@@ -106,7 +107,8 @@ private:
     std::string_view data_;
     const std::string& file_;
     std::vector<TrackPoint>& points_;
-    std::string last_date_text_;
+    std::string last_date_text_;  // of the last date that converted
+    bool have_date_ = false;
     DateTime last_date_ = 0;
 };
 

@@ -137,7 +137,7 @@ private:
         const std::string_view date = f[9], time = f[1];
         // Consecutive sentences mostly share a date, which then passed every
         // test below.
-        if (date != last_date_text_) {
+        if (!have_date_ || date != last_date_text_) {
             const auto year = ParseInteger(date.substr(std::min<std::size_t>(4, date.size()), 2));
             const auto month = ParseInteger(date.substr(std::min<std::size_t>(2, date.size()), 2));
             const auto day = ParseInteger(date.substr(0, 2));
@@ -154,6 +154,7 @@ private:
                 throw DataError::Conversion(file_, line_number, std::string(date), "date");
             last_date_ = *day_number;
             last_date_text_.assign(date);
+            have_date_ = true;
         }
         char clock[8];
         const std::size_t n = Join(clock, {time.substr(0, 2), ":", time.substr(std::min<std::size_t>(2, time.size()), 2),
@@ -192,7 +193,8 @@ private:
     ParsedPiece& piece_;
     FieldSplitter long_line_;
     std::string coordinate_;
-    std::string last_date_text_;
+    std::string last_date_text_;  // of the last date that converted
+    bool have_date_ = false;
     DateTime last_date_ = 0;
 };
 
