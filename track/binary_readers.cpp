@@ -89,9 +89,9 @@ void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFil
     double* time = store.TrackTime.data() + first;
     double* lat = store.TrackLat.data() + first;
     double* lon = store.TrackLon.data() + first;
-    SplitWork(count, [&](std::size_t from, std::size_t to, bool on_this_thread) {
+    SplitWork(count, [&](std::size_t part, std::size_t from, std::size_t to) {
         for (std::size_t r = from; r < to; ++r) {
-            if (on_this_thread)
+            if (part == 0)
                 throttle.Tick();
             const std::size_t at = r * record_length;
             time[r] = FromEpochSeconds(ReadInt32LE(data, at));

@@ -153,7 +153,7 @@ void ParsePieces(const PieceJob& job, TrackFiller& filler, int threads)
     queue.Run(filler);
 }
 
-void SplitWork(std::size_t n, const std::function<void(std::size_t, std::size_t, bool)>& work, int threads)
+void SplitWork(std::size_t n, const std::function<void(std::size_t, std::size_t, std::size_t)>& work, int threads)
 {
     if (threads <= 0)
         threads = LoadThreads();
@@ -173,12 +173,12 @@ void SplitWork(std::size_t n, const std::function<void(std::size_t, std::size_t,
     for (std::size_t p = 1; p < parts; ++p)
         helpers.emplace_back([&, p] {
             try {
-                work(n * p / parts, n * (p + 1) / parts, false);
+                work(p, n * p / parts, n * (p + 1) / parts);
             } catch (...) {
                 errors[p] = std::current_exception();
             }
         });
-    work(0, n / parts, true);
+    work(0, 0, n / parts);
     for (std::thread& t : helpers)
         t.join();
     helpers.clear();

@@ -43,10 +43,10 @@ int LoadThreads();
 // thread touches the store.
 void ParsePieces(const PieceJob& job, TrackFiller& filler, int threads = 0);
 
-// Splits [0, n) into one part per thread and calls work(from, to, on_this_thread)
-// for each at once; the calling thread takes the first part. For work on
-// independent records whose results go straight to their own places.
-void SplitWork(std::size_t n, const std::function<void(std::size_t from, std::size_t to, bool on_this_thread)>& work,
+// Splits [0, n) into at most one part per thread, in order, and calls
+// work(part, from, to) for each at once; the calling thread takes part 0. For
+// work on independent records whose results go to their own places.
+void SplitWork(std::size_t n, const std::function<void(std::size_t part, std::size_t from, std::size_t to)>& work,
                int threads = 0);
 
 // Offsets where pieces of a text start: 0, then the start of the line after

@@ -38,6 +38,7 @@ void TrackStore::SetTrackCapacity(std::int32_t n)
 
 TrackFiller::TrackFiller(TrackStore& store) : store_(store)
 {
+    ++store_.Changes;
     store_.TrackCapacity = 100;
     store_.SetTrackCapacity(100);
 }

@@ -19,6 +19,11 @@ struct TrackStore {
     std::vector<std::int32_t> TrackMark; // 0 = present
     std::int32_t TrackCount = 0;
     std::int32_t TrackCapacity = 0;
+    // Counts the loads and the edits of the marks made through the readers, the
+    // loader and the editor's functions, so what is worked out from the track
+    // (the hover's index) knows when to work it out again. Code that writes the
+    // arrays itself counts its change here.
+    std::uint64_t Changes = 0;
 
     // Sets the length of all four arrays to n; the first min(old, n) entries keep
     // their values, added entries are zero. TrackCapacity is the caller's to set.
@@ -62,7 +67,11 @@ public:
     void ExpectPoints(std::size_t points);
 
     std::int32_t Count() const { return count_; }
-    void Finish() { store_.TrackCount = count_; }
+    void Finish()
+    {
+        store_.TrackCount = count_;
+        ++store_.Changes;
+    }
 
 private:
     void Grow(std::int32_t n);
