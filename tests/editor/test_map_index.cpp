@@ -111,7 +111,7 @@ TEST(MapPointIndex, RedrawPassesOnAllCoresGiveTheOneThreadResults)
     Random r(11);
     TrackStore store = RandomTrack(r, 300000);
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)
-        store.TrackTime[i] += (i / 997) * 0.02;  // half an hour every 997 points
+        store.TrackTime[i] = 40000 + i / 86400.0 + (i / 997) * 0.02;  // a pause of half an hour every 997 points
     TrackEditState edit;
     edit.FirstPresent = 1;
     edit.LastPresent = store.TrackCount;
