@@ -14,6 +14,19 @@
 
 namespace tackedit {
 
+namespace {
+
+// The decimal point of a short number, without a library call.
+std::size_t FindPoint(std::string_view number)
+{
+    for (std::size_t i = 0; i < number.size(); ++i)
+        if (number[i] == '.')
+            return i;
+    return std::string_view::npos;
+}
+
+} // namespace
+
 std::optional<double> ParseCoordinate(std::string_view text, int style)
 {
     const char letter = text.empty() ? '\0' : text[0];
@@ -30,7 +43,7 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutes: {
         // ddmm.mmm: the two digits before the point and what follows are minutes.
-        const std::size_t point = number.find('.');
+        const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 2)
             return std::nullopt;
         const auto degrees = ParseReal(number.substr(0, point - 2));
@@ -42,7 +55,7 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutesSeconds: {
         // ddmmss.s: two digits of minutes, then the seconds with their decimals.
-        const std::size_t point = number.find('.');
+        const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 4)
             return std::nullopt;
         const auto degrees = ParseReal(number.substr(0, point - 4));

@@ -50,21 +50,25 @@ std::optional<long double> ParseReal(std::string_view text)
     // Most texts are a few digits and a decimal point: every digit fits the
     // mantissa, and the general path below would give the same value.
     if (!text.empty() && text.size() <= 19) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
         std::uint64_t mantissa = 0;
-        std::size_t point = text.size();
-        std::size_t i = 0;
-        for (; i < text.size(); ++i) {
-            const char c = text[i];
-            if (IsDigit(c))
-                mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-            else if (c == '.' && point == text.size())
-                point = i;
-            else
-                break;
+        unsigned digit;
+        while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+            mantissa = mantissa * 10 + digit;
+            ++p;
         }
-        if (i == text.size() && text.size() > (point < text.size() ? 1u : 0u)) {
-            const std::size_t fraction = point < text.size() ? text.size() - point - 1 : 0;
-            return static_cast<long double>(mantissa) / PowerOfTen(static_cast<int>(fraction));
+        const char* point = end;
+        if (p < end && *p == '.') {
+            point = p++;
+            while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+                mantissa = mantissa * 10 + digit;
+                ++p;
+            }
+        }
+        if (p == end && text.size() > (point < end ? 1u : 0u)) {
+            const auto fraction = point < end ? static_cast<int>(end - point - 1) : 0;
+            return static_cast<long double>(mantissa) / PowerOfTen(fraction);
         }
     }
     text = TrimBlanks(text);

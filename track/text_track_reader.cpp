@@ -19,11 +19,58 @@ enum class DateOrder { Undecided, YearFirst, YearLast, ShortParts };
 
 // The fields of a line split at blanks, as SplitFields gives them: a run of
 // blanks is one separator and every field is trimmed. Only what a point line
-// needs is kept: fields 0 to 5 and whether there are exactly six.
+// needs is kept: fields 0 to 5 and whether there are exactly six; and, since
+// the split reads the line anyway, whether it holds a "D" (of "DMS" or "DEG").
 struct BlankFields {
     std::string_view f[6];
     bool six = false;
+    bool has_d = false;
 };
+
+// The first blank at or after `from`, noting a "D" on the way; npos if none.
+std::size_t NextBlank(std::string_view text, std::size_t from, bool& has_d)
+{
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ')
+            return i;
+        has_d |= c == 'D';
+    }
+    return std::string_view::npos;
+}
+
+// A line of at most 64 bytes without control characters: its fields are its
+// runs of non-blanks, after an empty field 0 when it starts with a blank (and
+// then at least one more field, empty when nothing follows).
+bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& out)
+{
+    ShortLineMasks m;
+    if (!MaskShortLine(line, readable, m) || m.controls != 0)
+        return false;
+    const std::uint64_t inside = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+    const std::uint64_t word = ~m.blanks & inside;
+    std::uint64_t starts = word & ~(word << 1);
+    std::uint64_t lasts = word & ~(word >> 1);
+    int words = 0;  // counted up to seven: only six or fewer matter
+    for (std::uint64_t rest = starts; rest != 0 && words < 7; rest &= rest - 1)
+        ++words;
+    int count = 0;
+    if (m.blanks & 1) {
+        out.f[count++] = std::string_view();
+        out.six = words == 5;
+    } else {
+        out.six = words == 6;
+    }
+    if (out.six)
+        for (; starts != 0 && count < 6; ++count) {
+            const int from = __builtin_ctzll(starts), to = __builtin_ctzll(lasts);
+            out.f[count] = line.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from + 1));
+            starts &= starts - 1;
+            lasts &= lasts - 1;
+        }
+    out.has_d = m.ds != 0;
+    return true;
+}
 
 void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_line)
 {
@@ -34,24 +81,30 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
         for (int i = 0; i < 6; ++i)
             out.f[i] = long_line[i];
         out.six = long_line.FieldCount == 6;
+        out.has_d = line.find('D') != std::string_view::npos;
         return;
     }
     int count = 0;
+    bool has_d = false;
     std::string_view rest = line;
     for (;;) {
-        const std::size_t blank = rest.find(' ');
+        const std::size_t blank = NextBlank(rest, 0, has_d);
         if (blank == std::string_view::npos)
             break;
         if (count < 6)
             out.f[count] = TrimBlanks(rest.substr(0, blank));
         ++count;
         rest = TrimBlanks(rest.substr(blank + 1));
-        if (count > 6)
-            break;  // seven fields or more: not a point line
+        if (count > 6) {
+            // Seven fields or more: not a point line; only the "D" is left to find.
+            has_d = has_d || rest.find('D') != std::string_view::npos;
+            break;
+        }
     }
     if (count < 6)
         out.f[count] = TrimBlanks(rest);
     out.six = count == 5;
+    out.has_d = has_d;
 }
 
 // The date order and the time a point line's date and time give. A date or time
@@ -63,25 +116,29 @@ public:
     // True when the time converted; `time` is then the point's time.
     bool Read(std::string_view date, std::string_view clock, DateTime& time)
     {
-        const bool has_dash = date.find('-') != std::string_view::npos;
-        const bool has_slash = date.find('/') != std::string_view::npos;
-        // Without either separator the date never converts, whatever separator
-        // earlier lines left; with one, the date itself decides it.
-        const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
-        std::string_view part1 = date, part2, part3;
-        if (separator != '\0') {
-            const std::size_t first = date.find(separator);
-            part1 = date.substr(0, first);
-            const std::string_view rest = date.substr(first + 1);
-            const std::size_t second = rest.find(separator);
-            part2 = rest.substr(0, second);
-            if (second != std::string_view::npos)
-                part3 = rest.substr(second + 1, 100);
-        }
-        if (order_ == DateOrder::Undecided)
-            order_ = DecideOrder(part1, part3);
-        // Consecutive points mostly share a date.
-        if (date != last_date_text_ || order_ != last_date_order_) {
+        // The same date as the point before gives the same day, whatever
+        // separator earlier lines left: only a new date is taken apart.
+        if (order_ == DateOrder::Undecided || !have_date_ || date != last_date_text_) {
+            bool has_dash = false, has_slash = false;
+            for (const char c : date) {
+                has_dash |= c == '-';
+                has_slash |= c == '/';
+            }
+            // Without either separator the date never converts, whatever
+            // separator earlier lines left; with one, the date itself decides it.
+            const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
+            std::string_view part1 = date, part2, part3;
+            if (separator != '\0') {
+                const std::size_t first = date.find(separator);
+                part1 = date.substr(0, first);
+                const std::string_view rest = date.substr(first + 1);
+                const std::size_t second = rest.find(separator);
+                part2 = rest.substr(0, second);
+                if (second != std::string_view::npos)
+                    part3 = rest.substr(second + 1, 100);
+            }
+            if (order_ == DateOrder::Undecided)
+                order_ = DecideOrder(part1, part3);
             if (order_ == DateOrder::YearFirst) {
                 last_day_ = ParseDateYmd(date);
             } else {
@@ -89,7 +146,7 @@ public:
                 last_day_ = ParseDateYmd(reordered_);
             }
             last_date_text_.assign(date);
-            last_date_order_ = order_;
+            have_date_ = true;
         }
         if (!last_day_)
             return false;
@@ -115,8 +172,8 @@ public:
 
 private:
     DateOrder order_;
-    std::string last_date_text_;
-    DateOrder last_date_order_ = DateOrder::Undecided;
+    std::string last_date_text_;  // and the day it gave, converted or not
+    bool have_date_ = false;
     std::optional<DateTime> last_day_;
     std::string reordered_;
 };
@@ -133,7 +190,12 @@ int StyleOfLine(std::string_view line)
 
 bool IsPointLine(const BlankFields& fields)
 {
-    return fields.six && fields.f[0].find('T') != std::string_view::npos;
+    if (!fields.six)
+        return false;
+    for (const char c : fields.f[0])
+        if (c == 'T')
+            return true;
+    return false;
 }
 
 // Where a piece starts: the notation the lines before it chose, the date order,
@@ -152,8 +214,8 @@ struct TextPieceTimes {
     DateTime last = 0;
 };
 
-void ParseTextPiece(std::string_view text, const std::string& file, const TextPieceStart& start, bool first_piece,
-                    ParsedPiece& piece, TextPieceTimes& times)
+void ParseTextPiece(std::string_view text, const char* data_end, const std::string& file, const TextPieceStart& start,
+                    bool first_piece, ParsedPiece& piece, TextPieceTimes& times)
 {
     int style = start.style;
     PointTime point_time(start.order);
@@ -172,11 +234,12 @@ void ParseTextPiece(std::string_view text, const std::string& file, const TextPi
         if (p < end && *p++ == '\r' && p < end && *p == '\n')
             ++p;
         ++line_number;
+        if (!SplitShortLine(line, static_cast<std::size_t>(data_end - line.data()), fields))
+            SplitAtBlanks(line, fields, long_line);
         // Header words switch the notation for the rest of the file, on any line.
-        if (std::memchr(line.data(), 'D', line.size()))
+        if (fields.has_d)
             if (const int s = StyleOfLine(line))
                 style = s;
-        SplitAtBlanks(line, fields, long_line);
         if (!IsPointLine(fields))
             continue;
         if (point_time.Read(fields.f[3], fields.f[4], last_time))
@@ -269,7 +332,8 @@ void ParseTextTrackInPieces(std::string_view data, const std::string& file, Trac
     PieceJob job;
     job.count = pieces;
     job.parse = [&](std::size_t k, ParsedPiece& piece) {
-        ParseTextPiece(data.substr(cuts[k], cuts[k + 1] - cuts[k]), file, starts[k], k == 0, piece, times[k]);
+        ParseTextPiece(data.substr(cuts[k], cuts[k + 1] - cuts[k]), data.data() + data.size(), file, starts[k], k == 0,
+                       piece, times[k]);
     };
     // A point whose date or time does not convert takes the time of the point
     // before it, which may lie in an earlier piece.
