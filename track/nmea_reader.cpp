@@ -43,6 +43,14 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutes: {
         // ddmm.mmm: the two digits before the point and what follows are minutes.
+        // Plain digits give those two numbers straight from the digits.
+        PlainDecimal d;
+        if (ReadPlainDecimal(number, d) && d.whole_digits >= 3) {
+            const std::uint64_t scale = PowerOfTenInteger(d.fraction_digits);
+            value = ScaledDecimal(d.whole / 100, 0) * 60 +
+                    ScaledDecimal(d.whole % 100 * scale + d.fraction, d.fraction_digits);
+            break;
+        }
         const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 2)
             return std::nullopt;
@@ -55,6 +63,13 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutesSeconds: {
         // ddmmss.s: two digits of minutes, then the seconds with their decimals.
+        PlainDecimal d;
+        if (ReadPlainDecimal(number, d) && d.whole_digits >= 5) {
+            const std::uint64_t scale = PowerOfTenInteger(d.fraction_digits);
+            value = ScaledDecimal(d.whole / 10000, 0) * 60 + ScaledDecimal(d.whole / 100 % 100, 0) +
+                    ScaledDecimal(d.whole % 100 * scale + d.fraction, d.fraction_digits) / 60;
+            break;
+        }
         const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 4)
             return std::nullopt;

@@ -152,6 +152,41 @@ std::optional<long double> ParseReal(std::string_view text)
     return negative ? -value : value;
 }
 
+bool ReadPlainDecimal(std::string_view text, PlainDecimal& out)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    out = PlainDecimal();
+    unsigned digit;
+    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+        out.whole = out.whole * 10 + digit;
+        ++p;
+    }
+    out.whole_digits = static_cast<int>(p - text.data());
+    if (p == end || *p != '.' || out.whole_digits == 0)
+        return false;
+    const char* const fraction = ++p;
+    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+        out.fraction = out.fraction * 10 + digit;
+        ++p;
+    }
+    out.fraction_digits = static_cast<int>(p - fraction);
+    return p == end && out.whole_digits + out.fraction_digits <= 19;
+}
+
+long double ScaledDecimal(std::uint64_t mantissa, int digits)
+{
+    return static_cast<long double>(mantissa) / PowerOfTen(digits);
+}
+
+std::uint64_t PowerOfTenInteger(int k)
+{
+    std::uint64_t p = 1;
+    while (k-- > 0)
+        p *= 10;
+    return p;
+}
+
 std::optional<std::int64_t> ParseInteger(std::string_view text)
 {
     text = TrimBlanks(text);

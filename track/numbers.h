@@ -28,6 +28,21 @@ inline std::string_view TrimBlanks(std::string_view text)
 // precision so that degree values times 60 come out as the nearest double.
 std::optional<long double> ParseReal(std::string_view text);
 
+// Digits, a decimal point and digits, 19 digits at most in all, nothing else:
+// how nearly every coordinate is written.
+struct PlainDecimal {
+    std::uint64_t whole = 0, fraction = 0;  // the digits before and after the point
+    int whole_digits = 0, fraction_digits = 0;
+};
+bool ReadPlainDecimal(std::string_view text, PlainDecimal& out);
+
+// mantissa / 10^digits in extended precision: what ParseReal gives for a text
+// of those digits with `digits` of them after the point.
+long double ScaledDecimal(std::uint64_t mantissa, int digits);
+
+// 10^k for k up to 19.
+std::uint64_t PowerOfTenInteger(int k);
+
 // A whole number: optional blanks, a sign, decimal digits.
 std::optional<std::int64_t> ParseInteger(std::string_view text);
 

@@ -30,7 +30,7 @@ std::optional<double> ParseCoordinate(std::string_view text, int style);
 // How a large text file is cut for reading on several threads. The readers'
 // tests cut small pieces and compare with a one-thread read.
 struct PieceOptions {
-    std::size_t bytes = std::size_t{4} << 20;
+    std::size_t bytes = std::size_t{1} << 20;
     int threads = 0;  // 0: as many as the machine has, up to 4
 };
 
