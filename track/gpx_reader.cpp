@@ -27,10 +27,10 @@ std::size_t PointEnd(std::string_view data, std::size_t start)
         return at + n <= size && std::memcmp(d + at, word, n) == 0;
     };
     for (std::size_t at = start; at < size;) {
-        const void* hit = std::memchr(d + at, '/', size - at);
-        if (!hit)
+        const char* hit = FindByte(d + at, d + size, '/');
+        if (hit == d + size)
             break;
-        const auto slash = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
+        const auto slash = static_cast<std::size_t>(hit - d);
         if (slash + 3 < size && d[slash + 1] == 'g' && is(slash, "/gpx", 4))
             return slash + 4;
         if (slash > start && d[slash - 1] == '<' && slash + 1 < size && d[slash + 1] == 't' &&
@@ -51,10 +51,11 @@ std::int64_t LineOf(std::string_view data, std::size_t offset)
 std::string_view QuotedValue(std::string_view text, std::size_t at)
 {
     const std::string_view window = text.substr(std::min(at + 1, text.size()), 50);
-    const std::size_t open = window.find('"');
-    const std::string_view after = open == npos ? window : window.substr(open + 1, 50);
-    const std::size_t close = after.find('"');
-    return close == npos ? std::string_view() : after.substr(0, close);
+    const char* const end = window.data() + window.size();
+    const char* open = FindByte(window.data(), end, '"');
+    const char* after = open == end ? window.data() : open + 1;
+    const char* close = FindByte(after, end, '"');
+    return close == end ? std::string_view() : std::string_view(after, static_cast<std::size_t>(close - after));
 }
 
 class GpxPointReader {
