@@ -158,7 +158,7 @@ TEST(ParallelLoads, TextReadersGiveWhatOnePassGives)
     ExpectSameInPieces(text, std::string(3000, '\n') + "H DEG\n" + Text(r, 50, false));
 }
 
-TEST(ParallelLoads, GdbHalvesMeetWhereverTheCutFalls)
+TEST(ParallelLoads, GdbPiecesMeetWhereverTheCutFalls)
 {
     // Records of both layouts back to back, some overlapping the next, between
     // stretches of bytes that look like markers.
@@ -180,14 +180,13 @@ TEST(ParallelLoads, GdbHalvesMeetWhereverTheCutFalls)
     const PieceParser gdb = [&events](std::string_view d, TrackStore& s, const PieceOptions& o) {
         ParseGdbTrackInPieces(d, s, events, o);
     };
-    // Each length moves the middle, where the second half's scan begins.
-    for (std::size_t length = 2000; length < 2060; ++length) {
-        const std::string cut = data.substr(0, length);
-        const Outcome whole = Parse(gdb, cut, {SIZE_MAX, 1});
-        const Outcome halves = Parse(gdb, cut, {1, 2});
-        EXPECT_GT(whole.count, 50);
-        EXPECT_EQ(halves.count, whole.count) << length;
-        EXPECT_EQ(halves.values, whole.values) << length;
+    // Every piece size moves the cuts across the records.
+    const Outcome whole = Parse(gdb, data, {SIZE_MAX, 1});
+    EXPECT_GT(whole.count, 50);
+    for (std::size_t bytes = 1; bytes < 70; ++bytes) {
+        const Outcome pieces = Parse(gdb, data, {bytes, 2});
+        EXPECT_EQ(pieces.count, whole.count) << bytes;
+        EXPECT_EQ(pieces.values, whole.values) << bytes;
     }
 }
 

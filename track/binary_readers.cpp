@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace tackedit {
@@ -157,39 +156,50 @@ std::size_t ScanGdb(std::string_view data, std::size_t from, std::size_t to, std
     return resume;
 }
 
-// The records of the second half found by the guess, checked one by one.
+// A piece's first records, kept with their positions to check its guess.
 constexpr std::size_t kGdbCheckedRecords = 64;
 
-// Joins the scan of the first half, which ended with `resume`, to the guessed
-// scan of the second half from `split` on. The true scan goes on from `split`
-// until a position both scans test with no record reaching over it; the
-// guessed records from there on are the true ones.
-void JoinGdbHalves(std::string_view data, std::size_t split, std::size_t end, std::size_t resume,
-                   const std::vector<GdbRecord>& guessed, const std::vector<TrackPoint>& rest,
-                   std::vector<TrackPoint>& points, EventThrottle& throttle)
+struct GdbPiece {
+    std::vector<GdbRecord> first_records;  // up to kGdbCheckedRecords
+    std::size_t resume = 0;                 // where the piece's scan left testing
+};
+
+// A piece is scanned on the guess that no record taken before it reaches into
+// it. Given where the true scan left testing (`resume`), its points are put
+// right: the true scan goes on from the piece's start until a position that
+// both scans test free of any record, from where on they agree. Returns the
+// true scan's resume at the end of the piece.
+std::size_t CheckGdbPiece(std::string_view data, std::size_t from, std::size_t to, std::size_t resume,
+                          const GdbPiece& guess, std::vector<TrackPoint>& points, EventThrottle& throttle)
 {
+    const std::vector<GdbRecord>& checked = guess.first_records;
+    std::vector<TrackPoint> true_points;
     std::size_t guessed_resume = 0;
     std::size_t j = 0;
-    for (std::size_t x = split; x < end; ++x) {
-        while (j < guessed.size() && guessed[j].marker < x)
-            guessed_resume = guessed[j++].resume;
+    for (std::size_t x = from; x < to; ++x) {
+        while (j < checked.size() && checked[j].marker < x)
+            guessed_resume = checked[j++].resume;
         if (j == kGdbCheckedRecords) {
-            // Never met within the records checked: scan the rest for real.
-            ScanGdb(data, x, end, resume, &throttle, [&points](const GdbRecord& r) { points.push_back(r.point); });
-            return;
+            // Not met within the records checked: scan the rest for real.
+            resume = ScanGdb(data, x, to, resume, &throttle,
+                             [&true_points](const GdbRecord& r) { true_points.push_back(r.point); });
+            points = std::move(true_points);
+            return resume;
         }
         if (x >= resume && x >= guessed_resume) {
-            for (; j < guessed.size(); ++j)
-                points.push_back(guessed[j].point);
-            points.insert(points.end(), rest.begin(), rest.end());
-            return;
+            points.erase(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(j));
+            points.insert(points.begin(), true_points.begin(), true_points.end());
+            return guess.resume;
         }
+        throttle.Tick();
         if (x >= resume && data[x] == 1)
             if (const auto record = GdbRecordAt(data, x)) {
-                points.push_back(record->point);
+                true_points.push_back(record->point);
                 resume = record->resume;
             }
     }
+    points = std::move(true_points);
+    return resume;
 }
 
 } // namespace
@@ -205,39 +215,30 @@ void ParseGdbTrackInPieces(std::string_view data, TrackStore& store, PendingEven
         // than stopping 30 bytes short: a file that ends with a track point (as
         // one track saved alone does) would otherwise lose its last point.
         const std::size_t end = length - 6;  // one past the last marker tested
-        std::vector<TrackPoint> points;
-        points.reserve(length / 16 + 1);
-        const auto keep = [&points](const GdbRecord& r) { points.push_back(r.point); };
-        const int threads = options.threads > 0 ? options.threads : LoadThreads();
-        const std::size_t split = threads > 1 && end - 30 >= 2 * options.bytes ? 30 + (end - 30) / 2 : end;
-        if (split == end) {
-            ScanGdb(data, 30, end, 0, &throttle, keep);
-        } else {
-            // The second half is scanned at once on the guess that no record
-            // taken before it reaches into it. Where one does, the scan from the
-            // half on is redone until both scans test the same position free of
-            // any record: from there on they agree.
-            std::vector<GdbRecord> guessed;
-            std::vector<TrackPoint> rest;
-            std::thread helper([&] {
-                ScanGdb(data, split, end, 0, nullptr, [&](const GdbRecord& r) {
-                    if (guessed.size() < kGdbCheckedRecords)
-                        guessed.push_back(r);
-                    else
-                        rest.push_back(r.point);
-                });
+        std::vector<std::size_t> cuts;
+        for (std::size_t at = 30; at < end; at += std::max<std::size_t>(options.bytes, 1))
+            cuts.push_back(at);
+        cuts.push_back(end);
+        std::vector<GdbPiece> guesses(cuts.size() - 1);
+        PieceJob job;
+        job.count = cuts.size() - 1;
+        job.parse = [&](std::size_t k, ParsedPiece& piece) {
+            GdbPiece& guess = guesses[k];
+            guess.resume = ScanGdb(data, cuts[k], cuts[k + 1], 0, nullptr, [&](const GdbRecord& r) {
+                if (guess.first_records.size() < kGdbCheckedRecords)
+                    guess.first_records.push_back(r);
+                piece.points.push_back(r.point);
             });
-            std::size_t resume;
-            try {
-                resume = ScanGdb(data, 30, split, 0, &throttle, keep);
-            } catch (...) {
-                helper.join();
-                throw;
-            }
-            helper.join();
-            JoinGdbHalves(data, split, end, resume, guessed, rest, points, throttle);
-        }
-        filler.Append(points.data(), points.size());
+        };
+        std::size_t resume = 0;
+        job.join = [&](std::size_t k, ParsedPiece& piece) {
+            // The first piece starts where the scan does: its guess is the truth.
+            resume = k == 0 ? guesses[k].resume
+                            : CheckGdbPiece(data, cuts[k], cuts[k + 1], resume, guesses[k], piece.points, throttle);
+            guesses[k] = GdbPiece();
+            throttle.Tick();
+        };
+        ParsePieces(job, filler, options.threads);
     }
     filler.Finish();
 }

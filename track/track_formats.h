@@ -52,7 +52,8 @@ void ReadTextTrack(const std::string& path, TrackStore& store);
 // The binary readers set TrackCount whenever they finish; the path forms beep once
 // per file read.
 void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& events);
-// Scans the two halves at once when each is at least options.bytes long.
+// Scans pieces of options.bytes at once, each on the guess that no record
+// before it reaches into it, and puts each right where that guess was wrong.
 void ParseGdbTrackInPieces(std::string_view data, TrackStore& store, PendingEvents& events,
                            const PieceOptions& options);
 void ReadGdbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper);
