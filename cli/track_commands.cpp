@@ -114,16 +114,23 @@ private:
     bool ok_ = true;
 };
 
+// Loads the one FILE argument: 0, or the exit code when there is not exactly
+// one or it does not load.
+int LoadArgument(const std::vector<std::string>& args, LoadedTrack& track)
+{
+    if (args.size() != 1)
+        return Usage();
+    std::string error;
+    return Load(args[0], track, error) ? 0 : Fail(error);
+}
+
 } // namespace
 
 int Dump(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
-        return Usage();
     LoadedTrack track;
-    std::string error;
-    if (!Load(args[0], track, error))
-        return Fail(error);
+    if (const int code = LoadArgument(args, track))
+        return code;
     const TrackStore& s = track.store;
     static Output out;
     const std::string head =
@@ -159,12 +166,9 @@ int Dump(const std::vector<std::string>& args)
 
 int Info(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
-        return Usage();
     LoadedTrack track;
-    std::string error;
-    if (!Load(args[0], track, error))
-        return Fail(error);
+    if (const int code = LoadArgument(args, track))
+        return code;
     const TrackSummary s = SummarizeTrack(track.store);
     std::printf("count %d\ninterval %d\n", s.count, track.edit.LoadedInterval);
     if (s.count > 0) {

@@ -115,26 +115,17 @@ public:
 
     void Read(std::string_view text)
     {
-        const char* p = text.data();
-        const char* const end = p + text.size();
-        std::int64_t line_number = 0;
-        LineBreaks breaks(p, end);
-        while (p < end) {
-            // Lines end at CR LF, LF or a lone CR, as LineCursor reads them.
-            const char* brk = breaks.From(p);
-            const std::string_view line(p, static_cast<std::size_t>(brk - p));
-            p = brk;
-            if (p < end && *p++ == '\r' && p < end && *p == '\n')
-                ++p;
-            ++line_number;
+        LineCursor lines(text);
+        std::string_view line;
+        while (lines.Next(line)) {
             // Field 0 runs to the first comma; only RMC sentences are read.
             std::size_t first = 0;
             while (first < line.size() && line[first] != ',')
                 ++first;
             if (ContainsRmc(line.substr(0, first)))
-                Sentence(line, line_number);
+                Sentence(line, lines.LineNumber());
         }
-        piece_.lines = line_number;
+        piece_.lines = lines.LineNumber();
     }
 
 private:

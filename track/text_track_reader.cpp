@@ -223,17 +223,10 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
     bool time_known = first_piece;  // the first point of a file without a time gets day 0
     BlankFields fields;
     FieldSplitter long_line;
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    LineBreaks breaks(p, end);
-    std::int64_t line_number = 0;
-    while (p < end) {
-        const char* brk = breaks.From(p);
-        const std::string_view line(p, static_cast<std::size_t>(brk - p));
-        p = brk;
-        if (p < end && *p++ == '\r' && p < end && *p == '\n')
-            ++p;
-        ++line_number;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        const std::int64_t line_number = lines.LineNumber();
         if (!SplitShortLine(line, static_cast<std::size_t>(data_end - line.data()), fields))
             SplitAtBlanks(line, fields, long_line);
         // Header words switch the notation for the rest of the file, on any line.
@@ -254,7 +247,7 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
             ++times.inherited;
         piece.points.push_back({last_time, *lat, *lon});
     }
-    piece.lines = line_number;
+    piece.lines = lines.LineNumber();
     times.known = time_known;
     times.last = last_time;
 }
