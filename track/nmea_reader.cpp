@@ -91,12 +91,13 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
 
 namespace {
 
-// Pieces of at most two characters each, copied one after another.
+// Short pieces copied one after another, without a library call each.
 std::size_t Join(char* out, std::initializer_list<std::string_view> parts)
 {
     std::size_t n = 0;
     for (const std::string_view part : parts)
-        n += part.copy(out + n, part.size());
+        for (const char c : part)
+            out[n++] = c;
     return n;
 }
 
@@ -135,13 +136,12 @@ private:
         // trimmed texts between commas; longer lines take the general splitter.
         std::string_view f[10];
         if (line.size() <= FieldSplitter::kRestLimit) {
-            std::size_t from = 0;
+            const char* from = line.data();
+            const char* const end = from + line.size();
             for (int i = 0; i < 10; ++i) {
-                std::size_t comma = from;
-                while (comma < line.size() && line[comma] != ',')
-                    ++comma;
-                f[i] = TrimBlanks(line.substr(from, comma - from));
-                if (comma == line.size())
+                const char* comma = FindByte(from, end, ',');
+                f[i] = TrimBlanks(std::string_view(from, static_cast<std::size_t>(comma - from)));
+                if (comma == end)
                     break;
                 from = comma + 1;
             }
@@ -197,10 +197,8 @@ private:
     {
         char joined[64];
         if (letter.size() + number.size() <= sizeof joined) {
-            letter.copy(joined, letter.size());
-            number.copy(joined + letter.size(), number.size());
-            if (const auto value =
-                    ParseCoordinate(std::string_view(joined, letter.size() + number.size()), CoordDegreesMinutes))
+            const std::size_t n = Join(joined, {letter, number});
+            if (const auto value = ParseCoordinate(std::string_view(joined, n), CoordDegreesMinutes))
                 return value;
         }
         // Long texts, and the text an error message quotes.
