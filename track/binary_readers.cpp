@@ -215,14 +215,17 @@ void ParseGdbTrackInPieces(std::string_view data, TrackStore& store, PendingEven
         // than stopping 30 bytes short: a file that ends with a track point (as
         // one track saved alone does) would otherwise lose its last point.
         const std::size_t end = length - 6;  // one past the last marker tested
+        filler.ExpectPoints(length / 16);      // records are 16 bytes or more
         std::vector<std::size_t> cuts;
-        for (std::size_t at = 30; at < end; at += std::max<std::size_t>(options.bytes, 1))
+        const std::size_t step = std::max<std::size_t>(options.bytes, 1);
+        for (std::size_t at = 30; at < end; at = end - at > step ? at + step : end)
             cuts.push_back(at);
         cuts.push_back(end);
         std::vector<GdbPiece> guesses(cuts.size() - 1);
         PieceJob job;
         job.count = cuts.size() - 1;
         job.parse = [&](std::size_t k, ParsedPiece& piece) {
+            piece.points.reserve((cuts[k + 1] - cuts[k]) / 16 + 1);  // room enough, as for the whole file
             GdbPiece& guess = guesses[k];
             guess.resume = ScanGdb(data, cuts[k], cuts[k + 1], 0, nullptr, [&](const GdbRecord& r) {
                 if (guess.first_records.size() < kGdbCheckedRecords)

@@ -178,6 +178,7 @@ void ParseGpxTrackInPieces(std::string_view data, const std::string& file, Track
     PieceJob job;
     job.count = cuts.size() - 1;
     job.parse = [&](std::size_t k, ParsedPiece& piece) {
+        piece.points.reserve((cuts[k + 1] - cuts[k]) / 64 + 1);  // room enough, as for the whole file
         GpxPointReader point(data, file, piece.points);
         piece.stop = ReadGpxPiece(data, cuts[k], cuts[k + 1], point);
     };

@@ -226,6 +226,7 @@ void ParseNmeaLogInPieces(std::string_view data, const std::string& file, TrackS
     PieceJob job;
     job.count = cuts.size() - 1;
     job.parse = [&](std::size_t k, ParsedPiece& piece) {
+        piece.points.reserve((cuts[k + 1] - cuts[k]) / 40 + 1);  // room enough, as for the whole file
         RmcReader(file, piece).Read(data.substr(cuts[k], cuts[k + 1] - cuts[k]));
     };
     ParsePieces(job, filler, options.threads);

@@ -325,6 +325,7 @@ void ParseTextTrackInPieces(std::string_view data, const std::string& file, Trac
     PieceJob job;
     job.count = pieces;
     job.parse = [&](std::size_t k, ParsedPiece& piece) {
+        piece.points.reserve((cuts[k + 1] - cuts[k]) / 32 + 1);  // room enough, as for the whole file
         ParseTextPiece(data.substr(cuts[k], cuts[k + 1] - cuts[k]), data.data() + data.size(), file, starts[k], k == 0,
                        piece, times[k]);
     };
