@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tackedit {
@@ -148,8 +149,12 @@ void ParsePieces(const PieceJob& job, TrackFiller& filler, int threads)
                 t.join();
         }
     } joiner{queue, helpers};
-    for (int t = 1; t < threads; ++t)
-        helpers.emplace_back([&queue] { queue.Help(); });
+    // A thread the system refuses is only a helper less.
+    try {
+        for (int t = 1; t < threads; ++t)
+            helpers.emplace_back([&queue] { queue.Help(); });
+    } catch (const std::system_error&) {
+    }
     queue.Run(filler);
 }
 
@@ -170,15 +175,23 @@ void SplitWork(std::size_t n, const std::function<void(std::size_t, std::size_t,
                 t.join();
         }
     } joiner{helpers};
-    for (std::size_t p = 1; p < parts; ++p)
-        helpers.emplace_back([&, p] {
-            try {
-                work(p, n * p / parts, n * (p + 1) / parts);
-            } catch (...) {
-                errors[p] = std::current_exception();
-            }
-        });
+    std::vector<std::size_t> left;  // parts no thread could be started for
+    for (std::size_t p = 1; p < parts; ++p) {
+        try {
+            helpers.emplace_back([&, p] {
+                try {
+                    work(p, n * p / parts, n * (p + 1) / parts);
+                } catch (...) {
+                    errors[p] = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            left.push_back(p);
+        }
+    }
     work(0, 0, n / parts);
+    for (const std::size_t p : left)
+        work(p, n * p / parts, n * (p + 1) / parts);
     for (std::thread& t : helpers)
         t.join();
     helpers.clear();
