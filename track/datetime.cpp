@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <atomic>
 #include <mutex>
 
 namespace tackedit {
@@ -101,15 +102,20 @@ class WholeSeconds {
 public:
     DateTime Of(int hour, int second_of_hour)
     {
-        std::call_once(filled_[hour], [this, hour] {
-            for (int s = 0; s < 3600; ++s)
-                table_[hour * 3600 + s] = DayFraction((static_cast<long double>(hour) * 3600 + s) * 1000);
-        });
+        if (!filled_[hour].load(std::memory_order_acquire)) {
+            std::lock_guard lock(filling_);
+            if (!filled_[hour].load(std::memory_order_relaxed)) {
+                for (int s = 0; s < 3600; ++s)
+                    table_[hour * 3600 + s] = DayFraction((static_cast<long double>(hour) * 3600 + s) * 1000);
+                filled_[hour].store(true, std::memory_order_release);
+            }
+        }
         return table_[hour * 3600 + second_of_hour];
     }
 
 private:
-    std::once_flag filled_[24];
+    std::atomic<bool> filled_[24] = {};
+    std::mutex filling_;
     DateTime table_[24 * 3600];
 };
 
