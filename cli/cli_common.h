@@ -33,6 +33,7 @@ bool SaveTrack(const std::string& path, const TrackStore& store, std::string& er
 
 // The commands; args excludes the command name.
 int Dump(const std::vector<std::string>& args);
+int Info(const std::vector<std::string>& args);
 int Convert(const std::vector<std::string>& args);
 int Race(const std::vector<std::string>& args);   // race_command.cpp
 int Clean(const std::vector<std::string>& args);  // clean_command.cpp

@@ -18,6 +18,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"dump", Dump, "dump FILE"},
+    {"info", Info, "info FILE"},
     {"convert", Convert, "convert IN OUT      (OUT ending in .trb or .gpx)"},
     {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]"},

@@ -3,6 +3,7 @@
 #include "editor/editor_core.h"
 #include "editor/editor_painting.h"
 #include "editor/editor_texts.h"
+#include "editor/map_index.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "track/data_error.h"
@@ -271,8 +272,8 @@ void EditorScreen::DrawTrackMap()
         image3_->setPixmap(WhitePicture(image3_->size()));
         return;
     }
-    const QImage picture =
-        PaintTrackMap(state_.track, state_.edit, state_.editor.map, image3_->width(), image3_->height());
+    const QImage picture = PaintTrackMap(state_.track, state_.edit, state_.editor.map, image3_->width(),
+                                         image3_->height(), &state_.editor.map_points);
     image3_->setPixmap(QPixmap::fromImage(picture));
     image3_->update();
     services_.beeper.Beep();
@@ -344,7 +345,7 @@ void EditorScreen::Image3MouseMove(bool, int x, int y)
         editor.TimeDragX = -1;
         return;
     }
-    const std::int32_t k = FindNearestMapPoint(state_.track, state_.edit, editor.map, x, y);
+    const std::int32_t k = FindNearestMapPoint(state_.track, state_.edit, editor.map, editor.map_points, x, y);
     if (k == 0) {
         editor.HoverIndex = 0;
         image7_->hide();

@@ -17,6 +17,13 @@ check "dump gpx exit" 0 "$code"
 run dump "$work/b.log"
 check "dump nmea" "$(printf 'count 2\ninterval -1327601897\n1\t2094-03-23 12:35:19\t2887.038\t691\n2\t2010-02-01 00:00:01\t-2112.3456\t-8385.6789')" "$out"
 
+# info: a look at a track without its points; there and back a minute of latitude.
+printf '<trkpt lat="35.5" lon="139.25"><time>2010-05-03T01:02:03Z</time></trkpt>\n<trkpt lat="35.516666666666667" lon="139.25"><time>2010-05-03T01:02:13Z</time></trkpt>\n<trkpt lat="35.5" lon="139.25"><time>2010-05-03T01:02:23Z</time></trkpt>\n' >"$work/i.gpx"
+run info "$work/i.gpx"
+check "info" "$(printf 'count 3\ninterval 7\nfirst 2010-05-03 01:02:03\nlast 2010-05-03 01:02:23\nsouth 35.500000\nnorth 35.516667\nwest 139.250000\neast 139.250000\ndistance 2.00')" "$out"
+run info "$work/missing.gpx"
+check "info missing" "1 error: $work/missing.gpx: no such file" "$code $err"
+
 run convert "$work/a.gpx" "$work/c.TRB"
 check "convert to trb" "wrote 2 points" "$out"
 check "trb size" 24 "$(stat -c %s "$work/c.TRB")"

@@ -1,8 +1,10 @@
 #include "track/track_store.h"
+#include "track/track_summary.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 namespace tackedit {
 namespace {
@@ -111,6 +113,49 @@ TEST(TrackStore, MillionPointsMoveTheDataOnlyLogarithmicallyOften)
     // storage keeps it to a few dozen.
     EXPECT_LT(buffers.size(), 40u);
     EXPECT_EQ(store.TrackLat[1000000], 1000000);
+}
+
+TEST(TrackStore, AppendingGrowsAsStoringOneByOne)
+{
+    TrackStore one, many;
+    TrackFiller single(one), bulk(many);
+    std::vector<TrackPoint> points;
+    for (int i = 1; i <= 5000; ++i) {
+        points.push_back({i * 1.0, i * 2.0, i * 3.0});
+        single.Store(i, i * 2.0, i * 3.0);
+    }
+    // Runs that end just before, at and after growth points.
+    std::size_t at = 0;
+    for (const std::size_t n : {1, 48, 1, 1, 50, 51, 52, 101, 0, 2000}) {
+        bulk.Append(points.data() + at, n);
+        at += n;
+    }
+    bulk.Append(points.data() + at, points.size() - at);
+    single.Finish();
+    bulk.Finish();
+    EXPECT_EQ(many.TrackCount, one.TrackCount);
+    EXPECT_EQ(many.TrackCapacity, one.TrackCapacity);
+    EXPECT_EQ(many.TrackTime, one.TrackTime);
+    EXPECT_EQ(many.TrackLon, one.TrackLon);
+}
+
+TEST(TrackSummary, ExtentTimesAndTheShortWayAcrossTheDateLine)
+{
+    TrackStore store;
+    EXPECT_EQ(SummarizeTrack(store).count, 0);
+    TrackFiller filler(store);
+    filler.Store(40000.5, 0, 179.9 * 60);
+    filler.Store(40000.6, 0, -179.9 * 60);  // 0.2 degrees east, across 180
+    filler.Store(40000.7, 60, -179.9 * 60); // one degree north
+    filler.Finish();
+    const TrackSummary s = SummarizeTrack(store);
+    EXPECT_EQ(s.count, 3);
+    EXPECT_EQ(s.first_time, 40000.5);
+    EXPECT_EQ(s.last_time, 40000.7);
+    EXPECT_EQ(s.west, -179.9 * 60);
+    EXPECT_EQ(s.east, 179.9 * 60);
+    EXPECT_EQ(s.north, 60);
+    EXPECT_NEAR(s.distance, 12 + 60, 1e-9);
 }
 
 } // namespace

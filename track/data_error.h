@@ -14,11 +14,18 @@ public:
     // line 0 means "no line": a file-level failure.
     DataError(std::string file, std::int64_t line, std::string text, const std::string& message)
         : std::runtime_error(Compose(file, line, message)),
-          file_(std::move(file)), line_(line), text_(std::move(text)) {}
+          file_(std::move(file)), line_(line), text_(std::move(text)), message_(message) {}
 
     const std::string& file() const { return file_; }
     std::int64_t line() const { return line_; }
     const std::string& text() const { return text_; }
+
+    // The same error with its line counted from `lines` lines further up: a
+    // piece of a file parsed on its own numbers its lines from 1.
+    DataError LinesAfter(std::int64_t lines) const
+    {
+        return line_ > 0 ? DataError(file_, line_ + lines, text_, message_) : *this;
+    }
 
     // "'abc' is not a valid number" style message for a failed conversion.
     static DataError Conversion(const std::string& file, std::int64_t line, const std::string& text,
@@ -40,6 +47,7 @@ private:
     std::string file_;
     std::int64_t line_;
     std::string text_;
+    std::string message_;
 };
 
 } // namespace tackedit

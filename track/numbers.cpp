@@ -29,16 +29,6 @@ std::int32_t RoundHalfEvenToInt32(long double value)
     return static_cast<std::int32_t>(r);
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
-
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -57,6 +47,30 @@ long double PowerOfTen(int k)
 
 std::optional<long double> ParseReal(std::string_view text)
 {
+    // Most texts are a few digits and a decimal point: every digit fits the
+    // mantissa, and the general path below would give the same value.
+    if (!text.empty() && text.size() <= 19) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        std::uint64_t mantissa = 0;
+        unsigned digit;
+        while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+            mantissa = mantissa * 10 + digit;
+            ++p;
+        }
+        const char* point = end;
+        if (p < end && *p == '.') {
+            point = p++;
+            while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+                mantissa = mantissa * 10 + digit;
+                ++p;
+            }
+        }
+        if (p == end && text.size() > (point < end ? 1u : 0u)) {
+            const auto fraction = point < end ? static_cast<int>(end - point - 1) : 0;
+            return static_cast<long double>(mantissa) / PowerOfTen(fraction);
+        }
+    }
     text = TrimBlanks(text);
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -136,6 +150,41 @@ std::optional<long double> ParseReal(std::string_view text)
     if (!std::isfinite(value))
         return std::nullopt;
     return negative ? -value : value;
+}
+
+bool ReadPlainDecimal(std::string_view text, PlainDecimal& out)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    out = PlainDecimal();
+    unsigned digit;
+    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+        out.whole = out.whole * 10 + digit;
+        ++p;
+    }
+    out.whole_digits = static_cast<int>(p - text.data());
+    if (p == end || *p != '.' || out.whole_digits == 0)
+        return false;
+    const char* const fraction = ++p;
+    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+        out.fraction = out.fraction * 10 + digit;
+        ++p;
+    }
+    out.fraction_digits = static_cast<int>(p - fraction);
+    return p == end && out.whole_digits + out.fraction_digits <= 19;
+}
+
+long double ScaledDecimal(std::uint64_t mantissa, int digits)
+{
+    return static_cast<long double>(mantissa) / PowerOfTen(digits);
+}
+
+std::uint64_t PowerOfTenInteger(int k)
+{
+    std::uint64_t p = 1;
+    while (k-- > 0)
+        p *= 10;
+    return p;
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text)

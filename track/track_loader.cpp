@@ -70,6 +70,7 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
     }
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)
         store.TrackMark[i] = 0;
+    ++store.Changes;
     edit.DeletedCount = 0;
     edit.AreaDeletedCount = 0;
     edit.TimeDeletedCount = 0;

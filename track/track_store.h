@@ -19,10 +19,20 @@ struct TrackStore {
     std::vector<std::int32_t> TrackMark; // 0 = present
     std::int32_t TrackCount = 0;
     std::int32_t TrackCapacity = 0;
+    // Counts the loads and the edits of the marks made through the readers, the
+    // loader and the editor's functions, so what is worked out from the track
+    // (the hover's index) knows when to work it out again. Code that writes the
+    // arrays itself counts its change here.
+    std::uint64_t Changes = 0;
 
     // Sets the length of all four arrays to n; the first min(old, n) entries keep
     // their values, added entries are zero. TrackCapacity is the caller's to set.
     void SetTrackCapacity(std::int32_t n);
+};
+
+// One point as a reader produces it, before it reaches the store.
+struct TrackPoint {
+    double time, lat, lon;
 };
 
 // The reader protocol shared by every track reader: capacity 100 at the start,
@@ -44,15 +54,28 @@ public:
         count_ = n;
     }
 
+    // Stores the points one after another, as Store would; the arrays end as
+    // long as the growth rule leaves them.
+    void Append(const TrackPoint* points, std::size_t n);
+
+    // Counts n more points whose values the caller writes itself, at the index
+    // returned and after; the arrays grow as n calls of Store would grow them.
+    std::int32_t Extend(std::size_t n);
+
     // Room for about this many points without moving the arrays; only the storage
     // underneath grows, the logical capacity still follows the rule above.
     void ExpectPoints(std::size_t points);
 
     std::int32_t Count() const { return count_; }
-    void Finish() { store_.TrackCount = count_; }
+    void Finish()
+    {
+        store_.TrackCount = count_;
+        ++store_.Changes;
+    }
 
 private:
     void Grow(std::int32_t n);
+    void Put(const TrackPoint* points, std::size_t at, std::size_t n);
 
     TrackStore& store_;
     std::int32_t count_ = 0;
