@@ -45,8 +45,9 @@ if [ "$(cat "$out/stamp" 2>/dev/null)" != "$stamp" ]; then
   for format in trb gpx; do
     ws=$out/dist-$format
     mkdir -p "$ws/raceadmin" "$ws/gpsdat"
-    build/bench/make-bench-tracks "$tmp/track.gpx" 10000 "$tmp/unused.log" 2 >/dev/null
-    "$cli" convert "$tmp/track.gpx" "$tmp/track.$format" >/dev/null
+    mkdir -p "$tmp/tracks"
+    build/bench/make-bench-tracks "$tmp/tracks" 10000 >/dev/null
+    "$cli" convert "$tmp/tracks/bench.gpx" "$tmp/track.$format" >/dev/null
     for r in $(seq -w 1 10); do
       {
         printf 'T1,Race %s\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\n' "$r"
