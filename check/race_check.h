@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,7 @@ RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& nam
 // ---- Track times against the race window ----
 
 // Seconds of every point relative to a reference time, sorted.
-std::vector<double> SortedSeconds(const std::vector<double>& track_time, std::int32_t count, DateTime reference);
+std::vector<double> SortedSeconds(std::span<const double> track_time, std::int32_t count, DateTime reference);
 
 // Share of [from, to] lying within kCoverageFixSeconds of a time; 0 for an empty span.
 double CoverageOf(const std::vector<double>& sorted, double from, double to);

@@ -8,7 +8,7 @@
 
 namespace tackedit {
 
-std::vector<double> SortedSeconds(const std::vector<double>& track_time, std::int32_t count, DateTime reference)
+std::vector<double> SortedSeconds(std::span<const double> track_time, std::int32_t count, DateTime reference)
 {
     std::vector<double> seconds;
     seconds.reserve(static_cast<std::size_t>(std::max(count, 0)));

@@ -139,6 +139,35 @@ TEST(TrackStore, AppendingGrowsAsStoringOneByOne)
     EXPECT_EQ(many.TrackLon, one.TrackLon);
 }
 
+TEST(StoreArray, LargeArraysKeepTheirContentsAndZeroWhatTheyAdd)
+{
+    // Past 2 MB the memory comes from the system rather than the heap.
+    StoreArray<double> a;
+    a.resize(300000);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        a[i] = static_cast<double>(i) + 0.5;
+    a.resize(1000000);
+    EXPECT_EQ(a[299999], 299999.5);
+    EXPECT_EQ(a[300000], 0);
+    EXPECT_EQ(a[999999], 0);
+    a[999999] = 7;
+    const StoreArray<double> copy = a;
+    a.resize(10);
+    a.resize(1000000);
+    EXPECT_EQ(a[9], 9.5);
+    EXPECT_EQ(a[10], 0) << "entries an earlier size used come back zero";
+    EXPECT_EQ(a[999999], 0);
+    EXPECT_EQ(copy.size(), 1000000u);
+    EXPECT_EQ(copy[299999], 299999.5);
+    EXPECT_EQ(copy[999999], 7);
+    StoreArray<double> moved = std::move(a);
+    moved.resize(3);
+    moved.shrink_to_fit();
+    moved.resize(4000000);
+    EXPECT_EQ(moved[2], 2.5);
+    EXPECT_EQ(moved[3], 0);
+}
+
 TEST(TrackSummary, ExtentTimesAndTheShortWayAcrossTheDateLine)
 {
     TrackStore store;

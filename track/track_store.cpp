@@ -9,7 +9,7 @@ namespace tackedit {
 namespace {
 
 template <class T>
-void Resize(std::vector<T>& array, std::size_t n)
+void Resize(StoreArray<T>& array, std::size_t n)
 {
     if (n < array.size()) {
         array.resize(n);
@@ -18,9 +18,7 @@ void Resize(std::vector<T>& array, std::size_t n)
             array.shrink_to_fit();
         return;
     }
-    if (n > array.capacity())
-        array.reserve(std::max(n, 2 * array.capacity()));
-    array.resize(n);  // value-initialised: the added entries are zero
+    array.resize(n);  // the added entries are zero
 }
 
 } // namespace

@@ -1,22 +1,23 @@
 #pragma once
 
+#include "track/store_array.h"
+
 #include <cstdint>
-#include <vector>
 
 namespace tackedit {
 
 // The one loaded GPS track: parallel arrays indexed from 1 (entry 0 unused).
 //
 // TrackCapacity is the logical length every caller sees and follows the linear
-// rule of the readers (grow to n + 100 once n > capacity - 50). The vectors under
+// rule of the readers (grow to n + 100 once n > capacity - 50). The arrays under
 // it grow geometrically, so a million-point load copies the data O(n) times.
 // Entries above TrackCount keep an earlier track's values unless a growth step
 // has just created them, in which case they are zero.
 struct TrackStore {
-    std::vector<double> TrackTime;       // day-based date-time, as the file gives it
-    std::vector<double> TrackLat;        // minutes of arc, south negative
-    std::vector<double> TrackLon;        // minutes of arc, west negative
-    std::vector<std::int32_t> TrackMark; // 0 = present
+    StoreArray<double> TrackTime;       // day-based date-time, as the file gives it
+    StoreArray<double> TrackLat;        // minutes of arc, south negative
+    StoreArray<double> TrackLon;        // minutes of arc, west negative
+    StoreArray<std::int32_t> TrackMark; // 0 = present
     std::int32_t TrackCount = 0;
     std::int32_t TrackCapacity = 0;
     // Counts the loads and the edits of the marks made through the readers, the
