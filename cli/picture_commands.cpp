@@ -2,11 +2,11 @@
 // and a distribution folder, as the editor makes them.
 
 #include "cli/cli_common.h"
+#include "cli/trash_module.h"
 #include "distribution/distribution_core.h"
 #include "pictures/photo_metadata.h"
 #include "pictures/picture_export.h"
 #include "platform/null_platform.h"
-#include "platform/qt/trash.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
@@ -115,7 +115,7 @@ int Distribute(const std::vector<std::string>& args)
         DistributionOptions options;
         options.app_dir = app_dir;
         options.attach_help = help;
-        options.move_to_trash = MoveToTrash;
+        options.move_to_trash = MoveToTrashThroughModule;
         const std::string dist = BuildDistribution(list, options, race);
         if (pictures && list.DistPictureFlag == 1) {
             PictureExportOptions export_options;
