@@ -3,6 +3,7 @@
 #include "track/data_error.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -198,6 +199,42 @@ void SplitWork(std::size_t n, const std::function<void(std::size_t, std::size_t,
     for (const std::exception_ptr& e : errors)
         if (e)
             std::rethrow_exception(e);
+}
+
+void ShareChunks(std::size_t count, const std::function<void(std::size_t)>& work, int threads)
+{
+    if (threads <= 0)
+        threads = LoadThreads();
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr error;
+    std::mutex error_mutex;
+    const auto run = [&] {
+        for (std::size_t k; !failed.load(std::memory_order_relaxed) && (k = next.fetch_add(1)) < count;) {
+            try {
+                work(k);
+            } catch (...) {
+                std::lock_guard lock(error_mutex);
+                if (!error)
+                    error = std::current_exception();
+                failed = true;
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    const std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(threads), count);
+    for (std::size_t t = 1; t < wanted; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break;  // a thread less: the others take its chunks
+        }
+    }
+    run();
+    for (std::thread& t : helpers)
+        t.join();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 std::vector<std::size_t> CutAtLineStarts(std::string_view text, std::size_t piece_bytes)

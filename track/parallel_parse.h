@@ -49,6 +49,12 @@ void ParsePieces(const PieceJob& job, TrackFiller& filler, int threads = 0);
 void SplitWork(std::size_t n, const std::function<void(std::size_t part, std::size_t from, std::size_t to)>& work,
                int threads = 0);
 
+// Calls work(chunk) for every chunk in [0, count) on up to `threads` threads
+// (0: LoadThreads()), this one included, each taking the next chunk when done
+// with one: a thread the system holds back takes fewer. The first exception is
+// raised once every thread has stopped.
+void ShareChunks(std::size_t count, const std::function<void(std::size_t chunk)>& work, int threads = 0);
+
 // Offsets where pieces of a text start: 0, then the start of the line after
 // every `piece_bytes` bytes (just after an LF, which always ends a line, CR LF or
 // not). The last entry is the size of the text.
