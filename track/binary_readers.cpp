@@ -13,22 +13,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace tackedit {
 
 namespace {
 
-DateTime FromEpochSeconds(std::int32_t seconds)
-{
-    return static_cast<DateTime>(TrackEpoch + static_cast<long double>(seconds) / 24 / 3600);
-}
-
-// Semicircles (180 / 2^31 degree) to minutes of arc.
+// Semicircles (180 / 2^31 degree) to minutes of arc: value * 675 / 2^27, which
+// a double holds exactly.
 double SemicirclesToMinutes(std::int32_t value)
 {
-    const long double minutes = std::fabs(static_cast<long double>(value) / 2147483648.0L * 180) * 60;
-    return static_cast<double>(value < 0 ? -minutes : minutes);
+    return static_cast<double>(value) * (10800.0 / 2147483648.0);
 }
 
 std::uint8_t Byte(std::string_view data, std::size_t i)
@@ -78,8 +74,8 @@ void ReadBinaryFile(const std::string& path, TrackStore& store, PendingEvents& e
 
 // Fixed records of time, latitude and longitude (single-precision degrees); a
 // trailing partial record is dropped rather than read past the data. Records
-// are independent, so the threads convert their own stretches straight into
-// the store; this thread lets the window repaint meanwhile.
+// are independent, so the threads convert stretches of them straight into the
+// store; this thread lets the window repaint meanwhile.
 void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFiller& filler, TrackStore& store,
                       EventThrottle& throttle)
 {
@@ -88,9 +84,13 @@ void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFil
     double* time = store.TrackTime.data() + first;
     double* lat = store.TrackLat.data() + first;
     double* lon = store.TrackLon.data() + first;
-    SplitWork(count, [&](std::size_t part, std::size_t from, std::size_t to) {
+    const std::thread::id loader = std::this_thread::get_id();
+    constexpr std::size_t kChunk = std::size_t{1} << 15;
+    ShareChunks((count + kChunk - 1) / kChunk, [=, &throttle](std::size_t chunk) {
+        const std::size_t from = chunk * kChunk, to = std::min(count, from + kChunk);
+        const bool on_loader = std::this_thread::get_id() == loader;
         for (std::size_t r = from; r < to; ++r) {
-            if (part == 0)
+            if (on_loader)
                 throttle.Tick();
             const std::size_t at = r * record_length;
             time[r] = FromEpochSeconds(ReadInt32LE(data, at));

@@ -17,6 +17,17 @@ using DateTime = double;
 inline constexpr double TrackEpoch = 25569.0;
 inline constexpr double SecondsPerDay = 86400.0;
 
+// Seconds since 1970-01-01 as a day-based date-time: the nearest double to
+// TrackEpoch + seconds / 86400 as extended precision gives it.
+inline DateTime FromEpochSeconds(std::int32_t seconds)
+{
+    // From 1970 on (and for decades before) one division in double precision
+    // gives exactly that, checked for every second; it costs a fraction.
+    if (seconds >= 0)
+        return static_cast<double>(std::int64_t{25569} * 86400 + seconds) / SecondsPerDay;
+    return static_cast<DateTime>(TrackEpoch + static_cast<long double>(seconds) / 24 / 3600);
+}
+
 struct DateTimeParts {
     int year = 1899, month = 12, day = 30;
     int hour = 0, minute = 0, second = 0, millisecond = 0;
