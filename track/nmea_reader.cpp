@@ -1,3 +1,4 @@
+#include "track/coordinate_text.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/field_splitter.h"
@@ -32,6 +33,9 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     const char letter = text.empty() ? '\0' : text[0];
     // The first character is the hemisphere letter even when it is a digit.
     const std::string_view number = text.substr(text.empty() ? 0 : 1, 300);
+    double quick;
+    if (QuickCoordinate(letter, number, style, quick))
+        return quick;
     long double value = 0;
     switch (style) {
     case CoordDegrees: {
@@ -43,14 +47,6 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutes: {
         // ddmm.mmm: the two digits before the point and what follows are minutes.
-        // Plain digits give those two numbers straight from the digits.
-        PlainDecimal d;
-        if (ReadPlainDecimal(number, d) && d.whole_digits >= 3) {
-            const std::uint64_t scale = PowerOfTenInteger(d.fraction_digits);
-            value = ScaledDecimal(d.whole / 100, 0) * 60 +
-                    ScaledDecimal(d.whole % 100 * scale + d.fraction, d.fraction_digits);
-            break;
-        }
         const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 2)
             return std::nullopt;
@@ -63,13 +59,6 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutesSeconds: {
         // ddmmss.s: two digits of minutes, then the seconds with their decimals.
-        PlainDecimal d;
-        if (ReadPlainDecimal(number, d) && d.whole_digits >= 5) {
-            const std::uint64_t scale = PowerOfTenInteger(d.fraction_digits);
-            value = ScaledDecimal(d.whole / 10000, 0) * 60 + ScaledDecimal(d.whole / 100 % 100, 0) +
-                    ScaledDecimal(d.whole % 100 * scale + d.fraction, d.fraction_digits) / 60;
-            break;
-        }
         const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 4)
             return std::nullopt;
@@ -195,6 +184,9 @@ private:
     // minutes.
     std::optional<double> Coordinate(std::string_view letter, std::string_view number)
     {
+        double quick;
+        if (letter.size() == 1 && QuickCoordinate(letter[0], number, CoordDegreesMinutes, quick))
+            return quick;
         char joined[64];
         if (letter.size() + number.size() <= sizeof joined) {
             const std::size_t n = Join(joined, {letter, number});

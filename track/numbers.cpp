@@ -33,16 +33,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Powers of ten that long double holds exactly (10^27 < 2^64 * 2^27).
-long double PowerOfTen(int k)
-{
-    static const long double table[] = {
-        1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
-        1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-        1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
-    return table[k];
-}
-
 } // namespace
 
 std::optional<long double> ParseReal(std::string_view text)
@@ -150,41 +140,6 @@ std::optional<long double> ParseReal(std::string_view text)
     if (!std::isfinite(value))
         return std::nullopt;
     return negative ? -value : value;
-}
-
-bool ReadPlainDecimal(std::string_view text, PlainDecimal& out)
-{
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    out = PlainDecimal();
-    unsigned digit;
-    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
-        out.whole = out.whole * 10 + digit;
-        ++p;
-    }
-    out.whole_digits = static_cast<int>(p - text.data());
-    if (p == end || *p != '.' || out.whole_digits == 0)
-        return false;
-    const char* const fraction = ++p;
-    while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
-        out.fraction = out.fraction * 10 + digit;
-        ++p;
-    }
-    out.fraction_digits = static_cast<int>(p - fraction);
-    return p == end && out.whole_digits + out.fraction_digits <= 19;
-}
-
-long double ScaledDecimal(std::uint64_t mantissa, int digits)
-{
-    return static_cast<long double>(mantissa) / PowerOfTen(digits);
-}
-
-std::uint64_t PowerOfTenInteger(int k)
-{
-    std::uint64_t p = 1;
-    while (k-- > 0)
-        p *= 10;
-    return p;
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text)

@@ -1,3 +1,4 @@
+#include "track/coordinate_text.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/field_splitter.h"
@@ -188,6 +189,14 @@ int StyleOfLine(std::string_view line)
     return 0;
 }
 
+std::optional<double> Coordinate(std::string_view text, int style)
+{
+    double minutes;
+    if (!text.empty() && QuickCoordinate(text[0], text.substr(1), style, minutes))
+        return minutes;
+    return ParseCoordinate(text, style);
+}
+
 bool IsPointLine(const BlankFields& fields)
 {
     if (!fields.six)
@@ -237,10 +246,10 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
             continue;
         if (point_time.Read(fields.f[3], fields.f[4], last_time))
             time_known = true;
-        const auto lat = ParseCoordinate(fields.f[1], style);
+        const auto lat = Coordinate(fields.f[1], style);
         if (!lat)
             throw DataError::Conversion(file, line_number, std::string(fields.f[1]), "latitude");
-        const auto lon = ParseCoordinate(fields.f[2], style);
+        const auto lon = Coordinate(fields.f[2], style);
         if (!lon)
             throw DataError::Conversion(file, line_number, std::string(fields.f[2]), "longitude");
         if (!time_known)
