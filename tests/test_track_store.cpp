@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -185,6 +188,43 @@ TEST(TrackSummary, ExtentTimesAndTheShortWayAcrossTheDateLine)
     EXPECT_EQ(s.east, 179.9 * 60);
     EXPECT_EQ(s.north, 60);
     EXPECT_NEAR(s.distance, 12 + 60, 1e-9);
+}
+
+TEST(TrackSummary, LongTracksMatchAPlainLegByLegSum)
+{
+    // Several blocks, pairs of legs and single ones, the date line, the poles.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> step(-0.02, 0.02);
+    TrackStore store;
+    TrackFiller filler(store);
+    double lat = 35 * 60, lon = 179.99 * 60;
+    for (int i = 1; i <= 200001; ++i) {
+        lat += step(random);
+        lon += step(random);
+        if (lon > 10800)
+            lon -= 21600;
+        filler.Store(i, i == 150000 ? 91 * 60 : lat, lon);
+    }
+    filler.Finish();
+    double south = store.TrackLat[1], north = south, west = store.TrackLon[1], east = west, distance = 0;
+    for (int i = 2; i <= store.TrackCount; ++i) {
+        south = std::min(south, store.TrackLat[i]);
+        north = std::max(north, store.TrackLat[i]);
+        west = std::min(west, store.TrackLon[i]);
+        east = std::max(east, store.TrackLon[i]);
+        double dlon = store.TrackLon[i] - store.TrackLon[i - 1];
+        if (std::fabs(dlon) > 10800)
+            dlon -= std::copysign(21600.0, dlon);
+        const double key = std::nearbyint((store.TrackLat[i] + store.TrackLat[i - 1]) / 2 * 100);
+        dlon *= std::cos(key / 100 / 60 * M_PI / 180);
+        distance += std::hypot(store.TrackLat[i] - store.TrackLat[i - 1], dlon);
+    }
+    const TrackSummary s = SummarizeTrack(store);
+    EXPECT_EQ(s.south, south);
+    EXPECT_EQ(s.north, 91 * 60);
+    EXPECT_EQ(s.west, west);
+    EXPECT_EQ(s.east, east);
+    EXPECT_NEAR(s.distance, distance, distance * 1e-12);
 }
 
 } // namespace
