@@ -4,8 +4,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <atomic>
-#include <mutex>
 
 namespace tackedit {
 
@@ -94,42 +92,25 @@ DateTime DayFraction(long double milliseconds)
     return static_cast<DateTime>(milliseconds / 86400000.0L);
 }
 
-// The day fractions of the whole seconds, an hour's worth at a time as a load
-// first meets it: a track of a second a point takes each of them many times,
-// and the extended-precision division behind one costs as much as the rest of
-// a point's time.
-class WholeSeconds {
-public:
-    DateTime Of(int hour, int second_of_hour)
-    {
-        if (!filled_[hour].load(std::memory_order_acquire)) {
-            std::lock_guard lock(filling_);
-            if (!filled_[hour].load(std::memory_order_relaxed)) {
-                for (int s = 0; s < 3600; ++s)
-                    table_[hour * 3600 + s] = DayFraction((static_cast<long double>(hour) * 3600 + s) * 1000);
-                filled_[hour].store(true, std::memory_order_release);
-            }
-        }
-        return table_[hour * 3600 + second_of_hour];
-    }
-
-private:
-    std::atomic<bool> filled_[24] = {};
-    std::mutex filling_;
-    DateTime table_[24 * 3600];
-};
-
 } // namespace
+
+void datetime_detail::WholeSeconds::Fill(int hour)
+{
+    std::lock_guard lock(filling_);
+    if (filled_[hour].load(std::memory_order_relaxed))
+        return;
+    for (int s = 0; s < 3600; ++s)
+        table_[hour * 3600 + s] = DayFraction((static_cast<long double>(hour) * 3600 + s) * 1000);
+    filled_[hour].store(true, std::memory_order_release);
+}
 
 std::optional<DateTime> TryEncodeTime(int hour, int minute, int second, int millisecond)
 {
     if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60 ||
         millisecond < 0 || millisecond >= 1000)
         return std::nullopt;
-    if (millisecond == 0) {
-        static WholeSeconds whole_seconds;
-        return whole_seconds.Of(hour, minute * 60 + second);
-    }
+    if (millisecond == 0)
+        return datetime_detail::whole_seconds.Of(hour, minute * 60 + second);
     return DayFraction(((static_cast<long double>(hour) * 60 + minute) * 60 + second) * 1000 + millisecond);
 }
 
@@ -184,13 +165,8 @@ std::optional<DateTime> ParseDateYmd(std::string_view text)
     return TryEncodeDate(year, numbers[1], numbers[2]);
 }
 
-std::optional<DateTime> ParseTimeOfDay(std::string_view text)
+std::optional<DateTime> datetime_detail::ParseAnyTimeOfDay(std::string_view text)
 {
-    // hh:mm:ss, as nearly every track writes it.
-    if (text.size() == 8 && text[2] == ':' && text[5] == ':' && IsDigit(text[0]) && IsDigit(text[1]) &&
-        IsDigit(text[3]) && IsDigit(text[4]) && IsDigit(text[6]) && IsDigit(text[7]))
-        return TryEncodeTime((text[0] - '0') * 10 + (text[1] - '0'), (text[3] - '0') * 10 + (text[4] - '0'),
-                             (text[6] - '0') * 10 + (text[7] - '0'));
     text = TrimBlanks(text);
     int numbers[3] = {0, 0, 0};
     int count = 0;
