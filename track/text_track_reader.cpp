@@ -216,11 +216,13 @@ struct TextPieceStart {
 };
 
 // A piece's own result besides its points: how many of its first points took
-// the time of the point before the piece, and the time its last point left.
+// the time of the point before the piece, the time its last point left, and
+// the notation in force at its end.
 struct TextPieceTimes {
     std::size_t inherited = 0;
     bool known = false;
     DateTime last = 0;
+    int style = CoordDegreesMinutes;
 };
 
 void ParseTextPiece(std::string_view text, const char* data_end, const std::string& file, const TextPieceStart& start,
@@ -257,6 +259,7 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
         piece.points.push_back({last_time, *lat, *lon});
     }
     piece.lines = lines.LineNumber();
+    times.style = style;
     times.known = time_known;
     times.last = last_time;
 }
@@ -284,29 +287,24 @@ std::pair<std::size_t, DateOrder> FirstPointLine(std::string_view text, std::siz
     return {std::string_view::npos, DateOrder::Undecided};
 }
 
-// The notation in force at each cut: that of the last line before it holding
-// a header word.
-std::vector<int> StylesAtCuts(std::string_view text, const std::vector<std::size_t>& cuts)
+// The notation in force at `end`: that of the last line before it holding a
+// header word.
+int StyleAt(std::string_view text, std::size_t end)
 {
-    std::vector<int> styles(cuts.size(), CoordDegreesMinutes);
-    for (std::size_t k = 1; k < cuts.size(); ++k) {
-        styles[k] = styles[k - 1];
-        // The last "DEG" or "DMS" in the piece before; it cannot cross a line end.
-        for (std::size_t at = cuts[k]; at > cuts[k - 1];) {
-            const void* d = memrchr(text.data() + cuts[k - 1], 'D', at - cuts[k - 1]);
-            if (!d)
-                break;
-            at = static_cast<std::size_t>(static_cast<const char*>(d) - text.data());
-            const std::string_view word = text.substr(at, 3);
-            if (word == "DEG" || word == "DMS") {
-                const std::size_t line_start = text.find_last_of("\r\n", at) + 1;  // npos + 1 is 0
-                const std::size_t line_end = std::min(text.find_first_of("\r\n", at), text.size());
-                styles[k] = StyleOfLine(text.substr(line_start, line_end - line_start));
-                break;
-            }
+    // The last "DEG" or "DMS" before the end; it cannot cross a line end.
+    for (std::size_t at = end; at > 0;) {
+        const void* d = memrchr(text.data(), 'D', at);
+        if (!d)
+            break;
+        at = static_cast<std::size_t>(static_cast<const char*>(d) - text.data());
+        const std::string_view word = text.substr(at, 3);
+        if (word == "DEG" || word == "DMS") {
+            const std::size_t line_start = text.find_last_of("\r\n", at) + 1;  // npos + 1 is 0
+            const std::size_t line_end = std::min(text.find_first_of("\r\n", at), text.size());
+            return StyleOfLine(text.substr(line_start, line_end - line_start));
         }
     }
-    return styles;
+    return CoordDegreesMinutes;
 }
 
 } // namespace
@@ -321,27 +319,47 @@ void ParseTextTrackInPieces(std::string_view data, const std::string& file, Trac
     std::vector<TextPieceStart> starts(pieces);
     std::vector<TextPieceTimes> times(pieces);
     if (pieces > 1) {
-        const std::vector<int> styles = StylesAtCuts(data, cuts);
+        // Each piece is read on the guess that the notation at its start is
+        // the one the first piece ends with, as in a file whose header words
+        // all come first; a piece the guess was wrong for is read again.
+        const int guess = StyleAt(data, cuts[1]);
         // The piece that holds the file's first point line decides the order
         // itself, as the first piece does.
         const auto [first_point, order] = FirstPointLine(data, cuts[pieces - 1]);
         for (std::size_t k = 1; k < pieces; ++k) {
-            starts[k].style = styles[k];
+            starts[k].style = guess;
             if (first_point < cuts[k])
                 starts[k].order = order;
         }
     }
+    const auto parse = [&](std::size_t k, ParsedPiece& piece) {
+        ParseTextPiece(data.substr(cuts[k], cuts[k + 1] - cuts[k]), data.data() + data.size(), file, starts[k], k == 0,
+                       piece, times[k]);
+    };
     PieceJob job;
     job.count = pieces;
     job.parse = [&](std::size_t k, ParsedPiece& piece) {
         piece.points.reserve((cuts[k + 1] - cuts[k]) / 32 + 1);  // room enough, as for the whole file
-        ParseTextPiece(data.substr(cuts[k], cuts[k + 1] - cuts[k]), data.data() + data.size(), file, starts[k], k == 0,
-                       piece, times[k]);
+        parse(k, piece);
     };
+    int style = CoordDegreesMinutes;  // in force where the next piece starts
     // A point whose date or time does not convert takes the time of the point
     // before it, which may lie in an earlier piece.
     DateTime carried = 0;
     job.join = [&](std::size_t k, ParsedPiece& piece) {
+        if (starts[k].style != style) {
+            starts[k].style = style;
+            piece.points.clear();
+            piece.error = nullptr;
+            piece.lines = 0;
+            times[k] = TextPieceTimes();
+            try {
+                parse(k, piece);
+            } catch (...) {
+                piece.error = std::current_exception();
+            }
+        }
+        style = times[k].style;
         for (std::size_t i = 0; i < times[k].inherited && i < piece.points.size(); ++i)
             piece.points[i].time = carried;
         if (times[k].known)
