@@ -52,23 +52,17 @@ bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& ou
     const std::uint64_t word = ~m.blanks & inside;
     std::uint64_t starts = word & ~(word << 1);
     std::uint64_t lasts = word & ~(word >> 1);
-    int words = 0;  // counted up to seven: only six or fewer matter
-    for (std::uint64_t rest = starts; rest != 0 && words < 7; rest &= rest - 1)
-        ++words;
     int count = 0;
-    if (m.blanks & 1) {
+    if (m.blanks & 1)
         out.f[count++] = std::string_view();
-        out.six = words == 5;
-    } else {
-        out.six = words == 6;
+    // The fields are taken up to the sixth; a word left over means more than six.
+    for (; starts != 0 && count < 6; ++count) {
+        const int from = __builtin_ctzll(starts), to = __builtin_ctzll(lasts);
+        out.f[count] = std::string_view(line.data() + from, static_cast<std::size_t>(to - from + 1));
+        starts &= starts - 1;
+        lasts &= lasts - 1;
     }
-    if (out.six)
-        for (; starts != 0 && count < 6; ++count) {
-            const int from = __builtin_ctzll(starts), to = __builtin_ctzll(lasts);
-            out.f[count] = line.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from + 1));
-            starts &= starts - 1;
-            lasts &= lasts - 1;
-        }
+    out.six = count == 6 && starts == 0;
     out.has_d = m.ds != 0;
     return true;
 }
