@@ -183,12 +183,15 @@ int StyleOfLine(std::string_view line)
     return 0;
 }
 
-std::optional<double> Coordinate(std::string_view text, int style)
+// Reads the coordinate into `minutes`; false when it does not convert.
+inline bool Coordinate(std::string_view text, int style, double& minutes)
 {
-    double minutes;
     if (!text.empty() && QuickCoordinate(text[0], text.substr(1), style, minutes))
-        return minutes;
-    return ParseCoordinate(text, style);
+        return true;
+    const auto parsed = ParseCoordinate(text, style);
+    if (parsed)
+        minutes = *parsed;
+    return parsed.has_value();
 }
 
 bool IsPointLine(const BlankFields& fields)
@@ -242,15 +245,14 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
             continue;
         if (point_time.Read(fields.f[3], fields.f[4], last_time))
             time_known = true;
-        const auto lat = Coordinate(fields.f[1], style);
-        if (!lat)
+        double lat, lon;
+        if (!Coordinate(fields.f[1], style, lat))
             throw DataError::Conversion(file, line_number, std::string(fields.f[1]), "latitude");
-        const auto lon = Coordinate(fields.f[2], style);
-        if (!lon)
+        if (!Coordinate(fields.f[2], style, lon))
             throw DataError::Conversion(file, line_number, std::string(fields.f[2]), "longitude");
         if (!time_known)
             ++times.inherited;
-        piece.points.push_back({last_time, *lat, *lon});
+        piece.points.push_back({last_time, lat, lon});
     }
     piece.lines = lines.LineNumber();
     times.style = style;
