@@ -109,6 +109,18 @@ inline std::optional<DateTime> ParseTimeOfDay(std::string_view text)
     return datetime_detail::ParseAnyTimeOfDay(text);
 }
 
+// The same into `time`, false when the text does not convert: for the readers'
+// loops, where an optional passed around costs a stall in memory per point.
+inline bool ReadTimeOfDay(std::string_view text, DateTime& time)
+{
+    if (QuickTimeOfDay(text, time))
+        return true;
+    const auto parsed = datetime_detail::ParseAnyTimeOfDay(text);
+    if (parsed)
+        time = *parsed;
+    return parsed.has_value();
+}
+
 // Three numbers separated by "/" or "-", year first. A year of one or two digits
 // falls in 1980..2079 (no GPS track is older than 1980).
 std::optional<DateTime> ParseDateYmd(std::string_view text);

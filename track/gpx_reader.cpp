@@ -90,10 +90,10 @@ public:
             last_date_text_.assign(date_text);
             have_date_ = true;
         }
-        const auto time = ParseTimeOfDay(time_text);
-        if (!time)
+        DateTime time;
+        if (!ReadTimeOfDay(time_text, time))
             throw DataError::Conversion(file_, LineOf(data_, offset), std::string(time_text), "time");
-        points_.push_back({last_date_ + *time, lat, lon});
+        points_.push_back({last_date_ + time, lat, lon});
     }
 
 private:

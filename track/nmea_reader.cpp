@@ -167,35 +167,38 @@ private:
         char clock[8];
         const std::size_t n = Join(clock, {time.substr(0, 2), ":", time.substr(std::min<std::size_t>(2, time.size()), 2),
                                            ":", time.substr(std::min<std::size_t>(4, time.size()), 2)});
-        const auto time_of_day = ParseTimeOfDay(std::string_view(clock, n));
-        if (!time_of_day)
+        DateTime time_of_day;
+        if (!ReadTimeOfDay(std::string_view(clock, n), time_of_day))
             throw DataError::Conversion(file_, line_number, std::string(time), "time");
 
-        const auto lat = Coordinate(f[4], f[3]);
-        if (!lat)
+        double lat, lon;
+        if (!Coordinate(f[4], f[3], lat))
             throw DataError::Conversion(file_, line_number, coordinate_, "latitude");
-        const auto lon = Coordinate(f[6], f[5]);
-        if (!lon)
+        if (!Coordinate(f[6], f[5], lon))
             throw DataError::Conversion(file_, line_number, coordinate_, "longitude");
-        piece_.points.push_back({last_date_ + *time_of_day, *lat, *lon});
+        piece_.points.push_back({last_date_ + time_of_day, lat, lon});
     }
 
     // The hemisphere letter's field followed by the number's, in degrees and
-    // minutes.
-    std::optional<double> Coordinate(std::string_view letter, std::string_view number)
+    // minutes, into `minutes`; false when it does not convert.
+    bool Coordinate(std::string_view letter, std::string_view number, double& minutes)
     {
-        double quick;
-        if (letter.size() == 1 && QuickCoordinate(letter[0], number, CoordDegreesMinutes, quick))
-            return quick;
+        if (letter.size() == 1 && QuickCoordinate(letter[0], number, CoordDegreesMinutes, minutes))
+            return true;
+        std::optional<double> value;
         char joined[64];
         if (letter.size() + number.size() <= sizeof joined) {
             const std::size_t n = Join(joined, {letter, number});
-            if (const auto value = ParseCoordinate(std::string_view(joined, n), CoordDegreesMinutes))
-                return value;
+            value = ParseCoordinate(std::string_view(joined, n), CoordDegreesMinutes);
         }
-        // Long texts, and the text an error message quotes.
-        coordinate_.assign(letter).append(number);
-        return ParseCoordinate(coordinate_, CoordDegreesMinutes);
+        if (!value) {
+            // Long texts, and the text an error message quotes.
+            coordinate_.assign(letter).append(number);
+            value = ParseCoordinate(coordinate_, CoordDegreesMinutes);
+        }
+        if (value)
+            minutes = *value;
+        return value.has_value();
     }
 
     const std::string& file_;

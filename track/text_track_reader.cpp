@@ -145,10 +145,10 @@ public:
         }
         if (!last_day_)
             return false;
-        const auto time_of_day = ParseTimeOfDay(clock);
-        if (!time_of_day)
+        DateTime time_of_day;
+        if (!ReadTimeOfDay(clock, time_of_day))
             return false;
-        time = *last_day_ + *time_of_day;
+        time = *last_day_ + time_of_day;
         return true;
     }
 
