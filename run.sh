@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j2 --target tackedit tackedit-cli tackvue-standin
+cmake --build build -j2 --target tackedit tackedit-cli tackvue-standin make-pictures
 
 # The workspace is the editor's own folder. Demo files are copied only where
 # they are newer, so what a user changed there stays.
@@ -17,6 +17,11 @@ for item in demo/*; do
   case "$item" in demo/README.md | demo/tools) continue ;; esac
   cp -ru "$item" build/
 done
+# A few photographs of the demo race for its picture folder (pic/), made here
+# rather than kept in the tree.
+if ! compgen -G 'build/pic/*.[jJ][pP][gG]' >/dev/null; then
+  build/bench/make-pictures build/pic 6 1600 1200 85 "2024:06:15 09:55:00" 720
+fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" = "" ]; then
   echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): the editor is built as build/tackedit."

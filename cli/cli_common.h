@@ -33,8 +33,14 @@ bool SaveTrack(const std::string& path, const TrackStore& store, std::string& er
 
 // The commands; args excludes the command name.
 int Dump(const std::vector<std::string>& args);
+int Info(const std::vector<std::string>& args);
 int Convert(const std::vector<std::string>& args);
 int Race(const std::vector<std::string>& args);   // race_command.cpp
 int Clean(const std::vector<std::string>& args);  // clean_command.cpp
+int Check(const std::vector<std::string>& args);  // check_command.cpp
+int Shift(const std::vector<std::string>& args);  // check_command.cpp
+int PhotoTime(const std::vector<std::string>& args);   // picture_commands.cpp
+int Pictures(const std::vector<std::string>& args);    // picture_commands.cpp
+int Distribute(const std::vector<std::string>& args);  // picture_commands.cpp
 
 } // namespace tackedit::cli

@@ -18,20 +18,33 @@ struct Command {
 
 const Command kCommands[] = {
     {"dump", Dump, "dump FILE"},
+    {"info", Info, "info FILE"},
     {"convert", Convert, "convert IN OUT      (OUT ending in .trb or .gpx)"},
     {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]"},
+    {"check", Check, "check WORKSPACE RACEFILE [--json]"},
+    {"shift", Shift, "shift IN OUT (--hours H | --seconds S | --weeks W)"},
+    {"photo-time", PhotoTime, "photo-time JPEG"},
+    {"pictures", Pictures, "pictures WORKSPACE NAME"},
+    {"distribute", Distribute,
+     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]"},
 };
+
+void PrintUsage(std::FILE* out)
+{
+    bool first = true;
+    for (const Command& command : kCommands) {
+        std::fprintf(out, "%s tackedit-cli %s\n", first ? "usage:" : "      ", command.usage);
+        first = false;
+    }
+    std::fprintf(out, "       tackedit-cli --help | --version\n");
+}
 
 } // namespace
 
 int Usage()
 {
-    bool first = true;
-    for (const Command& command : kCommands) {
-        std::fprintf(stderr, "%s tackedit-cli %s\n", first ? "usage:" : "      ", command.usage);
-        first = false;
-    }
+    PrintUsage(stderr);
     return 2;
 }
 
@@ -49,9 +62,18 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("tackedit-cli %s\n", TACKEDIT_VERSION);
+        return 0;
+    }
     const std::vector<std::string> args(argv + 2, argv + argc);
     for (const Command& command : kCommands)
         if (name == command.name)
             return command.run(args);
+    std::fprintf(stderr, "error: unknown command '%s'\n", name.c_str());
     return Usage();
 }

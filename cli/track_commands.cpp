@@ -7,6 +7,7 @@
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"
+#include "track/track_summary.h"
 
 #include <algorithm>
 #include <charconv>
@@ -113,16 +114,23 @@ private:
     bool ok_ = true;
 };
 
+// Loads the one FILE argument: 0, or the exit code when there is not exactly
+// one or it does not load.
+int LoadArgument(const std::vector<std::string>& args, LoadedTrack& track)
+{
+    if (args.size() != 1)
+        return Usage();
+    std::string error;
+    return Load(args[0], track, error) ? 0 : Fail(error);
+}
+
 } // namespace
 
 int Dump(const std::vector<std::string>& args)
 {
-    if (args.size() != 1)
-        return Usage();
     LoadedTrack track;
-    std::string error;
-    if (!Load(args[0], track, error))
-        return Fail(error);
+    if (const int code = LoadArgument(args, track))
+        return code;
     const TrackStore& s = track.store;
     static Output out;
     const std::string head =
@@ -154,6 +162,22 @@ int Dump(const std::vector<std::string>& args)
         out.Commit(p);
     }
     return out.Finish() ? 0 : Fail("cannot write the output");
+}
+
+int Info(const std::vector<std::string>& args)
+{
+    LoadedTrack track;
+    if (const int code = LoadArgument(args, track))
+        return code;
+    const TrackSummary s = SummarizeTrack(track.store);
+    std::printf("count %d\ninterval %d\n", s.count, track.edit.LoadedInterval);
+    if (s.count > 0) {
+        std::printf("first %s\nlast %s\n", FormatIsoDateTime(DecodeDateTimeToSecond(s.first_time)).c_str(),
+                    FormatIsoDateTime(DecodeDateTimeToSecond(s.last_time)).c_str());
+        std::printf("south %.6f\nnorth %.6f\nwest %.6f\neast %.6f\ndistance %.2f\n", s.south / 60, s.north / 60,
+                    s.west / 60, s.east / 60, s.distance);
+    }
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : Fail("cannot write the output");
 }
 
 int Convert(const std::vector<std::string>& args)

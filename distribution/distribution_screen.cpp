@@ -1,7 +1,14 @@
 #include "distribution/distribution_screen.h"
 
+#include "distribution/distribution_core.h"
+#include "pictures/picture_export.h"
+#include "pictures/picture_resize_screen.h"
 #include "platform/qt/named_controls.h"
+#include "platform/qt/qt_platform.h"
+#include "race/compile_screen.h"
 #include "shell/captions.h"
+#include "track/data_error.h"
+#include "track/numbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,41 +16,205 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+#include <thread>
+
 namespace tackedit {
 
-DistributionScreen::DistributionScreen(QWidget* parent, ScreenHost& host) : QFrame(parent), host_(host)
+namespace {
+
+template <class T>
+T* Child(QWidget* root, const char* name)
+{
+    return root->findChild<T*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+DistributionScreen::DistributionScreen(QWidget* parent, AppState& state, PlatformServices& services,
+                                       ScreenHost& host)
+    : QFrame(parent), state_(state), services_(services), host_(host)
 {
     SetUpPanel(this, "pnlDistribution", 289, 417, QColor(192, 192, 192));
     AddControl<QLabel>(this, "Label23", QRect(16, 8, 257, 16));
-    AddControl<QListWidget>(this, "ListBox5", QRect(16, 26, 257, 130));
-    AddControl<QLabel>(this, "Label24", QRect(16, 164, 140, 16));
-    AddControl<QLabel>(this, "Label25", QRect(150, 164, 123, 16));
-    AddControl<QListWidget>(this, "ListBox6", QRect(16, 182, 257, 110));
-    AddControl<QCheckBox>(this, "CheckBox1", QRect(16, 300, 257, 20))->setChecked(true);
-    AddControl<QLabel>(this, "Label35", QRect(16, 328, 60, 20), QStringLiteral("Quality"));
-    auto* quality = AddControl<QComboBox>(this, "ComboBox8", QRect(80, 326, 70, 22));
+    auto* races = AddControl<QListWidget>(this, "ListBox5", QRect(16, 26, 257, 130));
+    connect(races, &QListWidget::itemClicked, this, &DistributionScreen::ChooseDistRaceFile);
+    AddControl<QLabel>(this, "Label24", QRect(16, 164, 120, 16));
+    AddControl<QLabel>(this, "Label25", QRect(136, 164, 137, 16));
+    AddControl<QListWidget>(this, "ListBox6", QRect(16, 182, 257, 100));
+    auto* clear = AddControl<QPushButton>(this, "Button13", QRect(16, 286, 64, 22), QStringLiteral("Clear"));
+    connect(clear, &QPushButton::clicked, this, &DistributionScreen::Button13Click);
+    AddControl<QCheckBox>(this, "CheckBox1", QRect(16, 312, 257, 20))->setChecked(true);
+    auto* pictures =
+        AddControl<QCheckBox>(this, "CheckBox3", QRect(16, 336, 130, 20), QStringLiteral("Attach Pictures"));
+    pictures->setChecked(true);
+    pictures->setEnabled(false);
+    AddControl<QLabel>(this, "Label35", QRect(150, 338, 50, 18), QStringLiteral("Quality"))->setEnabled(false);
+    auto* quality = AddControl<QComboBox>(this, "ComboBox8", QRect(203, 336, 70, 22));
     quality->setEditable(true);
     quality->setEnabled(false);
-    AddControl<QPushButton>(this, "Button6", QRect(16, 360, 257, 26));
-    auto* cancel = AddControl<QPushButton>(this, "Button11", QRect(100, 388, 89, 24), QStringLiteral("Cancel"));
+    auto* ok = AddControl<QPushButton>(this, "Button6", QRect(16, 364, 257, 26));
+    connect(ok, &QPushButton::clicked, this, &DistributionScreen::CreateDistribution);
+    auto* cancel = AddControl<QPushButton>(this, "Button11", QRect(100, 394, 89, 20), QStringLiteral("Cancel"));
     connect(cancel, &QPushButton::clicked, this, &DistributionScreen::Button11Click);
     ApplyEnglishCaptions(this);
 }
 
 void DistributionScreen::PrepareToShow()
 {
-    findChild<QListWidget*>(QStringLiteral("ListBox6"))->clear();
-    findChild<QComboBox*>(QStringLiteral("ComboBox8"))->setEditText(QStringLiteral("30"));
+    state_.distribution.DistPictureFlag = 0;
+    state_.distribution.DistRaceFiles.clear();
+    Child<QListWidget>(this, "ListBox6")->clear();
+    Child<QComboBox>(this, "ComboBox8")->setEditText(QStringLiteral("30"));
+    FillRaceFileList(Child<QListWidget>(this, "ListBox5"), state_.paths.AppDir);
 }
 
 void DistributionScreen::FillQualityList()
 {
-    auto* quality = findChild<QComboBox*>(QStringLiteral("ComboBox8"));
+    auto* quality = Child<QComboBox>(this, "ComboBox8");
     quality->clear();
     for (int i = 2; i <= 10; ++i)
         quality->addItem(QString::number(i * 10));
 }
 
+void DistributionScreen::RefillPlayList()
+{
+    auto* list = Child<QListWidget>(this, "ListBox6");
+    list->clear();
+    for (const std::string& name : state_.distribution.DistRaceFiles)
+        list->addItem(ToQString(name));
+}
+
+void DistributionScreen::EnablePictureControls()
+{
+    for (const char* name : {"CheckBox3", "Label35", "ComboBox8"})
+        Child<QWidget>(this, name)->setEnabled(true);
+}
+
+void DistributionScreen::ChooseDistRaceFile()
+{
+    if (QListWidgetItem* item = Child<QListWidget>(this, "ListBox5")->currentItem()) {
+        try {
+            switch (tackedit::ChooseDistRaceFile(state_.distribution, FromQString(item->text()), state_.paths.AppDir,
+                                                 state_.UiLanguage, state_.race)) {
+            case AddRaceResult::Duplicate: services_.dialogs.ShowMessage("tackvue", "Same file exists"); break;
+            case AddRaceResult::Full:
+                services_.dialogs.ShowMessage("tackvue", "A distribution plays at most " +
+                                                             std::to_string(DistributionPlayList::kMaxRaces) +
+                                                             " race files.");
+                break;
+            case AddRaceResult::Added: RefillPlayList(); break;
+            }
+        } catch (const DataError& e) {
+            RefillPlayList();
+            ShowError(e.what());
+        }
+    }
+    if (state_.distribution.DistPictureFlag == 1)
+        EnablePictureControls();
+}
+
+void DistributionScreen::Button13Click()
+{
+    state_.distribution.DistRaceFiles.clear();
+    state_.distribution.DistPictureFlag = 0;
+    Child<QListWidget>(this, "ListBox6")->clear();
+}
+
+void DistributionScreen::CreateDistribution()
+{
+    DistributionPlayList& list = state_.distribution;
+    if (list.DistRaceFiles.empty()) {
+        services_.dialogs.ShowMessage("tackvue", "Fill All Frames");
+        return;
+    }
+    const auto answer = services_.dialogs.InputBox("Distribution File", "Input Distribution Folder Name?", "");
+    if (!answer || answer->empty())
+        return;
+    const std::string name(TrimBlanks(*answer));
+    if (const auto problem = DistributionNameProblem(name)) {
+        ShowError(*problem);
+        return;
+    }
+    // The quality is checked before anything is built.
+    int quality = 0;
+    if (list.DistPictureFlag == 1 && Child<QCheckBox>(this, "CheckBox3")->isChecked()) {
+        const std::string text = FromQString(Child<QComboBox>(this, "ComboBox8")->currentText());
+        const auto value = ParseInteger(text);
+        if (!value || *value < 1 || *value > 100) {
+            ShowError("'" + text + "' is not a picture quality: give a whole number from 1 to 100.");
+            return;
+        }
+        quality = static_cast<int>(*value);
+    }
+    if (ExistingDistributionFolder(state_.paths.AppDir, name) &&
+        !services_.dialogs.AskYesNo("Distribution Folder", "Same folder name exists. Overwrite?")) {
+        list.DistName.clear();
+        return;
+    }
+    list.DistName = name;
+    Build(quality);
+}
+
+void DistributionScreen::Build(int quality)
+{
+    const DistributionPlayList& list = state_.distribution;
+    DistributionOptions options;
+    options.app_dir = state_.paths.AppDir;
+    options.viewer_exe = state_.paths.ViewerExe;
+    options.attach_help = Child<QCheckBox>(this, "CheckBox1")->isChecked();
+    options.ui_language = state_.UiLanguage;
+    options.move_to_trash = [this](const std::string& folder) { return services_.shell.MoveFolderToTrash(folder); };
+    std::string dist;
+    try {
+        services_.cursor.ShowBusyCursor();
+        dist = BuildDistribution(list, options, state_.race);
+        services_.cursor.ShowDefaultCursor();
+    } catch (const DataError& e) {
+        services_.cursor.ShowDefaultCursor();
+        ShowError(e.what());
+        return;
+    }
+
+    std::vector<PictureFailure> failures;
+    if (quality > 0) {
+        host_.SwitchScreen(41);
+        auto* panel = window()->findChild<PictureResizeScreen*>();
+        if (panel)
+            panel->Clear();
+        PictureExportOptions pictures;
+        pictures.app_dir = state_.paths.AppDir;
+        pictures.dist_dir = dist;
+        pictures.ui_language = state_.UiLanguage;
+        pictures.quality = quality;
+        pictures.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+        try {
+            failures = ExportDistributionPictures(list.DistRaceFiles, pictures, state_.race, state_.pictures,
+                                                  services_.events, [panel](const PictureProgress& step) {
+                                                      if (panel)
+                                                          panel->ShowProgress(step);
+                                                  });
+        } catch (const DataError& e) {
+            // The picture panel has no buttons; the message is shown over the cover.
+            host_.SwitchScreen(1);
+            ShowError(e.what());
+            return;
+        }
+    }
+    host_.SwitchScreen(1);
+    if (!failures.empty()) {
+        std::string text = std::to_string(failures.size()) + " picture(s) could not be reduced and are missing "
+                                                               "from the distribution:";
+        for (std::size_t i = 0; i < failures.size() && i < 10; ++i)
+            text += "\n" + failures[i].message;
+        ShowError(text);
+    }
+    if (services_.dialogs.AskYesNo("配布データ確認", "配布データを確認しますか?"))
+        services_.shell.OpenDocument(dist);
+}
+
 void DistributionScreen::Button11Click() { host_.SwitchScreen(1); }
+
+void DistributionScreen::ShowError(const std::string& text) { services_.dialogs.ShowMessage("tackvue", text); }
 
 } // namespace tackedit

@@ -10,15 +10,27 @@ namespace tackedit {
 class DistributionScreen final : public QFrame {
     Q_OBJECT
 public:
-    DistributionScreen(QWidget* parent, ScreenHost& host);
-    // The chosen list is emptied and the picture quality back at 30 on every entry.
+    DistributionScreen(QWidget* parent, AppState& state, PlatformServices& services, ScreenHost& host);
+    // On every entry from the cover: an empty play list, the race files listed
+    // and the picture quality back at 30.
     void PrepareToShow();
     // ComboBox8: qualities 20, 30 ... 100.
     void FillQualityList();
 
+    void ChooseDistRaceFile();  // ListBox5 click
+    void Button13Click();
+    void CreateDistribution();  // Button6
     void Button11Click();
 
 private:
+    void RefillPlayList();
+    void EnablePictureControls();
+    // The folder, then the pictures when quality > 0; ends on the cover unless the build fails.
+    void Build(int quality);
+    void ShowError(const std::string& text);
+
+    AppState& state_;
+    PlatformServices& services_;
     ScreenHost& host_;
 };
 

@@ -1,9 +1,11 @@
 #include "editor/editor_core.h"
 
 #include "track/numbers.h"
+#include "track/parallel_parse.h"
 #include "track/track_formats.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace tackedit {
 
@@ -20,23 +22,41 @@ std::int32_t FirstPresentStart(const TrackStore& store)
 
 bool UpdateMapView(const TrackStore& store, TrackEditState& edit, MapView& view, int width, int height)
 {
+    // The box and the range of the present points, a stretch of indices per
+    // thread; minima and maxima come out the same whichever way they are taken.
+    struct Box {
+        double max_lat = -5400, min_lat = 5400, max_lon = -10800, min_lon = 10800;
+        std::int32_t first = INT32_MAX, last = 0;
+    };
+    std::vector<Box> boxes(static_cast<std::size_t>(LoadThreads()));
+    SplitWork(static_cast<std::size_t>(std::max(store.TrackCount, 0)),
+              [&store, &boxes](std::size_t part, std::size_t from, std::size_t to) {
+                  Box b;
+                  const std::int32_t* mark = store.TrackMark.data();
+                  const double* lats = store.TrackLat.data();
+                  const double* lons = store.TrackLon.data();
+                  for (auto i = static_cast<std::int32_t>(from) + 1; i <= static_cast<std::int32_t>(to); ++i) {
+                      if (mark[i] != 0)
+                          continue;
+                      const double lat = lats[i], lon = lons[i];
+                      b.max_lat = std::max(b.max_lat, lat);
+                      b.min_lat = std::min(b.min_lat, lat);
+                      b.max_lon = std::max(b.max_lon, lon);
+                      b.min_lon = std::min(b.min_lon, lon);
+                      b.first = std::min(b.first, i);
+                      b.last = i;
+                  }
+                  boxes[part] = b;
+              });
     double max_lat = -5400, min_lat = 5400, max_lon = -10800, min_lon = 10800;
     std::int32_t first = FirstPresentStart(store), last = 0;
-    for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
-        if (store.TrackMark[i] != 0)
-            continue;
-        const double lat = store.TrackLat[i], lon = store.TrackLon[i];
-        if (lat > max_lat)
-            max_lat = lat;
-        if (lat < min_lat)
-            min_lat = lat;
-        if (lon > max_lon)
-            max_lon = lon;
-        if (lon < min_lon)
-            min_lon = lon;
-        if (i < first)
-            first = i;
-        last = i;
+    for (const Box& b : boxes) {
+        max_lat = std::max(max_lat, b.max_lat);
+        min_lat = std::min(min_lat, b.min_lat);
+        max_lon = std::max(max_lon, b.max_lon);
+        min_lon = std::min(min_lon, b.min_lon);
+        first = std::min(first, b.first);
+        last = std::max(last, b.last);
     }
     edit.FirstPresent = first;
     edit.LastPresent = last;
@@ -188,6 +208,7 @@ std::optional<PixelPoint> ZoomCrossCentre(const TrackStore& store, const ZoomVie
 std::int32_t DeleteByArea(TrackStore& store, const TrackEditState& edit, const MapView& view, std::int64_t x0,
                           std::int64_t y0, std::int64_t x1, std::int64_t y1, bool delete_inside)
 {
+    ++store.Changes;
     if (x0 == x1 || y0 == y1)
         return 0;
     const std::int64_t left = std::min(x0, x1), right = std::max(x0, x1);
@@ -208,6 +229,7 @@ std::int32_t DeleteByArea(TrackStore& store, const TrackEditState& edit, const M
 std::int32_t DeleteByTimeRange(TrackStore& store, const TrackEditState& edit, const TimelineView& view,
                                std::int64_t x0, std::int64_t x1, bool delete_inside)
 {
+    ++store.Changes;
     const std::int64_t from = std::min(x0, x1), to = std::max(x0, x1);
     std::int32_t changed = 0;
     const std::int32_t last = std::min(edit.LastPresent, store.TrackCount);
@@ -231,6 +253,7 @@ bool DeletePoint(TrackStore& store, std::int32_t index)
     if (mark < 0 || mark > 3)
         return false;
     store.TrackMark[index] += MarkPoint;
+    ++store.Changes;
     return true;
 }
 
@@ -252,6 +275,7 @@ void CountDeletions(const TrackStore& store, TrackEditState& edit)
 
 void RestoreMarks(TrackStore& store, std::int32_t bit)
 {
+    ++store.Changes;
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)
         if (store.TrackMark[i] & bit)
             store.TrackMark[i] -= bit;
@@ -259,12 +283,14 @@ void RestoreMarks(TrackStore& store, std::int32_t bit)
 
 void RestoreAllMarks(TrackStore& store)
 {
+    ++store.Changes;
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)
         store.TrackMark[i] = 0;
 }
 
 std::int32_t RunSpeedTest(TrackStore& store, const TrackEditState& edit, float max_speed)
 {
+    ++store.Changes;
     std::int32_t deleted = 0;
     const std::int32_t last = std::min(edit.LastPresent, store.TrackCount);
     if (edit.FirstPresent > last)
@@ -297,6 +323,7 @@ std::int32_t RunSpeedTest(TrackStore& store, const TrackEditState& edit, float m
 
 std::int32_t RunIntervalThinning(TrackStore& store, const TrackEditState& edit, float interval)
 {
+    ++store.Changes;
     std::int32_t deleted = 0;
     const std::int32_t last = std::min(edit.LastPresent, store.TrackCount);
     float next = 0;
@@ -336,6 +363,7 @@ std::string EditedTrackName(const std::string& current_file, EditedTrackFormat f
 
 std::int32_t CompactTrack(TrackStore& store)
 {
+    ++store.Changes;
     std::int32_t kept = 0;
     for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
         if (store.TrackMark[i] != 0)

@@ -41,7 +41,10 @@ inline std::int64_t RoundPixel(double value)
         return -1000000000000000LL;
     if (value > 1e15)
         return 1000000000000000LL;
-    return static_cast<std::int64_t>(std::nearbyint(value));
+    // Below 2^51, adding and taking away 1.5 * 2^52 leaves the nearest whole
+    // number, halves to even (the default rounding): nearbyint without the call.
+    constexpr double kShift = 6755399441055744.0;
+    return static_cast<std::int64_t>((value + kShift) - kShift);
 }
 
 // Toward zero, with the same clamp.

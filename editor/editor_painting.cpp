@@ -1,5 +1,7 @@
 #include "editor/editor_painting.h"
 
+#include "editor/track_passes.h"
+
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
@@ -68,14 +70,15 @@ QImage WhitePicture(int width, int height)
 
 } // namespace
 
-QImage PaintTrackMap(const TrackStore& store, const TrackEditState& edit, const MapView& view, int width, int height)
+QImage PaintTrackMap(const TrackStore& store, const TrackEditState& edit, const MapView& view, int width, int height,
+                     MapPointIndex* index)
 {
     QImage image = WhitePicture(width, height);
     QPainter painter(&image);
     painter.setPen(OnePixelPen(Qt::black));
     {
         PolylinePen pen(painter);
-        TraceTrackMap(store, edit, view, pen);
+        TraceTrackMapOnAllCores(store, edit, view, pen, index, width, height);
     }
     painter.end();
     return image;
@@ -85,11 +88,9 @@ QImage PaintTimeline(const TrackStore& store, const TrackEditState& edit, const 
                      std::int32_t& present_points, int width, int height)
 {
     // A column is painted the same however many ticks stand in it.
-    std::vector<char> used(static_cast<std::size_t>(width), 0);
-    present_points = TraceTimeline(store, edit, view, [&used, width](std::int64_t x) {
-        if (x >= 0 && x < width)
-            used[static_cast<std::size_t>(x)] = 1;
-    });
+    const TimelineColumns columns = TraceTimelineColumns(store, edit, view, width);
+    const std::vector<char>& used = columns.used;
+    present_points = columns.ticks;
     QImage image = WhitePicture(width, height);
     QPainter painter(&image);
     painter.setPen(OnePixelPen(QColor(0, 128, 0)));

@@ -10,9 +10,10 @@
 
 namespace tackedit {
 
-// Black polyline on white. Call after UpdateMapView returned true.
+// Black polyline on white. Call after UpdateMapView returned true. With an
+// index, the same pass builds the hover's index for this picture.
 QImage PaintTrackMap(const TrackStore& store, const TrackEditState& edit, const MapView& view,
-                     int width = MapWidth, int height = MapHeight);
+                     int width = MapWidth, int height = MapHeight, MapPointIndex* index = nullptr);
 
 // Green ticks on white; present_points receives the number of ticks. Call after
 // UpdateTimelineView returned true.

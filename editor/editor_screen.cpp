@@ -2,6 +2,8 @@
 
 #include "editor/editor_core.h"
 #include "editor/editor_painting.h"
+#include "editor/editor_texts.h"
+#include "editor/map_index.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "track/data_error.h"
@@ -36,6 +38,13 @@ protected:
         painter.drawEllipse(0, 0, width() - 1, height() - 1);
     }
 };
+
+QPixmap WhitePicture(QSize size)
+{
+    QImage white(size, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    return QPixmap::fromImage(white);
+}
 
 QWidget* AddRedLine(QWidget* parent, const char* name)
 {
@@ -72,9 +81,7 @@ EditorImage* AddImage(QWidget* parent, const char* name, const QRect& geometry)
     auto* image = AddControl<EditorImage>(parent, name, geometry);
     image->setMouseTracking(true);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QImage white(geometry.size(), QImage::Format_RGB32);
-    white.fill(Qt::white);
-    image->setPixmap(QPixmap::fromImage(white));
+    image->setPixmap(WhitePicture(geometry.size()));
     return image;
 }
 
@@ -118,7 +125,6 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     image3_ = AddImage(this, "Image3", QRect(24, 28, MapWidth, MapHeight));
     image6_ = AddImage(this, "Image6", QRect(24, 552, TimelineWidth, TimelineHeight));
     image7_ = AddImage(this, "Image7", QRect(575, 27, ZoomWidthPixels, ZoomHeightPixels));
-    image7_->hide();
     for (EditorImage* image : {image3_, image6_, image7_}) {
         image->OnMouseDown = [this](EditorImage* source, QMouseEvent* e) {
             if (source == image3_)
@@ -230,7 +236,8 @@ void EditorScreen::OpenTrackForEditing()
     EditorState& editor = state_.editor;
     editor.HoverIndex = 0;
     editor.MapDragX = editor.MapDragY = editor.TimeDragX = editor.TimeDragY = -1;
-    image7_->hide();
+    image7_->setPixmap(WhitePicture(image7_->size()));
+    image7_->show();
     label42_->hide();
     memo1_->hide();
     shape1_->hide();
@@ -239,6 +246,8 @@ void EditorScreen::OpenTrackForEditing()
     host_.SwitchScreen(22);
     DrawTrackMap();
     DrawTimeline();
+    if (state_.track.TrackCount == 0)
+        services_.dialogs.ShowMessage("tackvue", NoPointsMessage(*chosen));
 }
 
 void EditorScreen::RefillAutoEditLists()
@@ -258,10 +267,13 @@ void EditorScreen::DrawTrackMap()
     const std::string& file = state_.edit.CurrentTrackFile;
     const std::size_t slash = file.find_last_of('/');
     label40_->setText(ToQString(slash == std::string::npos ? file : file.substr(slash + 1)));
-    if (!UpdateMapView(state_.track, state_.edit, state_.editor.map, image3_->width(), image3_->height()))
+    if (!UpdateMapView(state_.track, state_.edit, state_.editor.map, image3_->width(), image3_->height())) {
+        // Nothing to draw: no picture at all rather than a track that is gone.
+        image3_->setPixmap(WhitePicture(image3_->size()));
         return;
-    const QImage picture =
-        PaintTrackMap(state_.track, state_.edit, state_.editor.map, image3_->width(), image3_->height());
+    }
+    const QImage picture = PaintTrackMap(state_.track, state_.edit, state_.editor.map, image3_->width(),
+                                         image3_->height(), &state_.editor.map_points);
     image3_->setPixmap(QPixmap::fromImage(picture));
     image3_->update();
     services_.beeper.Beep();
@@ -270,8 +282,10 @@ void EditorScreen::DrawTrackMap()
 void EditorScreen::DrawTimeline()
 {
     TimelineView& view = state_.editor.timeline;
-    if (!UpdateTimelineView(state_.track, state_.edit, view, image6_->width(), image6_->height()))
+    if (!UpdateTimelineView(state_.track, state_.edit, view, image6_->width(), image6_->height())) {
+        image6_->setPixmap(WhitePicture(image6_->size()));
         return;
+    }
     std::int32_t counted = 0;
     const QImage picture =
         PaintTimeline(state_.track, state_.edit, view, counted, image6_->width(), image6_->height());
@@ -331,7 +345,7 @@ void EditorScreen::Image3MouseMove(bool, int x, int y)
         editor.TimeDragX = -1;
         return;
     }
-    const std::int32_t k = FindNearestMapPoint(state_.track, state_.edit, editor.map, x, y);
+    const std::int32_t k = FindNearestMapPoint(state_.track, state_.edit, editor.map, editor.map_points, x, y);
     if (k == 0) {
         editor.HoverIndex = 0;
         image7_->hide();
@@ -359,6 +373,8 @@ void EditorScreen::Image3MouseDown(Qt::MouseButton, bool shift, int x, int y)
             ShowDeletionCounts();
             DrawZoomView();
             DrawTrackMap();
+            if (state_.edit.LastPresent <= state_.edit.FirstPresent)
+                DrawTimeline();  // clears it: too few points are left for a time line
         }
         return;
     }
@@ -485,18 +501,19 @@ void EditorScreen::RouteMouseMove(EditorImage* source, QMouseEvent* event)
         Image7MouseMove();
 }
 
-// A release over the background deletes nothing.
+// A release over the background or the close-up deletes nothing; every
+// release ends both drags, so none outlives its button.
 void EditorScreen::RouteMouseUp(EditorImage* source, QMouseEvent* event)
 {
     const QPoint panel_position = source->mapTo(this, event->position().toPoint());
     EditorImage* target = source->rect().contains(event->position().toPoint()) ? source : ImageAt(panel_position);
-    if (!target)
-        return;
-    const QPoint p = target->mapFrom(this, panel_position);
+    const QPoint p = target ? target->mapFrom(this, panel_position) : QPoint();
     if (target == image3_)
         Image3MouseUp(event->button(), Shift(event), p.x(), p.y());
     else if (target == image6_)
         Image6MouseUp(event->button(), Shift(event), p.x(), p.y());
+    EditorState& editor = state_.editor;
+    editor.MapDragX = editor.MapDragY = editor.TimeDragX = editor.TimeDragY = -1;
 }
 
 void EditorScreen::RestoreKind(std::int32_t bit)
@@ -548,7 +565,7 @@ void EditorScreen::SaveEditedTrackAs(bool gpx)
 {
     const EditedTrackFormat format = gpx ? EditedTrackFormat::Gpx : EditedTrackFormat::Trb;
     const std::string name = EditedTrackName(state_.edit.CurrentTrackFile, format);
-    if (!services_.dialogs.AskYesNo("tackvue", "次のファイル名で保存します\r\n" + name))
+    if (!services_.dialogs.AskYesNo("tackvue", SaveConfirmationText(name, state_.UiLanguage)))
         return;
     try {
         SaveEditedTrack(state_.track, name, format);

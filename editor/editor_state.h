@@ -1,10 +1,11 @@
 #pragma once
 
 // The track editor's view and selection state, held once by the application.
-// Plain values only: the projections are recomputed by every redraw and every
+// Plain values (and the hover's index worked out from them): the projections are recomputed by every redraw and every
 // mouse handler reads them as the last redraw left them.
 
 #include <cstdint>
+#include <vector>
 
 namespace tackedit {
 
@@ -23,6 +24,7 @@ struct MapView {
     std::int32_t ViewCenterX = 0, ViewCenterY = 0;
     float ViewScaleLat = 0;  // pixels per minute
     float ViewScaleLon = 0;
+    bool operator==(const MapView&) const = default;
 };
 
 // The time line Image6.
@@ -46,6 +48,20 @@ struct ZoomView {
     bool Degenerate = false;
 };
 
+// The hover's index over the map (map_index.h): for every pixel of the map and
+// a margin of 100 pixels, the lowest index of the present points drawn there.
+struct MapPointIndex {
+    // What the grid was built from; a query finding anything changed builds it
+    // anew.
+    const double* lat = nullptr;
+    std::uint64_t changes = 0;
+    std::int32_t first = 0, last = -1;
+    MapView view;
+    int width = 0, height = 0;
+    bool built = false;
+    std::vector<std::int32_t> grid;  // (width + 200) x (height + 200); 0: no present point
+};
+
 struct EditorState {
     MapView map;
     TimelineView timeline;
@@ -54,6 +70,7 @@ struct EditorState {
     std::int32_t MapDragX = -1, MapDragY = -1;    // a map drag is active while MapDragX > 0
     std::int32_t TimeDragX = -1, TimeDragY = -1;  // a time-line drag is active while TimeDragX > 0
     std::int32_t HoverIndex = 0;                  // present point under the mouse on the map; 0 none
+    MapPointIndex map_points;                     // rebuilt by the map's redraw
 };
 
 } // namespace tackedit

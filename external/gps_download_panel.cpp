@@ -84,9 +84,9 @@ bool GpsDownloadPanel::RunShowingError(const std::function<void()>& action)
 
 void GpsDownloadPanel::Button18Click()
 {
-    // Whether the program starts is its own business; nothing is reported.
     if (const std::optional<std::string> path = PickToolToLaunch(FromQString(ComboBox7->currentText()), tools_))
-        shell_.StartDetached(*path);
+        if (const std::string problem = shell_.StartProgram(*path); !problem.empty())
+            dialogs_.ShowMessage(kCaption, problem);
     RunShowingError(actions_.WriteSettings);
 }
 

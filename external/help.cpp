@@ -7,9 +7,13 @@ std::string EditorHelpPage(const std::string& app_dir, int ui_language)
     return app_dir + "HELP_EDITOR/" + (ui_language == 0 ? "index_editor.html" : "index_editor_e.html");
 }
 
-void ShowEditorHelp(const std::string& app_dir, int ui_language, ShellService& shell)
+void ShowEditorHelp(const std::string& app_dir, int ui_language, ShellService& shell, DialogService& dialogs)
 {
-    shell.OpenDocument(EditorHelpPage(app_dir, ui_language));
+    const std::string page = EditorHelpPage(app_dir, ui_language);
+    if (!shell.OpenDocument(page))
+        dialogs.ShowMessage("tackvue", "Cannot open the help page " + page +
+                                           ": no web browser is set up on this computer. Install one (and "
+                                           "xdg-utils), or open the page in a browser yourself.");
 }
 
 } // namespace tackedit

@@ -91,7 +91,11 @@ public:
     bool succeed = true;
 
     bool OpenDocument(const std::string& path) override { opened.push_back(path); return succeed; }
-    bool StartDetached(const std::string& program) override { started.push_back(program); return succeed; }
+    std::string StartProgram(const std::string& program) override
+    {
+        started.push_back(program);
+        return succeed ? "" : "Cannot start " + program;
+    }
     bool CopyFile(const std::string& from, const std::string& to, bool) override
     {
         copies.emplace_back(from, to);

@@ -1,7 +1,9 @@
 #include "race/compile_core.h"
 
+#include "platform/text_codec.h"
 #include "race/race_file.h"
 #include "track/numbers.h"
+#include "track/workspace_files.h"
 
 #include <algorithm>
 #include <ctime>
@@ -71,6 +73,11 @@ std::vector<WorkspaceFileEntry> ListWorkspaceFiles(const std::string& folder, co
         entry.modified_text = FormatRaceDateTime(entry.modified);
         entries.push_back(std::move(entry));
     }
+    // Names first, so that equal dates keep a fixed order too.
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const std::string la = Lower(a.name), lb = Lower(b.name);
+        return la != lb ? la < lb : a.name < b.name;
+    });
     if (by_date)
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.modified > b.modified; });
@@ -128,22 +135,22 @@ std::string DefaultBoatName(const std::string& file)
             c = static_cast<char>(c - 'a' + 'A');
     const std::size_t underscore = name.find('_');
     if (underscore != std::string::npos) {
-        const std::string after = name.substr(underscore + 1, 100);
+        // At most 100 characters, never cut inside one (UTF-8 continuation bytes are 10xxxxxx).
+        std::size_t end = underscore + 1;
+        for (int characters = 0; end < name.size() && characters < 100; ++characters)
+            do
+                ++end;
+            while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
+        const std::string after = name.substr(underscore + 1, end - underscore - 1);
         if (after.size() >= 2)
             return after;
     }
     return name;
 }
 
-int BoatMatchingEntry(const RaceSettings& race, const std::string& entry)
+std::optional<std::string> BoatNameProblem(const std::string& name)
 {
-    for (int i = 1; i <= race.BoatCount; ++i) {
-        const auto at = static_cast<std::size_t>(i - 1);
-        if (entry.find(race.BoatName[at]) != std::string::npos &&
-            entry.find(race.BoatGpsFile[at]) != std::string::npos)
-            return i;
-    }
-    return 0;
+    return RaceFieldProblem(name, "The boat name");
 }
 
 std::vector<std::string> CoastlineTiles(double min_lat, double max_lat, double min_lon, double max_lon)
@@ -205,6 +212,20 @@ std::string RaceFileNameFromAnswer(const std::string& answer)
     if (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".txt") == 0)
         return answer;
     return answer + ".txt";
+}
+
+std::optional<std::string> RaceFileNameProblem(const std::string& name)
+{
+    const std::string stem = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
+    if (stem.find_first_not_of(" \t") == std::string::npos)
+        return std::string("Enter a name for the race file.");
+    if (!IsBareFileName(name))
+        return "'" + name + "' is not a file name: a race file is saved in the raceadmin folder.";
+    std::string bad;
+    if (!Utf8ToCp932(name, &bad))
+        return "The race file name '" + name + "' contains '" + bad +
+               "', which Shift-JIS cannot hold, so the viewer could not be told to show it. Choose another name.";
+    return std::nullopt;
 }
 
 } // namespace tackedit

@@ -26,8 +26,9 @@ struct WorkspaceFileEntry {
 };
 
 // Files of a workspace folder whose names end in "." + extension (any case;
-// "*" for all), hidden names skipped; newest first when by_date, else in the
-// folder's own order. At most `limit` entries.
+// "*" for all), hidden names skipped; newest first when by_date, else by name
+// without regard to case (as the folder lists them on Windows). At most
+// `limit` entries.
 std::vector<WorkspaceFileEntry> ListWorkspaceFiles(const std::string& folder, const std::string& extension,
                                                    bool by_date, std::size_t limit);
 
@@ -44,8 +45,9 @@ std::string EntryFileName(const std::string& entry);
 // alpha.gpx gives ALPHA, a name without "." gives nothing.
 std::string DefaultBoatName(const std::string& file);
 
-// The first boat whose name and file both occur in a boat list entry; 0 for none.
-int BoatMatchingEntry(const RaceSettings& race, const std::string& entry);
+// Why a name typed at the "Boat Name ?" prompt cannot be saved, in the words
+// Save Data would use; nullopt when it can.
+std::optional<std::string> BoatNameProblem(const std::string& name);
 
 // The start and finish a first boat's track suggests, and the coastline tiles of
 // its area (set only with Japanese captions).
@@ -70,6 +72,11 @@ std::string ProposedRaceFileName(const std::string& race_file_name, const std::s
 
 // ".txt" appended unless the answer already ends in it (any case).
 std::string RaceFileNameFromAnswer(const std::string& answer);
+
+// Why a race file name (with its ".txt") cannot be used: no name at all, a
+// folder in it, or a character the viewer's hand-off file cannot hold; nullopt
+// when it can.
+std::optional<std::string> RaceFileNameProblem(const std::string& name);
 
 } // namespace tackedit
 

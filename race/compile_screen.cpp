@@ -2,6 +2,7 @@
 
 #include "external/help.h"
 #include "external/settings.h"
+#include "pictures/picture_folder_box.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
@@ -88,6 +89,7 @@ void FillRaceFileList(QWidget* list, const std::string& app_dir)
     if (auto* box = qobject_cast<QListWidget*>(list)) {
         box->clear();
         box->addItems(names);
+        ShowLongEntriesAsToolTips(box);
     } else if (auto* combo = qobject_cast<QComboBox*>(list)) {
         const QString text = combo->currentText();
         combo->clear();
@@ -163,7 +165,7 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
         auto* box = AddControl<QLineEdit>(this, edit, QRect(366, y, 50, 20));
         MarkYellow(box);
         if (unit_name)
-            AddControl<QLabel>(this, unit_name, QRect(420, y + 2, 20, 18), QString::fromLatin1(unit));
+            AddControl<QLabel>(this, unit_name, QRect(420, y + 2, 26, 18), QString::fromLatin1(unit));
         y += 22;
         return box;
     };
@@ -174,19 +176,23 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     findChild<QLabel*>(QStringLiteral("Label10"))->setText(QStringLiteral("LOA"));
     Edit9 = value_row("Label12", "Edit9", "Label13", "deg");
     Edit10 = value_row("Label14", "Edit10", "Label15", "hr");
-    auto combo_row = [&](const char* label, const char* combo, const QString& caption) {
-        AddControl<QLabel>(this, label, QRect(228, y + 2, 150, 18), caption);
-        auto* box = AddControl<QComboBox>(this, combo, QRect(380, y, 60, 20));
+    auto combo_row = [&](const char* label, const char* combo, const QString& caption, QRect label_at,
+                         QRect box_at) {
+        AddControl<QLabel>(this, label, label_at.translated(0, y + 2), caption);
+        auto* box = AddControl<QComboBox>(this, combo, box_at.translated(0, y));
         box->setEditable(true);
         y += 22;
         return box;
     };
-    ComboBox3 = combo_row("Label16", "ComboBox3", QStringLiteral("Pre-Start Show Time  (min)    "));
-    ComboBox5 = combo_row("Label30", "ComboBox5", QString());
-    ComboBox4 = combo_row("Label9", "ComboBox4", QString());
+    ComboBox3 = combo_row("Label16", "ComboBox3", QStringLiteral("Pre-Start Show Time  (min)    "),
+                          QRect(228, 0, 150, 18), QRect(380, 0, 60, 20));
+    // The blanks inside the two speed captions are the room of their boxes, so
+    // that "X" (倍) follows the box: each box sits in its caption's gap.
+    ComboBox5 = combo_row("Label30", "ComboBox5", QString(), QRect(228, 0, 166, 18), QRect(325, 0, 46, 20));
+    ComboBox4 = combo_row("Label9", "ComboBox4", QString(), QRect(279, 0, 120, 18), QRect(325, 0, 46, 20));
     for (QComboBox* speed : {ComboBox4, ComboBox5})
         connect(speed, &QComboBox::currentTextChanged, this, [this] { UpdatePlayTime(); });
-    Label29 = AddControl<QLabel>(this, "Label29", QRect(228, y + 2, 212, 18));
+    Label29 = AddControl<QLabel>(this, "Label29", QRect(228, y + 2, 220, 18));
 
     // Right column: attachments, orientation, wind, maps, pictures, the buttons.
     auto* attachments = AddControl<QGroupBox>(this, "GroupBox1", QRect(448, 2, 217, 132));
@@ -214,27 +220,8 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     AddControl<QCheckBox>(this, "CheckBox2", QRect(448, 312, 217, 20), QStringLiteral("Minimize GPS file size"))
         ->setChecked(true);
 
-    auto* pictures = AddControl<QGroupBox>(this, "GroupBox5", QRect(448, 334, 217, 120));
-    pictures->setTitle(QStringLiteral("Picture Folder"));
-    Edit3 = AddControl<QLineEdit>(pictures, "Edit3", QRect(8, 20, 150, 20));
-    AddControl<QPushButton>(pictures, "Button17", QRect(162, 18, 48, 24));
-    Label32 = AddControl<QLabel>(pictures, "Label32", QRect(8, 44, 200, 16), QStringLiteral("0 of Pictures"));
-    AddControl<QLabel>(pictures, "LabelPicSize", QRect(8, 66, 60, 18), QStringLiteral("Pic Size"));
-    Edit4 = AddControl<QLineEdit>(pictures, "Edit4", QRect(70, 64, 50, 20));
-    auto* size_arrows = AddControl<QSpinBox>(pictures, "UpDown2", QRect(122, 64, 18, 20));
-    size_arrows->setRange(200, 900);
-    size_arrows->setSingleStep(100);
-    size_arrows->setValue(500);
-    connect(size_arrows, &QSpinBox::valueChanged, this, [this](int v) { Edit4->setText(QString::number(v)); });
-    AddControl<QLabel>(pictures, "LabelTimeCorrection", QRect(8, 90, 150, 26),
-                       QString::fromUtf8("Camera Time Error Correction\u3000     \u3000\u3000 \u3000sec"))
-        ->setWordWrap(true);
-    Edit2 = AddControl<QLineEdit>(pictures, "Edit2", QRect(150, 92, 40, 20));
-    auto* correction_arrows = AddControl<QSpinBox>(pictures, "UpDown1", QRect(192, 92, 18, 20));
-    correction_arrows->setRange(-600, 600);
-    connect(correction_arrows, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
-    Edit4->setText(QStringLiteral("500"));
-    Edit2->setText(QStringLiteral("0"));
+    pictures_ = new PictureFolderBox(this, state_, services_, QRect(448, 334, 217, 120));
+    Edit3 = pictures_->Edit3, Edit4 = pictures_->Edit4, Edit2 = pictures_->Edit2, Label32 = pictures_->Label32;
 
     auto* save = AddControl<QPushButton>(this, "Button9", QRect(448, 462, 217, 32));
     connect(save, &QPushButton::clicked, this, [this] { Button9Click(); });
@@ -242,6 +229,9 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(cancel, &QPushButton::clicked, this, [this] { Button10Click(); });
     auto* help = AddControl<QPushButton>(this, "Button16", QRect(635, 502, 30, 28), QStringLiteral("?"));
     connect(help, &QPushButton::clicked, this, [this] { Button16Click(); });
+    // Under the wind data file box, beside the map list's short caption.
+    auto* check = AddControl<QPushButton>(this, "ButtonCheckRace", QRect(548, 229, 117, 19));
+    connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
     ApplyEnglishCaptions(this);
 }
 
@@ -264,16 +254,19 @@ bool CompileScreen::OpenRace(const std::string& name)
     state_.RaceFileName = name;
     const std::string folder = state_.paths.AppDir + "raceadmin";
     const std::string path = FindWorkspaceFile(folder, name).value_or(folder + "/" + name);
+    RaceFileSkips skipped;
     try {
-        ReadRaceFile(path, state_.paths.AppDir, state_.UiLanguage, state_.race);
+        ReadRaceFile(path, state_.paths.AppDir, state_.UiLanguage, state_.race, &skipped);
     } catch (const DataError& e) {
         ShowError(e.what());
         return false;
     }
+    pictures_->IndexAfterOpen();
     SetCompileDefaults();
     ShowRaceOnScreen();
     UpdatePlayTime();
     host_.SwitchScreen(3);
+    ReportSkippedBoats(skipped);
     return true;
 }
 
@@ -354,7 +347,6 @@ void CompileScreen::ShowRaceOnScreen()
         ComboBox4->setEditText(Q(FormatGeneralNumber(race.PlaySpeedAfter)));
         ComboBox5->setEditText(Q(FormatGeneralNumber(race.PlaySpeedPre)));
     }
-    Edit4->setText(QString::number(race.PicSize));
     Edit8->setText(Q(FormatGeneralNumber(race.Loa)));
     Edit9->setText(Q(FormatGeneralNumber(race.MagVar)));
     Edit10->setText(QString::number(race.TimeDiff));
@@ -377,8 +369,7 @@ void CompileScreen::ShowRaceOnScreen()
         for (const std::string& name : race.MapNames)
             ListBox7->addItem(Q(name));
     }
-    Edit3->setText(Q(race.PicFolder));
-    Edit2->setText(QString::number(RoundHalfEven(race.PicTimeCorr)));
+    pictures_->ShowRace();
 }
 
 void CompileScreen::ListGpsFiles()
@@ -392,6 +383,7 @@ void CompileScreen::ListGpsFiles()
     ListBox1->clear();
     for (const auto& entry : ListWorkspaceFiles(state_.paths.AppDir + "gpsdat", extension, by_date, 4999))
         ListBox1->addItem(Q(entry.name + " / " + entry.modified_text));
+    ShowLongEntriesAsToolTips(ListBox1);
     services_.cursor.ShowDefaultCursor();
 }
 
@@ -424,6 +416,7 @@ void CompileScreen::RefillBoatList(const char* separator)
     for (int i = 0; i < state_.race.BoatCount; ++i)
         ListBox2->addItem(Q(state_.race.BoatName[static_cast<std::size_t>(i)] + separator +
                             state_.race.BoatGpsFile[static_cast<std::size_t>(i)]));
+    ShowLongEntriesAsToolTips(ListBox2);
     Label22->setText(QString::number(state_.race.BoatCount) + QStringLiteral(" boats"));
 }
 
@@ -438,7 +431,7 @@ void CompileScreen::ListBox1Click()
         return;
     }
     const std::string file = EntryFileName(FromQString(item->text()));
-    const auto name = services_.dialogs.InputBox("Boat Name", "Boat Name ?", DefaultBoatName(file));
+    const auto name = AskBoatName(DefaultBoatName(file));
     if (!name)
         return;
     race.AddBoat(file, *name, race.ClassCount());
@@ -473,11 +466,10 @@ void CompileScreen::RaceAreaFromTrack()
 
 void CompileScreen::ListBox2ShiftMouseDown()
 {
-    QListWidgetItem* item = ListBox2->currentItem();
-    if (!item)
-        return;
-    const int i = BoatMatchingEntry(state_.race, FromQString(item->text()));
-    if (i == 0)
+    // The list holds the boats in their order: the row is the boat, even when
+    // another boat's name and file occur in its entry too.
+    const int i = ListBox2->currentRow() + 1;
+    if (i < 1 || i > state_.race.BoatCount)
         return;
     ListBox2->clear();
     state_.race.RemoveBoat(i);
@@ -507,12 +499,13 @@ bool CompileScreen::eventFilter(QObject* watched, QEvent* event)
 
 void CompileScreen::DropFiles(const std::vector<std::string>& paths)
 {
-    const std::string folder = state_.paths.AppDir + "gpsdat/";
+    const std::string folder = state_.paths.AppDir + "gpsdat";
     for (const std::string& path : paths) {
         const std::string name = FromQString(QFileInfo(Q(path)).fileName());
-        // A folder or an unreadable file is skipped without a message.
+        // A folder or an unreadable file is skipped without a message. Names
+        // match without regard to case, so a file of that name is replaced.
         if (!name.empty() && QFileInfo(Q(path)).isFile())
-            services_.shell.CopyFile(path, folder + name, true);
+            services_.shell.CopyFile(path, FindWorkspaceFile(folder, name).value_or(folder + "/" + name), true);
     }
     services_.beeper.Beep();
     ListGpsFiles();
@@ -555,9 +548,10 @@ void CompileScreen::Button8Click()
     state_.race.AttachmentNames.clear();
 }
 
-void CompileScreen::ReadRaceScreen()
+void CompileScreen::ReadRaceScreen() { ReadRaceScreen(state_.race); }
+
+void CompileScreen::ReadRaceScreen(RaceSettings& race)
 {
-    RaceSettings& race = state_.race;
     race.Title1 = FromQString(Edit1->text());
     race.Title2 = FromQString(Edit18->text());
     race.StartTime = PickerTime(DateTimePicker1, DateTimePicker2);
@@ -587,7 +581,11 @@ void CompileScreen::Button9Click()
     try {
         SaveData();
     } catch (const DataError& e) {
+        LeaveProgressPanel();
         ShowError(e.what());
+    } catch (...) {
+        LeaveProgressPanel();
+        throw;
     }
 }
 
@@ -599,16 +597,11 @@ void CompileScreen::SaveData()
         return;
     }
     const bool minimize = findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked();
-    const auto answer = services_.dialogs.InputBox(
-        "Race Admin File", "Input Race Admin File Name.",
-        ProposedRaceFileName(state_.RaceFileName, FromQString(ComboBox1->currentText())));
+    const auto answer =
+        AskRaceFileName(ProposedRaceFileName(state_.RaceFileName, FromQString(ComboBox1->currentText())));
     if (!answer)
         return;
-    const std::string name = RaceFileNameFromAnswer(*answer);
-    if (!IsBareFileName(name)) {
-        ShowError("'" + name + "' is not a file name: a race file is saved in the raceadmin folder.");
-        return;
-    }
+    const std::string& name = *answer;
     const std::string folder = state_.paths.AppDir + "raceadmin";
     const auto existing = FindWorkspaceFile(folder, name);
     bool save = true;
@@ -617,6 +610,12 @@ void CompileScreen::SaveData()
                    MessageAnswer::Yes ||
                services_.dialogs.AskYesNo("tackvue", "同名のファイルがあります。上書きしますか？\n"
                                                      "(「NO」を押すと保存しないで航跡を表示します)");
+    }
+    if (!save && state_.RaceFileName.empty()) {
+        // A race never saved has no file the viewer could show: keep it on screen.
+        services_.dialogs.ShowMessage("tackvue", "Nothing was saved and the viewer was not started: this race "
+                                                 "has no race file yet. Save it under another name.", true);
+        return;
     }
     if (save) {
         state_.RaceFileName = name;
@@ -633,20 +632,14 @@ void CompileScreen::SaveData()
         host_.SwitchScreen(6);
         auto* progress = window()->findChild<QLabel*>(QStringLiteral("Label28"));
         LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
-        try {
-            MinimizeGpsFiles(race, state_.paths.AppDir, state_.track, state_.edit, load,
-                             [progress](const std::string& new_name) {
-                                 if (progress) {
-                                     progress->setText(Q(new_name));
-                                     progress->repaint();
-                                 }
-                                 QCoreApplication::processEvents();
-                             });
-        } catch (const DataError&) {
-            // The progress panel has no buttons: back to the race before the message.
-            host_.SwitchScreen(3);
-            throw;
-        }
+        MinimizeGpsFiles(race, state_.paths.AppDir, state_.track, state_.edit, load,
+                         [progress](const std::string& new_name) {
+                             if (progress) {
+                                 progress->setText(Q(new_name));
+                                 progress->repaint();
+                             }
+                             QCoreApplication::processEvents();
+                         });
     }
     WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
     const MessageAnswer mode = services_.dialogs.AskYesNoCancel(
@@ -654,13 +647,14 @@ void CompileScreen::SaveData()
     if (mode != MessageAnswer::Cancel) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
-        services_.shell.StartDetached(state_.paths.ViewerPath);
+        if (const std::string problem = services_.shell.StartProgram(state_.paths.ViewerPath); !problem.empty())
+            services_.dialogs.ShowMessage("tackvue", problem);
     }
     host_.SwitchScreen(1);
 }
 
 void CompileScreen::Button10Click() { host_.SwitchScreen(1); }
 
-void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell); }
+void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell, services_.dialogs); }
 
 } // namespace tackedit

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "race/race_file.h"
 #include "shell/app_state.h"
 
 #include <QFrame>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@ class QListWidget;
 class QTimeEdit;
 
 namespace tackedit {
+
+class PictureFolderBox;
 
 // pnlCOMPILE: the race being compiled, its boats, and Save Data.
 class CompileScreen final : public QFrame {
@@ -35,6 +39,7 @@ public:
     void UpdatePlayTime();
     // Copies the screen into the race; DataError naming the field that is not a number.
     void ReadRaceScreen();
+    void ReadRaceScreen(RaceSettings& race);
     // Files dropped on the window while this screen is shown.
     void DropFiles(const std::vector<std::string>& paths);
 
@@ -46,6 +51,8 @@ public:
     void Button9Click();
     void Button10Click();
     void Button16Click();
+    // "Check Race": the race check on the screen's values, in its own window.
+    void ButtonCheckRaceClick();
 
     int ZoneHours() const { return zone_hours_; }
 
@@ -59,6 +66,11 @@ private:
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
     void ShowError(const std::string& text);
+    // compile_checks.cpp
+    std::optional<std::string> AskBoatName(const std::string& proposed);
+    std::optional<std::string> AskRaceFileName(const std::string& proposed);
+    void ReportSkippedBoats(const RaceFileSkips& skipped);
+    void LeaveProgressPanel();
 
     AppState& state_;
     PlatformServices& services_;
@@ -69,6 +81,7 @@ private:
     QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5;
     QListWidget *ListBox1, *ListBox2, *ListBox3, *ListBox7, *FileListBox1;
     QLabel *Label22, *Label29, *Label32;
+    PictureFolderBox* pictures_;
     QDateEdit *DateTimePicker1, *DateTimePicker3;
     QTimeEdit *DateTimePicker2, *DateTimePicker4;
 };
@@ -76,5 +89,8 @@ private:
 // Fills a race file list (a list box or the race file box's drop-down) with the
 // workspace's race files, newest first.
 void FillRaceFileList(QWidget* list, const std::string& app_dir);
+
+// Entries too wide for their list show whole as their tooltip; call after a fill.
+void ShowLongEntriesAsToolTips(QListWidget* list);
 
 } // namespace tackedit

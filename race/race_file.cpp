@@ -59,6 +59,7 @@ public:
         : fields_(fields), file_(file), line_(line) {}
 
     const std::string& Text(int i) const { return fields_[i]; }
+    std::int64_t Line() const { return line_; }
     bool Present(int i) const { return i < fields_.FieldCount && !fields_[i].empty(); }
     int Count() const { return fields_.FieldCount; }
 
@@ -91,16 +92,25 @@ private:
     std::int64_t line_;
 };
 
-void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race)
+void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race,
+               RaceFileSkips* skipped)
 {
     if (tag == "BN") {
-        if (!FindWorkspaceFile(app_dir + "gpsdat", f.Text(1)))
+        const RaceFileSkips::Boat skip{f.Line(), race.BoatCount, f.Text(1), f.Text(2), false};
+        if (!FindWorkspaceFile(app_dir + "gpsdat", f.Text(1))) {
+            if (skipped)
+                skipped->boats.push_back(skip);
             return;
+        }
         const double tcf = f.Present(3) ? f.Real(3) : 0;
         const int offset = f.Present(4) ? f.Integer(4) : 0;
         const int option_b = f.Present(5) ? f.Integer(5) : 0;
-        race.AddBoat(f.Text(1), f.Text(2), race.ClassCount(), tcf, offset,
-                     option_b == 1 || option_b == 3 ? 0 : 1, option_b == 2 || option_b == 3 ? 0 : 1);
+        if (!race.AddBoat(f.Text(1), f.Text(2), race.ClassCount(), tcf, offset,
+                          option_b == 1 || option_b == 3 ? 0 : 1, option_b == 2 || option_b == 3 ? 0 : 1) &&
+            skipped) {
+            skipped->boats.push_back(skip);
+            skipped->boats.back().list_full = true;
+        }
     } else if (tag == "CLSSEP") {
         race.ClassesOn = 1;
     } else if (tag == "CLSN") {
@@ -146,6 +156,8 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
         for (int i = 1; i < f.Count() && race.AttachmentNames.size() < RaceSettings::kMaxAttachments; ++i)
             if (FindWorkspaceFile(app_dir + "attachment", f.Text(i)))
                 race.AttachmentNames.push_back(f.Text(i));
+            else if (skipped)
+                skipped->attachments.push_back(f.Text(i));
     } else if (tag == "MK") {
         const std::array<double, 2> mark{f.Real(1), f.Real(2)};
         if (race.MarkList.size() < RaceSettings::kMaxMarks)
@@ -297,7 +309,8 @@ void ResetRaceForReading(RaceSettings& race)
     race.PicSize = 500;
 }
 
-void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race)
+void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,
+                   RaceFileSkips* skipped)
 {
     const std::string text = Cp932ToUtf8(bytes);
     FieldSplitter fields;
@@ -316,18 +329,19 @@ void ParseRaceFile(std::string_view bytes, const std::string& file, const std::s
         }
         fields.SplitFields(line, ',');
         const LineReader reader(fields, file, lines.LineNumber());
-        ApplyLine(reader, Upper(fields[0]), app_dir, race);
+        ApplyLine(reader, Upper(fields[0]), app_dir, race, skipped);
     }
 }
 
-void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race)
+void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race,
+                  RaceFileSkips* skipped)
 {
     ResetRaceForReading(race);
     if (!FileExists(path))
         return;
     {
         const FileBytes bytes = ReadWholeFile(path);
-        ParseRaceFile(bytes.view(), path, app_dir, race);
+        ParseRaceFile(bytes.view(), path, app_dir, race, skipped);
     }
     CompleteRaceRead(app_dir, ui_language, race);
 }
@@ -364,6 +378,18 @@ std::string MinimizedGpsFileName(const std::string& name)
     return lower.substr(0, lower.size() >= 3 ? lower.size() - 3 : 0) + "trb";
 }
 
+std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what)
+{
+    if (value.find(',') != std::string::npos)
+        return what + " '" + value + "' contains a comma, which the race file cannot hold";
+    if (value.find("//") != std::string::npos)
+        return what + " '" + value + "' contains \"//\", which the race file would read as the start of a comment";
+    std::string bad;
+    if (!Utf8ToCp932(value, &bad))
+        return what + " '" + value + "' contains '" + bad + "', which Shift-JIS cannot hold";
+    return std::nullopt;
+}
+
 namespace {
 
 // Collects the file's lines, refusing a text that would not read back as it was.
@@ -373,19 +399,10 @@ public:
 
     void Line(const std::string& text) { text_ += text + "\r\n"; }
 
-    // A text field: a comma would split it, "//" would start a comment, and
-    // Shift-JIS must be able to hold it.
     const std::string& Field(const std::string& value, const std::string& what)
     {
-        if (value.find(',') != std::string::npos)
-            throw DataError(file_, 0, value, what + " '" + value + "' contains a comma, which the race file cannot hold");
-        // The reader would take the rest of the line for a comment.
-        if (value.find("//") != std::string::npos)
-            throw DataError(file_, 0, value, what + " '" + value + "' contains '//', which the race file cannot hold");
-        std::string bad;
-        if (!Utf8ToCp932(value, &bad))
-            throw DataError(file_, 0, value,
-                            what + " '" + value + "' contains '" + bad + "', which Shift-JIS cannot hold");
+        if (const auto problem = RaceFieldProblem(value, what))
+            throw DataError(file_, 0, value, *problem);
         return value;
     }
 

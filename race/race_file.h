@@ -5,9 +5,11 @@
 
 #include "race/race_settings.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tackedit {
 
@@ -21,12 +23,29 @@ std::string FormatRaceDateTime(DateTime value);
 // the reader starts from; the race values it keeps are left alone.
 void ResetRaceForReading(RaceSettings& race);
 
+// What a read left out because the workspace lacks it: boats whose GPS file is
+// not in gpsdat/ (or which the full list could not take) and attachments not in
+// attachment/. `position` is the number of boats read before the line, so the
+// caller can show a skipped boat in its place.
+struct RaceFileSkips {
+    struct Boat {
+        std::int64_t line = 0;
+        int position = 0;
+        std::string file, name;
+        bool list_full = false;
+    };
+    std::vector<Boat> boats;
+    std::vector<std::string> attachments;
+};
+
 // Reads the race file at `path` into `race`; `app_dir` is the workspace folder
 // (with its trailing separator) whose gpsdat/, attachment/ and pic/ the file names
 // refer to. A required number or date-time that does not convert raises
 // DataError naming the file, the line and the text; what was read before it stays.
-void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race);
-void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race);
+void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_language, RaceSettings& race,
+                  RaceFileSkips* skipped = nullptr);
+void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,
+                   RaceFileSkips* skipped = nullptr);
 // What ReadRaceFile does after parsing: the picture folder, the start values of
 // zero angles and minutes, the replay range, "jcoast" for Japanese captions.
 void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings& race);
@@ -41,9 +60,14 @@ struct RaceWriteOptions {
     bool minimize_on_save = false;
 };
 
+// Why a text cannot be a field of the race file (a comma would split it, "//"
+// would cut it as a comment when read again, Shift-JIS must be able to hold
+// it), naming it as `what`; nullopt when it can.
+std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what);
+
 // The file's bytes. WindFile takes the wind file box's text. A text the file
-// cannot hold (a comma, which would split the field, or a character Shift-JIS
-// has no code for) raises DataError naming the field; nothing is produced.
+// cannot hold (see RaceFieldProblem) raises DataError naming the field; nothing
+// is produced.
 std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, const std::string& file = "");
 
 // Encodes, then replaces the file whole: a failure leaves the old file intact.

@@ -97,7 +97,8 @@ void ShowRaceScreen::ListBox8Click()
         services_.dialogs.ShowMessage("tackvue", e.what());
         return;
     }
-    services_.shell.StartDetached(state_.paths.ViewerPath);
+    if (const std::string problem = services_.shell.StartProgram(state_.paths.ViewerPath); !problem.empty())
+        services_.dialogs.ShowMessage("tackvue", problem);
     host_.SwitchScreen(1);
 }
 

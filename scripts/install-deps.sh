@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+          libjpeg62-turbo-dev libexif-dev
           fonts-ipafont-gothic time "$@")
 
 missing=()

@@ -3,8 +3,10 @@
 // The state the whole run shares, held once by the application and passed by
 // reference to the screens that need it.
 
+#include "distribution/distribution_core.h"
 #include "editor/editor_state.h"
 #include "external/settings.h"
+#include "pictures/picture_index.h"
 #include "platform/beeper.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
@@ -41,6 +43,8 @@ struct AppState {
     RaceSettings race;
     std::string RaceFileName;  // the race file being edited, bare name; empty for a new race
     DownloadToolList tools;
+    PictureIndex pictures;
+    DistributionPlayList distribution;
 };
 
 struct PlatformServices {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <utility>
 
 namespace tackedit {
 
@@ -33,6 +34,7 @@ const Caption kCaptions[] = {
     {"Label12", "Mag Var (W = -)", "磁気偏差(度)"},
     {"Label14", "Time Difference", "時差"},
     {"Button9", "Save Data", "データの保存+航跡表示"},
+    {"ButtonCheckRace", "Check Race", "レースチェック"},
     {"Label17", "Attachment Files", "添付ファイル名"},
     {"Label21", "Select File to Edit", "編集ファイルの選択"},
     {"Label23", "Click to choose distribution race files ", "配布レースファイル選択"},
@@ -40,6 +42,31 @@ const Caption kCaptions[] = {
     {"Label25", "(Play in this order)", "（この順序で連続表示）"},
     {"CheckBox1", "Attach Help Files", "HELPを添付"},
     {"Button6", "OK (Create Distribution File)", "OK (配布ﾌｧｲﾙ作成)"},
+};
+
+// Their captions stay as they are; English users read what they do here.
+const std::pair<const char*, const char*> kEnglishToolTips[] = {
+    {"Label39", "Points present / all points of the track"},
+    {"Image3", "Left drag: keep only the area. Right drag: delete the area. Shift+click: delete one point."},
+    {"Label41", "Mean interval between points in seconds: as loaded => now"},
+    {"Button26", "Restore the points deleted by area"},
+    {"Button25", "Restore the points deleted by time range"},
+    {"Button24", "Restore the points deleted one by one"},
+    {"Button31", "Restore the points deleted by automatic editing"},
+    {"Button23", "Restore every deleted point"},
+    {"GroupBox7", "Automatic editing"},
+    {"CheckBox4", "Interval (seconds): thin out points that come closer together than this"},
+    {"CheckBox5", "Maximum speed (knots): remove jumps faster than this"},
+    {"CheckBox6", "Smart Edit: smooth densely sampled stretches of the track"},
+    {"Button27", "Run automatic editing"},
+    {"Button29", "Save the edited track as TRB (compact), beside the original file"},
+    {"Button30", "Save the edited track as GPX, beside the original file"},
+    {"Button22", "Back to the cover"},
+    {"Label44", "GPS download programs"},
+    {"Button18", "Start the GPS download program named in the box"},
+    {"Button19", "Register a new GPS download program"},
+    {"Button28", "Remove the registered programs named in the box"},
+    {"Edit3", "The folder of the race's photographs; Ref chooses it"},
 };
 
 void SetCaption(QWidget* widget, const QString& text)
@@ -68,6 +95,13 @@ void Apply(QWidget* root, bool japanese)
 void ApplyEnglishCaptions(QWidget* root) { Apply(root, false); }
 
 void ApplyJapaneseCaptions(QWidget* root) { Apply(root, true); }
+
+void ApplyEnglishToolTips(QWidget* root)
+{
+    for (const auto& [control, tip] : kEnglishToolTips)
+        for (QWidget* widget : root->findChildren<QWidget*>(QString::fromLatin1(control)))
+            widget->setToolTip(QString::fromUtf8(tip));
+}
 
 const char* CaptionOf(const char* control, int ui_language)
 {

@@ -60,7 +60,7 @@ void CoverScreen::Button3Click() { host_.SwitchScreen(4); }
 
 void CoverScreen::Button4Click() { host_.SwitchScreen(5); }
 
-void CoverScreen::Button14Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell); }
+void CoverScreen::Button14Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell, services_.dialogs); }
 
 void CoverScreen::Button5Click() { window()->close(); }
 

@@ -9,6 +9,7 @@
 #include "race/race_screens.h"
 #include "shell/captions.h"
 #include "shell/cover_screen.h"
+#include "shell/ui_language.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 
@@ -22,14 +23,13 @@
 #include <QListWidget>
 #include <QScreen>
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 namespace tackedit {
 
 namespace {
-
-const char kJapaneseFont[] = "ＭＳ Ｐゴシック";
 
 QLineEdit* Edit(QWidget* root, const char* name)
 {
@@ -45,15 +45,6 @@ std::string WithTrailingSeparator(std::string folder)
     return folder;
 }
 
-bool HasJapaneseUiFont(const std::vector<std::string>& families)
-{
-    // fontconfig may list the font under its Latin name.
-    for (const std::string& family : families)
-        if (family == kJapaneseFont || family == "MS PGothic")
-            return true;
-    return false;
-}
-
 TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_folder)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
@@ -61,9 +52,7 @@ TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("tackvue EDITOR  v.5_150318"));
-    QFont font(QString::fromUtf8(kJapaneseFont));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(WindowFont(0));
 
     editor_ = new EditorScreen(this, state_, services_, *this);
     CoverScreen::Actions cover_actions;
@@ -77,7 +66,7 @@ TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_
     cover_ = new CoverScreen(this, state_, services_, *this, cover_actions);
     compile_ = new CompileScreen(this, state_, services_, *this);
     file_selection_ = new FileSelectionScreen(this, state_, *this, *compile_);
-    distribution_ = new DistributionScreen(this, *this);
+    distribution_ = new DistributionScreen(this, state_, services_, *this);
     picture_resize_ = new PictureResizeScreen(this);
     show_race_ = new ShowRaceScreen(this, state_, services_, *this);
     making_small_ = new MakingSmallFilesScreen(this);
@@ -89,15 +78,15 @@ void TForm1::FormCreate(const std::string& program_folder)
 {
     setAcceptDrops(true);
 
-    state_.UiLanguage = HasJapaneseUiFont(services_.fonts.FontFamilies()) ? 0 : 2;
+    state_.UiLanguage = ChooseUiLanguage(std::getenv("TACKEDIT_LANG"), SystemLocaleLanguage(),
+                                         HasJapaneseUiFont(services_.fonts.FontFamilies()));
     auto* map_label = findChild<QLabel*>(QStringLiteral("Label26"));
     auto* map_list = findChild<QListWidget*>(QStringLiteral("ListBox7"));
     if (state_.UiLanguage == 2) {
-        QFont font(QStringLiteral("MS Sans Serif"));
-        font.setPixelSize(12);
-        setFont(font);
+        setFont(WindowFont(2));
         map_list->hide();
         map_label->hide();
+        ApplyEnglishToolTips(this);
     } else {
         map_list->show();
         map_label->show();
@@ -131,6 +120,20 @@ void TForm1::FormClose()
 {
     std::error_code error;
     std::filesystem::remove(state_.paths.HandoffFilePath, error);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    // The first centring ran before the window had a frame, so it centred the
+    // client area: once the frame is known, centre the whole window again.
+    const QEvent::Type type = event->type();
+    const bool result = QWidget::event(event);
+    if (!centred_with_frame_ && isVisible() &&
+        (type == QEvent::Show || type == QEvent::Move || type == QEvent::Paint) && frameGeometry().size() != size()) {
+        centred_with_frame_ = true;
+        CentreOnDisplay();
+    }
+    return result;
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -225,10 +228,8 @@ void TForm1::CentreOnDisplay()
     const QRect area = display->geometry();
     // The outer size, title bar and borders included, once the window has a frame.
     const QSize outer = frameGeometry().size().expandedTo(size());
-    const QSize frame_extra = outer - size();
     const int left = RoundHalfEvenToInt32((area.width() - outer.width()) / 2.0L);
     const int top = RoundHalfEvenToInt32((area.height() - outer.height()) / 2.0L);
-    Q_UNUSED(frame_extra);
     move(area.left() + left, area.top() + top);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/app_state.h"
+#include "shell/ui_language.h"
 
 #include <QWidget>
 
@@ -36,6 +37,7 @@ public:
     CompileScreen* Compile() const { return compile_; }
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -57,12 +59,10 @@ private:
     ShowRaceScreen* show_race_ = nullptr;
     MakingSmallFilesScreen* making_small_ = nullptr;
     EditorScreen* editor_ = nullptr;
+    bool centred_with_frame_ = false;
 };
 
 // The program folder with exactly one trailing separator.
 std::string WithTrailingSeparator(std::string folder);
-
-// True when the installed fonts include the Japanese interface font.
-bool HasJapaneseUiFont(const std::vector<std::string>& families);
 
 } // namespace tackedit

@@ -17,6 +17,13 @@ check "dump gpx exit" 0 "$code"
 run dump "$work/b.log"
 check "dump nmea" "$(printf 'count 2\ninterval -1327601897\n1\t2094-03-23 12:35:19\t2887.038\t691\n2\t2010-02-01 00:00:01\t-2112.3456\t-8385.6789')" "$out"
 
+# info: a look at a track without its points; there and back a minute of latitude.
+printf '<trkpt lat="35.5" lon="139.25"><time>2010-05-03T01:02:03Z</time></trkpt>\n<trkpt lat="35.516666666666667" lon="139.25"><time>2010-05-03T01:02:13Z</time></trkpt>\n<trkpt lat="35.5" lon="139.25"><time>2010-05-03T01:02:23Z</time></trkpt>\n' >"$work/i.gpx"
+run info "$work/i.gpx"
+check "info" "$(printf 'count 3\ninterval 7\nfirst 2010-05-03 01:02:03\nlast 2010-05-03 01:02:23\nsouth 35.500000\nnorth 35.516667\nwest 139.250000\neast 139.250000\ndistance 2.00')" "$out"
+run info "$work/missing.gpx"
+check "info missing" "1 error: $work/missing.gpx: no such file" "$code $err"
+
 run convert "$work/a.gpx" "$work/c.TRB"
 check "convert to trb" "wrote 2 points" "$out"
 check "trb size" 24 "$(stat -c %s "$work/c.TRB")"
@@ -88,6 +95,21 @@ run dump
 check "dump without file" 2 "$code"
 run frobnicate x
 check "unknown command" 2 "$code"
+check "unknown command named" "error: unknown command 'frobnicate'" "$(head -1 "$work/err")"
+for flag in --help -h help; do
+  run $flag
+  check "$flag exit" 0 "$code"
+  case "$out" in usage:*dump*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL $flag usage: $out" ;; esac
+done
+version=$(sed -n 's/^project(tackedit VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+run --version
+check "version" "tackedit-cli $version" "$out"
+check "version exit" 0 "$code"
+editor=$(dirname "$cli")/tackedit
+if [ -x "$editor" ]; then
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$editor" --version 2>&1)
+  check "editor version without a display" "tackedit $version" "$out"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

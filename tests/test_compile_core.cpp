@@ -39,19 +39,27 @@ TEST(CompileCore, DefaultBoatNamesAndListEntries)
     EXPECT_EQ(DefaultBoatName("alpha.gpx"), "ALPHA");
     EXPECT_EQ(DefaultBoatName("noextension"), "");
     EXPECT_EQ(DefaultBoatName("a_b_c.trb"), "B_C");
+    // 100 characters, not bytes: 101 three-byte ones are cut after the hundredth.
+    std::string japanese;
+    for (int i = 0; i < 101; ++i)
+        japanese += "艇";
+    EXPECT_EQ(DefaultBoatName("20240615_" + japanese + ".gpx"), japanese.substr(0, 300));
     EXPECT_EQ(EntryFileName("boat1.gpx / 2024/06/15 9:00:00"), "boat1.gpx");
     EXPECT_EQ(EntryFileName("my boat.gpx / 2024/06/15"), "my boat.gpx");
 }
 
-TEST(CompileCore, ShiftClickRemovesTheFirstBoatFoundInTheEntry)
+TEST(CompileCore, NamesThePromptsRefuse)
 {
-    RaceSettings race;
-    race.AddBoat("same.gpx", "A");
-    race.AddBoat("same.gpx", "AB");
-    race.AddBoat("other.gpx", "C");
-    EXPECT_EQ(BoatMatchingEntry(race, "AB / same.gpx"), 1) << "A occurs in the entry of AB and comes first";
-    EXPECT_EQ(BoatMatchingEntry(race, "C / other.gpx"), 3);
-    EXPECT_EQ(BoatMatchingEntry(race, "Z / none.gpx"), 0);
+    EXPECT_FALSE(RaceFileNameProblem("race1.txt"));
+    EXPECT_FALSE(RaceFileNameProblem("海風.txt"));
+    for (const char* empty : {".txt", "  .txt", ".TXT"})
+        EXPECT_EQ(RaceFileNameProblem(empty), "Enter a name for the race file.") << empty;
+    EXPECT_NE(RaceFileNameProblem("../x.txt")->find("not a file name"), std::string::npos);
+    EXPECT_NE(RaceFileNameProblem("Régate.txt")->find("'é', which Shift-JIS cannot hold"), std::string::npos);
+    EXPECT_FALSE(BoatNameProblem("海風 2"));
+    EXPECT_NE(BoatNameProblem("A,B")->find("comma"), std::string::npos);
+    EXPECT_NE(BoatNameProblem("A//B")->find("\"//\""), std::string::npos);
+    EXPECT_NE(BoatNameProblem("Ré")->find("Shift-JIS"), std::string::npos);
 }
 
 TEST(CompileCore, RaceAreaFromTheFifthPointsAndTheMeshTiles)
@@ -101,7 +109,7 @@ TEST(CompileCore, SaveNameRules)
     EXPECT_EQ(LocalZoneHours(-630), 10);
 }
 
-TEST(CompileCore, ListsFilesByExtensionNewestFirstOrFolderOrder)
+TEST(CompileCore, ListsFilesByExtensionNewestFirstOrByName)
 {
     const fs::path dir = fs::temp_directory_path() / ("tackedit-list-" + std::to_string(::getpid()));
     fs::remove_all(dir);
@@ -122,6 +130,12 @@ TEST(CompileCore, ListsFilesByExtensionNewestFirstOrFolderOrder)
     EXPECT_EQ(all[0].name, "new.GPX");
     EXPECT_EQ(all[1].name, "noext");
     EXPECT_EQ(all[3].name, "old.gpx");
+    const auto by_name = ListWorkspaceFiles(dir.string(), "*", false, 4999);
+    ASSERT_EQ(by_name.size(), 4u);
+    EXPECT_EQ(by_name[0].name, "mid.log") << "by name without regard to case";
+    EXPECT_EQ(by_name[1].name, "new.GPX");
+    EXPECT_EQ(by_name[2].name, "noext");
+    EXPECT_EQ(by_name[3].name, "old.gpx");
     EXPECT_EQ(ListWorkspaceFiles(dir.string(), "*", false, 2).size(), 2u) << "the capacity is never overrun";
     EXPECT_TRUE(ListWorkspaceFiles((dir / "missing").string(), "*", true, 10).empty());
     fs::remove_all(dir);

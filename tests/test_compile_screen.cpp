@@ -147,12 +147,18 @@ TEST_F(CompileScreenTest, SaveCancelPaths)
     EXPECT_EQ(state_.ScreenMode, 3) << "cancelled name: nothing changes";
 
     std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary) << "T1,old\r\n";
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("Unsaved Cup"));
     dialogs_.inputs.push_back(std::string("RACE1.TXT"));
-    dialogs_.answers = {MessageAnswer::Cancel, MessageAnswer::No, MessageAnswer::Yes};
+    dialogs_.answers = {MessageAnswer::Cancel, MessageAnswer::No};
     Click("Button9");
     EXPECT_EQ(ReadFile(ws_ / "raceadmin" / "race1.txt"), "T1,old\r\n") << "declined: not written";
-    EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "\r\n") << "the name as it stood: empty for a new race";
-    EXPECT_EQ(state_.ScreenMode, 1);
+    EXPECT_FALSE(fs::exists(ws_ / "ctrl" / "editfile.edt")) << "a new race declined: nothing to show";
+    EXPECT_TRUE(shell_.started.empty());
+    EXPECT_EQ(state_.ScreenMode, 3) << "the race stays on screen";
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Unsaved Cup"));
+    EXPECT_EQ(state_.race.BoatCount, 1);
+    EXPECT_NE(dialogs_.Messages().back().find("Nothing was saved"), std::string::npos);
+    Click("Button10");
 
     Click("Button2");
     Click("RadioButton10");
@@ -166,6 +172,41 @@ TEST_F(CompileScreenTest, SaveCancelPaths)
     EXPECT_TRUE(fs::exists(ws_ / "raceadmin" / "race3.txt"));
     EXPECT_EQ(shell_.started.size(), started);
     EXPECT_EQ(state_.ScreenMode, 1);
+}
+
+TEST_F(CompileScreenTest, PromptsRefuseWhatTheRaceFileOrTheViewerCannotTakeAndAskAgain)
+{
+    Start();
+    Click("Button2");
+    Click("RadioButton10");
+    dialogs_.inputs = {std::string("A, the first"), std::string("A // B"), std::string("Alpha")};
+    ClickEntry("ListBox1", QStringLiteral("alpha"));
+    EXPECT_EQ(state_.race.BoatName, std::vector<std::string>{"Alpha"});
+    ASSERT_EQ(dialogs_.calls.size(), 5u);
+    EXPECT_NE(dialogs_.calls[1].text.find("comma"), std::string::npos) << dialogs_.calls[1].text;
+    EXPECT_EQ(dialogs_.calls[2].folder, "A, the first") << "asked again with the text kept";
+    EXPECT_NE(dialogs_.calls[3].text.find("\"//\""), std::string::npos) << dialogs_.calls[3].text;
+
+    dialogs_.calls.clear();
+    dialogs_.inputs = {std::string("  "), std::string("Régate"), std::nullopt};
+    Click("Button9");
+    ASSERT_EQ(dialogs_.Messages().size(), 2u);
+    EXPECT_EQ(dialogs_.Messages()[0], "Enter a name for the race file.");
+    EXPECT_NE(dialogs_.Messages()[1].find("Régate.txt"), std::string::npos) << dialogs_.Messages()[1];
+    EXPECT_EQ(dialogs_.calls.back().folder, "Régate");
+    EXPECT_TRUE(fs::is_empty(ws_ / "raceadmin")) << "nothing written";
+    EXPECT_EQ(state_.ScreenMode, 3);
+}
+
+TEST_F(CompileScreenTest, AFailureAfterTheProgressPanelReturnsToTheRace)
+{
+    NewRaceWithBoats({{"alpha", "A"}});
+    fs::create_directories(ws_ / "ctrl" / "ctrl.log");  // the settings file cannot be written
+    dialogs_.inputs.push_back(std::string("race5"));
+    Click("Button9");
+    EXPECT_EQ(state_.ScreenMode, 3) << "not stuck on the progress panel";
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("ctrl.log"), std::string::npos) << dialogs_.Messages()[0];
 }
 
 TEST_F(CompileScreenTest, NumberBoxThatIsNotANumberStopsTheSave)
@@ -211,12 +252,12 @@ TEST_F(CompileScreenTest, NightRaceSetsTheLighthouse)
     EXPECT_NE(ReadFile(ws_ / "raceadmin" / "night.txt").find("LH,1\r\n"), std::string::npos);
 }
 
-TEST_F(CompileScreenTest, ShiftClickRemovesTheFirstBoatInTheEntry)
+TEST_F(CompileScreenTest, ShiftClickRemovesTheBoatOfTheRow)
 {
     NewRaceWithBoats({{"alpha", "A"}, {"alpha", "AB"}, {"20240615", "C"}});
     ClickEntry("ListBox2", QStringLiteral("AB"), Qt::ShiftModifier);
-    EXPECT_EQ(state_.race.BoatName, (std::vector<std::string>{"AB", "C"})) << "A occurs in AB's entry first";
-    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("AB / alpha.GPX"));
+    EXPECT_EQ(state_.race.BoatName, (std::vector<std::string>{"A", "C"})) << "not A, whose name occurs in AB's entry";
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("A / alpha.GPX"));
     EXPECT_EQ(Find<QLabel>("Label22")->text(), QStringLiteral("2 boats"));
     ClickEntry("ListBox2", QStringLiteral("C"));  // no Shift: nothing removed
     EXPECT_EQ(state_.race.BoatCount, 2);
@@ -237,7 +278,7 @@ TEST_F(CompileScreenTest, OpeningARaceShowsItAndABadOneStaysOnTheChoice)
 {
     std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
         << "T1,Cup\r\nT2,Second\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:01:30\r\nBT,1\r\n"
-           "PS,10,1\r\nBN,alpha.gpx,Alpha,0.9\r\nNU,1\r\nTD,8\r\n";
+           "PS,10,1\r\nBN,alpha.gpx,Alpha,0.9\r\nBN,gone.gpx,Ghost\r\nNU,1\r\nTD,8\r\n";
     std::ofstream(ws_ / "raceadmin" / "bad.txt", std::ios::binary) << "T1,x\r\nLG,long\r\n";
     Start();
     Click("Button2");
@@ -251,6 +292,8 @@ TEST_F(CompileScreenTest, OpeningARaceShowsItAndABadOneStaysOnTheChoice)
 
     ClickEntry("ListBox4", QStringLiteral("race1"));
     EXPECT_EQ(state_.ScreenMode, 3);
+    ASSERT_EQ(dialogs_.Messages().size(), 2u);
+    EXPECT_NE(dialogs_.Messages()[1].find("\nGhost / gone.gpx"), std::string::npos) << "the boat left out is named";
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Cup"));
     EXPECT_EQ(Find<QLineEdit>("Edit18")->text(), QStringLiteral("Second"));
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), QStringLiteral("race1.txt"));
@@ -272,12 +315,12 @@ TEST_F(CompileScreenTest, DropsAreTakenOnlyOnTheCompileScreen)
 {
     const fs::path outside = ws_ / "outside";
     fs::create_directories(outside / "folder");
-    for (const char* name : {"d1.gpx", "d2.log", "d3.trb"})
+    for (const char* name : {"d1.gpx", "d2.log", "d3.trb", "ALPHA.gpx"})
         std::ofstream(outside / name) << "x";
     auto drop = [this, &outside] {
         QMimeData data;
         QList<QUrl> urls;
-        for (const char* name : {"d1.gpx", "d2.log", "d3.trb", "folder"})
+        for (const char* name : {"d1.gpx", "d2.log", "d3.trb", "folder", "ALPHA.gpx"})
             urls << QUrl::fromLocalFile(QString::fromStdString((outside / name).string()));
         data.setUrls(urls);
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -291,8 +334,9 @@ TEST_F(CompileScreenTest, DropsAreTakenOnlyOnTheCompileScreen)
     Click("Button2");
     Click("RadioButton10");
     drop();
-    ASSERT_EQ(shell_.copies.size(), 3u) << "the folder is skipped";
+    ASSERT_EQ(shell_.copies.size(), 4u) << "the folder is skipped";
     EXPECT_EQ(shell_.copies[2].second, ws_.string() + "/gpsdat/d3.trb");
+    EXPECT_EQ(shell_.copies[3].second, ws_.string() + "/gpsdat/alpha.GPX") << "replaces the file of that name";
     EXPECT_EQ(beeper_.beeps, 1);
 }
 
@@ -331,6 +375,35 @@ TEST_F(CompileScreenTest, ShowRacingHandsTheBareName)
     EXPECT_EQ(ReadFile(ws_ / "ctrl" / "editfile.edt"), "race1.txt\r\n");
     EXPECT_EQ(shell_.started.size(), 1u);
     EXPECT_EQ(state_.ScreenMode, 1);
+    EXPECT_TRUE(dialogs_.Messages().empty());
+
+    shell_.succeed = false;  // the viewer cannot start: the user is told why
+    Click("Button4");
+    ClickEntry("ListBox8", QStringLiteral("race1"));
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"Cannot start " + ws_.string() + "/tackvue.exe"});
+    EXPECT_EQ(state_.ScreenMode, 1);
+}
+
+TEST_F(CompileScreenTest, LongEntriesShowWholeAsTheirToolTip)
+{
+    const std::string long_name = "20240615_Sagami_Bay_Summer_Regatta_race_1_boat_Hayate.gpx";
+    std::ofstream(ws_ / "gpsdat" / long_name) << SampleGpx();
+    std::ofstream(ws_ / "raceadmin" / "Sagami_Bay_Summer_Regatta_2024_race_1_final.txt") << "T1,x\r\n";
+    NewRaceWithBoats({{"alpha", "A"}, {"20240615_Sagami", "Sagami Bay Summer Regatta boat Hayate"}});
+    for (QListWidgetItem* entry : Find<QListWidget>("ListBox1")->findItems(QStringLiteral("*"), Qt::MatchWildcard)) {
+        if (entry->text().startsWith(QStringLiteral("alpha")))
+            EXPECT_EQ(entry->toolTip(), QString());
+        else if (entry->text().startsWith(QString::fromStdString(long_name)))
+            EXPECT_EQ(entry->toolTip(), entry->text());
+    }
+    auto* boats = Find<QListWidget>("ListBox2");
+    EXPECT_EQ(boats->item(0)->toolTip(), QString()) << "a short entry keeps the list's own hint";
+    EXPECT_EQ(boats->item(1)->toolTip(), boats->item(1)->text());
+    Click("Button10");
+    Click("Button4");
+    auto* races = Find<QListWidget>("ListBox8");
+    ASSERT_EQ(races->count(), 1);
+    EXPECT_EQ(races->item(0)->toolTip(), races->item(0)->text());
 }
 
 TEST_F(CompileScreenTest, JapaneseCaptionsFillTheCoastlineTiles)

@@ -139,6 +139,13 @@ TEST_F(GpsDownloadPanelTest, LaunchStartsTheFirstMatchAndAlwaysWrites)
     EXPECT_TRUE(shell_.started.empty());
     EXPECT_TRUE(FileExists(settings_path_));
     EXPECT_TRUE(dialogs_.calls.empty());
+
+    // A tool that cannot start says why, and the file is still written.
+    shell_.succeed = false;
+    Type("fetch_a.exe");
+    Click("Button18");
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"Cannot start /opt/a/fetch_a.exe"});
+    EXPECT_NE(Stored().find("\r\nRUN,/opt/a/fetch_a.exe\r\n"), std::string::npos);
 }
 
 TEST_F(GpsDownloadPanelTest, RegisterWritesRereadsAndSelectsTheNewTool)

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
+#include <vector>
+
 namespace tackedit {
 namespace {
 
@@ -65,6 +69,19 @@ TEST(DateTime, DayNumbersCountFrom1899_12_30)
     EXPECT_EQ(*TryEncodeTime(12, 0, 0), 0.5);
     EXPECT_FALSE(TryEncodeTime(24, 0, 0));
     EXPECT_FALSE(TryEncodeTime(1, 60, 0));
+}
+
+TEST(DateTime, EpochSecondsAreTheNearestDoubleOfTheExtendedSum)
+{
+    std::mt19937 random(13);
+    std::uniform_int_distribution<std::int32_t> any(INT32_MIN, INT32_MAX);
+    std::vector<std::int32_t> seconds = {0, 1, -1, 86399, 86400, INT32_MAX, INT32_MIN};
+    for (int i = 0; i < 200000; ++i)
+        seconds.push_back(any(random));
+    for (const std::int32_t s : seconds) {
+        const double expected = static_cast<double>(TrackEpoch + static_cast<long double>(s) / 24 / 3600);
+        ASSERT_EQ(FromEpochSeconds(s), expected) << s;
+    }
 }
 
 TEST(DateTime, DecodeRoundsTheWayEachUseNeeds)

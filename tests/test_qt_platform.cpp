@@ -1,6 +1,7 @@
 #include "platform/qt/qt_platform.h"
 
 #include <QString>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,51 @@ TEST_F(QtShellTest, TrashTakesTheFolderAway)
     ASSERT_TRUE(shell_.MoveFolderToTrash((root_ / "from").string()));
     EXPECT_FALSE(fs::exists(root_ / "from"));
     EXPECT_FALSE(shell_.MoveFolderToTrash((root_ / "from").string())) << "nothing left to move";
+}
+
+// What a detached program wrote, once it has written it.
+std::string WaitForOutput(const fs::path& file)
+{
+    for (int i = 0; i < 500; ++i) {
+        const std::string text = Contents(file);
+        if (!text.empty() && text.back() == '\n')
+            return text;
+        QThread::msleep(20);
+    }
+    return "(nothing after 10 s)";
+}
+
+TEST_F(QtShellTest, WindowsProgramsStartThroughWineAndEveryFailureSaysWhy)
+{
+    const fs::path bin = root_ / "bin";
+    fs::create_directories(bin);
+    const auto script = [](const fs::path& path, const std::string& body) {
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(path, fs::perms::owner_all);
+    };
+    const QByteArray saved_path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.string()));
+
+    const fs::path exe = root_ / "tool.exe";
+    std::ofstream(exe, std::ios::binary) << std::string("MZ\x90\0\3\0", 6);
+    const std::string needs_wine = shell_.StartProgram(exe.string());
+    EXPECT_NE(needs_wine.find(exe.string() + " is a Windows program"), std::string::npos) << needs_wine;
+    EXPECT_NE(needs_wine.find("wine"), std::string::npos);
+
+    script(bin / "wine", "echo \"$1\" > '" + (root_ / "wine-ran").string() + "'");
+    EXPECT_EQ(shell_.StartProgram(exe.string()), "");
+    EXPECT_EQ(WaitForOutput(root_ / "wine-ran"), exe.string() + "\n");
+
+    script(root_ / "viewer", "pwd > '" + (root_ / "viewer-ran").string() + "'");
+    EXPECT_EQ(shell_.StartProgram((root_ / "viewer").string()), "") << "a native program starts directly";
+    EXPECT_EQ(WaitForOutput(root_ / "viewer-ran"), root_.string() + "\n") << "in its own folder";
+
+    const std::string not_executable = shell_.StartProgram((root_ / "from" / "a.txt").string());
+    EXPECT_NE(not_executable.find("a.txt: the file is not an executable program"), std::string::npos)
+        << not_executable;
+    const std::string missing = shell_.StartProgram((root_ / "GPSFETCH.exe").string());
+    EXPECT_NE(missing.find("GPSFETCH.exe: there is no such program"), std::string::npos) << missing;
+    qputenv("PATH", saved_path);
 }
 
 TEST(QtPlatform, StandardBiasFollowsTheSystemZone)

@@ -450,6 +450,18 @@ TEST_F(RaceFileTest, TextsTheFileCannotHoldAreRefusedAndNothingIsWritten)
     } catch (const DataError& e) {
         EXPECT_NE(std::string(e.what()).find("Race Title 2"), std::string::npos) << e.what();
     }
+    // Read again, "//" would start a comment and cut the text.
+    for (const char* field : {"Race Title 1", "The name of boat 1"}) {
+        race = SampleRace();
+        (field[0] == 'R' ? race.Title1 : race.BoatName[0]) = "Cup 2024 // Race 1";
+        try {
+            WriteRaceFile(Path("keep.txt"), race, {});
+            FAIL() << field;
+        } catch (const DataError& e) {
+            EXPECT_NE(std::string(e.what()).find(field), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("\"//\""), std::string::npos) << e.what();
+        }
+    }
     race = SampleRace();
     race.MapNames = {"5339", "//38"};  // read back, the rest of the line would be a comment
     EXPECT_THROW(WriteRaceFile(Path("keep.txt"), race, {}), DataError);

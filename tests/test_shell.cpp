@@ -1,5 +1,6 @@
 #include "editor/editor_screen.h"
 #include "external/gps_download_panel.h"
+#include "shell/application.h"
 #include "shell/captions.h"
 #include "shell/tform1.h"
 #include "window_test.h"
@@ -58,7 +59,7 @@ TEST_F(ShellTest, EnglishStartWithoutTheJapaneseFont)
     TForm1& form = Start();
     EXPECT_EQ(state_.UiLanguage, 2);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("tackvue EDITOR  v.5_150318"));
-    EXPECT_EQ(form.font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(form.font().family(), QStringLiteral("DejaVu Sans"));
     EXPECT_TRUE(Find<QListWidget>("ListBox7")->isHidden());
     EXPECT_TRUE(Find<QLabel>("Label26")->isHidden());
     for (const char* name : kCaptionControls)
@@ -89,6 +90,65 @@ TEST_F(ShellTest, JapaneseStartWithEitherNameOfTheFont)
                       QString::fromUtf8("倍"));
         form_.reset();
     }
+}
+
+TEST_F(ShellTest, LanguageFollowsTheOverrideThenTheLocaleThenTheFont)
+{
+    EXPECT_EQ(ChooseUiLanguage(nullptr, "", false), 2);
+    EXPECT_EQ(ChooseUiLanguage(nullptr, "", true), 0);
+    EXPECT_EQ(ChooseUiLanguage("en", "ja", true), 2);
+    EXPECT_EQ(ChooseUiLanguage("JA", "en", false), 0);
+    EXPECT_EQ(ChooseUiLanguage("fr", "", false), 2) << "an unknown override is ignored";
+
+    const QByteArray saved = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "ja_JP.UTF-8");
+    Start();
+    EXPECT_EQ(state_.UiLanguage, 0) << "a Japanese locale without the Windows font";
+    EXPECT_EQ(CaptionShown(Find<QWidget>("Button9")), QString::fromUtf8(CaptionOf("Button9", 0)));
+    form_.reset();
+    qputenv("TACKEDIT_LANG", "en");
+    Start({"ＭＳ Ｐゴシック"});
+    EXPECT_EQ(state_.UiLanguage, 2);
+    qunsetenv("TACKEDIT_LANG");
+    qputenv("LC_ALL", saved);
+}
+
+bool HasJapanese(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3040 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xFF61 && u <= 0xFF9F))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(ShellTest, EnglishUsersReadWhatEachJapaneseOnlyControlDoes)
+{
+    std::ofstream(workspace_ / "gpsdat" / "boat.gpx")
+        << "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01T00:00:00Z</time></trkpt>"
+           "<trkpt lat=\"1.1\" lon=\"2.1\"><time>2010-01-01T00:00:09Z</time></trkpt>";
+    Start();
+    dialogs_.paths.push_back((workspace_ / "gpsdat" / "boat.gpx").string());
+    Click("Button21");  // the editor, its interval label filled
+    int explained = 0;
+    for (QWidget* w : form_->findChildren<QWidget*>()) {
+        // A control that lets the mouse through leaves its tooltip to the one below (the map).
+        if (w->testAttribute(Qt::WA_TransparentForMouseEvents) ||
+            (!HasJapanese(CaptionShown(w)) && !HasJapanese(w->toolTip())))
+            continue;
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(HasJapanese(w->toolTip())) << w->objectName().toStdString();
+        ++explained;
+    }
+    EXPECT_GE(explained, 18);
+    EXPECT_FALSE(Find<QWidget>("Image3")->toolTip().isEmpty()) << "the map explains the hint over it";
+    EXPECT_EQ(CaptionShown(Find<QWidget>("Button27")), QString::fromUtf8("自動編集の実行")) << "captions stay";
+
+    form_.reset();
+    Start({"ＭＳ Ｐゴシック"});
+    EXPECT_EQ(Find<QWidget>("CheckBox4")->toolTip(), QString::fromUtf8("データ間隔が密過ぎる場合に間引きします"));
+    EXPECT_TRUE(Find<QWidget>("Button27")->toolTip().isEmpty());
 }
 
 TEST_F(ShellTest, EveryScreenTakesItsPanelSizeAndItsEntryState)
@@ -163,6 +223,20 @@ TEST_F(ShellTest, EditorOpensOnAChosenTrackAndTheCoverIsCentredAgain)
               RoundHalfEvenToInt32((display.height() - outer.height()) / 2.0L));
 }
 
+TEST_F(ShellTest, TheFirstPositionCentresTheWholeWindowOnceItHasAFrame)
+{
+    Start();
+    form_->show();
+    QCoreApplication::processEvents();
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const QSize outer = form_->frameGeometry().size();
+    ASSERT_NE(outer, form_->size()) << "the platform gives the window a frame";
+    EXPECT_EQ(form_->frameGeometry().left() - display.left(),
+              RoundHalfEvenToInt32((display.width() - outer.width()) / 2.0L));
+    EXPECT_EQ(form_->frameGeometry().top() - display.top(),
+              RoundHalfEvenToInt32((display.height() - outer.height()) / 2.0L));
+}
+
 TEST_F(ShellTest, UnreadableTrackShowsItsErrorAndStaysOnTheCover)
 {
     const fs::path bad = workspace_ / "gpsdat" / "bad.log";
@@ -208,6 +282,27 @@ TEST_F(ShellTest, AutomaticEditingListsReturnToTheirDefaultsOnEverySwitch)
     EXPECT_EQ(interval->count(), 24) << "refilled, not appended";
 }
 
+TEST_F(ShellTest, AnyExceptionFromAHandlerEndsInAMessageAndTheWindowLives)
+{
+    auto* app = qobject_cast<TackeditApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    std::vector<std::string> shown;
+    app->ShowError = [&shown](const std::string& message) { shown.push_back(message); };
+    Start();
+    form_->show();
+    Click("Button21");  // the fake open-file dialog has no answer: it throws std::logic_error
+    auto* hungry = new QPushButton(form_.get());
+    QObject::connect(hungry, &QPushButton::clicked, [] { throw std::bad_alloc(); });
+    QTest::mouseClick(hungry, Qt::LeftButton);
+    app->ShowError = nullptr;
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "unexpected open-file dialog");
+    EXPECT_NE(shown[1].find("not enough memory"), std::string::npos);
+    EXPECT_TRUE(form_->isVisible());
+    Click("Button2");
+    EXPECT_EQ(state_.ScreenMode, 31) << "the window goes on working";
+}
+
 TEST_F(ShellTest, StaleHandoffFileIsDeletedAtStartAndAtClose)
 {
     fs::create_directories(workspace_ / "ctrl");
@@ -250,6 +345,11 @@ TEST_F(ShellTest, HelpButtonsOpenThePageOfTheLanguage)
     Start({"ＭＳ Ｐゴシック"});
     Click("Button14");
     EXPECT_EQ(shell_.opened.back(), workspace_.string() + "/HELP_EDITOR/index_editor.html");
+    EXPECT_TRUE(dialogs_.Messages().empty());
+    shell_.succeed = false;  // no browser set up
+    Click("Button14");
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find(shell_.opened.back()), std::string::npos) << dialogs_.Messages()[0];
 }
 
 TEST_F(ShellTest, SettingsFileFillsTheCompileFieldsAtStart)

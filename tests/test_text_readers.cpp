@@ -98,6 +98,7 @@ TEST(GpxReader, UnconvertibleValuesStopTheLoadWithTheirLine)
     EXPECT_EQ(ErrorLine(gpx, ok + "<trkpt lat='1' lon='2'><time>2010-01-01T00:00:01Z</time></trkpt>"), 2);
     EXPECT_EQ(ErrorLine(gpx, ok + ok + "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01 00:00:01</time></trkpt>"), 3);
     EXPECT_EQ(ErrorLine(gpx, ok + "<trkpt lat=\"1\" lon=\"2\"><time>2010-13-01T00:00:01Z</time></trkpt>"), 2);
+    EXPECT_EQ(ErrorLine(gpx, "<trkpt lat=\"1\" lon=\"2\"><time>T00:00:01Z</time></trkpt>"), 1) << "no date at all";
     EXPECT_EQ(ErrorLine(gpx, "<trkpt lat=\"" + std::string(60, '1') + "\" lon=\"2\"><time>2010-01-01T00:00:01Z</time>"),
               1)
         << "a value longer than the window";

@@ -1,13 +1,13 @@
 // Widget tests run the real window offscreen; one application object for all.
 
-#include <QApplication>
+#include "shell/application.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    tackedit::TackeditApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

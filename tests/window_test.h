@@ -29,6 +29,7 @@ protected:
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(ws_);
         std::filesystem::create_directories(ws_ / "gpsdat");
+        qunsetenv("TACKEDIT_LANG");  // the language comes from the fonts each test gives
     }
     void TearDown() override
     {

@@ -5,26 +5,26 @@
 #include "track/datetime.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
+#include "track/parallel_parse.h"
+#include "track/text_scan.h"
 #include "track/track_formats.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <thread>
+#include <vector>
 
 namespace tackedit {
 
 namespace {
 
-DateTime FromEpochSeconds(std::int32_t seconds)
-{
-    return static_cast<DateTime>(TrackEpoch + static_cast<long double>(seconds) / 24 / 3600);
-}
-
-// Semicircles (180 / 2^31 degree) to minutes of arc.
+// Semicircles (180 / 2^31 degree) to minutes of arc: value * 675 / 2^27, which
+// a double holds exactly.
 double SemicirclesToMinutes(std::int32_t value)
 {
-    const long double minutes = std::fabs(static_cast<long double>(value) / 2147483648.0L * 180) * 60;
-    return static_cast<double>(value < 0 ? -minutes : minutes);
+    return static_cast<double>(value) * (10800.0 / 2147483648.0);
 }
 
 std::uint8_t Byte(std::string_view data, std::size_t i)
@@ -73,24 +73,140 @@ void ReadBinaryFile(const std::string& path, TrackStore& store, PendingEvents& e
 }
 
 // Fixed records of time, latitude and longitude (single-precision degrees); a
-// trailing partial record is dropped rather than read past the data.
-void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFiller& filler,
+// trailing partial record is dropped rather than read past the data. Records
+// are independent, so the threads convert stretches of them straight into the
+// store; this thread lets the window repaint meanwhile.
+void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFiller& filler, TrackStore& store,
                       EventThrottle& throttle)
 {
     const std::size_t count = data.size() / record_length;
     TrackFiller::CheckRoom(count);
-    filler.ExpectPoints(count);
-    for (std::size_t r = 0; r < count; ++r) {
-        throttle.Tick();
-        const std::size_t at = r * record_length;
-        filler.Store(FromEpochSeconds(ReadInt32LE(data, at)), static_cast<double>(ReadFloat32LE(data, at + 4)) * 60,
-                     static_cast<double>(ReadFloat32LE(data, at + 8)) * 60);
+    const std::size_t first = static_cast<std::size_t>(filler.Extend(count));
+    double* time = store.TrackTime.data() + first;
+    double* lat = store.TrackLat.data() + first;
+    double* lon = store.TrackLon.data() + first;
+    const std::thread::id loader = std::this_thread::get_id();
+    constexpr std::size_t kChunk = std::size_t{1} << 15;
+    ShareChunks((count + kChunk - 1) / kChunk, [=, &throttle](std::size_t chunk) {
+        const std::size_t from = chunk * kChunk, to = std::min(count, from + kChunk);
+        const bool on_loader = std::this_thread::get_id() == loader;
+        for (std::size_t r = from; r < to; ++r) {
+            if (on_loader)
+                throttle.Tick();
+            const std::size_t at = r * record_length;
+            time[r] = FromEpochSeconds(ReadInt32LE(data, at));
+            lat[r] = static_cast<double>(ReadFloat32LE(data, at + 4)) * 60;
+            lon[r] = static_cast<double>(ReadFloat32LE(data, at + 8)) * 60;
+        }
+    });
+}
+
+// One record the scan took: where its marker was, where testing resumes after
+// it, and its point.
+struct GdbRecord {
+    std::size_t marker;
+    std::size_t resume;
+    TrackPoint point;
+};
+
+// The record whose marker is at i, if the bytes around it match a layout (A
+// first) and its time is after 1970.
+std::optional<GdbRecord> GdbRecordAt(std::string_view data, std::size_t i)
+{
+    std::size_t lat_at, lon_at, time_at, record_length;
+    if (i + 15 < data.size() && IsLayoutA(data, i)) {
+        lat_at = i - 8, lon_at = i - 4, time_at = i + 10, record_length = 24;
+    } else if (IsLayoutB(data, i)) {
+        lat_at = i - 9, lon_at = i - 5, time_at = i + 1, record_length = 16;
+    } else {
+        return std::nullopt;
     }
+    const std::int32_t seconds = ReadInt32LE(data, time_at);
+    if (seconds <= 0)
+        return std::nullopt;
+    return GdbRecord{i, i + record_length - 3,
+                     {FromEpochSeconds(seconds), SemicirclesToMinutes(ReadInt32LE(data, lat_at)),
+                      SemicirclesToMinutes(ReadInt32LE(data, lon_at))}};
+}
+
+// The byte-pattern scan over the marker positions [from, to): a position is
+// tested only from `resume` on, which every record taken moves past its own
+// bytes. Returns the resume it ends with.
+template <class Take>
+std::size_t ScanGdb(std::string_view data, std::size_t from, std::size_t to, std::size_t resume,
+                    EventThrottle* throttle, Take&& take)
+{
+    if (from >= to)
+        return resume;
+    const char* const base = data.data();
+    ByteFinder markers(base + from, base + to, 1, 1);
+    for (const char* p = base + std::max(from, resume); p < base + to;) {
+        p = markers.From(p);
+        if (p >= base + to)
+            break;
+        if (throttle)
+            throttle->Tick();
+        if (const auto record = GdbRecordAt(data, static_cast<std::size_t>(p - base))) {
+            take(*record);
+            resume = record->resume;
+            p = base + resume;
+        } else {
+            ++p;
+        }
+    }
+    return resume;
+}
+
+// A piece's first records, kept with their positions to check its guess.
+constexpr std::size_t kGdbCheckedRecords = 64;
+
+struct GdbPiece {
+    std::vector<GdbRecord> first_records;  // up to kGdbCheckedRecords
+    std::size_t resume = 0;                 // where the piece's scan left testing
+};
+
+// A piece is scanned on the guess that no record taken before it reaches into
+// it. Given where the true scan left testing (`resume`), its points are put
+// right: the true scan goes on from the piece's start until a position that
+// both scans test free of any record, from where on they agree. Returns the
+// true scan's resume at the end of the piece.
+std::size_t CheckGdbPiece(std::string_view data, std::size_t from, std::size_t to, std::size_t resume,
+                          const GdbPiece& guess, std::vector<TrackPoint>& points, EventThrottle& throttle)
+{
+    const std::vector<GdbRecord>& checked = guess.first_records;
+    std::vector<TrackPoint> true_points;
+    std::size_t guessed_resume = 0;
+    std::size_t j = 0;
+    for (std::size_t x = from; x < to; ++x) {
+        while (j < checked.size() && checked[j].marker < x)
+            guessed_resume = checked[j++].resume;
+        if (j == kGdbCheckedRecords) {
+            // Not met within the records checked: scan the rest for real.
+            resume = ScanGdb(data, x, to, resume, &throttle,
+                             [&true_points](const GdbRecord& r) { true_points.push_back(r.point); });
+            points = std::move(true_points);
+            return resume;
+        }
+        if (x >= resume && x >= guessed_resume) {
+            points.erase(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(j));
+            points.insert(points.begin(), true_points.begin(), true_points.end());
+            return guess.resume;
+        }
+        throttle.Tick();
+        if (x >= resume && data[x] == 1)
+            if (const auto record = GdbRecordAt(data, x)) {
+                true_points.push_back(record->point);
+                resume = record->resume;
+            }
+    }
+    points = std::move(true_points);
+    return resume;
 }
 
 } // namespace
 
-void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& events)
+void ParseGdbTrackInPieces(std::string_view data, TrackStore& store, PendingEvents& events,
+                           const PieceOptions& options)
 {
     TrackFiller filler(store);
     EventThrottle throttle(events);
@@ -99,39 +215,41 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
         // Markers are tested up to where a layout still fits in the data rather
         // than stopping 30 bytes short: a file that ends with a track point (as
         // one track saved alone does) would otherwise lose its last point.
-        const std::size_t last = length - 7;
-        // After a record, testing resumes at its marker + record length - 3.
+        const std::size_t end = length - 6;  // one past the last marker tested
+        filler.ExpectPoints(length / 16);      // records are 16 bytes or more
+        std::vector<std::size_t> cuts;
+        const std::size_t step = std::max<std::size_t>(options.bytes, 1);
+        for (std::size_t at = 30; at < end; at = end - at > step ? at + step : end)
+            cuts.push_back(at);
+        cuts.push_back(end);
+        std::vector<GdbPiece> guesses(cuts.size() - 1);
+        PieceJob job;
+        job.count = cuts.size() - 1;
+        job.parse = [&](std::size_t k, ParsedPiece& piece) {
+            piece.points.reserve((cuts[k + 1] - cuts[k]) / 16 + 1);  // room enough, as for the whole file
+            GdbPiece& guess = guesses[k];
+            guess.resume = ScanGdb(data, cuts[k], cuts[k + 1], 0, nullptr, [&](const GdbRecord& r) {
+                if (guess.first_records.size() < kGdbCheckedRecords)
+                    guess.first_records.push_back(r);
+                piece.points.push_back(r.point);
+            });
+        };
         std::size_t resume = 0;
-        std::size_t i = 30;
-        while (i <= last) {
+        job.join = [&](std::size_t k, ParsedPiece& piece) {
+            // The first piece starts where the scan does: its guess is the truth.
+            resume = k == 0 ? guesses[k].resume
+                            : CheckGdbPiece(data, cuts[k], cuts[k + 1], resume, guesses[k], piece.points, throttle);
+            guesses[k] = GdbPiece();
             throttle.Tick();
-            const void* marker = std::memchr(data.data() + i, 1, last - i + 1);
-            if (!marker)
-                break;
-            i = static_cast<std::size_t>(static_cast<const char*>(marker) - data.data());
-            if (i < resume) {
-                i = resume;
-                continue;
-            }
-            std::size_t lat_at, lon_at, time_at, record_length;
-            if (i + 15 < length && IsLayoutA(data, i)) {
-                lat_at = i - 8, lon_at = i - 4, time_at = i + 10, record_length = 24;
-            } else if (IsLayoutB(data, i)) {
-                lat_at = i - 9, lon_at = i - 5, time_at = i + 1, record_length = 16;
-            } else {
-                ++i;
-                continue;
-            }
-            const std::int32_t seconds = ReadInt32LE(data, time_at);
-            if (seconds > 0) {
-                filler.Store(FromEpochSeconds(seconds), SemicirclesToMinutes(ReadInt32LE(data, lat_at)),
-                             SemicirclesToMinutes(ReadInt32LE(data, lon_at)));
-                resume = i + record_length - 3;
-            }
-            ++i;
-        }
+        };
+        ParsePieces(job, filler, options.threads);
     }
     filler.Finish();
+}
+
+void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& events)
+{
+    ParseGdbTrackInPieces(data, store, events, PieceOptions());
 }
 
 void ReadGdbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper)
@@ -150,7 +268,7 @@ void ParseTrlTrack(std::string_view data, TrackStore& store, PendingEvents& even
         const std::int64_t b = ReadInt32LE(data, 16);
         const std::int64_t c = ReadInt32LE(data, 20);
         const std::size_t record_length = std::llabs(a - b) < std::llabs(a - c) ? 16 : 20;
-        ReadFixedRecords(data, record_length, filler, throttle);
+        ReadFixedRecords(data, record_length, filler, store, throttle);
     }
     filler.Finish();
 }
@@ -164,7 +282,7 @@ void ParseTrbTrack(std::string_view data, TrackStore& store, PendingEvents& even
 {
     TrackFiller filler(store);
     EventThrottle throttle(events);
-    ReadFixedRecords(data, 12, filler, throttle);
+    ReadFixedRecords(data, 12, filler, store, throttle);
     filler.Finish();
 }
 

@@ -21,6 +21,13 @@ public:
     std::int64_t line() const { return line_; }
     const std::string& text() const { return text_; }
 
+    // The same error with its line counted from `lines` lines further up: a
+    // piece of a file parsed on its own numbers its lines from 1.
+    DataError LinesAfter(std::int64_t lines) const
+    {
+        return line_ > 0 ? DataError(file_, line_ + lines, text_, message_) : *this;
+    }
+
     // "'abc' is not a valid number" style message for a failed conversion.
     static DataError Conversion(const std::string& file, std::int64_t line, const std::string& text,
                                 const char* what)

@@ -85,13 +85,33 @@ std::optional<DateTime> TryEncodeDate(int year, int month, int day)
                                  kDay0FromUnix);
 }
 
+namespace {
+
+DateTime DayFraction(long double milliseconds)
+{
+    return static_cast<DateTime>(milliseconds / 86400000.0L);
+}
+
+} // namespace
+
+void datetime_detail::WholeSeconds::Fill(int hour)
+{
+    std::lock_guard lock(filling_);
+    if (filled_[hour].load(std::memory_order_relaxed))
+        return;
+    for (int s = 0; s < 3600; ++s)
+        table_[hour * 3600 + s] = DayFraction((static_cast<long double>(hour) * 3600 + s) * 1000);
+    filled_[hour].store(true, std::memory_order_release);
+}
+
 std::optional<DateTime> TryEncodeTime(int hour, int minute, int second, int millisecond)
 {
     if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60 ||
         millisecond < 0 || millisecond >= 1000)
         return std::nullopt;
-    const long double ms = ((static_cast<long double>(hour) * 60 + minute) * 60 + second) * 1000 + millisecond;
-    return static_cast<DateTime>(ms / 86400000.0L);
+    if (millisecond == 0)
+        return datetime_detail::whole_seconds.Of(hour, minute * 60 + second);
+    return DayFraction(((static_cast<long double>(hour) * 60 + minute) * 60 + second) * 1000 + millisecond);
 }
 
 DateTimeParts DecodeDateTime(DateTime value)
@@ -145,7 +165,7 @@ std::optional<DateTime> ParseDateYmd(std::string_view text)
     return TryEncodeDate(year, numbers[1], numbers[2]);
 }
 
-std::optional<DateTime> ParseTimeOfDay(std::string_view text)
+std::optional<DateTime> datetime_detail::ParseAnyTimeOfDay(std::string_view text)
 {
     text = TrimBlanks(text);
     int numbers[3] = {0, 0, 0};

@@ -4,7 +4,9 @@
 // day as the time of day. Before day 0 the whole part counts back while the
 // fraction still runs forward (-1.25 is 29 December 1899, 06:00).
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,17 @@ using DateTime = double;
 // 1970-01-01 00:00:00; the binary track formats count seconds from here.
 inline constexpr double TrackEpoch = 25569.0;
 inline constexpr double SecondsPerDay = 86400.0;
+
+// Seconds since 1970-01-01 as a day-based date-time: the nearest double to
+// TrackEpoch + seconds / 86400 as extended precision gives it.
+inline DateTime FromEpochSeconds(std::int32_t seconds)
+{
+    // From 1970 on (and for decades before) one division in double precision
+    // gives exactly that, checked for every second; it costs a fraction.
+    if (seconds >= 0)
+        return static_cast<double>(std::int64_t{25569} * 86400 + seconds) / SecondsPerDay;
+    return static_cast<DateTime>(TrackEpoch + static_cast<long double>(seconds) / 24 / 3600);
+}
 
 struct DateTimeParts {
     int year = 1899, month = 12, day = 30;
@@ -46,10 +59,78 @@ DateTimeParts DecodeDateTimeToSecond(DateTime value);
 // "YYYY-MM-DD HH:MM:SS".
 std::string FormatIsoDateTime(const DateTimeParts& parts);
 
+namespace datetime_detail {
+
+// The day fractions of the whole seconds, an hour's worth at a time as a load
+// first meets it: a track of a second a point takes each of them many times,
+// and the extended-precision division behind one costs as much as the rest of
+// a point's time.
+class WholeSeconds {
+public:
+    DateTime Of(int hour, int second_of_hour)
+    {
+        if (!filled_[hour].load(std::memory_order_acquire))
+            Fill(hour);
+        return table_[hour * 3600 + second_of_hour];
+    }
+
+private:
+    void Fill(int hour);
+
+    std::atomic<bool> filled_[24] = {};
+    std::mutex filling_;
+    DateTime table_[24 * 3600];
+};
+
+inline WholeSeconds whole_seconds;
+
+} // namespace datetime_detail
+
+// ParseTimeOfDay for "hh:mm:ss", as nearly every track writes its times, read
+// inline: false for any other text, which ParseTimeOfDay then reads (or refuses).
+inline bool QuickTimeOfDay(std::string_view text, DateTime& time)
+{
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':')
+        return false;
+    const auto digit = [&text](int i) { return static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0'); };
+    const unsigned h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4), s1 = digit(6), s2 = digit(7);
+    if (!((h1 < 10) & (h2 < 10) & (m1 < 10) & (m2 < 10) & (s1 < 10) & (s2 < 10)))
+        return false;
+    const unsigned hour = h1 * 10 + h2, minute = m1 * 10 + m2, second = s1 * 10 + s2;
+    if (hour >= 24 || minute >= 60 || second >= 60)
+        return false;
+    time = datetime_detail::whole_seconds.Of(static_cast<int>(hour), static_cast<int>(minute * 60 + second));
+    return true;
+}
+
+namespace datetime_detail {
+std::optional<DateTime> ParseAnyTimeOfDay(std::string_view text);
+} // namespace datetime_detail
+
+// h:mm or h:mm:ss, optionally with ".fff" after the seconds.
+inline std::optional<DateTime> ParseTimeOfDay(std::string_view text)
+{
+    DateTime time;
+    if (QuickTimeOfDay(text, time))
+        return time;
+    return datetime_detail::ParseAnyTimeOfDay(text);
+}
+
+// The same into `time`, false when the text does not convert: for the readers'
+// loops, where an optional passed around costs a stall in memory per point.
+inline bool ReadTimeOfDay(std::string_view text, DateTime& time)
+{
+    if (QuickTimeOfDay(text, time))
+        return true;
+    const auto parsed = datetime_detail::ParseAnyTimeOfDay(text);
+    if (parsed)
+        time = *parsed;
+    return parsed.has_value();
+}
+
 // Three numbers separated by "/" or "-", year first. A year of one or two digits
 // falls in 1980..2079 (no GPS track is older than 1980).
 std::optional<DateTime> ParseDateYmd(std::string_view text);
-// h:mm or h:mm:ss, optionally with ".fff" after the seconds.
-std::optional<DateTime> ParseTimeOfDay(std::string_view text);
+
 
 } // namespace tackedit

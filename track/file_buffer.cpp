@@ -46,7 +46,7 @@ FileBytes ReadWholeFile(const std::string& path)
     FileBytes bytes;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+        void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
                            fd, 0);
         if (map != MAP_FAILED) {
             ::madvise(map, static_cast<std::size_t>(st.st_size), MADV_SEQUENTIAL);

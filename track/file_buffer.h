@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include "track/text_scan.h"
+
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -72,28 +74,18 @@ inline void AppendFloat32LE(std::string& out, float value)
 // Lines of a text file, ended by CR LF, LF or a lone CR, numbered from 1.
 class LineCursor {
 public:
-    explicit LineCursor(std::string_view text) : text_(text) {}
+    explicit LineCursor(std::string_view text)
+        : pos_(text.data()), end_(text.data() + text.size()), breaks_(pos_, end_) {}
 
     bool Next(std::string_view& line)
     {
-        if (pos_ >= text_.size())
+        if (pos_ >= end_)
             return false;
-        const char* begin = text_.data() + pos_;
-        const std::size_t left = text_.size() - pos_;
-        const void* lf = std::memchr(begin, '\n', left);
-        std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : left;
-        // A lone CR also ends a line; only look for one before the LF.
-        const void* cr = std::memchr(begin, '\r', end);
-        if (cr) {
-            end = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
-            line = std::string_view(begin, end);
-            pos_ += end + 1;
-            if (pos_ < text_.size() && text_[pos_] == '\n')
-                ++pos_;
-        } else {
-            line = std::string_view(begin, end);
-            pos_ += end + (lf ? 1 : 0);
-        }
+        const char* brk = breaks_.From(pos_);
+        line = std::string_view(pos_, static_cast<std::size_t>(brk - pos_));
+        pos_ = brk;
+        if (pos_ < end_ && *pos_++ == '\r' && pos_ < end_ && *pos_ == '\n')
+            ++pos_;
         ++number_;
         return true;
     }
@@ -101,8 +93,9 @@ public:
     std::int64_t LineNumber() const { return number_; }
 
 private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    const char* pos_;
+    const char* end_;
+    LineBreaks breaks_;
     std::int64_t number_ = 0;
 };
 

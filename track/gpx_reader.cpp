@@ -2,6 +2,8 @@
 #include "track/datetime.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
+#include "track/parallel_parse.h"
+#include "track/text_scan.h"
 #include "track/track_formats.h"
 
 #include <algorithm>
@@ -13,75 +15,30 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// The position of the next occurrence of a word at or after a point, remembered
-// so that the whole file is searched once however many points it has. The search
-// jumps between occurrences of the word's rarest letter (anchor), which a track
-// point's text holds far fewer of than "<" or "/".
-class NextOccurrence {
-public:
-    NextOccurrence(std::string_view data, std::string_view word, std::size_t anchor)
-        : data_(data), word_(word), anchor_(anchor) {}
-
-    std::size_t From(std::size_t start)
-    {
-        if (!searched_ || (found_ != npos && found_ < start)) {
-            found_ = Search(start);
-            searched_ = true;
-        }
-        return found_;
-    }
-
-private:
-    std::size_t Search(std::size_t start) const
-    {
-        const char key = word_[anchor_];
-        std::size_t at = start + anchor_;
-        while (at + (word_.size() - anchor_) <= data_.size()) {
-            const void* hit = std::memchr(data_.data() + at, key, data_.size() - at);
-            if (!hit)
-                return npos;
-            at = static_cast<std::size_t>(static_cast<const char*>(hit) - data_.data());
-            const std::size_t begin = at - anchor_;
-            if (begin + word_.size() <= data_.size() && data_.compare(begin, word_.size(), word_) == 0)
-                return begin;
-            ++at;
-        }
-        return npos;
-    }
-
-    std::string_view data_, word_;
-    std::size_t anchor_;
-    std::size_t found_ = npos;
-    bool searched_ = false;
-};
-
-// Case-insensitive search for a lower-case word, in place: the point's text is
-// matched as if lower-cased without copying it.
-std::size_t FindNoCase(std::string_view text, std::string_view word)
+// Where the text of a point that starts at `start` ends: just past the first
+// lower-case "</trkpt>" or "/gpx" after it, whichever ends first, or at the end
+// of the data. Every such word holds a "/", so one pass over the slashes finds
+// both.
+std::size_t PointEnd(std::string_view data, std::size_t start)
 {
-    if (word.empty() || word.size() > text.size())
-        return npos;
-    const char first = word[0];
-    const bool letter = first >= 'a' && first <= 'z';
-    const std::size_t last = text.size() - word.size();
-    for (std::size_t i = 0; i <= last; ++i) {
-        if (!letter) {
-            // An exact first character: let memchr find the candidates.
-            const void* hit = std::memchr(text.data() + i, first, last - i + 1);
-            if (!hit)
-                return npos;
-            i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        } else if ((text[i] | 0x20) != first) {
-            continue;
-        }
-        std::size_t k = 1;
-        for (; k < word.size(); ++k)
-            if (AsciiLower(text[i + k]) != word[k])
-                break;
-        if (k == word.size())
-            return i;
+    const char* d = data.data();
+    const std::size_t size = data.size();
+    const auto is = [d, size](std::size_t at, const char* word, std::size_t n) {
+        return at + n <= size && std::memcmp(d + at, word, n) == 0;
+    };
+    for (std::size_t at = start; at < size;) {
+        const char* hit = FindByte(d + at, d + size, '/');
+        if (hit == d + size)
+            break;
+        const auto slash = static_cast<std::size_t>(hit - d);
+        if (slash + 3 < size && d[slash + 1] == 'g' && is(slash, "/gpx", 4))
+            return slash + 4;
+        if (slash > start && d[slash - 1] == '<' && slash + 1 < size && d[slash + 1] == 't' &&
+            is(slash - 1, "</trkpt>", 8))
+            return slash + 7;
+        at = slash + 1;
     }
-    return npos;
+    return size;
 }
 
 std::int64_t LineOf(std::string_view data, std::size_t offset)
@@ -94,16 +51,17 @@ std::int64_t LineOf(std::string_view data, std::size_t offset)
 std::string_view QuotedValue(std::string_view text, std::size_t at)
 {
     const std::string_view window = text.substr(std::min(at + 1, text.size()), 50);
-    const std::size_t open = window.find('"');
-    const std::string_view after = open == npos ? window : window.substr(open + 1, 50);
-    const std::size_t close = after.find('"');
-    return close == npos ? std::string_view() : after.substr(0, close);
+    const char* const end = window.data() + window.size();
+    const char* open = FindByte(window.data(), end, '"');
+    const char* after = open == end ? window.data() : open + 1;
+    const char* close = FindByte(after, end, '"');
+    return close == end ? std::string_view() : std::string_view(after, static_cast<std::size_t>(close - after));
 }
 
 class GpxPointReader {
 public:
-    GpxPointReader(std::string_view data, const std::string& file, TrackFiller& filler)
-        : data_(data), file_(file), filler_(filler) {}
+    GpxPointReader(std::string_view data, const std::string& file, std::vector<TrackPoint>& points)
+        : data_(data), file_(file), points_(points) {}
 
     // text: the raw point text, starting right after "trkpt". Words are matched
     // without regard to case; the values themselves read the same either way.
@@ -124,17 +82,18 @@ public:
         const std::string_view date_text = window.substr(0, letter_t);
         const std::string_view time_text = window.substr(letter_t + 1, 8);
         // Consecutive points mostly share their date.
-        if (date_text != last_date_text_) {
+        if (!have_date_ || date_text != last_date_text_) {
             const auto date = ParseDateYmd(date_text);
             if (!date)
                 throw DataError::Conversion(file_, LineOf(data_, offset), std::string(date_text), "date");
             last_date_ = *date;
             last_date_text_.assign(date_text);
+            have_date_ = true;
         }
-        const auto time = ParseTimeOfDay(time_text);
-        if (!time)
+        DateTime time;
+        if (!ReadTimeOfDay(time_text, time))
             throw DataError::Conversion(file_, LineOf(data_, offset), std::string(time_text), "time");
-        filler_.Store(CombineDateTime(last_date_, *time), lat, lon);
+        points_.push_back({CombineDateTime(last_date_, time), lat, lon});
     }
 
 private:
@@ -148,8 +107,9 @@ private:
 
     std::string_view data_;
     const std::string& file_;
-    TrackFiller& filler_;
-    std::string last_date_text_;
+    std::vector<TrackPoint>& points_;
+    std::string last_date_text_;  // of the last date that converted
+    bool have_date_ = false;
     DateTime last_date_ = 0;
 };
 
@@ -163,41 +123,72 @@ bool IsWord(std::string_view word, std::string_view expected)
     return true;
 }
 
-} // namespace
-
-void ParseGpxTrack(std::string_view data, const std::string& file, TrackStore& store)
+// Reads the points whose "<" the outer scan meets in [from, limit). True when the
+// scan met the closing root tag: nothing after it is read.
+bool ReadGpxPiece(std::string_view data, std::size_t from, std::size_t limit, GpxPointReader& point)
 {
-    TrackFiller filler(store);
-    // The shortest usable track point takes about 64 characters; reserving for
-    // that costs address space only, as untouched pages stay unallocated.
-    filler.ExpectPoints(data.size() / 64);
-    GpxPointReader point(data, file, filler);
-    NextOccurrence point_end(data, "</trkpt>", 4);  // "k"
-    NextOccurrence root_end(data, "/gpx", 3);       // "x"
-    std::size_t pos = 0;
+    std::size_t pos = from;
     while (pos < data.size()) {
         const std::size_t lt = data.find('<', pos);
-        if (lt == npos)
+        if (lt == npos || lt >= limit)
             break;
         // The five characters after "<" are consumed whatever they are.
         const std::string_view word = data.substr(lt + 1, 5);
         pos = lt + 1 + word.size();
         if (IsWord(word, "/gpx>"))
-            break;
+            return true;
         if (!IsWord(word, "trkpt"))
             continue;
-        // The point runs to the first lower-case "</trkpt>" or "/gpx", whichever
-        // ends first, or to the end of the file.
         const std::size_t start = pos;
-        std::size_t end = data.size();
-        if (const std::size_t close = point_end.From(start); close != npos)
-            end = std::min(end, close + 8);
-        if (const std::size_t root = root_end.From(start); root != npos)
-            end = std::min(end, root + 4);
-        pos = end;
-        point.Read(data.substr(start, end - start), start);
+        pos = PointEnd(data, start);
+        point.Read(data.substr(start, pos - start), start);
     }
+    return false;
+}
+
+// Offsets where pieces start: just after a lower-case "</trkpt>". Whatever the
+// scan did before such a word, it goes on by looking for the next "<" after it
+// (the word itself holds no other "<", and a point's text ends with it at the
+// latest), so a piece can start its scan there.
+std::vector<std::size_t> CutAfterPoints(std::string_view data, std::size_t piece_bytes)
+{
+    std::vector<std::size_t> cuts{0};
+    std::size_t at = std::max<std::size_t>(piece_bytes, 1);
+    while (at < data.size()) {
+        const std::size_t close = FindWord(data, at, "</trkpt>", 1, 4);
+        if (close == npos || close + 8 >= data.size())
+            break;
+        cuts.push_back(close + 8);
+        at = close + 8 + std::max<std::size_t>(piece_bytes, 1);
+    }
+    cuts.push_back(data.size());
+    return cuts;
+}
+
+} // namespace
+
+void ParseGpxTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                           const PieceOptions& options)
+{
+    TrackFiller filler(store);
+    // The shortest usable track point takes about 64 characters; reserving for
+    // that costs address space only, as untouched pages stay unallocated.
+    filler.ExpectPoints(data.size() / 64);
+    const std::vector<std::size_t> cuts = CutAfterPoints(data, options.bytes);
+    PieceJob job;
+    job.count = cuts.size() - 1;
+    job.parse = [&](std::size_t k, ParsedPiece& piece) {
+        piece.points.reserve((cuts[k + 1] - cuts[k]) / 64 + 1);  // room enough, as for the whole file
+        GpxPointReader point(data, file, piece.points);
+        piece.stop = ReadGpxPiece(data, cuts[k], cuts[k + 1], point);
+    };
+    ParsePieces(job, filler, options.threads);
     filler.Finish();
+}
+
+void ParseGpxTrack(std::string_view data, const std::string& file, TrackStore& store)
+{
+    ParseGpxTrackInPieces(data, file, store, PieceOptions());
 }
 
 void ReadGpxTrack(const std::string& path, TrackStore& store)

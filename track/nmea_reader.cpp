@@ -1,19 +1,41 @@
+#include "track/coordinate_text.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/field_splitter.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
+#include "track/parallel_parse.h"
+#include "track/text_scan.h"
 #include "track/track_formats.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <cstring>
 #include <string>
 
 namespace tackedit {
+
+namespace {
+
+// The decimal point of a short number, without a library call.
+std::size_t FindPoint(std::string_view number)
+{
+    for (std::size_t i = 0; i < number.size(); ++i)
+        if (number[i] == '.')
+            return i;
+    return std::string_view::npos;
+}
+
+} // namespace
 
 std::optional<double> ParseCoordinate(std::string_view text, int style)
 {
     const char letter = text.empty() ? '\0' : text[0];
     // The first character is the hemisphere letter even when it is a digit.
     const std::string_view number = text.substr(text.empty() ? 0 : 1, 300);
+    double quick;
+    if (QuickCoordinate(letter, number, style, quick))
+        return quick;
     long double value = 0;
     switch (style) {
     case CoordDegrees: {
@@ -25,7 +47,7 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutes: {
         // ddmm.mmm: the two digits before the point and what follows are minutes.
-        const std::size_t point = number.find('.');
+        const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 2)
             return std::nullopt;
         const auto degrees = ParseReal(number.substr(0, point - 2));
@@ -37,7 +59,7 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
     }
     case CoordDegreesMinutesSeconds: {
         // ddmmss.s: two digits of minutes, then the seconds with their decimals.
-        const std::size_t point = number.find('.');
+        const std::size_t point = FindPoint(number);
         if (point == std::string_view::npos || point < 4)
             return std::nullopt;
         const auto degrees = ParseReal(number.substr(0, point - 4));
@@ -58,64 +80,157 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
 
 namespace {
 
-bool ContainsRmc(const std::string& id)
+// Short pieces copied one after another, without a library call each.
+std::size_t Join(char* out, std::initializer_list<std::string_view> parts)
+{
+    std::size_t n = 0;
+    for (const std::string_view part : parts)
+        for (const char c : part)
+            out[n++] = c;
+    return n;
+}
+
+bool ContainsRmc(std::string_view id)
 {
     for (std::size_t i = 0; i + 3 <= id.size(); ++i)
-        if (AsciiLower(id[i]) == 'r' && AsciiLower(id[i + 1]) == 'm' && AsciiLower(id[i + 2]) == 'c')
+        if ((id[i] | 0x20) == 'r' && (id[i + 1] | 0x20) == 'm' && (id[i + 2] | 0x20) == 'c')
             return true;
     return false;
 }
 
+// The RMC sentences of one piece of a log. Its lines are numbered from 1.
+class RmcReader {
+public:
+    RmcReader(const std::string& file, ParsedPiece& piece) : file_(file), piece_(piece) {}
+
+    void Read(std::string_view text)
+    {
+        LineCursor lines(text);
+        std::string_view line;
+        while (lines.Next(line)) {
+            // Field 0 runs to the first comma; only RMC sentences are read.
+            std::size_t first = 0;
+            while (first < line.size() && line[first] != ',')
+                ++first;
+            if (ContainsRmc(line.substr(0, first)))
+                Sentence(line, lines.LineNumber());
+        }
+        piece_.lines = lines.LineNumber();
+    }
+
+private:
+    void Sentence(std::string_view line, std::int64_t line_number)
+    {
+        // Up to 5000 characters no remainder is cut short, so the fields are the
+        // trimmed texts between commas; longer lines take the general splitter.
+        std::string_view f[10];
+        if (line.size() <= FieldSplitter::kRestLimit) {
+            const char* from = line.data();
+            const char* const end = from + line.size();
+            for (int i = 0; i < 10; ++i) {
+                const char* comma = FindByte(from, end, ',');
+                f[i] = TrimBlanks(std::string_view(from, static_cast<std::size_t>(comma - from)));
+                if (comma == end)
+                    break;
+                from = comma + 1;
+            }
+        } else {
+            long_line_.SplitFields(line, ',');
+            for (int i = 0; i < 10; ++i)
+                f[i] = long_line_[i];
+        }
+        // A receiver without a fix writes empty positions: nothing to read there.
+        if (f[3].empty() || f[5].empty())
+            return;
+        const std::string_view date = f[9], time = f[1];
+        // Consecutive sentences mostly share a date, which then passed every
+        // test below.
+        if (!have_date_ || date != last_date_text_) {
+            const auto year = ParseInteger(date.substr(std::min<std::size_t>(4, date.size()), 2));
+            const auto month = ParseInteger(date.substr(std::min<std::size_t>(2, date.size()), 2));
+            const auto day = ParseInteger(date.substr(0, 2));
+            if (!year || !month || !day)
+                throw DataError::Conversion(file_, line_number, std::string(date), "date");
+            if (*year < 1 || *month < 1 || *day < 1)
+                return;
+            // The century is always 20.
+            char text[16];
+            const std::size_t n =
+                Join(text, {"20", date.substr(4, 2), "/", date.substr(2, 2), "/", date.substr(0, 2)});
+            const auto day_number = ParseDateYmd(std::string_view(text, n));
+            if (!day_number)
+                throw DataError::Conversion(file_, line_number, std::string(date), "date");
+            last_date_ = *day_number;
+            last_date_text_.assign(date);
+            have_date_ = true;
+        }
+        char clock[8];
+        const std::size_t n = Join(clock, {time.substr(0, 2), ":", time.substr(std::min<std::size_t>(2, time.size()), 2),
+                                           ":", time.substr(std::min<std::size_t>(4, time.size()), 2)});
+        DateTime time_of_day;
+        if (!ReadTimeOfDay(std::string_view(clock, n), time_of_day))
+            throw DataError::Conversion(file_, line_number, std::string(time), "time");
+
+        double lat, lon;
+        if (!Coordinate(f[4], f[3], lat))
+            throw DataError::Conversion(file_, line_number, coordinate_, "latitude");
+        if (!Coordinate(f[6], f[5], lon))
+            throw DataError::Conversion(file_, line_number, coordinate_, "longitude");
+        piece_.points.push_back({last_date_ + time_of_day, lat, lon});
+    }
+
+    // The hemisphere letter's field followed by the number's, in degrees and
+    // minutes, into `minutes`; false when it does not convert.
+    bool Coordinate(std::string_view letter, std::string_view number, double& minutes)
+    {
+        if (letter.size() == 1 && QuickCoordinate(letter[0], number, CoordDegreesMinutes, minutes))
+            return true;
+        std::optional<double> value;
+        char joined[64];
+        if (letter.size() + number.size() <= sizeof joined) {
+            const std::size_t n = Join(joined, {letter, number});
+            value = ParseCoordinate(std::string_view(joined, n), CoordDegreesMinutes);
+        }
+        if (!value) {
+            // Long texts, and the text an error message quotes.
+            coordinate_.assign(letter).append(number);
+            value = ParseCoordinate(coordinate_, CoordDegreesMinutes);
+        }
+        if (value)
+            minutes = *value;
+        return value.has_value();
+    }
+
+    const std::string& file_;
+    ParsedPiece& piece_;
+    FieldSplitter long_line_;
+    std::string coordinate_;
+    std::string last_date_text_;  // of the last date that converted
+    bool have_date_ = false;
+    DateTime last_date_ = 0;
+};
+
 } // namespace
 
-void ParseNmeaLog(std::string_view data, const std::string& file, TrackStore& store)
+void ParseNmeaLogInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                          const PieceOptions& options)
 {
     TrackFiller filler(store);
     filler.ExpectPoints(data.size() / 40);  // an RMC sentence with a fix is longer
-    FieldSplitter fields;
-    LineCursor lines(data);
-    std::string_view line;
-    std::string coordinate;
-    while (lines.Next(line)) {
-        fields.SplitFields(line, ',');
-        if (!ContainsRmc(fields[0]))
-            continue;
-        // A receiver without a fix writes empty positions: nothing to read there.
-        if (fields[3].empty() || fields[5].empty())
-            continue;
-        const std::string_view date = fields[9];
-        const std::string_view time = fields[1];
-        const auto year = ParseInteger(date.substr(std::min<std::size_t>(4, date.size()), 2));
-        const auto month = ParseInteger(date.substr(std::min<std::size_t>(2, date.size()), 2));
-        const auto day = ParseInteger(date.substr(0, 2));
-        if (!year || !month || !day)
-            throw DataError::Conversion(file, lines.LineNumber(), std::string(date), "date");
-        if (*year < 1 || *month < 1 || *day < 1)
-            continue;
-        // The century is always 20.
-        const std::string date_text = "20" + std::string(date.substr(4, 2)) + "/" +
-                                      std::string(date.substr(2, 2)) + "/" + std::string(date.substr(0, 2));
-        const auto day_number = ParseDateYmd(date_text);
-        if (!day_number)
-            throw DataError::Conversion(file, lines.LineNumber(), std::string(date), "date");
-        const std::string time_text = std::string(time.substr(0, 2)) + ":" +
-                                      std::string(time.substr(std::min<std::size_t>(2, time.size()), 2)) + ":" +
-                                      std::string(time.substr(std::min<std::size_t>(4, time.size()), 2));
-        const auto time_of_day = ParseTimeOfDay(time_text);
-        if (!time_of_day)
-            throw DataError::Conversion(file, lines.LineNumber(), std::string(time), "time");
-
-        coordinate.assign(fields[4]).append(fields[3]);
-        const auto lat = ParseCoordinate(coordinate, CoordDegreesMinutes);
-        if (!lat)
-            throw DataError::Conversion(file, lines.LineNumber(), coordinate, "latitude");
-        coordinate.assign(fields[6]).append(fields[5]);
-        const auto lon = ParseCoordinate(coordinate, CoordDegreesMinutes);
-        if (!lon)
-            throw DataError::Conversion(file, lines.LineNumber(), coordinate, "longitude");
-        filler.Store(*day_number + *time_of_day, *lat, *lon);
-    }
+    const std::vector<std::size_t> cuts = CutAtLineStarts(data, options.bytes);
+    PieceJob job;
+    job.count = cuts.size() - 1;
+    job.parse = [&](std::size_t k, ParsedPiece& piece) {
+        piece.points.reserve((cuts[k + 1] - cuts[k]) / 40 + 1);  // room enough, as for the whole file
+        RmcReader(file, piece).Read(data.substr(cuts[k], cuts[k + 1] - cuts[k]));
+    };
+    ParsePieces(job, filler, options.threads);
     filler.Finish();
+}
+
+void ParseNmeaLog(std::string_view data, const std::string& file, TrackStore& store)
+{
+    ParseNmeaLogInPieces(data, file, store, PieceOptions());
 }
 
 void ReadNmeaLog(const std::string& path, TrackStore& store)

@@ -29,34 +29,38 @@ std::int32_t RoundHalfEvenToInt32(long double value)
     return static_cast<std::int32_t>(r);
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
-
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Powers of ten that long double holds exactly (10^27 < 2^64 * 2^27).
-long double PowerOfTen(int k)
-{
-    static const long double table[] = {
-        1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L,
-        1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
-        1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
-    return table[k];
-}
 
 } // namespace
 
 std::optional<long double> ParseReal(std::string_view text)
 {
+    // Most texts are a few digits and a decimal point: every digit fits the
+    // mantissa, and the general path below would give the same value.
+    if (!text.empty() && text.size() <= 19) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        std::uint64_t mantissa = 0;
+        unsigned digit;
+        while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+            mantissa = mantissa * 10 + digit;
+            ++p;
+        }
+        const char* point = end;
+        if (p < end && *p == '.') {
+            point = p++;
+            while (p < end && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10) {
+                mantissa = mantissa * 10 + digit;
+                ++p;
+            }
+        }
+        if (p == end && text.size() > (point < end ? 1u : 0u)) {
+            const auto fraction = point < end ? static_cast<int>(end - point - 1) : 0;
+            return static_cast<long double>(mantissa) / PowerOfTen(fraction);
+        }
+    }
     text = TrimBlanks(text);
     std::size_t i = 0;
     const std::size_t n = text.size();

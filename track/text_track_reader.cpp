@@ -1,10 +1,16 @@
+#include "track/coordinate_text.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/field_splitter.h"
 #include "track/file_buffer.h"
+#include "track/numbers.h"
+#include "track/parallel_parse.h"
+#include "track/text_scan.h"
 #include "track/track_formats.h"
 
+#include <cstring>
 #include <string>
+#include <utility>
 
 namespace tackedit {
 
@@ -12,86 +18,356 @@ namespace {
 
 enum class DateOrder { Undecided, YearFirst, YearLast, ShortParts };
 
-// Reader state that lasts for the whole file.
-struct TextTrackState {
-    int style = CoordDegreesMinutes;
-    DateOrder order = DateOrder::Undecided;
-    char separator = '\0';
-    DateTime last_time = 0;
+// The fields of a line split at blanks, as SplitFields gives them: a run of
+// blanks is one separator and every field is trimmed. Only what a point line
+// needs is kept: fields 0 to 5 and whether there are exactly six; and, since
+// the split reads the line anyway, whether it holds a "D" (of "DMS" or "DEG").
+struct BlankFields {
+    std::string_view f[6];
+    bool six = false;
+    bool has_d = false;
 };
 
-// The date and time of a point line; a text that does not convert leaves the
-// previous point's time in place.
-void ReadPointTime(TextTrackState& state, std::string_view date, std::string_view time)
+// The first blank at or after `from`, noting a "D" on the way; npos if none.
+std::size_t NextBlank(std::string_view text, std::size_t from, bool& has_d)
 {
-    if (date.find('-') != std::string_view::npos)
-        state.separator = '-';
-    if (date.find('/') != std::string_view::npos)
-        state.separator = '/';
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ')
+            return i;
+        has_d |= c == 'D';
+    }
+    return std::string_view::npos;
+}
 
-    std::string_view part1 = date, part2, part3;
-    if (state.separator != '\0') {
-        const std::size_t first = date.find(state.separator);
-        if (first != std::string_view::npos) {
-            part1 = date.substr(0, first);
-            const std::string_view rest = date.substr(first + 1);
-            const std::size_t second = rest.find(state.separator);
-            part2 = rest.substr(0, second);
-            if (second != std::string_view::npos)
-                part3 = rest.substr(second + 1, 100);
+// A line of at most 64 bytes without control characters: its fields are its
+// runs of non-blanks, after an empty field 0 when it starts with a blank (and
+// then at least one more field, empty when nothing follows).
+bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& out)
+{
+    ShortLineMasks m;
+    if (!MaskShortLine(line, readable, m) || m.controls != 0)
+        return false;
+    const std::uint64_t inside = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+    const std::uint64_t word = ~m.blanks & inside;
+    std::uint64_t starts = word & ~(word << 1);
+    std::uint64_t lasts = word & ~(word >> 1);
+    int count = 0;
+    if (m.blanks & 1)
+        out.f[count++] = std::string_view();
+    // The fields are taken up to the sixth; a word left over means more than six.
+    for (; starts != 0 && count < 6; ++count) {
+        const int from = __builtin_ctzll(starts), to = __builtin_ctzll(lasts);
+        out.f[count] = std::string_view(line.data() + from, static_cast<std::size_t>(to - from + 1));
+        starts &= starts - 1;
+        lasts &= lasts - 1;
+    }
+    out.six = count == 6 && starts == 0;
+    out.has_d = m.ds != 0;
+    return true;
+}
+
+void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_line)
+{
+    // Up to 5000 characters no remainder is cut short; longer lines take the
+    // general splitter.
+    if (line.size() > FieldSplitter::kRestLimit) {
+        long_line.SplitFields(line, ' ');
+        for (int i = 0; i < 6; ++i)
+            out.f[i] = long_line[i];
+        out.six = long_line.FieldCount == 6;
+        out.has_d = line.find('D') != std::string_view::npos;
+        return;
+    }
+    int count = 0;
+    bool has_d = false;
+    std::string_view rest = line;
+    for (;;) {
+        const std::size_t blank = NextBlank(rest, 0, has_d);
+        if (blank == std::string_view::npos)
+            break;
+        if (count < 6)
+            out.f[count] = TrimBlanks(rest.substr(0, blank));
+        ++count;
+        rest = TrimBlanks(rest.substr(blank + 1));
+        if (count > 6) {
+            // Seven fields or more: not a point line; only the "D" is left to find.
+            has_d = has_d || rest.find('D') != std::string_view::npos;
+            break;
         }
     }
-    if (state.order == DateOrder::Undecided) {
-        state.order = DateOrder::ShortParts;
+    if (count < 6)
+        out.f[count] = TrimBlanks(rest);
+    out.six = count == 5;
+    out.has_d = has_d;
+}
+
+// The date order and the time a point line's date and time give. A date or time
+// that does not convert leaves the time as it was.
+class PointTime {
+public:
+    explicit PointTime(DateOrder order) : order_(order) {}
+
+    // True when the time converted; `time` is then the point's time.
+    bool Read(std::string_view date, std::string_view clock, DateTime& time)
+    {
+        // The same date as the point before gives the same day, whatever
+        // separator earlier lines left: only a new date is taken apart.
+        if (order_ == DateOrder::Undecided || !have_date_ || date != last_date_text_) {
+            bool has_dash = false, has_slash = false;
+            for (const char c : date) {
+                has_dash |= c == '-';
+                has_slash |= c == '/';
+            }
+            // Without either separator the date never converts, whatever
+            // separator earlier lines left; with one, the date itself decides it.
+            const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
+            std::string_view part1 = date, part2, part3;
+            if (separator != '\0') {
+                const std::size_t first = date.find(separator);
+                part1 = date.substr(0, first);
+                const std::string_view rest = date.substr(first + 1);
+                const std::size_t second = rest.find(separator);
+                part2 = rest.substr(0, second);
+                if (second != std::string_view::npos)
+                    part3 = rest.substr(second + 1, 100);
+            }
+            if (order_ == DateOrder::Undecided)
+                order_ = DecideOrder(part1, part3);
+            if (order_ == DateOrder::YearFirst) {
+                last_day_ = ParseDateYmd(date);
+            } else {
+                reordered_.assign(part3).append("/").append(part1).append("/").append(part2);
+                last_day_ = ParseDateYmd(reordered_);
+            }
+            last_date_text_.assign(date);
+            have_date_ = true;
+        }
+        if (!last_day_)
+            return false;
+        DateTime time_of_day;
+        if (!ReadTimeOfDay(clock, time_of_day))
+            return false;
+        time = CombineDateTime(*last_day_, time_of_day);
+        return true;
+    }
+
+    DateOrder order() const { return order_; }
+
+    // Decided once for the whole file, by its first point line.
+    static DateOrder DecideOrder(std::string_view part1, std::string_view part3)
+    {
+        DateOrder order = DateOrder::ShortParts;
         if (part1.size() > 2)
-            state.order = DateOrder::YearFirst;
+            order = DateOrder::YearFirst;
         if (part3.size() > 2)
-            state.order = DateOrder::YearLast;
+            order = DateOrder::YearLast;
+        return order;
     }
-    std::optional<DateTime> day;
-    if (state.order == DateOrder::YearFirst) {
-        day = ParseDateYmd(date);
-    } else {
-        std::string reordered;
-        reordered.append(part3).append("/").append(part1).append("/").append(part2);
-        day = ParseDateYmd(reordered);
+
+private:
+    DateOrder order_;
+    std::string last_date_text_;  // and the day it gave, converted or not
+    bool have_date_ = false;
+    std::optional<DateTime> last_day_;
+    std::string reordered_;
+};
+
+// The notation a line's header words switch to, or 0 when it has neither.
+int StyleOfLine(std::string_view line)
+{
+    if (line.find("DEG") != std::string_view::npos)
+        return CoordDegrees;
+    if (line.find("DMS") != std::string_view::npos)
+        return CoordDegreesMinutesSeconds;
+    return 0;
+}
+
+// Reads the coordinate into `minutes`; false when it does not convert.
+inline bool Coordinate(std::string_view text, int style, double& minutes)
+{
+    if (!text.empty() && QuickCoordinate(text[0], text.substr(1), style, minutes))
+        return true;
+    const auto parsed = ParseCoordinate(text, style);
+    if (parsed)
+        minutes = *parsed;
+    return parsed.has_value();
+}
+
+bool IsPointLine(const BlankFields& fields)
+{
+    if (!fields.six)
+        return false;
+    for (const char c : fields.f[0])
+        if (c == 'T')
+            return true;
+    return false;
+}
+
+// Where a piece starts: the notation the lines before it chose, the date order,
+// and whether the time of the point before it is known (it is not, for a
+// piece after the first, until the pieces before it are joined).
+struct TextPieceStart {
+    int style = CoordDegreesMinutes;
+    DateOrder order = DateOrder::Undecided;
+};
+
+// A piece's own result besides its points: how many of its first points took
+// the time of the point before the piece, the time its last point left, and
+// the notation in force at its end.
+struct TextPieceTimes {
+    std::size_t inherited = 0;
+    bool known = false;
+    DateTime last = 0;
+    int style = CoordDegreesMinutes;
+};
+
+void ParseTextPiece(std::string_view text, const char* data_end, const std::string& file, const TextPieceStart& start,
+                    bool first_piece, ParsedPiece& piece, TextPieceTimes& times)
+{
+    int style = start.style;
+    PointTime point_time(start.order);
+    DateTime last_time = 0;
+    bool time_known = first_piece;  // the first point of a file without a time gets day 0
+    BlankFields fields;
+    FieldSplitter long_line;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        const std::int64_t line_number = lines.LineNumber();
+        if (!SplitShortLine(line, static_cast<std::size_t>(data_end - line.data()), fields))
+            SplitAtBlanks(line, fields, long_line);
+        // Header words switch the notation for the rest of the file, on any line.
+        if (fields.has_d)
+            if (const int s = StyleOfLine(line))
+                style = s;
+        if (!IsPointLine(fields))
+            continue;
+        if (point_time.Read(fields.f[3], fields.f[4], last_time))
+            time_known = true;
+        double lat, lon;
+        if (!Coordinate(fields.f[1], style, lat))
+            throw DataError::Conversion(file, line_number, std::string(fields.f[1]), "latitude");
+        if (!Coordinate(fields.f[2], style, lon))
+            throw DataError::Conversion(file, line_number, std::string(fields.f[2]), "longitude");
+        if (!time_known)
+            ++times.inherited;
+        piece.points.push_back({last_time, lat, lon});
     }
-    if (!day)
-        return;
-    const auto time_of_day = ParseTimeOfDay(time);
-    if (!time_of_day)
-        return;
-    state.last_time = CombineDateTime(*day, *time_of_day);
+    piece.lines = lines.LineNumber();
+    times.style = style;
+    times.known = time_known;
+    times.last = last_time;
+}
+
+// The file's first point line that starts before `limit`: where it starts
+// and the date order it decides. None: npos.
+std::pair<std::size_t, DateOrder> FirstPointLine(std::string_view text, std::size_t limit)
+{
+    BlankFields fields;
+    FieldSplitter long_line;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        const auto offset = static_cast<std::size_t>(line.data() - text.data());
+        if (offset >= limit)
+            break;
+        SplitAtBlanks(line, fields, long_line);
+        if (IsPointLine(fields)) {
+            PointTime time(DateOrder::Undecided);
+            DateTime ignored;
+            time.Read(fields.f[3], fields.f[4], ignored);
+            return {offset, time.order()};
+        }
+    }
+    return {std::string_view::npos, DateOrder::Undecided};
+}
+
+// The notation in force at `end`: that of the last line before it holding a
+// header word.
+int StyleAt(std::string_view text, std::size_t end)
+{
+    // The last "DEG" or "DMS" before the end; it cannot cross a line end.
+    for (std::size_t at = end; at > 0;) {
+        const void* d = memrchr(text.data(), 'D', at);
+        if (!d)
+            break;
+        at = static_cast<std::size_t>(static_cast<const char*>(d) - text.data());
+        const std::string_view word = text.substr(at, 3);
+        if (word == "DEG" || word == "DMS") {
+            const std::size_t line_start = text.find_last_of("\r\n", at) + 1;  // npos + 1 is 0
+            const std::size_t line_end = std::min(text.find_first_of("\r\n", at), text.size());
+            return StyleOfLine(text.substr(line_start, line_end - line_start));
+        }
+    }
+    return CoordDegreesMinutes;
 }
 
 } // namespace
 
-void ParseTextTrack(std::string_view data, const std::string& file, TrackStore& store)
+void ParseTextTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                            const PieceOptions& options)
 {
     TrackFiller filler(store);
-    TextTrackState state;
-    FieldSplitter fields;
-    LineCursor lines(data);
-    std::string_view line;
-    while (lines.Next(line)) {
-        fields.SplitFields(line, ' ');
-        // Header words switch the notation for the rest of the file, on any line.
-        if (line.find("DMS") != std::string_view::npos)
-            state.style = CoordDegreesMinutesSeconds;
-        if (line.find("DEG") != std::string_view::npos)
-            state.style = CoordDegrees;
-        if (fields[0].find('T') == std::string::npos || fields.FieldCount != 6)
-            continue;
-        ReadPointTime(state, fields[3], fields[4]);
-        const auto lat = ParseCoordinate(fields[1], state.style);
-        if (!lat)
-            throw DataError::Conversion(file, lines.LineNumber(), fields[1], "latitude");
-        const auto lon = ParseCoordinate(fields[2], state.style);
-        if (!lon)
-            throw DataError::Conversion(file, lines.LineNumber(), fields[2], "longitude");
-        filler.Store(state.last_time, *lat, *lon);
+    filler.ExpectPoints(data.size() / 32);
+    const std::vector<std::size_t> cuts = CutAtLineStarts(data, options.bytes);
+    const std::size_t pieces = cuts.size() - 1;
+    std::vector<TextPieceStart> starts(pieces);
+    std::vector<TextPieceTimes> times(pieces);
+    if (pieces > 1) {
+        // Each piece is read on the guess that the notation at its start is
+        // the one the first piece ends with, as in a file whose header words
+        // all come first; a piece the guess was wrong for is read again.
+        const int guess = StyleAt(data, cuts[1]);
+        // The piece that holds the file's first point line decides the order
+        // itself, as the first piece does.
+        const auto [first_point, order] = FirstPointLine(data, cuts[pieces - 1]);
+        for (std::size_t k = 1; k < pieces; ++k) {
+            starts[k].style = guess;
+            if (first_point < cuts[k])
+                starts[k].order = order;
+        }
     }
+    const auto parse = [&](std::size_t k, ParsedPiece& piece) {
+        ParseTextPiece(data.substr(cuts[k], cuts[k + 1] - cuts[k]), data.data() + data.size(), file, starts[k], k == 0,
+                       piece, times[k]);
+    };
+    PieceJob job;
+    job.count = pieces;
+    job.parse = [&](std::size_t k, ParsedPiece& piece) {
+        piece.points.reserve((cuts[k + 1] - cuts[k]) / 32 + 1);  // room enough, as for the whole file
+        parse(k, piece);
+    };
+    int style = CoordDegreesMinutes;  // in force where the next piece starts
+    // A point whose date or time does not convert takes the time of the point
+    // before it, which may lie in an earlier piece.
+    DateTime carried = 0;
+    job.join = [&](std::size_t k, ParsedPiece& piece) {
+        if (starts[k].style != style) {
+            starts[k].style = style;
+            piece.points.clear();
+            piece.error = nullptr;
+            piece.lines = 0;
+            times[k] = TextPieceTimes();
+            try {
+                parse(k, piece);
+            } catch (...) {
+                piece.error = std::current_exception();
+            }
+        }
+        style = times[k].style;
+        for (std::size_t i = 0; i < times[k].inherited && i < piece.points.size(); ++i)
+            piece.points[i].time = carried;
+        if (times[k].known)
+            carried = times[k].last;
+    };
+    ParsePieces(job, filler, options.threads);
     filler.Finish();
+}
+
+void ParseTextTrack(std::string_view data, const std::string& file, TrackStore& store)
+{
+    ParseTextTrackInPieces(data, file, store, PieceOptions());
 }
 
 void ReadTextTrack(const std::string& path, TrackStore& store)

@@ -27,18 +27,35 @@ enum CoordStyle : int {
 // does not convert. Only an upper-case S or W makes the value negative.
 std::optional<double> ParseCoordinate(std::string_view text, int style);
 
+// How a large text file is cut for reading on several threads. The readers'
+// tests cut small pieces and compare with a one-thread read.
+struct PieceOptions {
+    std::size_t bytes = std::size_t{1} << 20;
+    int threads = 0;  // 0: as many as the machine has, up to 4
+};
+
 void ParseGpxTrack(std::string_view data, const std::string& file, TrackStore& store);
+void ParseGpxTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                           const PieceOptions& options);
 void ReadGpxTrack(const std::string& path, TrackStore& store);
 
 void ParseNmeaLog(std::string_view data, const std::string& file, TrackStore& store);
+void ParseNmeaLogInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                          const PieceOptions& options);
 void ReadNmeaLog(const std::string& path, TrackStore& store);
 
 void ParseTextTrack(std::string_view data, const std::string& file, TrackStore& store);
+void ParseTextTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                            const PieceOptions& options);
 void ReadTextTrack(const std::string& path, TrackStore& store);
 
 // The binary readers set TrackCount whenever they finish; the path forms beep once
 // per file read.
 void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& events);
+// Scans pieces of options.bytes at once, each on the guess that no record
+// before it reaches into it, and puts each right where that guess was wrong.
+void ParseGdbTrackInPieces(std::string_view data, TrackStore& store, PendingEvents& events,
+                           const PieceOptions& options);
 void ReadGdbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper);
 
 void ParseTrlTrack(std::string_view data, TrackStore& store, PendingEvents& events);

@@ -75,8 +75,12 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             throw DataError(path, e.line(), e.text(), e.message());  // the track store's own limit
         }
     }
+    // Written only where set: a fresh store is zero already, and reading its
+    // untouched memory costs far less than writing it.
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)
-        store.TrackMark[i] = 0;
+        if (store.TrackMark[i] != 0)
+            store.TrackMark[i] = 0;
+    ++store.Changes;
     edit.DeletedCount = 0;
     edit.AreaDeletedCount = 0;
     edit.TimeDeletedCount = 0;

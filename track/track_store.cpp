@@ -11,7 +11,7 @@ namespace tackedit {
 namespace {
 
 template <class T>
-void Resize(std::vector<T>& array, std::size_t n)
+void Resize(StoreArray<T>& array, std::size_t n)
 {
     if (n < array.size()) {
         array.resize(n);
@@ -20,9 +20,7 @@ void Resize(std::vector<T>& array, std::size_t n)
             array.shrink_to_fit();
         return;
     }
-    if (n > array.capacity())
-        array.reserve(std::max(n, 2 * array.capacity()));
-    array.resize(n);  // value-initialised: the added entries are zero
+    array.resize(n);  // the added entries are zero
 }
 
 } // namespace
@@ -40,6 +38,7 @@ void TrackStore::SetTrackCapacity(std::int32_t n)
 
 TrackFiller::TrackFiller(TrackStore& store) : store_(store)
 {
+    ++store_.Changes;
     store_.TrackCapacity = 100;
     store_.SetTrackCapacity(100);
 }
@@ -58,6 +57,53 @@ void TrackFiller::CheckRoom(std::size_t points)
     if (points > static_cast<std::size_t>(kMaxTrackPoints))
         throw DataError("", 0, "", "more than " + std::to_string(kMaxTrackPoints) +
                                        " track points, more than a track may hold");
+}
+
+std::int32_t TrackFiller::Extend(std::size_t n)
+{
+    // Past the most points a track may hold, Store raises; so does this, after
+    // making room for the points that still fit.
+    const std::size_t room = static_cast<std::size_t>(kMaxTrackPoints - count_);
+    const std::size_t fits = std::min(n, room);
+    const std::int32_t first = count_ + 1;
+    const std::int32_t last = count_ + static_cast<std::int32_t>(fits);
+    if (last > store_.TrackCapacity - 50) {
+        // Every growth step adds 51 entries: the first one past the trigger grows
+        // to n + 100, which is the old capacity + 51.
+        const std::int64_t steps = (static_cast<std::int64_t>(last) - (store_.TrackCapacity - 50) + 50) / 51;
+        store_.TrackCapacity = static_cast<std::int32_t>(store_.TrackCapacity + 51 * steps);
+        store_.SetTrackCapacity(store_.TrackCapacity);
+    }
+    count_ = last;
+    if (fits < n)
+        CheckRoom(static_cast<std::size_t>(count_) + 1);
+    return first;
+}
+
+void TrackFiller::Append(const TrackPoint* points, std::size_t n)
+{
+    const std::int32_t before = count_;
+    std::size_t at = 0;
+    try {
+        at = static_cast<std::size_t>(Extend(n));
+    } catch (...) {
+        // The points that fit are stored before the error goes on.
+        Put(points, static_cast<std::size_t>(before) + 1, static_cast<std::size_t>(count_ - before));
+        throw;
+    }
+    Put(points, at, n);
+}
+
+void TrackFiller::Put(const TrackPoint* points, std::size_t at, std::size_t n)
+{
+    double* time = store_.TrackTime.data() + at;
+    double* lat = store_.TrackLat.data() + at;
+    double* lon = store_.TrackLon.data() + at;
+    for (std::size_t k = 0; k < n; ++k) {
+        time[k] = points[k].time;
+        lat[k] = points[k].lat;
+        lon[k] = points[k].lon;
+    }
 }
 
 void TrackFiller::Grow(std::int32_t n)

@@ -32,6 +32,9 @@ inline void SetUpPanel(QFrame* panel, const char* name, int width, int height, c
     panel->setAutoFillBackground(true);
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, background);
+    // The style's disabled grey vanishes on the silver panels.
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
     panel->setPalette(palette);
     panel->hide();
 }

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_platform.h"
 
+#include "platform/program_start.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 
@@ -109,10 +110,22 @@ bool QtShell::OpenDocument(const std::string& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
 }
 
-bool QtShell::StartDetached(const std::string& program)
+std::string QtShell::StartProgram(const std::string& program)
 {
     // The stored path is the whole command: no arguments, no quoting.
-    return QProcess::startDetached(ToQString(program), {}, QFileInfo(ToQString(program)).absolutePath());
+    const ProgramLaunch plan = PlanProgramLaunch(program, FromQString(qEnvironmentVariable("PATH")));
+    if (plan.outcome != ProgramLaunch::Outcome::Start)
+        return LaunchProblem(plan, program);
+    QProcess process;
+    process.setProgram(ToQString(plan.command));
+    QStringList arguments;
+    for (const std::string& argument : plan.arguments)
+        arguments << ToQString(argument);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(QFileInfo(ToQString(program)).absolutePath());
+    if (!process.startDetached())
+        return "Cannot start " + program + ": " + FromQString(process.errorString());
+    return {};
 }
 
 bool QtShell::CopyFile(const std::string& from, const std::string& to, bool overwrite)

@@ -40,7 +40,7 @@ private:
 class QtShell final : public ShellService {
 public:
     bool OpenDocument(const std::string& path) override;
-    bool StartDetached(const std::string& program) override;
+    std::string StartProgram(const std::string& program) override;
     bool CopyFile(const std::string& from, const std::string& to, bool overwrite) override;
     bool CopyFolderFiles(const std::string& from_folder, const std::string& to_folder) override;
     bool MoveFolderToTrash(const std::string& folder) override;

@@ -1,0 +1,448 @@
+#include "check/race_check.h"
+
+#include "check/track_shift.h"
+#include "editor/editor_core.h"
+#include "platform/text_codec.h"
+#include "track/data_error.h"
+#include "track/numbers.h"
+#include "track/track_loader.h"
+#include "track/workspace_files.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+namespace tackedit {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = AsciiLower(c);
+    return text;
+}
+
+bool IsFolder(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && fs::is_directory(path, error);
+}
+
+std::string Slashes(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+// Cut, not rounded, so 89.96 % never reads as the 90.0 % it falls short of.
+std::string Percent(double share)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f%%", std::floor(share * 1000 + 1e-9) / 10);
+    return text;
+}
+
+std::string Plural(std::int64_t n, const char* word)
+{
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+// The race's own clock: local time as the race file writes it.
+std::string RaceClock(DateTime local) { return FormatRaceDateTime(std::round(local * SecondsPerDay) / SecondsPerDay); }
+
+std::string TimeOfDay(DateTime local)
+{
+    const DateTimeParts p = DecodeDateTimeToSecond(local);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d", p.hour, p.minute, p.second);
+    return text;
+}
+
+class Findings {
+public:
+    explicit Findings(RaceCheckResult& result) : result_(result) {}
+
+    void Race(Severity severity, std::string message)
+    {
+        result_.findings.push_back({severity, "race", std::move(message), 0});
+    }
+    void Boat(int boat, Severity severity, std::string message)
+    {
+        const BoatCheck& b = result_.boats[static_cast<std::size_t>(boat - 1)];
+        result_.findings.push_back(
+            {severity, b.name.empty() ? "boat " + std::to_string(boat) : b.name, std::move(message), boat});
+    }
+
+private:
+    RaceCheckResult& result_;
+};
+
+// What the race file writer would refuse: a comma splits the field, and a
+// character Shift-JIS has no code for cannot be stored.
+void CheckText(Findings& out, const std::string& text, const std::string& what)
+{
+    std::string bad;
+    if (!Utf8ToCp932(text, &bad))
+        out.Race(Severity::Error, what + " '" + text + "' contains '" + bad + "', which Shift-JIS cannot hold");
+    else if (text.find(',') != std::string::npos)
+        out.Race(Severity::Error, what + " '" + text + "' contains a comma, which the race file cannot hold");
+}
+
+void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
+{
+    if (!input.race_file_name.empty()) {
+        std::string bad;
+        if (!Utf8ToCp932(input.race_file_name, &bad))
+            out.Race(Severity::Error, "The race file name '" + input.race_file_name + "' contains '" + bad +
+                                          "', which Shift-JIS cannot hold");
+    }
+    CheckText(out, race.Title1, "Race Title 1");
+    CheckText(out, race.Title2, "Race Title 2");
+    for (std::size_t c = 0; c < race.ClassNames.size(); ++c)
+        CheckText(out, race.ClassNames[c], "Class " + std::to_string(c + 1));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(race.BoatCount); ++i) {
+        CheckText(out, race.BoatName[i], "The name of boat " + std::to_string(i + 1));
+        CheckText(out, race.BoatGpsFile[i], "The GPS file of boat " + std::to_string(i + 1));
+    }
+    for (const std::string& name : race.MapNames)
+        CheckText(out, name, "Map name");
+    for (const std::string& name : race.AttachmentNames)
+        CheckText(out, name, "Attachment file");
+    CheckText(out, race.WindFile, "Wind Data File");
+    for (const std::string& entry : race.CourseList)
+        CheckText(out, entry, "Course entry");
+}
+
+void CheckWorkspaceFiles(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
+{
+    const std::string& dir = input.app_dir;
+    if (!race.WindFile.empty() && !FindWorkspaceFile(dir + "winddat", race.WindFile))
+        out.Race(Severity::Error, "The wind data file '" + race.WindFile + "' is not in winddat/");
+    for (const std::string& name : race.AttachmentNames)
+        if (!FindWorkspaceFile(dir + "attachment", name))
+            out.Race(Severity::Error, "The attachment '" + name + "' is not in attachment/");
+    for (const std::string& name : input.skipped.attachments)
+        out.Race(Severity::Error, "The attachment '" + name + "' is not in attachment/, so the race leaves it out");
+    for (const std::string& name : race.MapNames)
+        if (!FindWorkspaceFile(dir + "coastline", name) && !FindWorkspaceFile(dir + "coastline", name + ".cst"))
+            out.Race(Severity::Error, "The coastline map '" + name + "' is not in coastline/ (as " + name + " or " +
+                                          name + ".cst)");
+    if (race.Lighthouse > 0 && !FindWorkspaceFile(dir + "coastline", "jlh.lh"))
+        out.Race(Severity::Error, "The race shows lighthouses, but coastline/jlh.lh is missing");
+    if (!FindWorkspaceFile(dir, input.viewer_exe))
+        out.Race(Severity::Error, "The viewer " + input.viewer_exe + " is not in the workspace");
+}
+
+// Pictures are told by their camera's local time with the race's correction,
+// against the start and finish as the race gives them.
+void CheckPictures(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
+{
+    const std::string pic_root = input.app_dir + "pic/";
+    const std::string named = Slashes(race.PicFolder);
+    std::string folder = named;
+    if (!IsFolder(folder)) {
+        if (named.empty() || named == pic_root)
+            return;  // no folder named and no pic/ folder: a race without pictures
+        folder = named.rfind(pic_root, 0) == 0 ? named : pic_root + named;
+        if (!IsFolder(folder)) {
+            out.Race(Severity::Warning, "The picture folder " + folder + " does not exist");
+            return;
+        }
+    }
+    if (!input.capture_time)
+        return;
+    int pictures = 0, inside = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (Lower(it->path().filename().string()).find(".jpg") == std::string::npos || !it->is_regular_file(error))
+            continue;
+        ++pictures;
+        const auto taken = input.capture_time(it->path().string());
+        if (!taken)
+            continue;
+        const DateTime corrected = *taken + race.PicTimeCorr / SecondsPerDay;
+        if (corrected >= race.StartTime && corrected <= race.FinishTime)
+            ++inside;
+    }
+    out.Race(Severity::Info, std::to_string(inside) + " of " + std::to_string(pictures) + " pictures in " + folder +
+                                 " were taken between the start and the finish");
+}
+
+void CheckBoatList(Findings& out, const RaceCheckResult& result)
+{
+    if (result.boats.empty())
+        out.Race(Severity::Error, "The race has no boats");
+    std::map<std::string, std::vector<int>> by_file, by_name;
+    for (std::size_t i = 0; i < result.boats.size(); ++i) {
+        by_file[Lower(result.boats[i].file)].push_back(static_cast<int>(i + 1));
+        by_name[result.boats[i].name].push_back(static_cast<int>(i + 1));
+    }
+    const auto list = [&](const std::vector<int>& boats) {
+        std::string text;
+        for (std::size_t k = 0; k < boats.size(); ++k)
+            text += (k == 0 ? "" : k + 1 == boats.size() ? " and " : ", ") + std::to_string(boats[k]);
+        return text;
+    };
+    for (const auto& [file, boats] : by_file)
+        if (boats.size() > 1)
+            out.Race(Severity::Warning, "Boats " + list(boats) + " use the same GPS file " +
+                                            result.boats[static_cast<std::size_t>(boats[0] - 1)].file);
+    for (const auto& [name, boats] : by_name)
+        if (boats.size() > 1)
+            out.Race(Severity::Warning, "Boats " + list(boats) + " have the same name '" + name + "'");
+}
+
+struct RaceWindow {
+    DateTime start = 0, finish = 0;  // track time
+    DateTime local_start = 0;
+    double length = 0;               // seconds; not above 0 when the race has no length
+};
+
+void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const RaceWindow& window)
+{
+    b.points = track.TrackCount;
+    if (track.TrackCount == 0) {
+        out.Boat(boat, Severity::Error, "The file " + b.file + " holds no track points");
+        return;
+    }
+    b.first = track.TrackTime[1];
+    b.last = track.TrackTime[static_cast<std::size_t>(track.TrackCount)];
+    for (std::int32_t i = 1; i <= track.TrackCount; ++i) {
+        if (track.TrackLat[i] == 0 && track.TrackLon[i] == 0)
+            ++b.zero_points;
+        if (i > 1 && track.TrackTime[i] < track.TrackTime[i - 1])
+            ++b.backward;
+    }
+    std::int32_t same_time = 0;  // jumps that are fixes logged faster than the time stamps tell apart
+    const auto local = [&](double seconds) { return window.local_start + seconds / SecondsPerDay; };
+    const std::string span = "the track runs from " + RaceClock(local((*b.first - window.start) * SecondsPerDay)) +
+                             " to " + RaceClock(local((*b.last - window.start) * SecondsPerDay)) + " race time";
+    if (window.length > 0) {
+        const std::vector<double> seconds = SortedSeconds(track.TrackTime, track.TrackCount, window.start);
+        b.coverage = CoverageOf(seconds, 0, window.length);
+        const Gap gap = LargestGapOf(seconds, 0, window.length);
+        b.largest_gap = gap.Length();
+        b.shift_seconds = SuggestShift(seconds, window.length);
+        const std::string shift =
+            b.shift_seconds ? "; times look " + DescribeShift(*b.shift_seconds) +
+                                  (std::llabs(*b.shift_seconds) % kGpsWeekRollover == 0 ? ": the GPS week rollover?"
+                                                                                         : ": a time-zone error?") +
+                                  " Moved by that, the track covers " +
+                                  Percent(CoverageOf(seconds, -static_cast<double>(*b.shift_seconds),
+                                                     window.length - static_cast<double>(*b.shift_seconds))) +
+                                  " of the race"
+                            : "";
+
+        // The speed test runs over the points recorded inside the window.
+        TrackEditState edit;
+        edit.FirstPresent = 0;
+        for (std::int32_t i = 1; i <= track.TrackCount; ++i)
+            if (track.TrackTime[i] >= window.start && track.TrackTime[i] <= window.finish) {
+                if (edit.FirstPresent == 0)
+                    edit.FirstPresent = i;
+                edit.LastPresent = i;
+            }
+        if (edit.FirstPresent == 0) {
+            out.Boat(boat, Severity::Error, "No fix between the start and the finish: " + span + shift);
+        } else {
+            b.jumps = RunSpeedTest(track, edit, kJumpKnots);
+            for (std::int32_t i = edit.FirstPresent + 1; i <= edit.LastPresent; ++i)
+                if (track.TrackMark[i] != 0 && track.TrackTime[i] == track.TrackTime[i - 1])
+                    ++same_time;
+            if (b.coverage < 0.9)
+                out.Boat(boat, Severity::Warning, "Covers only " + Percent(b.coverage) + " of the race: " + span + shift);
+            // Track times are day fractions: a gap of exactly five minutes may come out a hair longer.
+            if (b.largest_gap > kLongGapSeconds + 1e-3)
+                out.Boat(boat, Severity::Warning, "No fix for " + FormatDuration(b.largest_gap) + ", from " +
+                                                      TimeOfDay(local(gap.from)) + " to " + TimeOfDay(local(gap.to)));
+        }
+    }
+    if (b.jumps > 0)
+        out.Boat(boat, Severity::Warning,
+                 Plural(b.jumps, "point") + " jump faster than " + std::to_string(static_cast<int>(kJumpKnots)) +
+                     " knots" +
+                     (same_time > 0 ? " (" + std::to_string(same_time) + " of them at the time of the point before)"
+                                    : "") +
+                     "; the editor's speed test would delete them");
+    if (b.backward > 0)
+        out.Boat(boat, Severity::Warning, "The time goes backwards " + Plural(b.backward, "time"));
+    if (b.zero_points > 0)
+        out.Boat(boat, Severity::Warning,
+                 Plural(b.zero_points, "point") + " at latitude 0, longitude 0 (fixes without a position)");
+    out.Boat(boat, Severity::Info, Plural(b.points, "point") + " in " + b.file + "; " + span + "; " +
+                                       Percent(b.coverage) + " of the race covered, largest gap " +
+                                       FormatDuration(b.largest_gap));
+}
+
+// Every boat off by the same hours points at the race's time difference, not
+// at the loggers: mending each track would be the wrong fix.
+void CheckTimeDifference(Findings& out, const RaceCheckResult& result, const RaceSettings& race)
+{
+    std::optional<std::int64_t> common;
+    int tracks = 0;
+    for (const BoatCheck& b : result.boats) {
+        if (b.points == 0)
+            continue;
+        if (!b.shift_seconds || *b.shift_seconds % 3600 != 0 || (common && *common != *b.shift_seconds))
+            return;
+        common = b.shift_seconds;
+        ++tracks;
+    }
+    if (tracks < 2)
+        return;
+    out.Race(Severity::Warning, "Every boat's times look " + DescribeShift(*common) + ": is the time difference of " +
+                                    std::to_string(race.TimeDiff) + " h right? " +
+                                    std::to_string(race.TimeDiff + *common / 3600) + " h would fit every track");
+}
+
+} // namespace
+
+const char* SeverityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error: return "error";
+    case Severity::Warning: return "warning";
+    case Severity::Info: return "info";
+    }
+    return "info";
+}
+
+std::string FormatDuration(double seconds)
+{
+    const auto total = static_cast<std::int64_t>(std::llround(seconds));
+    const std::int64_t h = total / 3600, m = total % 3600 / 60, s = total % 60;
+    std::string text;
+    if (h > 0)
+        text += std::to_string(h) + " h ";
+    if (h > 0 || m > 0)
+        text += std::to_string(m) + " min";
+    if (h == 0)
+        text += (text.empty() ? "" : " ") + std::to_string(s) + " s";
+    return text;
+}
+
+int RaceCheckResult::Count(Severity severity) const
+{
+    int n = 0;
+    for (const Finding& f : findings)
+        n += f.severity == severity ? 1 : 0;
+    return n;
+}
+
+RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
+{
+    RaceCheckResult result;
+    Findings out(result);
+
+    // The race's times are local, the tracks' UTC: TimeDiff is local minus UTC.
+    RaceWindow window;
+    window.local_start = race.StartTime;
+    window.start = race.StartTime - race.TimeDiff / 24.0;
+    window.finish = race.FinishTime - race.TimeDiff / 24.0;
+    window.length = (window.finish - window.start) * SecondsPerDay;
+    // Not RaceSeconds: its stand-in for spans beyond 32 bits would read as a finish before the start.
+    const double seconds = (race.FinishTime - race.StartTime) * SecondsPerDay;
+    if (!(seconds >= 0.5)) {
+        out.Race(Severity::Error, "The race finishes at " + RaceClock(race.FinishTime) + ", not after its start " +
+                                      RaceClock(race.StartTime));
+        window.length = 0;
+    } else {
+        if (seconds > 24 * 3600)
+            out.Race(Severity::Warning, "The race lasts " + FormatDuration(seconds) + ", longer than 24 hours");
+        out.Race(Severity::Info, "Race from " + RaceClock(race.StartTime) + " to " + RaceClock(race.FinishTime) +
+                                     " local time; with a time difference of " + std::to_string(race.TimeDiff) +
+                                     " h, the tracks' UTC from " + RaceClock(window.start) + " to " +
+                                     RaceClock(window.finish));
+    }
+    CheckTexts(out, race, input);
+
+    // Boats in file order, those the reader left out in their places.
+    std::vector<int> race_boat;  // per check boat: index into the race, or -1
+    std::size_t next_skip = 0;
+    const auto& skips = input.skipped.boats;
+    for (int i = 0; i <= race.BoatCount; ++i) {
+        for (; next_skip < skips.size() && skips[next_skip].position <= i; ++next_skip) {
+            BoatCheck b;
+            b.name = skips[next_skip].name;
+            b.file = skips[next_skip].file;
+            b.in_race = false;
+            result.boats.push_back(b);
+            race_boat.push_back(-static_cast<int>(next_skip) - 1);
+        }
+        if (i < race.BoatCount) {
+            BoatCheck b;
+            b.name = race.BoatName[static_cast<std::size_t>(i)];
+            b.file = race.BoatGpsFile[static_cast<std::size_t>(i)];
+            result.boats.push_back(b);
+            race_boat.push_back(i);
+        }
+    }
+    CheckBoatList(out, result);
+    CheckWorkspaceFiles(out, race, input);
+    CheckPictures(out, race, input);
+
+    TrackStore track;
+    TrackEditState edit;
+    QuietLoad load;
+    for (std::size_t k = 0; k < result.boats.size(); ++k) {
+        BoatCheck& b = result.boats[k];
+        const int boat = static_cast<int>(k + 1);
+        if (!b.in_race) {
+            const RaceFileSkips::Boat& skip = skips[static_cast<std::size_t>(-race_boat[k] - 1)];
+            out.Boat(boat, Severity::Error,
+                     "Line " + std::to_string(skip.line) + " of the race file is left out: " +
+                         (skip.list_full ? "a race holds at most " + std::to_string(RaceSettings::kMaxBoats) + " boats"
+                                         : "the GPS file " + b.file + " is not in gpsdat/"));
+            continue;
+        }
+        const auto path = FindWorkspaceFile(input.app_dir + "gpsdat", b.file);
+        if (!path) {
+            out.Boat(boat, Severity::Error, "The GPS file " + b.file + " is not in gpsdat/");
+            continue;
+        }
+        if (TrackFileKindOf(*path) == TrackFileKind::None) {
+            out.Boat(boat, Severity::Error, "The GPS file " + b.file + " is of no kind tackedit reads");
+            continue;
+        }
+        try {
+            LoadTrackFile(*path, track, edit, load.services);
+        } catch (const DataError& e) {
+            out.Boat(boat, Severity::Error, std::string("The GPS file does not read: ") + e.what());
+            continue;
+        }
+        CheckTrack(out, boat, b, track, window);
+    }
+    CheckTimeDifference(out, result, race);
+    return result;
+}
+
+RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& name,
+                              const CaptureTimeReader& capture_time)
+{
+    RaceCheckInput input;
+    input.app_dir = app_dir;
+    input.race_file_name = name;
+    input.capture_time = capture_time;
+    const auto path = FindWorkspaceFile(app_dir + "raceadmin", name);
+    RaceCheckResult result;
+    if (!path) {
+        result.findings.push_back({Severity::Error, "race", "The race file " + name + " is not in raceadmin/", 0});
+        return result;
+    }
+    RaceSettings race;
+    try {
+        ReadRaceFile(*path, app_dir, 2, race, &input.skipped);
+    } catch (const DataError& e) {
+        result.findings.push_back({Severity::Error, "race", e.what(), 0});
+        return result;
+    }
+    return CheckRace(race, input);
+}
+
+} // namespace tackedit

@@ -1,0 +1,103 @@
+#pragma once
+
+// The race check: what would make the viewer show an empty or wrong boat, found
+// before the race is shown. It reads files and never writes one.
+
+#include "race/race_file.h"
+#include "race/race_settings.h"
+#include "track/datetime.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+enum class Severity { Error, Warning, Info };
+
+// "error", "warning", "info".
+const char* SeverityName(Severity severity);
+
+struct Finding {
+    Severity severity = Severity::Info;
+    std::string subject;  // "race" or the boat's name
+    std::string message;
+    int boat = 0;         // 1-based index into RaceCheckResult::boats; 0 for the race
+};
+
+// One boat's track over the race window. Times are track times (UTC).
+struct BoatCheck {
+    std::string name, file;
+    bool in_race = true;  // false: the race file reader left the boat out
+    std::int32_t points = 0;
+    std::optional<DateTime> first, last;  // the file's first and last point
+    double coverage = 0;     // share of the window within 30 s of a fix
+    double largest_gap = 0;  // seconds without a fix inside the window
+    std::int32_t jumps = 0;        // points the editor's speed test deletes at 30 knots
+    std::int32_t zero_points = 0;  // at latitude 0 and longitude 0
+    std::int32_t backward = 0;     // times earlier than the point before
+    std::optional<std::int64_t> shift_seconds;  // added to every time, it covers the race
+};
+
+struct RaceCheckResult {
+    std::vector<Finding> findings;
+    std::vector<BoatCheck> boats;
+
+    int Count(Severity severity) const;
+};
+
+// The capture time of a picture in the camera's local time; nullopt when it has none.
+using CaptureTimeReader = std::function<std::optional<DateTime>(const std::string& path)>;
+
+struct RaceCheckInput {
+    std::string app_dir;         // the workspace, with its trailing separator
+    std::string race_file_name;  // bare name; empty when there is none yet
+    std::string viewer_exe = "tackvue.exe";
+    RaceFileSkips skipped;       // what the race file reader left out
+    CaptureTimeReader capture_time;  // empty: pictures are not counted
+};
+
+inline constexpr double kCoverageFixSeconds = 30;
+inline constexpr float kJumpKnots = 30;
+inline constexpr double kLongGapSeconds = 300;
+
+// Checks a race record (a copy of the screen's, or one read from a file).
+RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input);
+
+// Reads WORKSPACE/raceadmin/NAME as the editor does and checks it; a race file
+// that is missing or does not read is an error finding.
+RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& name,
+                              const CaptureTimeReader& capture_time);
+
+// ---- Track times against the race window ----
+
+// Seconds of every point relative to a reference time, sorted.
+std::vector<double> SortedSeconds(std::span<const double> track_time, std::int32_t count, DateTime reference);
+
+// Share of [from, to] lying within kCoverageFixSeconds of a time; 0 for an empty span.
+double CoverageOf(const std::vector<double>& sorted, double from, double to);
+
+struct Gap {
+    double from = 0, to = 0;
+    double Length() const { return to - from; }
+};
+// The longest stretch of [from, to] without a time.
+Gap LargestGapOf(const std::vector<double>& sorted, double from, double to);
+
+// The shift (whole hours from -14 to +14, or 1024 weeks either way) that brings
+// a track covering under half of a window of `length` seconds to at least 90 %;
+// nullopt when none does. Of equal candidates the smallest shift wins.
+std::optional<std::int64_t> SuggestShift(const std::vector<double>& sorted, double length);
+
+inline constexpr std::int64_t kGpsWeekRollover = 1024LL * 7 * 86400;
+
+// "9 hours early", "5 hours late", "1024 weeks early".
+std::string DescribeShift(std::int64_t shift_seconds);
+
+// "1 h 5 min", "12 min 30 s", "45 s".
+std::string FormatDuration(double seconds);
+
+} // namespace tackedit

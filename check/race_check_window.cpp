@@ -1,0 +1,246 @@
+#include "check/race_check_window.h"
+
+#include "check/track_shift.h"
+#include "platform/qt/qt_platform.h"
+#include "track/data_error.h"
+#include "track/workspace_files.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace tackedit {
+
+namespace {
+
+const char kCaption[] = "Race Check";
+
+QColor SeverityColour(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error: return QColor(255, 205, 205);
+    case Severity::Warning: return QColor(255, 236, 170);
+    case Severity::Info: return QColor(222, 236, 255);
+    }
+    return QColor(Qt::white);
+}
+
+QStyle::StandardPixmap SeverityIcon(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error: return QStyle::SP_MessageBoxCritical;
+    case Severity::Warning: return QStyle::SP_MessageBoxWarning;
+    case Severity::Info: return QStyle::SP_MessageBoxInformation;
+    }
+    return QStyle::SP_MessageBoxInformation;
+}
+
+QTableWidgetItem* Cell(const std::string& text)
+{
+    auto* item = new QTableWidgetItem(ToQString(text));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+std::string TrackTime(const std::optional<DateTime>& time)
+{
+    return time ? FormatIsoDateTime(DecodeDateTimeToSecond(*time)) : "";
+}
+
+std::string Number(const char* format, double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// "-9 h (9 hours late)".
+std::string ShiftText(std::int64_t seconds)
+{
+    const bool weeks = seconds % kGpsWeekRollover == 0;
+    char text[64];
+    std::snprintf(text, sizeof text, weeks ? "%+lld weeks" : "%+lld h",
+                  static_cast<long long>(weeks ? seconds / (7 * 86400) : seconds / 3600));
+    return std::string(text) + " (" + DescribeShift(seconds) + ")";
+}
+
+const char* const kBoatColumns[] = {"Boat",   "GPS file", "Points",   "First (UTC)",     "Last (UTC)", "Coverage",
+                                    "Largest gap", "Jumps", "At 0/0", "Backward", "Suggested shift", ""};
+
+} // namespace
+
+RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, CursorControl& cursor, Hooks hooks)
+    : QWidget(parent, Qt::Window), dialogs_(dialogs), cursor_(cursor), hooks_(std::move(hooks))
+{
+    setObjectName(QStringLiteral("RaceCheckWindow"));
+    // Findings of a screen that is no longer shown would mislead, and a Fix could
+    // point a boat of another race at the copy.
+    if (parent)
+        parent->installEventFilter(this);
+    setWindowTitle(QString::fromLatin1(kCaption));
+    resize(960, 600);
+
+    auto* layout = new QVBoxLayout(this);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("SummaryLabel"));
+    layout->addWidget(summary_);
+
+    findings_ = new QTableWidget(0, 3, this);
+    findings_->setObjectName(QStringLiteral("FindingsTable"));
+    findings_->setHorizontalHeaderLabels({QStringLiteral("Severity"), QStringLiteral("Subject"),
+                                          QStringLiteral("Message")});
+    findings_->horizontalHeader()->setStretchLastSection(true);
+    findings_->verticalHeader()->hide();
+    findings_->setWordWrap(true);
+    layout->addWidget(findings_, 3);
+
+    boats_ = new QTableWidget(0, static_cast<int>(std::size(kBoatColumns)), this);
+    boats_->setObjectName(QStringLiteral("BoatsTable"));
+    QStringList headers;
+    for (const char* column : kBoatColumns)
+        headers << QString::fromLatin1(column);
+    boats_->setHorizontalHeaderLabels(headers);
+    boats_->verticalHeader()->hide();
+    layout->addWidget(boats_, 2);
+
+    auto* buttons = new QHBoxLayout;
+    auto* again = new QPushButton(QStringLiteral("Check Again"), this);
+    again->setObjectName(QStringLiteral("CheckAgainButton"));
+    connect(again, &QPushButton::clicked, this, [this] { RunCheck(); });
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("CloseButton"));
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    buttons->addStretch();
+    buttons->addWidget(again);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+}
+
+bool RaceCheckWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parent() && event->type() == QEvent::Hide)
+        close();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool RaceCheckWindow::RunCheck()
+{
+    {
+        BusyCursorScope busy(cursor_);
+        try {
+            const ScreenRace screen = hooks_.ReadScreen();
+            app_dir_ = screen.input.app_dir;
+            result_ = CheckRace(screen.race, screen.input);
+        } catch (const DataError& e) {
+            dialogs_.ShowMessage("tackvue", e.what());
+            return false;
+        }
+        ShowResult();
+    }
+    return true;
+}
+
+void RaceCheckWindow::ShowResult()
+{
+    const int errors = result_.Count(Severity::Error), warnings = result_.Count(Severity::Warning);
+    summary_->setText(errors + warnings == 0
+                          ? QStringLiteral("No errors or warnings.")
+                          : QStringLiteral("%1 error(s), %2 warning(s).").arg(errors).arg(warnings));
+
+    findings_->setRowCount(static_cast<int>(result_.findings.size()));
+    for (int row = 0; row < findings_->rowCount(); ++row) {
+        const Finding& f = result_.findings[static_cast<std::size_t>(row)];
+        QTableWidgetItem* cells[] = {Cell(SeverityName(f.severity)), Cell(f.subject), Cell(f.message)};
+        cells[0]->setIcon(style()->standardIcon(SeverityIcon(f.severity)));
+        for (int column = 0; column < 3; ++column) {
+            cells[column]->setBackground(SeverityColour(f.severity));
+            cells[column]->setToolTip(cells[2]->text());
+            findings_->setItem(row, column, cells[column]);
+        }
+    }
+    findings_->resizeColumnToContents(0);
+    findings_->resizeColumnToContents(1);
+    findings_->resizeRowsToContents();
+
+    boats_->setRowCount(0);  // drops the Fix buttons of the last check
+    boats_->setRowCount(static_cast<int>(result_.boats.size()));
+    for (int row = 0; row < boats_->rowCount(); ++row) {
+        const BoatCheck& b = result_.boats[static_cast<std::size_t>(row)];
+        const std::string values[] = {b.name,
+                                      b.file,
+                                      std::to_string(b.points),
+                                      TrackTime(b.first),
+                                      TrackTime(b.last),
+                                      Number("%.1f%%", std::floor(b.coverage * 1000 + 1e-9) / 10),
+                                      FormatDuration(b.largest_gap),
+                                      std::to_string(b.jumps),
+                                      std::to_string(b.zero_points),
+                                      std::to_string(b.backward),
+                                      b.shift_seconds ? ShiftText(*b.shift_seconds) : ""};
+        for (int column = 0; column < static_cast<int>(std::size(values)); ++column)
+            boats_->setItem(row, column, Cell(values[column]));
+        // The name cell carries the colour of the boat's worst finding.
+        Severity worst = Severity::Info;
+        for (const Finding& f : result_.findings)
+            if (f.boat == row + 1 && f.severity < worst)
+                worst = f.severity;
+        boats_->item(row, 0)->setBackground(SeverityColour(worst));
+        boats_->item(row, 0)->setIcon(style()->standardIcon(SeverityIcon(worst)));
+        if (b.shift_seconds && b.in_race) {
+            auto* fix = new QPushButton(QStringLiteral("Fix"));
+            fix->setObjectName(QStringLiteral("FixButton%1").arg(row + 1));
+            fix->setToolTip(QStringLiteral("Write a copy with every time moved (%1) and use it for this boat")
+                                .arg(ToQString(DescribeShift(*b.shift_seconds))));
+            connect(fix, &QPushButton::clicked, this, [this, row] { FixBoat(row + 1); });
+            boats_->setCellWidget(row, static_cast<int>(std::size(kBoatColumns)) - 1, fix);
+        }
+    }
+    boats_->resizeColumnsToContents();
+}
+
+void RaceCheckWindow::FixBoat(int boat)
+{
+    if (boat < 1 || boat > static_cast<int>(result_.boats.size()))
+        return;
+    const BoatCheck b = result_.boats[static_cast<std::size_t>(boat - 1)];
+    if (!b.shift_seconds)
+        return;
+    const std::string gpsdat = app_dir_ + "gpsdat";
+    const auto source = FindWorkspaceFile(gpsdat, b.file);
+    if (!source) {
+        dialogs_.ShowMessage(kCaption, "The GPS file " + b.file + " is no longer in gpsdat/.");
+        return;
+    }
+    const std::string name = ShiftedFileName(b.file);
+    if (!IsBareFileName(name)) {
+        dialogs_.ShowMessage(kCaption, "'" + name + "' is not a file name for gpsdat/.");
+        return;
+    }
+    const auto existing = FindWorkspaceFile(gpsdat, name);
+    if (existing && !dialogs_.AskYesNo(kCaption, name + " already exists in gpsdat/. Replace it?"))
+        return;
+    const std::string target = existing.value_or(gpsdat + "/" + name);
+    try {
+        BusyCursorScope busy(cursor_);
+        WriteShiftedCopy(*source, target, static_cast<double>(*b.shift_seconds));
+    } catch (const DataError& e) {
+        dialogs_.ShowMessage(kCaption, e.what());
+        return;
+    }
+    const std::string written = std::filesystem::path(target).filename().string();
+    if (!hooks_.PointBoatAt(boat, b.file, written))
+        dialogs_.ShowMessage(kCaption, written + " is written, but the boat list has changed since the check: "
+                                                 "add it to the race by hand.");
+    RunCheck();
+}
+
+} // namespace tackedit

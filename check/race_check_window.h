@@ -1,0 +1,63 @@
+#pragma once
+
+#include "check/race_check.h"
+#include "platform/cursor.h"
+#include "platform/dialogs.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class QLabel;
+class QTableWidget;
+
+namespace tackedit {
+
+// The findings of a race check: one row per finding, the boats' statistics, and
+// a "Fix" button for each boat whose clock looks shifted.
+class RaceCheckWindow final : public QWidget {
+    Q_OBJECT
+public:
+    struct ScreenRace {
+        RaceSettings race;
+        RaceCheckInput input;
+    };
+    struct Hooks {
+        // The race as Save Data would read it, in a copy: the application's
+        // record stays as it is. Raises DataError for a box that is not a number.
+        std::function<ScreenRace()> ReadScreen;
+        // Points boat `boat` (1-based) from `old_file` at `new_file`, both in
+        // gpsdat/; false when the boat list no longer has that boat there.
+        std::function<bool(int boat, const std::string& old_file, const std::string& new_file)> PointBoatAt;
+    };
+
+    RaceCheckWindow(QWidget* parent, DialogService& dialogs, CursorControl& cursor, Hooks hooks);
+
+    // Checks the screen's race and shows the findings; false (with the message
+    // shown) when the screen does not read.
+    bool RunCheck();
+
+    // Writes the boat's shifted copy in gpsdat/, asking before replacing one,
+    // points the boat at it and checks again.
+    void FixBoat(int boat);
+
+    const RaceCheckResult& Result() const { return result_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowResult();
+
+    DialogService& dialogs_;
+    CursorControl& cursor_;
+    Hooks hooks_;
+    std::string app_dir_;
+    RaceCheckResult result_;
+    QLabel* summary_;
+    QTableWidget* findings_;
+    QTableWidget* boats_;
+};
+
+} // namespace tackedit

@@ -1,0 +1,44 @@
+#include "check/track_shift.h"
+
+#include "track/data_error.h"
+#include "track/datetime.h"
+#include "track/file_buffer.h"
+#include "track/numbers.h"
+#include "track/track_formats.h"
+
+namespace tackedit {
+
+void ShiftTrackTimes(TrackStore& track, double seconds)
+{
+    const double days = seconds / SecondsPerDay;
+    for (std::int32_t i = 1; i <= track.TrackCount; ++i)
+        track.TrackTime[static_cast<std::size_t>(i)] += days;
+}
+
+std::string ShiftedFileName(const std::string& file)
+{
+    return file.substr(0, file.find('.')) + "_shifted.trb";
+}
+
+std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds)
+{
+    if (!FileExists(from))
+        throw DataError(from, 0, "", "no such file");
+    if (TrackFileKindOf(from) == TrackFileKind::None)
+        throw DataError(from, 0, "", "not a kind of GPS file tackedit reads");
+    TrackStore track;
+    TrackEditState edit;
+    QuietLoad load;
+    LoadTrackFile(from, track, edit, load.services);
+    ShiftTrackTimes(track, seconds);
+    std::string ending = to.substr(to.size() >= 4 ? to.size() - 4 : 0);
+    for (char& c : ending)
+        c = AsciiLower(c);
+    if (ending == ".gpx")
+        WriteGpxTrack(to, track);
+    else
+        WriteTrbTrack(to, track);
+    return track.TrackCount;
+}
+
+} // namespace tackedit

@@ -1,0 +1,33 @@
+#pragma once
+
+// A copy of a track with every time moved: the mend for a logger whose clock
+// ran in the wrong zone or rolled over the GPS week number.
+
+#include "platform/null_platform.h"
+#include "track/track_loader.h"
+#include "track/track_store.h"
+
+#include <string>
+
+namespace tackedit {
+
+// A load with no window behind it: no events to let through, no beep, no cursor.
+struct QuietLoad {
+    NullPendingEvents events;
+    CountingBeeper beeper;
+    NullCursor cursor;
+    LoadServices services{events, beeper, cursor, {}};
+};
+
+void ShiftTrackTimes(TrackStore& track, double seconds);
+
+// The copy's name: the file's name up to its first "." + "_shifted.trb".
+std::string ShiftedFileName(const std::string& file);
+
+// Loads `from`, moves its times and writes `to` as TRB, or as GPX when `to`
+// ends in ".gpx" (any case). Raises DataError naming the file that is missing,
+// does not read, or cannot be written; a time the TRB format cannot hold is
+// refused and nothing is written. Returns the number of points written.
+std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds);
+
+} // namespace tackedit

@@ -1,0 +1,119 @@
+// check: a race's findings before it is shown; shift: a track with its clock mended.
+
+#include "check/photo_time.h"
+#include "check/race_check.h"
+#include "check/track_shift.h"
+#include "cli/cli_common.h"
+#include "track/data_error.h"
+#include "track/numbers.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace tackedit::cli {
+
+namespace {
+
+nlohmann::ordered_json TimeOrNull(const std::optional<DateTime>& time)
+{
+    if (!time)
+        return nullptr;
+    return FormatIsoDateTime(DecodeDateTimeToSecond(*time));
+}
+
+// A tab or line end inside a name would break the line into other fields.
+std::string OneField(std::string text)
+{
+    for (char& c : text)
+        if (c == '\t' || c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
+double Rounded(double value, double step) { return std::round(value / step) * step; }
+
+nlohmann::ordered_json CheckJson(const RaceCheckResult& result)
+{
+    nlohmann::ordered_json findings = nlohmann::ordered_json::array();
+    for (const Finding& f : result.findings)
+        findings.push_back({{"severity", SeverityName(f.severity)}, {"subject", f.subject}, {"message", f.message}});
+    nlohmann::ordered_json boats = nlohmann::ordered_json::array();
+    for (const BoatCheck& b : result.boats)
+        boats.push_back({{"name", b.name},
+                         {"file", b.file},
+                         {"points", b.points},
+                         {"first", TimeOrNull(b.first)},
+                         {"last", TimeOrNull(b.last)},
+                         {"coverage", Rounded(b.coverage, 1e-4)},
+                         {"largest_gap", Rounded(b.largest_gap, 1e-3)},
+                         {"jumps", b.jumps},
+                         {"zero_points", b.zero_points},
+                         {"backward", b.backward},
+                         {"shift_seconds", b.shift_seconds ? nlohmann::ordered_json(*b.shift_seconds) : nullptr}});
+    return {{"findings", findings}, {"boats", boats}};
+}
+
+} // namespace
+
+int Check(const std::vector<std::string>& args)
+{
+    bool json = false;
+    std::vector<std::string> names;
+    for (const std::string& arg : args) {
+        if (arg == "--json")
+            json = true;
+        else if (arg.rfind("--", 0) == 0)
+            return Usage();
+        else
+            names.push_back(arg);
+    }
+    if (names.size() != 2)
+        return Usage();
+    const std::string app_dir = (std::filesystem::path(names[0]) / "").string();
+    const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime);
+    if (json) {
+        std::printf("%s\n", CheckJson(result).dump(2).c_str());
+    } else {
+        for (const Finding& f : result.findings)
+            std::printf("%s\t%s\t%s\n", SeverityName(f.severity), OneField(f.subject).c_str(),
+                        OneField(f.message).c_str());
+    }
+    if (std::fflush(stdout) != 0)
+        return Fail("cannot write the output");
+    if (result.Count(Severity::Error) > 0)
+        return 1;
+    return result.Count(Severity::Warning) > 0 ? 3 : 0;
+}
+
+int Shift(const std::vector<std::string>& args)
+{
+    if (args.size() != 4)
+        return Usage();
+    const std::string& out = args[1];
+    const auto amount = ParseReal(args[3]);
+    double unit = 0;
+    if (args[2] == "--hours")
+        unit = 3600;
+    else if (args[2] == "--seconds")
+        unit = 1;
+    else if (args[2] == "--weeks")
+        unit = 7 * 86400;
+    if (unit == 0 || !amount || !std::isfinite(static_cast<double>(*amount)))
+        return Usage();
+    if (!EndsWithNoCase(out, ".trb") && !EndsWithNoCase(out, ".gpx")) {
+        std::fprintf(stderr, "tackedit-cli: %s: the output must end in .trb or .gpx\n", out.c_str());
+        return Usage();
+    }
+    try {
+        const std::int32_t points = WriteShiftedCopy(args[0], out, static_cast<double>(*amount) * unit);
+        std::printf("wrote %d points\n", points);
+    } catch (const DataError& e) {
+        return Fail(e.what());
+    }
+    return 0;
+}
+
+} // namespace tackedit::cli

@@ -1,0 +1,145 @@
+// photo-time, pictures and distribute: capture times, a race's picture index
+// and a distribution folder, as the editor makes them.
+
+#include "cli/cli_common.h"
+#include "cli/trash_module.h"
+#include "distribution/distribution_core.h"
+#include "pictures/photo_metadata.h"
+#include "pictures/picture_export.h"
+#include "platform/null_platform.h"
+#include "race/race_file.h"
+#include "track/data_error.h"
+#include "track/numbers.h"
+#include "track/workspace_files.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace tackedit::cli {
+
+namespace {
+
+std::string WorkspaceDir(const std::string& arg)
+{
+    return (std::filesystem::path(arg) / "").string();
+}
+
+} // namespace
+
+int PhotoTime(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return Usage();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(args[0], error))
+        return Fail(args[0] + ": no such file");
+    std::printf("%s\n", ReadPhotoMetadata(args[0]).c_str());
+    return 0;
+}
+
+int Pictures(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return Usage();
+    const std::string app_dir = WorkspaceDir(args[0]);
+    const std::string folder = app_dir + "raceadmin";
+    const auto path = FindWorkspaceFile(folder, args[1]);
+    if (!path)
+        return Fail(folder + "/" + args[1] + ": no such race file");
+    RaceSettings race;
+    PictureIndex index;
+    NullPendingEvents events;
+    try {
+        ReadRaceFile(*path, app_dir, 2, race);
+    } catch (const DataError& e) {
+        return Fail(e.what());
+    }
+    IndexPictures(race, index, events);
+    std::printf("%s\n", PictureCountText(race, index).c_str());
+    for (std::size_t i = 0; i < index.PictureName.size(); ++i)
+        std::printf("%s,%s\n", index.PictureName[i].c_str(), index.PictureTimeText[i].c_str());
+    return 0;
+}
+
+int Distribute(const std::vector<std::string>& args)
+{
+    std::vector<std::string> positional;
+    bool help = true, pictures = true, replace = false;
+    int quality = 30;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--no-help") {
+            help = false;
+        } else if (args[i] == "--no-pictures") {
+            pictures = false;
+        } else if (args[i] == "--replace") {
+            replace = true;
+        } else if (args[i] == "--quality" && i + 1 < args.size()) {
+            const auto value = ParseInteger(args[++i]);
+            if (!value || *value < 1 || *value > 100)
+                return Usage();
+            quality = static_cast<int>(*value);
+        } else if (args[i].starts_with("--")) {
+            return Usage();
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() < 3)
+        return Usage();
+    const std::string app_dir = WorkspaceDir(positional[0]);
+    const std::string name(TrimBlanks(positional[1]));
+    const std::vector<std::string> races(positional.begin() + 2, positional.end());
+    for (std::size_t i = 0; i < races.size(); ++i)
+        if (std::find(races.begin(), races.begin() + static_cast<std::ptrdiff_t>(i), races[i]) !=
+            races.begin() + static_cast<std::ptrdiff_t>(i))
+            return Usage();
+    if (races.size() > DistributionPlayList::kMaxRaces)
+        return Usage();
+    if (const auto problem = DistributionNameProblem(name))
+        return Fail(*problem);
+    for (const std::string& race : races)
+        if (!FindWorkspaceFile(app_dir + "raceadmin", race))
+            return Fail(app_dir + "raceadmin/" + race + ": no such race file");
+    if (const auto old = ExistingDistributionFolder(app_dir, name); old && !replace)
+        return Fail(*old + ": the distribution folder exists (--replace moves it to the trash)");
+
+    RaceSettings race;
+    DistributionPlayList list;
+    list.DistName = name;
+    try {
+        for (const std::string& file : races)
+            ChooseDistRaceFile(list, file, app_dir, 2, race);
+        DistributionOptions options;
+        options.app_dir = app_dir;
+        options.attach_help = help;
+        options.move_to_trash = MoveToTrashThroughModule;
+        const std::string dist = BuildDistribution(list, options, race);
+        if (pictures && list.DistPictureFlag == 1) {
+            PictureExportOptions export_options;
+            export_options.app_dir = app_dir;
+            export_options.dist_dir = dist;
+            export_options.quality = quality;
+            export_options.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+            PictureIndex index;
+            NullPendingEvents events;
+            const bool terminal = ::isatty(2);
+            const auto failures = ExportDistributionPictures(
+                list.DistRaceFiles, export_options, race, index, events, [terminal](const PictureProgress& step) {
+                    if (terminal)
+                        std::fprintf(stderr, "%s   ( %d / %d )\n", step.name.c_str(), step.number, step.count);
+                });
+            if (!failures.empty())
+                return Fail(std::to_string(failures.size()) + " picture(s) could not be reduced; the first: " +
+                            failures.front().message);
+        }
+        std::printf("%s\n", dist.c_str());
+    } catch (const DataError& e) {
+        return Fail(e.what());
+    }
+    return 0;
+}
+
+} // namespace tackedit::cli

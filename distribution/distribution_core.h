@@ -1,0 +1,66 @@
+#pragma once
+
+// A distribution: the viewer, a play list of races and every file they need,
+// in one folder under distribution/ that replays the races on another computer.
+
+#include "race/race_settings.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+struct DistributionPlayList {
+    static constexpr std::size_t kMaxRaces = 100;
+    std::vector<std::string> DistRaceFiles;  // race file names in play order
+    int DistPictureFlag = 0;  // 1 once a race with an existing picture folder was added
+    std::string DistName;     // the last accepted folder name
+};
+
+enum class AddRaceResult { Added, Duplicate, Full };
+
+// Appends a race file to the play list unless it is there already or the list
+// is full. When it was added and no race so far had pictures, reads it into
+// `race` and sets DistPictureFlag when its picture folder exists; the reader's
+// DataError passes through (the entry stays added).
+AddRaceResult ChooseDistRaceFile(DistributionPlayList& list, const std::string& name, const std::string& app_dir,
+                                 int ui_language, RaceSettings& race);
+
+// Why a typed folder name cannot be a distribution folder, or nullopt when it
+// can. The folder is meant for another computer, so Windows' rules apply.
+std::optional<std::string> DistributionNameProblem(const std::string& name);
+
+// app_dir + "distribution/" + name.
+std::string DistributionDir(const std::string& app_dir, const std::string& name);
+
+// The folder under distribution/ that has this name without regard to case.
+std::optional<std::string> ExistingDistributionFolder(const std::string& app_dir, const std::string& name);
+
+struct DistributionOptions {
+    std::string app_dir;  // with its trailing separator
+    std::string viewer_exe = "tackvue.exe";
+    bool attach_help = true;
+    int ui_language = 2;
+    // Moves a folder to the desktop's trash; false when it could not.
+    std::function<bool(const std::string&)> move_to_trash;
+};
+
+// Builds distribution/<DistName>: an old folder of that name goes to the trash
+// first. Every copy goes through a temporary file and a rename; a missing
+// source is skipped. A folder that cannot be made or a file that cannot be
+// written raises DataError naming it and stops the build. Leaves in `race` the
+// last race file read. Returns the distribution folder.
+std::string BuildDistribution(const DistributionPlayList& list, const DistributionOptions& options,
+                              RaceSettings& race);
+
+// Copies the files directly inside a folder (no subfolders) into another; a
+// missing source folder copies nothing.
+void CopyFolderFiles(const std::string& from_folder, const std::string& to_folder);
+
+// The line appended to a race file's copy: "PIC,PIC\" + the picture folder's
+// last component + "," + correction + "," + size.
+std::string DistributionPicLine(const RaceSettings& race);
+
+} // namespace tackedit

@@ -1,0 +1,58 @@
+#include "editor/editor_texts.h"
+
+#include "platform/null_platform.h"
+#include "track/data_error.h"
+#include "track/file_buffer.h"
+#include "track/track_formats.h"
+#include "track/track_loader.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace tackedit {
+
+namespace {
+
+// The points of a file the editor wrote before; nullopt when it does not read.
+std::optional<std::int32_t> PointsIn(const std::string& path)
+{
+    try {
+        TrackStore store;
+        NullPendingEvents events;
+        CountingBeeper beeper;
+        switch (TrackFileKindOf(path)) {
+        case TrackFileKind::Gpx: ReadGpxTrack(path, store); break;
+        case TrackFileKind::Trb: ReadTrbTrack(path, store, events, beeper); break;
+        default: return std::nullopt;
+        }
+        return store.TrackCount;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::string SaveConfirmationText(const std::string& new_file, int ui_language)
+{
+    std::string text = "次のファイル名で保存します\r\n" + new_file;
+    std::error_code error;
+    if (!std::filesystem::exists(new_file, error))
+        return text;
+    const auto points = PointsIn(new_file);
+    if (ui_language == 0)
+        return text + "\r\n（既存のファイル" + (points ? "（" + std::to_string(*points) + "点）" : std::string()) +
+               "を置き換えます）";
+    return text + "\r\n(It replaces an existing file" +
+           (points ? " of " + std::to_string(*points) + " points" : std::string()) + ".)";
+}
+
+std::string NoPointsMessage(const std::string& path)
+{
+    if (TrackFileKindOf(path) == TrackFileKind::None)
+        return path + " is not a track file the editor reads: their names end in gpx, log, dtr, trk, gdb, trl "
+                      "or trb.";
+    return path + " holds no track point.";
+}
+
+} // namespace tackedit

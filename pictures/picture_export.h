@@ -1,0 +1,52 @@
+#pragma once
+
+// The reduced pictures of a distribution, with their index file "datetime.csv".
+
+#include "pictures/picture_index.h"
+#include "pictures/picture_reduce.h"
+#include "platform/pending_events.h"
+#include "race/race_settings.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+// One picture done, reported in index order whatever thread reduced it.
+struct PictureProgress {
+    std::string name;
+    int number = 0;  // 1-based
+    int count = 0;
+    const ReducedPicture* picture = nullptr;  // nullptr when no copy was made
+};
+
+// A picture that could not be reduced: the rest go on without it, its line in
+// "datetime.csv" stays (as for a picture that disappeared meanwhile).
+struct PictureFailure {
+    std::string file;
+    std::string message;
+};
+
+struct PictureExportOptions {
+    std::string app_dir;   // with its trailing separator
+    std::string dist_dir;  // the distribution folder
+    int ui_language = 2;
+    int quality = 30;
+    int threads = 2;       // pictures reduced at once; the files are the same for any number
+};
+
+// For each race file in play order: reads it into `race`, indexes its picture
+// folder and writes dist_dir/pic/<name before its first ".">/ with
+// "datetime.csv" and an "s_" copy of each kept picture. A race file that does
+// not read, a folder that cannot be created or a file that cannot be written
+// raises DataError naming it and stops the export.
+std::vector<PictureFailure> ExportDistributionPictures(const std::vector<std::string>& race_files,
+                                                       const PictureExportOptions& options, RaceSettings& race,
+                                                       PictureIndex& index, PendingEvents& events,
+                                                       const std::function<void(const PictureProgress&)>& progress);
+
+// The largest picture size a race may ask for.
+inline constexpr int kMaxPicSize = 10000;
+
+} // namespace tackedit

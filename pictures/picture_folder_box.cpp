@@ -1,0 +1,130 @@
+#include "pictures/picture_folder_box.h"
+
+#include "pictures/picture_index.h"
+#include "platform/qt/named_controls.h"
+#include "platform/qt/qt_platform.h"
+#include "track/numbers.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace tackedit {
+
+namespace {
+
+QFrame* ExifPanel(QWidget* window)
+{
+    if (auto* panel = window->findChild<QFrame*>(QStringLiteral("pnlGetExifDat")))
+        return panel;
+    auto* panel = new QFrame(window);
+    SetUpPanel(panel, "pnlGetExifDat", 241, 57, Qt::red);
+    panel->setFrameShape(QFrame::Panel);
+    auto* caption = AddControl<QLabel>(panel, "LabelGetExifDat", QRect(0, 0, 241, 57),
+                                       QStringLiteral("!! Getting Exif Data !!"));
+    caption->setAlignment(Qt::AlignCenter);
+    return panel;
+}
+
+// The spin box's value without its change signal, kept inside its range.
+void SetQuietly(QSpinBox* box, long long value)
+{
+    const QSignalBlocker quiet(box);
+    box->setValue(static_cast<int>(std::clamp<long long>(value, box->minimum(), box->maximum())));
+}
+
+} // namespace
+
+void IndexPicturesWithPanel(QWidget* window, AppState& state, PlatformServices& services)
+{
+    QFrame* panel = ExifPanel(window);
+    panel->move((window->width() - panel->width()) / 2, (window->height() - panel->height()) / 2);
+    panel->show();
+    panel->raise();
+    panel->repaint();
+    IndexPictures(state.race, state.pictures, services.events);
+    panel->hide();
+}
+
+PictureFolderBox::PictureFolderBox(QWidget* parent, AppState& state, PlatformServices& services,
+                                   const QRect& geometry)
+    : QGroupBox(parent), state_(state), services_(services)
+{
+    setObjectName(QStringLiteral("GroupBox5"));
+    setGeometry(geometry);
+    AddControl<QLabel>(this, "Label31", QRect(8, 3, 150, 16), QStringLiteral("Picture Folder"));
+    Edit3 = AddControl<QLineEdit>(this, "Edit3", QRect(8, 20, 150, 20));
+    Edit3->setToolTip(QString::fromUtf8("レース画面で画像のあるフォルダーをドロップもできます"));
+    auto* choose = AddControl<QPushButton>(this, "Button17", QRect(162, 18, 48, 24), QStringLiteral("Ref"));
+    connect(choose, &QPushButton::clicked, this, [this] { ChoosePictureFolder(); });
+    Label32 = AddControl<QLabel>(this, "Label32", QRect(8, 44, 205, 16), QStringLiteral("0 of Pictures"));
+    AddControl<QLabel>(this, "Label36", QRect(8, 66, 60, 18), QStringLiteral("Pic Size"));
+    Edit4 = AddControl<QLineEdit>(this, "Edit4", QRect(70, 64, 50, 20), QStringLiteral("500"));
+    UpDown2 = AddControl<QSpinBox>(this, "UpDown2", QRect(122, 64, 18, 20));
+    UpDown2->setRange(200, 900);
+    UpDown2->setSingleStep(100);
+    UpDown2->setValue(500);
+    connect(UpDown2, &QSpinBox::valueChanged, this, [this](int v) { Edit4->setText(QString::number(v)); });
+    connect(Edit4, &QLineEdit::textChanged, this, [this] { Edit4Change(); });
+    AddControl<QLabel>(this, "Label33", QRect(8, 90, 150, 26),
+                       QString::fromUtf8("Camera Time Error Correction\u3000     \u3000\u3000 \u3000sec"))
+        ->setWordWrap(true);
+    Edit2 = AddControl<QLineEdit>(this, "Edit2", QRect(150, 92, 40, 20), QStringLiteral("0"));
+    UpDown1 = AddControl<QSpinBox>(this, "UpDown1", QRect(192, 92, 18, 20));
+    UpDown1->setRange(-600, 600);
+    connect(UpDown1, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
+    connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
+}
+
+void PictureFolderBox::Edit2Change()
+{
+    const std::string text = FromQString(Edit2->text());
+    const auto value = ParseReal(text);
+    if (!value)
+        return;
+    state_.race.PicTimeCorr = static_cast<float>(*value);
+    if (const auto whole = ParseInteger(text))
+        SetQuietly(UpDown1, *whole);
+}
+
+void PictureFolderBox::Edit4Change()
+{
+    if (const auto whole = ParseInteger(FromQString(Edit4->text())))
+        SetQuietly(UpDown2, *whole);
+}
+
+void PictureFolderBox::ChoosePictureFolder()
+{
+    const auto folder = services_.dialogs.BrowseForFolder("画像フォルダの選択", "");
+    if (!folder)
+        return;
+    state_.race.PicFolder = *folder;
+    IndexPicturesWithPanel(window(), state_, services_);
+    Edit3->setText(ToQString(state_.race.PicFolder));
+    Label32->setText(ToQString(PictureCountText(state_.race, state_.pictures)));
+}
+
+void PictureFolderBox::IndexAfterOpen()
+{
+    if (!state_.race.PicFolder.empty())
+        IndexPicturesWithPanel(window(), state_, services_);
+}
+
+void PictureFolderBox::ShowRace()
+{
+    const RaceSettings& race = state_.race;
+    Edit4->setText(QString::number(race.PicSize));
+    Edit3->setText(ToQString(race.PicFolder));
+    Label32->setText(ToQString(PictureCountText(race, state_.pictures)));
+    // The arrows hold whole seconds; the box shows the rounded correction even
+    // where it lies outside their range.
+    const std::int64_t seconds = RoundHalfEven(race.PicTimeCorr);
+    SetQuietly(UpDown1, seconds);
+    Edit2->setText(QString::number(seconds));
+}
+
+} // namespace tackedit

@@ -1,0 +1,93 @@
+#include "platform/program_start.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tackedit {
+
+namespace {
+
+bool IsExecutableFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+bool StartsWithMz(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char head[2] = {};
+    const bool mz = ::read(fd, head, 2) == 2 && head[0] == 'M' && head[1] == 'Z';
+    ::close(fd);
+    return mz;
+}
+
+} // namespace
+
+std::string FindOnPath(const std::string& name, const std::string& path_variable)
+{
+    std::size_t from = 0;
+    while (from <= path_variable.size()) {
+        std::size_t to = path_variable.find(':', from);
+        if (to == std::string::npos)
+            to = path_variable.size();
+        // An empty entry is the current folder, by the shell's old rule.
+        const std::string folder = to > from ? path_variable.substr(from, to - from) : ".";
+        const std::string candidate = folder + "/" + name;
+        if (IsExecutableFile(candidate))
+            return candidate;
+        from = to + 1;
+    }
+    return {};
+}
+
+ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& path_variable)
+{
+    ProgramLaunch plan;
+    struct stat st {};
+    if (program.empty() || ::stat(program.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        plan.outcome = ProgramLaunch::Outcome::Missing;
+        return plan;
+    }
+    if (StartsWithMz(program)) {
+        plan.command = FindOnPath("wine", path_variable);
+        if (plan.command.empty()) {
+            plan.outcome = ProgramLaunch::Outcome::NeedsWine;
+            return plan;
+        }
+        plan.arguments = {program};
+        plan.outcome = ProgramLaunch::Outcome::Start;
+        return plan;
+    }
+    if (::access(program.c_str(), X_OK) != 0) {
+        plan.outcome = ProgramLaunch::Outcome::NotExecutable;
+        return plan;
+    }
+    plan.command = program;
+    plan.outcome = ProgramLaunch::Outcome::Start;
+    return plan;
+}
+
+std::string LaunchProblem(const ProgramLaunch& plan, const std::string& program)
+{
+    switch (plan.outcome) {
+    case ProgramLaunch::Outcome::Start: return {};
+    case ProgramLaunch::Outcome::Missing:
+        return "Cannot start " + program +
+               ": there is no such program. Put the program there, or choose (register) it again.";
+    case ProgramLaunch::Outcome::NotExecutable:
+        return "Cannot start " + program +
+               ": the file is not an executable program. Mark it executable (chmod +x) or choose the "
+               "program itself.";
+    case ProgramLaunch::Outcome::NeedsWine:
+        return program +
+               " is a Windows program, and wine is needed to start it on this computer. Install wine "
+               "(sudo apt-get install wine) and try again.";
+    }
+    return {};
+}
+
+} // namespace tackedit

@@ -1,0 +1,80 @@
+// The compile screen's prompts refuse what the race file or the viewer could
+// not take, while the user can still change it, and say what a read left out.
+
+#include "race/compile_core.h"
+#include "race/compile_screen.h"
+
+#include <QFontMetrics>
+#include <QListWidget>
+#include <QScrollBar>
+
+namespace tackedit {
+
+std::optional<std::string> CompileScreen::AskBoatName(const std::string& proposed)
+{
+    std::string text = proposed;
+    for (;;) {
+        const auto name = services_.dialogs.InputBox("Boat Name", "Boat Name ?", text);
+        if (!name)
+            return std::nullopt;
+        const auto problem = BoatNameProblem(*name);
+        if (!problem)
+            return name;
+        ShowError(*problem);
+        text = *name;  // asked again with what was typed
+    }
+}
+
+std::optional<std::string> CompileScreen::AskRaceFileName(const std::string& proposed)
+{
+    std::string text = proposed;
+    for (;;) {
+        const auto answer = services_.dialogs.InputBox("Race Admin File", "Input Race Admin File Name.", text);
+        if (!answer)
+            return std::nullopt;
+        const std::string name = RaceFileNameFromAnswer(*answer);
+        const auto problem = RaceFileNameProblem(name);
+        if (!problem)
+            return name;
+        ShowError(*problem);
+        text = *answer;
+    }
+}
+
+void CompileScreen::ReportSkippedBoats(const RaceFileSkips& skips)
+{
+    std::vector<const RaceFileSkips::Boat*> skipped;
+    for (const RaceFileSkips::Boat& boat : skips.boats)
+        if (!boat.list_full)
+            skipped.push_back(&boat);
+    if (skipped.empty())
+        return;
+    std::string text = "The GPS files of these boats are not in the gpsdat folder, so the boats were left out. "
+                       "Put the files back before saving, or the next save drops the boats:";
+    const std::size_t shown = std::min<std::size_t>(skipped.size(), 20);
+    for (std::size_t i = 0; i < shown; ++i)
+        text += "\n" + skipped[i]->name + " / " + skipped[i]->file;
+    if (skipped.size() > shown)
+        text += "\n... and " + std::to_string(skipped.size() - shown) + " more";
+    ShowError(text);
+}
+
+void ShowLongEntriesAsToolTips(QListWidget* list)
+{
+    // The room left when the scroll bar shows: the entry is cut in that case too.
+    const int room = list->width() - 2 * list->frameWidth() - list->verticalScrollBar()->sizeHint().width() - 4;
+    const QFontMetrics metrics(list->font());
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        item->setToolTip(metrics.horizontalAdvance(item->text()) > room ? item->text() : QString());
+    }
+}
+
+void CompileScreen::LeaveProgressPanel()
+{
+    // The progress panel has no buttons: a failed save goes back to its race.
+    if (state_.ScreenMode == 6)
+        host_.SwitchScreen(3);
+}
+
+} // namespace tackedit

@@ -1,0 +1,331 @@
+#include "check/photo_time.h"
+#include "check/race_check.h"
+#include "check/track_shift.h"
+#include "race/race_file.h"
+#include "track/data_error.h"
+#include "track/track_formats.h"
+
+#include <libexif/exif-data.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The race of every test: 10:00 to 11:00 local on 2024-06-15, TD 9, so the
+// tracks' window is 01:00 to 02:00 UTC.
+const DateTime kDay = *TryEncodeDate(2024, 6, 15);
+const DateTime kWindowStart = kDay + 1.0 / 24;
+
+struct Fix {
+    double seconds;  // from 01:00 UTC
+    double lat = 35 * 60, lon = 139.5 * 60;
+};
+
+// Every 10 s from 00:50 to 02:10 UTC, sailing north at 6 knots.
+std::vector<Fix> Sailing(double from = -600, double to = 4200)
+{
+    std::vector<Fix> fixes;
+    for (double s = from; s <= to; s += 10)
+        fixes.push_back({s, 35 * 60 + s * 6 / 3600});
+    return fixes;
+}
+
+class RaceCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ws_ = fs::temp_directory_path() / ("tackedit-check-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(ws_);
+        for (const char* folder : {"gpsdat", "raceadmin", "winddat", "attachment", "coastline"})
+            fs::create_directories(ws_ / folder);
+        std::ofstream(ws_ / "tackvue.exe") << "viewer";
+        dir_ = ws_.string() + "/";
+        race_.StartTime = kDay + 10.0 / 24;
+        race_.FinishTime = kDay + 11.0 / 24;
+        race_.TimeDiff = 9;
+    }
+    void TearDown() override { fs::remove_all(ws_); }
+
+    void Track(const std::string& name, const std::vector<Fix>& fixes, double shift_seconds = 0)
+    {
+        TrackStore store;
+        store.SetTrackCapacity(static_cast<std::int32_t>(fixes.size()) + 1);
+        for (const Fix& f : fixes) {
+            ++store.TrackCount;
+            store.TrackTime[store.TrackCount] = kWindowStart + (f.seconds + shift_seconds) / SecondsPerDay;
+            store.TrackLat[store.TrackCount] = f.lat;
+            store.TrackLon[store.TrackCount] = f.lon;
+        }
+        WriteTrbTrack((ws_ / "gpsdat" / name).string(), store);
+    }
+
+    void Boat(const std::string& file, const std::string& name) { race_.AddBoat(file, name); }
+
+    RaceCheckResult Check()
+    {
+        RaceCheckInput input;
+        input.app_dir = dir_;
+        input.race_file_name = "race.txt";
+        return CheckRace(race_, input);
+    }
+
+    static std::vector<std::string> Messages(const RaceCheckResult& result, const std::string& subject,
+                                             Severity severity)
+    {
+        std::vector<std::string> out;
+        for (const Finding& f : result.findings)
+            if (f.subject == subject && f.severity == severity)
+                out.push_back(f.message);
+        return out;
+    }
+
+    fs::path ws_;
+    std::string dir_;
+    RaceSettings race_;
+};
+
+TEST(TrackWindow, CoverageAndGapsCountOnlyTheWindow)
+{
+    const std::vector<double> times{-100, 0, 90, 400};
+    // [0, 30] and [60, 120] of [0, 200].
+    EXPECT_DOUBLE_EQ(CoverageOf(times, 0, 200), 0.45);
+    const Gap gap = LargestGapOf(times, 0, 200);
+    EXPECT_DOUBLE_EQ(gap.from, 90);
+    EXPECT_DOUBLE_EQ(gap.to, 200);
+    EXPECT_DOUBLE_EQ(LargestGapOf({}, 0, 200).Length(), 200);
+    EXPECT_EQ(CoverageOf(times, 50, 50), 0) << "a window without length";
+}
+
+TEST_F(RaceCheckTest, ACleanRaceGivesOnlyNotes)
+{
+    Track("a.trb", Sailing());
+    Track("b.trb", Sailing());
+    Boat("a.trb", "Alpha");
+    Boat("B.TRB", "Bravo");  // found without regard to case
+    const RaceCheckResult result = Check();
+    EXPECT_EQ(result.Count(Severity::Error), 0);
+    EXPECT_EQ(result.Count(Severity::Warning), 0);
+    ASSERT_EQ(result.boats.size(), 2u);
+    const BoatCheck& b = result.boats[1];
+    EXPECT_EQ(b.points, 481);
+    EXPECT_EQ(FormatIsoDateTime(DecodeDateTimeToSecond(*b.first)), "2024-06-15 00:50:00");
+    EXPECT_EQ(FormatIsoDateTime(DecodeDateTimeToSecond(*b.last)), "2024-06-15 02:10:00");
+    EXPECT_DOUBLE_EQ(b.coverage, 1);
+    EXPECT_NEAR(b.largest_gap, 10, 1e-3);
+    EXPECT_FALSE(b.shift_seconds);
+}
+
+TEST_F(RaceCheckTest, GapsJumpsZeroFixesAndBackwardTimesAreWarnings)
+{
+    std::vector<Fix> gappy = Sailing();
+    std::erase_if(gappy, [](const Fix& f) { return f.seconds > 1200 && f.seconds < 1810; });
+    Track("gap.trb", gappy);
+    std::vector<Fix> jumpy = Sailing();
+    jumpy[100].lat += 5;  // 5 nautical miles off in 10 s
+    jumpy[200].lat = jumpy[200].lon = 0;
+    Track("jump.trb", jumpy);
+    std::vector<Fix> backward = Sailing();
+    backward[300].seconds -= 15;
+    Track("back.trb", backward);
+    Boat("gap.trb", "Gap");
+    Boat("jump.trb", "Jump");
+    Boat("back.trb", "Back");
+    const RaceCheckResult result = Check();
+    EXPECT_EQ(result.Count(Severity::Error), 0);
+
+    EXPECT_NEAR(result.boats[0].largest_gap, 610, 1e-3);
+    EXPECT_NEAR(result.boats[0].coverage, (3600 - 550) / 3600.0, 1e-9);
+    EXPECT_EQ(Messages(result, "Gap", Severity::Warning),
+              (std::vector<std::string>{"Covers only 84.7% of the race: the track runs from 2024/06/15 9:50:00 to "
+                                        "2024/06/15 11:10:00 race time",
+                                        "No fix for 10 min 10 s, from 10:20:00 to 10:30:10"}));
+
+    EXPECT_EQ(result.boats[1].jumps, 2);
+    EXPECT_EQ(result.boats[1].zero_points, 1);
+    EXPECT_EQ(Messages(result, "Jump", Severity::Warning).size(), 2u);
+
+    EXPECT_EQ(result.boats[2].backward, 1);
+    EXPECT_EQ(result.boats[2].jumps, 0);
+    EXPECT_EQ(Messages(result, "Back", Severity::Warning),
+              std::vector<std::string>{"The time goes backwards 1 time"});
+}
+
+TEST_F(RaceCheckTest, ShiftedClocksAreNamedAndATrackThatStopsEarlyIsNot)
+{
+    Track("local.trb", Sailing(), 9 * 3600);            // a phone writing local time as UTC
+    Track("west.trb", Sailing(), -5 * 3600);
+    Track("rollover.trb", Sailing(), -kGpsWeekRollover);  // an old logger's week number
+    Track("stops.trb", Sailing(-600, 1500));              // the battery died at 01:25
+    Boat("local.trb", "Local");
+    Boat("west.trb", "West");
+    Boat("rollover.trb", "Rollover");
+    Boat("stops.trb", "Stops");
+    const RaceCheckResult result = Check();
+
+    EXPECT_EQ(result.boats[0].shift_seconds, -9 * 3600);
+    EXPECT_EQ(result.boats[1].shift_seconds, 5 * 3600);
+    EXPECT_EQ(result.boats[2].shift_seconds, kGpsWeekRollover);
+    EXPECT_FALSE(result.boats[3].shift_seconds);
+    EXPECT_EQ(Messages(result, "Local", Severity::Error),
+              std::vector<std::string>{"No fix between the start and the finish: the track runs from 2024/06/15 "
+                                       "18:50:00 to 2024/06/15 20:10:00 race time; times look 9 hours late: a "
+                                       "time-zone error? Moved by that, the track covers 100.0% of the race"});
+    EXPECT_NE(Messages(result, "West", Severity::Error).at(0).find("times look 5 hours early: a time-zone error?"),
+              std::string::npos);
+    EXPECT_NE(Messages(result, "Rollover", Severity::Error)
+                  .at(0)
+                  .find("times look 1024 weeks early: the GPS week rollover?"),
+              std::string::npos);
+    EXPECT_TRUE(Messages(result, "Stops", Severity::Error).empty());
+    EXPECT_EQ(Messages(result, "Stops", Severity::Warning).at(0).find("Covers only 42.5% of the race"), 0u);
+}
+
+TEST_F(RaceCheckTest, EveryBoatOffByTheSameHoursPointsAtTheTimeDifference)
+{
+    Track("a.trb", Sailing());
+    Track("b.trb", Sailing());
+    Boat("a.trb", "Alpha");
+    Boat("b.trb", "Bravo");
+    race_.TimeDiff = 0;  // the race's times are JST, the tracks' UTC
+    EXPECT_EQ(Messages(Check(), "race", Severity::Warning),
+              std::vector<std::string>{"Every boat's times look 9 hours early: is the time difference of 0 h "
+                                       "right? 9 h would fit every track"});
+}
+
+TEST_F(RaceCheckTest, TheShiftedCopyCoversTheRace)
+{
+    Track("local.trb", Sailing(), 9 * 3600);
+    const std::string copy = (ws_ / "gpsdat" / ShiftedFileName("local.trb")).string();
+    EXPECT_EQ(ShiftedFileName("20240615.TEAM1.gpx"), "20240615_shifted.trb");
+    EXPECT_EQ(WriteShiftedCopy((ws_ / "gpsdat" / "local.trb").string(), copy, -9 * 3600), 481);
+    Boat("local_shifted.trb", "Local");
+    const RaceCheckResult result = Check();
+    EXPECT_EQ(result.Count(Severity::Error) + result.Count(Severity::Warning), 0);
+
+    // 1024 weeks on from 2024 is past what a TRB time can hold: refused, nothing written.
+    const std::string far = (ws_ / "gpsdat" / "far.trb").string();
+    EXPECT_THROW(WriteShiftedCopy(copy, far, static_cast<double>(kGpsWeekRollover)), DataError);
+    EXPECT_FALSE(fs::exists(far));
+}
+
+TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)
+{
+    Track("a.trb", Sailing());
+    std::ofstream(ws_ / "attachment" / "si.txt") << "x";
+    std::ofstream(ws_ / "coastline" / "kanto.cst") << "x";
+    std::ofstream(ws_ / "gpsdat" / "bad.gpx") << "<gpx><trk><trkseg>\n<trkpt lat=\"35.1\" lon=\"1x9\"><time>"
+                                                 "2024-06-15T01:00:00Z</time></trkpt>\n</trkseg></trk></gpx>\n";
+    std::ofstream(ws_ / "raceadmin" / "race.txt")
+        << "ST,2024/06/15 10:00:00\r\nFT,2024/06/16 16:00:00\r\nTD,9\r\n"
+           "BN,a.trb,Alpha\r\nBN,lost.gpx,Ghost\r\nBN,A.TRB,Alpha\r\nBN,bad.gpx,Bad\r\n"
+           "WF,none.csv\r\nAT,si.txt,gone.txt\r\nMAP,kanto,nowhere\r\nLH,1\r\nPIC,shots,0\r\n";
+    fs::remove(ws_ / "tackvue.exe");
+    const RaceCheckResult result = CheckRaceFile(dir_, "RACE.TXT", {});
+
+    ASSERT_EQ(result.boats.size(), 4u);
+    EXPECT_EQ(result.boats[1].name, "Ghost") << "a boat the reader left out keeps its place";
+    EXPECT_FALSE(result.boats[1].in_race);
+    EXPECT_EQ(Messages(result, "Ghost", Severity::Error),
+              std::vector<std::string>{"Line 5 of the race file is left out: the GPS file lost.gpx is not in gpsdat/"});
+    const auto bad = Messages(result, "Bad", Severity::Error);
+    ASSERT_EQ(bad.size(), 1u);
+    EXPECT_NE(bad[0].find("bad.gpx:2: '1x9' is not a valid"), std::string::npos) << bad[0];
+
+    const std::vector<std::string> race_errors{
+        "The wind data file 'none.csv' is not in winddat/",
+        "The attachment 'gone.txt' is not in attachment/, so the race leaves it out",
+        "The coastline map 'nowhere' is not in coastline/ (as nowhere or nowhere.cst)",
+        "The race shows lighthouses, but coastline/jlh.lh is missing",
+        "The viewer tackvue.exe is not in the workspace"};
+    EXPECT_EQ(Messages(result, "race", Severity::Error), race_errors);
+    EXPECT_EQ(Messages(result, "race", Severity::Warning),
+              (std::vector<std::string>{"The race lasts 30 h 0 min, longer than 24 hours",
+                                        "Boats 1 and 3 use the same GPS file a.trb",
+                                        "Boats 1 and 3 have the same name 'Alpha'",
+                                        "The picture folder " + dir_ + "pic/shots does not exist"}));
+}
+
+TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
+{
+    race_.Title1 = "Cup \xF0\x9F\x98\x80";  // an emoji
+    race_.FinishTime = race_.StartTime;
+    RaceCheckInput input;
+    input.app_dir = dir_;
+    input.race_file_name = "caf\xC3\xA9.txt";  // é has no Shift-JIS code
+    race_.AddBoat("a.trb", "A,B");
+    const RaceCheckResult result = CheckRace(race_, input);
+    EXPECT_EQ(Messages(result, "race", Severity::Error),
+              (std::vector<std::string>{
+                  "The race finishes at 2024/06/15 10:00:00, not after its start 2024/06/15 10:00:00",
+                  "The race file name 'caf\xC3\xA9.txt' contains '\xC3\xA9', which Shift-JIS cannot hold",
+                  "Race Title 1 'Cup \xF0\x9F\x98\x80' contains '\xF0\x9F\x98\x80', which Shift-JIS cannot hold",
+                  "The name of boat 1 'A,B' contains a comma, which the race file cannot hold"}));
+    race_.ClearBoats();
+    EXPECT_EQ(Messages(CheckRace(race_, input), "race", Severity::Error).back(), "The race has no boats");
+}
+
+TEST_F(RaceCheckTest, PicturesAreCountedByTheirCorrectedTime)
+{
+    fs::create_directories(ws_ / "pic" / "day1");
+    for (const char* name : {"in.jpg", "late.JPG", "none.jpg", "notes.txt"})
+        std::ofstream(ws_ / "pic" / "day1" / name) << "x";
+    race_.PicFolder = "day1";
+    race_.PicTimeCorr = 120;
+    RaceCheckInput input;
+    input.app_dir = dir_;
+    input.capture_time = [](const std::string& path) -> std::optional<DateTime> {
+        const std::string name = fs::path(path).filename().string();
+        if (name == "in.jpg")
+            return kDay + 10.5 / 24;
+        if (name == "late.JPG")  // 10:59 by the camera, 11:01 corrected
+            return kDay + (11 * 60 - 1) / 1440.0;
+        return std::nullopt;
+    };
+    EXPECT_EQ(Messages(CheckRace(race_, input), "race", Severity::Info).back(),
+              "1 of 3 pictures in " + dir_ + "pic/day1 were taken between the start and the finish");
+}
+
+TEST(PhotoTime, TheCameraTimeOfAJpegIsRead)
+{
+    ExifData* exif = exif_data_new();
+    exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
+    ExifEntry* entry = exif_entry_new();
+    exif_content_add_entry(exif->ifd[EXIF_IFD_EXIF], entry);
+    exif_entry_initialize(entry, EXIF_TAG_DATE_TIME_ORIGINAL);
+    std::memcpy(entry->data, "2010:05:12 10:20:30", 20);
+    unsigned char* block = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(exif, &block, &size);
+    exif_entry_unref(entry);
+    exif_data_unref(exif);
+
+    const fs::path path = fs::temp_directory_path() / ("tackedit-photo-" + std::to_string(::getpid()) + ".jpg");
+    {
+        std::ofstream out(path, std::ios::binary);
+        const unsigned length = size + 2;
+        out << "\xFF\xD8\xFF\xE1" << static_cast<char>(length >> 8) << static_cast<char>(length & 0xFF);
+        out.write(reinterpret_cast<const char*>(block), size);
+        out << "\xFF\xD9";
+    }
+    std::free(block);
+    const auto taken = ReadCaptureTime(path.string());
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(FormatIsoDateTime(DecodeDateTimeToSecond(*taken)), "2010-05-12 10:20:30");
+    std::ofstream(path) << "not a picture";
+    EXPECT_FALSE(ReadCaptureTime(path.string()));
+    fs::remove(path);
+}
+
+} // namespace
+} // namespace tackedit

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# photo-time, pictures and distribute as a user sees them.
+# Usage: cli_pictures_test.sh PATH/TO/tackedit-cli PATH/TO/make-pictures
+set -u
+cli=$1
+make_pictures=$2
+source "$(dirname "$0")/cli_checks.sh"
+
+ws=$work/ws
+mkdir -p "$ws/raceadmin" "$ws/gpsdat" "$ws/photos" "$ws/help" "$ws/vd"
+# The race starts at 10:00 and shows 3 minutes before it: pictures from 09:40:50
+# on are kept. Four a minute apart from 09:45 (little- and big-endian Exif by
+# turns) are kept, one at 09:30 is not.
+"$make_pictures" "$ws/photos" 1 320 240 90 "2024:06:15 09:30:00" 60
+mv "$ws/photos/IMG_0001.JPG" "$ws/photos/early.jpg"
+"$make_pictures" "$ws/photos" 4 320 240 90 "2024:06:15 09:45:00" 60
+printf 'not a picture' >"$ws/photos/text.jpg"
+printf 'x' >"$ws/gpsdat/a.gpx"
+printf 'T1,Cup\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,a.gpx,A\r\nPIC,%s,-35,200\r\n' "$ws/photos" >"$ws/raceadmin/r1.txt"
+printf 'T1,Two\r\nBN,a.gpx,A\r\n' >"$ws/raceadmin/r2.txt"
+
+run photo-time "$ws/photos/IMG_0002.JPG"
+check "photo-time" "2024/06/15 09:46:00" "$out"
+check "photo-time exit" 0 "$code"
+run photo-time "$ws/photos/text.jpg"
+check "photo-time of no picture" "" "$out"
+check "photo-time of no picture exit" 0 "$code"
+check "photo-time of no picture: one line" 1 "$(wc -l <"$work/out")"
+run photo-time "$ws/photos/none.jpg"
+check "photo-time missing exit" 1 "$code"
+check "photo-time missing message" "error: $ws/photos/none.jpg: no such file" "$err"
+run photo-time
+check "photo-time usage" 2 "$code"
+
+run pictures "$ws" R1.TXT
+check "pictures exit" 0 "$code"
+check "pictures lines" "$(printf 'IMG_0001.JPG,2024/06/15 09:45:00\nIMG_0002.JPG,2024/06/15 09:46:00\nIMG_0003.JPG,2024/06/15 09:47:00\nIMG_0004.JPG,2024/06/15 09:48:00')" "$(tail -n +2 "$work/out")"
+check "pictures count" "4 / 6 Pictures" "$(head -1 "$work/out" | sed 's/  (.*//')"
+run pictures "$ws" none.txt
+check "pictures missing race" 1 "$code"
+
+run distribute "$ws" cup r1.txt r2.txt --quality 40
+check "distribute exit" 0 "$code"
+check "distribute prints the folder" "$ws/distribution/cup" "$out"
+check "distribute pictures" "datetime.csv s_IMG_0001.JPG s_IMG_0002.JPG s_IMG_0003.JPG s_IMG_0004.JPG" "$(ls "$ws/distribution/cup/pic/r1" | tr '\n' ' ' | sed 's/ $//')"
+check "distribute PIC line" "PIC,PIC\\photos,-35,200" "$(tail -1 "$ws/distribution/cup/raceadmin/r1.txt" | tr -d '\r')"
+check "distribute quiet on a pipe" "" "$err"
+
+echo old >"$ws/distribution/cup/old.txt"
+run distribute "$ws" Cup r2.txt
+check "existing folder exit" 1 "$code"
+check "existing folder untouched" "old" "$(cat "$ws/distribution/cup/old.txt")"
+export XDG_DATA_HOME=$work/data
+mkdir -p "$XDG_DATA_HOME"
+run distribute "$ws" cup r2.txt --replace --no-pictures --no-help
+check "replace exit" 0 "$code"
+check "replace trashed the old folder" "old" "$(cat "$XDG_DATA_HOME/Trash/files/cup/old.txt")"
+check "replace: no pictures" "" "$(ls "$ws/distribution/cup/pic" 2>&1 | grep -v 'No such')"
+run distribute "$ws" cup2 r1.txt r1.txt
+check "race named twice" 2 "$code"
+run distribute "$ws" "a|b" r1.txt
+check "bad folder name exit" 1 "$code"
+check "bad folder name message" "error: 'a|b' contains '|', which a folder name cannot hold." "$err"
+run distribute "$ws" cup3 gone.txt
+check "missing race file" 1 "$code"
+run distribute "$ws" cup4 r1.txt --quality 0
+check "bad quality" 2 "$code"
+[ -e "$ws/distribution/cup4" ] && check "bad quality builds nothing" "absent" "present"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

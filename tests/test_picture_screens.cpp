@@ -1,0 +1,171 @@
+#include "picture_fixtures.h"
+#include "platform/text_codec.h"
+#include "window_test.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fixtures;
+
+std::string Photo(const std::string& exif_time)
+{
+    ExifBlock block;
+    block.date_time_original = exif_time;
+    return MakeJpeg(400, 300, 90, ExifPayload(block));
+}
+
+class PictureScreensTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        for (const char* folder : {"raceadmin", "ctrl", "photos"})
+            fs::create_directories(ws_ / folder);
+        std::ofstream(ws_ / "gpsdat" / "alpha.trb", std::ios::binary) << std::string(24, '\0');
+        std::ofstream(ws_ / "tackvue.exe") << "viewer";
+        WriteBytes((ws_ / "photos" / "IMG_1.JPG").string(), Photo("2024:06:15 10:05:00"));
+        WriteBytes((ws_ / "photos" / "IMG_2.JPG").string(), Photo("2024:06:15 10:30:00"));
+        WriteBytes((ws_ / "photos" / "late.jpg").string(), Photo("2024:06:16 10:30:00"));
+        std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
+            << "T1,Cup\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,alpha.trb,Alpha\r\nPIC,"
+            << (ws_ / "photos").string() << ",-35,400\r\n";
+        std::ofstream(ws_ / "raceadmin" / "race2.txt", std::ios::binary) << "T1,Two\r\nBN,alpha.trb,Alpha\r\n";
+    }
+
+    std::string CountText() const
+    {
+        std::int64_t kb = 0, all = 0;
+        for (const auto& f : fs::directory_iterator(ws_ / "photos")) {
+            all += static_cast<std::int64_t>(f.file_size() / 1024);
+            if (f.path().filename() != "late.jpg")
+                kb += static_cast<std::int64_t>(f.file_size() / 1024);
+        }
+        return "2 / 3 Pictures  (" + std::to_string(kb) + "KB / " + std::to_string(all) + "KB)";
+    }
+};
+
+TEST_F(PictureScreensTest, SavingALoadedRaceAgainKeepsItsPicLine)
+{
+    Start();
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("race1"));
+    ASSERT_EQ(state_.ScreenMode, 3);
+    EXPECT_EQ(Find<QLabel>("Label32")->text().toStdString(), CountText());
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text().toStdString(), (ws_ / "photos").string());
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), QStringLiteral("-35"));
+    EXPECT_EQ(Find<QSpinBox>("UpDown1")->value(), -35);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), QStringLiteral("400"));
+
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    dialogs_.inputs.push_back(std::string("race1.txt"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);     // overwrite
+    dialogs_.answers.push_back(MessageAnswer::Cancel);  // no viewer
+    Click("Button9");
+    const std::string saved = Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "race1.txt"));
+    EXPECT_NE(saved.find("\r\nPIC," + (ws_ / "photos").string() + ",-35,400\r\n"), std::string::npos) << saved;
+}
+
+TEST_F(PictureScreensTest, ChoosingAFolderIndexesItAndTheArrowsFollowTheBoxes)
+{
+    Start();
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("race2"));
+    EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures"));
+    dialogs_.paths.push_back(std::nullopt);
+    Click("Button17");
+    EXPECT_EQ(dialogs_.calls.back().caption, "画像フォルダの選択");
+    EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures")) << "cancelled";
+    // race2 has no start: the window of a race read before it stays (race1's here is not read).
+    state_.race.StartTime = *TryEncodeDate(2024, 6, 15) + *TryEncodeTime(10, 0, 0);
+    state_.race.ReplayFrom = -550;
+    state_.race.ReplayTo = 3630;
+    dialogs_.paths.push_back((ws_ / "photos").string());
+    Click("Button17");
+    EXPECT_EQ(Find<QLabel>("Label32")->text().toStdString(), CountText());
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text().toStdString(), (ws_ / "photos").string());
+    EXPECT_TRUE(Find<QFrame>("pnlGetExifDat")->isHidden());
+
+    Find<QSpinBox>("UpDown1")->stepBy(-3);
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), QStringLiteral("-3"));
+    EXPECT_FLOAT_EQ(state_.race.PicTimeCorr, -3);
+    Find<QLineEdit>("Edit2")->setText(QStringLiteral("12.5"));
+    EXPECT_FLOAT_EQ(state_.race.PicTimeCorr, 12.5f);
+    Find<QLineEdit>("Edit2")->setText(QStringLiteral("x"));
+    EXPECT_FLOAT_EQ(state_.race.PicTimeCorr, 12.5f) << "not a number: unchanged";
+    Find<QLineEdit>("Edit2")->setText(QStringLiteral("250"));
+    EXPECT_EQ(Find<QSpinBox>("UpDown1")->value(), 250);
+    Find<QLineEdit>("Edit4")->setText(QStringLiteral("700"));
+    Find<QSpinBox>("UpDown2")->stepBy(1);
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), QStringLiteral("800"));
+}
+
+TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
+{
+    Start();
+    Click("Button3");
+    ASSERT_EQ(state_.ScreenMode, 4);
+    EXPECT_FALSE(Find<QCheckBox>("CheckBox3")->isEnabled());
+    dialogs_.inputs.push_back(std::string("x"));
+    Click("Button6");
+    EXPECT_EQ(dialogs_.Messages().back(), "Fill All Frames");
+    dialogs_.inputs.clear();
+
+    ClickEntry("ListBox5", QStringLiteral("race1"));
+    EXPECT_TRUE(Find<QCheckBox>("CheckBox3")->isEnabled());
+    EXPECT_TRUE(Find<QComboBox>("ComboBox8")->isEnabled());
+    ClickEntry("ListBox5", QStringLiteral("race1"));
+    EXPECT_EQ(dialogs_.Messages().back(), "Same file exists");
+    ClickEntry("ListBox5", QStringLiteral("race2"));
+    EXPECT_EQ(Find<QListWidget>("ListBox6")->count(), 2);
+
+    dialogs_.inputs.push_back(std::string("a:b"));
+    Click("Button6");
+    EXPECT_NE(dialogs_.Messages().back().find("':'"), std::string::npos);
+    EXPECT_FALSE(fs::exists(ws_ / "distribution" / "a:b"));
+
+    Find<QComboBox>("ComboBox8")->setEditText(QStringLiteral("50"));
+    dialogs_.inputs.push_back(std::string(" Cup "));
+    dialogs_.answers.push_back(MessageAnswer::Yes);  // look at the folder
+    Click("Button6");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    const fs::path dist = ws_ / "distribution" / "Cup";
+    ASSERT_EQ(shell_.opened, std::vector<std::string>{dist.string()});
+    EXPECT_EQ(ReadFile(dist / "raceadmin" / "racefile.st"), "race1.txt\r\nrace2.txt\r\n");
+    EXPECT_EQ(ReadFile(dist / "pic" / "race1" / "datetime.csv"),
+              "s_IMG_1.JPG,2024/06/15 10:05:00\r\ns_IMG_2.JPG,2024/06/15 10:30:00\r\n");
+    const auto frame = ReadFrame(ReadFile(dist / "pic" / "race1" / "s_IMG_2.JPG"));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->width, 400);
+    EXPECT_EQ(frame->height, 300);
+    EXPECT_EQ(Find<QLabel>("Label37")->text(), QStringLiteral("IMG_2.JPG   ( 2 / 2 )"));
+    EXPECT_EQ(Find<QLabel>("Image5")->geometry(), QRect(17, 51, 270, 202));
+
+    // The same name again: No keeps the folder as it is.
+    std::ofstream(dist / "mine.txt") << "mine";
+    Click("Button3");
+    ClickEntry("ListBox5", QStringLiteral("race2"));
+    dialogs_.inputs.push_back(std::string("cup"));
+    dialogs_.answers.push_back(MessageAnswer::No);
+    Click("Button6");
+    EXPECT_EQ(dialogs_.calls.back().text, "Same folder name exists. Overwrite?");
+    EXPECT_TRUE(fs::exists(dist / "mine.txt"));
+    EXPECT_TRUE(shell_.trashed.empty());
+}
+
+} // namespace
+} // namespace tackedit
