@@ -109,6 +109,7 @@ int Distribute(const std::vector<std::string>& args)
     RaceSettings race;
     DistributionPlayList list;
     list.DistName = name;
+    std::string dist;
     try {
         for (const std::string& file : races)
             ChooseDistRaceFile(list, file, app_dir, 2, race);
@@ -116,7 +117,7 @@ int Distribute(const std::vector<std::string>& args)
         options.app_dir = app_dir;
         options.attach_help = help;
         options.move_to_trash = MoveToTrashThroughModule;
-        const std::string dist = BuildDistribution(list, options, race);
+        dist = BuildDistribution(list, options, race);
         if (pictures && list.DistPictureFlag == 1) {
             PictureExportOptions export_options;
             export_options.app_dir = app_dir;
@@ -137,6 +138,8 @@ int Distribute(const std::vector<std::string>& args)
         }
         std::printf("%s\n", dist.c_str());
     } catch (const DataError& e) {
+        if (!dist.empty())
+            DiscardDistribution(dist);
         return Fail(e.what());
     }
     return 0;

@@ -257,6 +257,19 @@ std::string DistributionPicLine(const RaceSettings& race)
            std::to_string(race.PicSize);
 }
 
+namespace {
+// Everything of the distribution but its folder, which BuildDistribution owns.
+void FillDistribution(const DistributionPlayList& list, const DistributionOptions& options, const std::string& dist,
+                      RaceSettings& race);
+} // namespace
+
+bool DiscardDistribution(const std::string& dist)
+{
+    std::error_code error;
+    std::filesystem::remove_all(dist, error);
+    return !error;
+}
+
 std::string BuildDistribution(const DistributionPlayList& list, const DistributionOptions& options,
                               RaceSettings& race)
 {
@@ -269,6 +282,21 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         if (!options.move_to_trash || !options.move_to_trash(*old))
             throw DataError(*old, 0, "", "cannot move the old distribution folder to the trash");
     MakeFolder(dist);
+    try {
+        FillDistribution(list, options, dist, race);
+    } catch (...) {
+        DiscardDistribution(dist);
+        throw;
+    }
+    return dist;
+}
+
+namespace {
+
+void FillDistribution(const DistributionPlayList& list, const DistributionOptions& options, const std::string& dist,
+                      RaceSettings& race)
+{
+    const std::string& app_dir = options.app_dir;
     for (const char* folder : {"raceadmin", "gpsdat", "winddat", "coastline", "attachment", "help", "vd"})
         MakeFolder(dist + "/" + folder);
     if (list.DistPictureFlag == 1)
@@ -311,7 +339,8 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         PlanRaceFiles(race, app_dir, dist, plan);
     }
     plan.Run(kCopyThreads);
-    return dist;
 }
+
+} // namespace
 
 } // namespace tackedit

@@ -50,10 +50,15 @@ struct DistributionOptions {
 // Builds distribution/<DistName>: an old folder of that name goes to the trash
 // first. Every copy goes through a temporary file and a rename; a missing
 // source is skipped. A folder that cannot be made or a file that cannot be
-// written raises DataError naming it and stops the build. Leaves in `race` the
-// last race file read. Returns the distribution folder.
+// written raises DataError naming it, stops the build and removes the folder it
+// had begun. Leaves in `race` the last race file read. Returns the distribution
+// folder.
 std::string BuildDistribution(const DistributionPlayList& list, const DistributionOptions& options,
                               RaceSettings& race);
+
+// Removes a distribution folder whose pictures could not be completed, so that
+// no half-built folder is taken for a finished one; false when it could not.
+bool DiscardDistribution(const std::string& dist);
 
 // Copies the files directly inside a folder (no subfolders) into another; a
 // missing source folder copies nothing.

@@ -196,6 +196,7 @@ void DistributionScreen::Build(int quality)
                                                   });
         } catch (const DataError& e) {
             // The picture panel has no buttons; the message is shown over the cover.
+            DiscardDistribution(dist);
             host_.SwitchScreen(1);
             ShowError(e.what());
             return;

@@ -67,5 +67,22 @@ run distribute "$ws" cup4 r1.txt --quality 0
 check "bad quality" 2 "$code"
 [ -e "$ws/distribution/cup4" ] && check "bad quality builds nothing" "absent" "present"
 
+# Pictures declaring 65,535 x 65,535 pixels (12 GB decoded; past the JPEG
+# library's own limit) and 60,000 x 60,000 (past ours) are refused by name
+# before anything that size is allocated.
+huge=$work/huge
+mkdir -p "$huge/raceadmin" "$huge/gpsdat" "$huge/photos"
+printf 'x' >"$huge/gpsdat/a.gpx"
+printf 'ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,a.gpx,A\r\nPIC,%s,0,200\r\n' "$huge/photos" >"$huge/raceadmin/r.txt"
+for side in '\xff\xff' '\xea\x60'; do
+  "$make_pictures" "$huge/photos" 1 32 24 90 "2024:06:15 09:45:00" 60
+  sof=$(LC_ALL=C grep -obUaP '\xFF\xC0' "$huge/photos/IMG_0001.JPG" | head -1 | cut -d: -f1)
+  printf "$side$side" | dd of="$huge/photos/IMG_0001.JPG" bs=1 seek=$((sof + 5)) conv=notrunc status=none
+  /usr/bin/time -f '%M' -o "$work/peak" "$cli" distribute "$huge" cup r.txt --replace >"$work/out" 2>"$work/err"
+  check "huge picture $side: exit" 1 "$?"
+  check "huge picture $side: refused by name" yes "$(grep -q "IMG_0001.JPG: cannot decode the picture" "$work/err" && echo yes)"
+  check "huge picture $side: small peak" yes "$([ "$(tail -1 "$work/peak")" -lt 200000 ] && echo yes)"
+done
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -2,6 +2,7 @@
 #include "platform/qt/trash.h"
 #include "platform/text_codec.h"
 #include "track/data_error.h"
+#include "write_failures.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,32 @@ TEST_F(DistributionTest, FailuresNameThePathAndStopTheBuild)
     fs::remove(ws_ / "distribution");
     Write("raceadmin/race\xF0\x9F\x98\x80.txt", "T1,x\r\n");
     EXPECT_THROW(BuildDistribution(List({"race\xF0\x9F\x98\x80.txt"}), Options(), race), DataError);
+}
+
+TEST_F(DistributionTest, RealWriteFailuresNameTheFileAndLeaveNoHalfBuiltFolder)
+{
+    // A full disk half-way: first through the largest copy (race1.txt with its
+    // PIC line), then through the play list, which long race names make the
+    // largest file.
+    const std::string first = "the-first-race-of-the-day.txt", second = "the-second-race-of-the-day.txt";
+    Write("raceadmin/" + first, "T1,x\r\n");
+    Write("raceadmin/" + second, "T1,y\r\n");
+    const std::string cup = ws_.string() + "/distribution/cup";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {{{"race1.txt"}, cup + "/raceadmin/race1.txt"},
+                                                                      {{first, second}, cup + "/raceadmin/racefile.st"}};
+    for (const auto& [races, failing] : cases) {
+        const DistributionPlayList list = List(races);
+        RaceSettings race;
+        try {
+            const FileSizeLimit limit(40);
+            BuildDistribution(list, Options(), race);
+            ADD_FAILURE() << "built with " << failing << " cut short";
+        } catch (const DataError& e) {
+            EXPECT_EQ(e.file(), failing) << e.what();
+        }
+        EXPECT_TRUE(fs::is_empty(ws_ / "distribution")) << "nothing half-built, no temporary file";
+        EXPECT_EQ(Read(ws_ / "raceadmin/race1.txt").substr(0, 7), "T1,One\r");
+    }
 }
 
 TEST_F(DistributionTest, PlayListAndNames)

@@ -6,6 +6,7 @@
 #include "platform/null_platform.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
+#include "write_failures.h"
 
 #include <gtest/gtest.h>
 
@@ -305,6 +306,42 @@ TEST_F(PictureFolderTest, ExportWritesTheIndexFileAndSameCopiesOnAnyNumberOfThre
     EXPECT_TRUE(fs::exists(root_ / "dist3/pic/race/s_IMG_2.JPG"));
     EXPECT_FALSE(fs::exists(root_ / "dist3/pic/race/s_IMG_3.JPG"));
     EXPECT_NE(ReadAll(root_ / "dist3/pic/race/datetime.csv").find("s_IMG_3.JPG,"), std::string::npos);
+}
+
+TEST_F(PictureFolderTest, ExportWriteFailuresNameTheFileAndKeepTheOldOne)
+{
+    WriteBytes((root_ / "photos/IMG_1.JPG").string(), JpegTakenAt("2010:05:12 10:21:30"));
+    WriteBytes((root_ / "raceadmin/race1.txt").string(), "ST,2010/05/12 10:20:00\r\nFT,2010/05/12 11:00:00\r\nPIC," +
+                                                           (root_ / "photos").string() + ",0,320\r\n");
+    const fs::path target = root_ / "dist/pic/race1";
+    auto export_fails_at = [&](const fs::path& file) {
+        PictureExportOptions options{AppDir(), (root_ / "dist").string(), 2, 30, 2};
+        RaceSettings race;
+        PictureIndex index;
+        NullPendingEvents events;
+        try {
+            ExportDistributionPictures({"race1.txt"}, options, race, index, events, nullptr);
+            ADD_FAILURE() << "exported with " << file << " unwritable";
+        } catch (const DataError& e) {
+            EXPECT_EQ(e.file(), file.string()) << e.what();
+        }
+    };
+    // A folder stands where datetime.csv goes.
+    fs::create_directories(target / "datetime.csv");
+    export_fails_at(target / "datetime.csv");
+    EXPECT_EQ(std::distance(fs::directory_iterator(target), fs::directory_iterator()), 1) << "no temporary file";
+    fs::remove(target / "datetime.csv");
+
+    // A full disk half-way through the reduced copy: the old copy stays.
+    WriteBytes((target / "s_IMG_1.JPG").string(), "old copy");
+    {
+        const FileSizeLimit limit(200);
+        export_fails_at(target / "s_IMG_1.JPG");
+    }
+    const auto files = FolderFiles(target);
+    EXPECT_EQ(files.size(), 2u) << "datetime.csv and the old copy, no temporary file";
+    EXPECT_EQ(files.at("s_IMG_1.JPG"), "old copy");
+    EXPECT_EQ(files.at("datetime.csv"), "s_IMG_1.JPG,2010/05/12 10:21:30\r\n");
 }
 
 } // namespace
