@@ -7,22 +7,6 @@
 
 namespace tackedit {
 
-namespace {
-
-// The busy cursor goes back to the default also when a reader fails.
-class BusyCursor {
-public:
-    explicit BusyCursor(CursorControl& cursor) : cursor_(cursor) { cursor_.ShowBusyCursor(); }
-    ~BusyCursor() { cursor_.ShowDefaultCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    CursorControl& cursor_;
-};
-
-} // namespace
-
 TrackFileKind TrackFileKindOf(const std::string& path)
 {
     std::string key = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
@@ -57,7 +41,7 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
     if (!FileExists(path))
         return;
     {
-        BusyCursor busy(services.cursor);
+        BusyCursorScope busy(services.cursor);
         store.TrackCount = 0;
         try {
             switch (TrackFileKindOf(path)) {
