@@ -391,10 +391,11 @@ TEST_F(CompileScreenTest, LongEntriesShowWholeAsTheirToolTip)
     std::ofstream(ws_ / "raceadmin" / "Sagami_Bay_Summer_Regatta_2024_race_1_final.txt") << "T1,x\r\n";
     NewRaceWithBoats({{"alpha", "A"}, {"20240615_Sagami", "Sagami Bay Summer Regatta boat Hayate"}});
     for (QListWidgetItem* entry : Find<QListWidget>("ListBox1")->findItems(QStringLiteral("*"), Qt::MatchWildcard)) {
-        if (entry->text().startsWith(QStringLiteral("alpha")))
+        if (entry->text().startsWith(QStringLiteral("alpha"))) {
             EXPECT_EQ(entry->toolTip(), QString());
-        else if (entry->text().startsWith(QString::fromStdString(long_name)))
+        } else if (entry->text().startsWith(QString::fromStdString(long_name))) {
             EXPECT_EQ(entry->toolTip(), entry->text());
+        }
     }
     auto* boats = Find<QListWidget>("ListBox2");
     EXPECT_EQ(boats->item(0)->toolTip(), QString()) << "a short entry keeps the list's own hint";
