@@ -13,7 +13,8 @@ build=${TACKEDIT_FUZZ_BUILD:-build-fuzz}
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTACKEDIT_FUZZ=ON \
   -DTACKEDIT_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j2
-(cd "$build" && LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan-qt.supp ctest --output-on-failure -j2)
+suppressions=$PWD/fuzz/lsan-qt.supp
+(cd "$build" && LSAN_OPTIONS=suppressions=$suppressions ctest --output-on-failure -j2)
 
 # A fresh corpus each time; inputs that crash are kept in $build/crashes.
 corpus=$(mktemp -d)
