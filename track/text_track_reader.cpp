@@ -21,10 +21,12 @@ enum class DateOrder { Undecided, YearFirst, YearLast, ShortParts };
 
 // The fields of a line split at blanks, as SplitFields gives them: a run of
 // blanks is one separator and every field is trimmed. Only what a point line
-// needs is kept: fields 0 to 5 and whether there are exactly six; and, since
-// the split reads the line anyway, whether it holds a "D" (of "DMS" or "DEG").
+// needs is kept: fields 0 to 4 (the sixth, the altitude, is not read) and
+// whether there are exactly six; and, since the split reads the line anyway,
+// whether it holds a "D" (of "DMS" or "DEG").
 struct BlankFields {
-    std::string_view f[6];
+    static constexpr int kKept = 5;
+    std::string_view f[kKept];
     bool six = false;
     bool has_d = false;
 };
@@ -72,7 +74,7 @@ bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& ou
     take(out.f[2]);
     take(out.f[3]);
     take(out.f[4]);
-    take(out.f[5]);
+    starts &= starts - 1;  // the sixth
     out.six = starts == kMark;
     out.has_d = m.ds != 0;
     return true;
@@ -84,7 +86,7 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
     // general splitter.
     if (line.size() > FieldSplitter::kRestLimit) {
         long_line.SplitFields(line, ' ');
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < BlankFields::kKept; ++i)
             out.f[i] = long_line[i];
         out.six = long_line.FieldCount == 6;
         out.has_d = line.find('D') != std::string_view::npos;
@@ -97,7 +99,7 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
         const std::size_t blank = NextBlank(rest, 0, has_d);
         if (blank == std::string_view::npos)
             break;
-        if (count < 6)
+        if (count < BlankFields::kKept)
             out.f[count] = TrimBlanks(rest.substr(0, blank));
         ++count;
         rest = TrimBlanks(rest.substr(blank + 1));
@@ -107,7 +109,7 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
             break;
         }
     }
-    if (count < 6)
+    if (count < BlankFields::kKept)
         out.f[count] = TrimBlanks(rest);
     out.six = count == 5;
     out.has_d = has_d;
@@ -140,36 +142,8 @@ public:
     {
         // The same date as the point before gives the same day, whatever
         // separator earlier lines left: only a new date is taken apart.
-        if (order_ == DateOrder::Undecided || !have_date_ || !SameText(date, last_date_text_)) {
-            bool has_dash = false, has_slash = false;
-            for (const char c : date) {
-                has_dash |= c == '-';
-                has_slash |= c == '/';
-            }
-            // Without either separator the date never converts, whatever
-            // separator earlier lines left; with one, the date itself decides it.
-            const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
-            std::string_view part1 = date, part2, part3;
-            if (separator != '\0') {
-                const std::size_t first = date.find(separator);
-                part1 = date.substr(0, first);
-                const std::string_view rest = date.substr(first + 1);
-                const std::size_t second = rest.find(separator);
-                part2 = rest.substr(0, second);
-                if (second != std::string_view::npos)
-                    part3 = rest.substr(second + 1, 100);
-            }
-            if (order_ == DateOrder::Undecided)
-                order_ = DecideOrder(part1, part3);
-            if (order_ == DateOrder::YearFirst) {
-                last_day_ = ParseDateYmd(date);
-            } else {
-                reordered_.assign(part3).append("/").append(part1).append("/").append(part2);
-                last_day_ = ParseDateYmd(reordered_);
-            }
-            last_date_text_.assign(date);
-            have_date_ = true;
-        }
+        if (order_ == DateOrder::Undecided || !have_date_ || !SameText(date, last_date_text_))
+            TakeDate(date);
         if (!last_day_)
             return false;
         DateTime time_of_day;
@@ -193,6 +167,39 @@ public:
     }
 
 private:
+    // Once a day at most in a track: kept out of the loop that reads the points.
+    [[gnu::noinline]] void TakeDate(std::string_view date)
+    {
+        bool has_dash = false, has_slash = false;
+        for (const char c : date) {
+            has_dash |= c == '-';
+            has_slash |= c == '/';
+        }
+        // Without either separator the date never converts, whatever
+        // separator earlier lines left; with one, the date itself decides it.
+        const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
+        std::string_view part1 = date, part2, part3;
+        if (separator != '\0') {
+            const std::size_t first = date.find(separator);
+            part1 = date.substr(0, first);
+            const std::string_view rest = date.substr(first + 1);
+            const std::size_t second = rest.find(separator);
+            part2 = rest.substr(0, second);
+            if (second != std::string_view::npos)
+                part3 = rest.substr(second + 1, 100);
+        }
+        if (order_ == DateOrder::Undecided)
+            order_ = DecideOrder(part1, part3);
+        if (order_ == DateOrder::YearFirst) {
+            last_day_ = ParseDateYmd(date);
+        } else {
+            reordered_.assign(part3).append("/").append(part1).append("/").append(part2);
+            last_day_ = ParseDateYmd(reordered_);
+        }
+        last_date_text_.assign(date);
+        have_date_ = true;
+    }
+
     DateOrder order_;
     std::string last_date_text_;  // and the day it gave, converted or not
     bool have_date_ = false;
