@@ -43,15 +43,13 @@ std::size_t NextBlank(std::string_view text, std::size_t from, bool& has_d)
     return std::string_view::npos;
 }
 
-// A line of under 64 bytes without control characters: its fields are its
-// runs of non-blanks, after an empty field 0 when it starts with a blank (and
-// then at least one more field, empty when nothing follows). The fields are
-// only set when there are six: no other line is read field by field.
-bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& out)
+// A line of under 64 bytes without control characters, from the masks of the
+// block it starts: its fields are its runs of non-blanks, after an empty field
+// 0 when it starts with a blank (and then at least one more field, empty when
+// nothing follows). The fields are only set when there are six: no other line
+// is read field by field.
+void SplitShortLine(std::string_view line, const BlockMasks& m, BlankFields& out)
 {
-    ShortLineMasks m;
-    if (line.size() >= 64 || !MaskShortLine(line, readable, m) || m.controls != 0)
-        return false;
     const std::uint64_t inside = (std::uint64_t{1} << line.size()) - 1;
     const std::uint64_t word = ~m.blanks & inside;
     // A mark past the line ends the starts and the ends of the words, so six
@@ -76,8 +74,7 @@ bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& ou
     take(out.f[4]);
     starts &= starts - 1;  // the sixth
     out.six = starts == kMark;
-    out.has_d = m.ds != 0;
-    return true;
+    out.has_d = (m.ds & inside) != 0;
 }
 
 void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_line)
@@ -265,12 +262,37 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
     bool time_known = first_piece;  // the first point of a file without a time gets day 0
     BlankFields fields;
     FieldSplitter long_line;
-    LineCursor lines(text);
-    std::string_view line;
-    while (lines.Next(line)) {
-        const std::int64_t line_number = lines.LineNumber();
-        if (!SplitShortLine(line, static_cast<std::size_t>(data_end - line.data()), fields))
+    // Lines as LineCursor gives them. A line that ends within the 64 bytes at
+    // its start, with no control character before its end, is found and split
+    // from one block's masks; any other takes the search for its end and the
+    // general split.
+    const char* pos = text.data();
+    const char* const end = pos + text.size();
+    LineBreaks breaks(pos, end);
+    std::int64_t line_number = 0;
+    while (pos < end) {
+        ++line_number;
+        std::string_view line;
+        bool split = false;
+        if (data_end - pos >= 64) {
+            BlockMasks m;
+            MaskBlock(pos, m);
+            if (m.controls != 0) {
+                const int length = __builtin_ctzll(m.controls);
+                if (pos[length] == '\r' || pos[length] == '\n') {
+                    line = std::string_view(pos, static_cast<std::size_t>(length));
+                    SplitShortLine(line, m, fields);
+                    split = true;
+                }
+            }
+        }
+        if (!split) {
+            line = std::string_view(pos, static_cast<std::size_t>(breaks.From(pos) - pos));
             SplitAtBlanks(line, fields, long_line);
+        }
+        pos += line.size();
+        if (pos < end && *pos++ == '\r' && pos < end && *pos == '\n')
+            ++pos;
         // Header words switch the notation for the rest of the file, on any line.
         if (fields.has_d)
             if (const int s = StyleOfLine(line))
@@ -288,7 +310,7 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
             ++times.inherited;
         piece.points.push_back({last_time, lat, lon});
     }
-    piece.lines = lines.LineNumber();
+    piece.lines = line_number;
     times.style = style;
     times.known = time_known;
     times.last = last_time;
