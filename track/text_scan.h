@@ -208,6 +208,7 @@ inline void MaskBlock(const char* p, BlockMasks& out)
     using namespace scan_detail;
     const __m128i blank = _mm_set1_epi8(' '), below = _mm_set1_epi8(0x1f), d = _mm_set1_epi8('D');
     std::uint64_t blanks = 0, controls = 0, ds = 0;
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) {
         const __m128i v = Load16(p + 16 * k);
         blanks |= std::uint64_t{Mask(_mm_cmpeq_epi8(v, blank))} << (16 * k);
