@@ -51,10 +51,11 @@ public:
     }
 
     // The first of the two values at or after p, or the end; p never moves back.
+    // Blocks that p has passed are skipped, not read.
     const char* From(const char* p)
     {
-        while (block_ + 64 <= p) {
-            block_ += 64;
+        if (block_ + 64 <= p) {
+            block_ += (p - block_) / 64 * 64;
             Load();
         }
         for (;;) {
