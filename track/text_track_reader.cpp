@@ -52,16 +52,17 @@ void SplitShortLine(std::string_view line, const BlockMasks& m, BlankFields& out
 {
     const std::uint64_t inside = (std::uint64_t{1} << line.size()) - 1;
     const std::uint64_t word = ~m.blanks & inside;
-    // A mark past the line ends the starts and the ends of the words, so six
-    // are taken without a test each: the mark alone left means exactly six.
+    // A mark past the line stays after the starts and the ends of the words,
+    // so fields are taken without a test each (past the last word, a stand-in
+    // at the mark, never read); then exactly one word left means exactly six.
     constexpr std::uint64_t kMark = std::uint64_t{1} << 63;
     std::uint64_t starts = (word & ~(word << 1)) | kMark;
     std::uint64_t lasts = (word & ~(word >> 1)) | kMark;
     const auto take = [&](std::string_view& field) {
         const int from = __builtin_ctzll(starts), to = __builtin_ctzll(lasts);
         field = std::string_view(line.data() + from, static_cast<std::size_t>(to - from + 1));
-        starts &= starts - 1;
-        lasts &= lasts - 1;
+        starts = (starts & (starts - 1)) | kMark;
+        lasts = (lasts & (lasts - 1)) | kMark;
     };
     const bool lead = m.blanks & 1;
     if (lead)
@@ -72,8 +73,8 @@ void SplitShortLine(std::string_view line, const BlockMasks& m, BlankFields& out
     take(out.f[2]);
     take(out.f[3]);
     take(out.f[4]);
-    starts &= starts - 1;  // the sixth
-    out.six = starts == kMark;
+    const std::uint64_t rest = starts & ~kMark;  // the sixth word on
+    out.six = rest != 0 && (rest & (rest - 1)) == 0;
     out.has_d = (m.ds & inside) != 0;
 }
 
