@@ -121,5 +121,15 @@ TEST(DateTime, ParsesDatesAndTimesOfTheTrackFormats)
         EXPECT_FALSE(ParseTimeOfDay(bad)) << bad;
 }
 
+TEST(DateTime, EightByteTimesCheckEveryByte)
+{
+    EXPECT_EQ(*ParseTimeOfDay("23:59:59"), *TryEncodeTime(23, 59, 59));
+    EXPECT_EQ(*ParseTimeOfDay("00:00:00"), 0);
+    // Bytes just beside the digits, a colon out of place, bytes above ASCII.
+    for (const char* bad : {"12:3/:00", "12:34:5:", "12;34:56", "12:34;56", "1::34:56", "\xff" "2:34:56",
+                            "12:34:\xf9" "0", "12-34-56"})
+        EXPECT_FALSE(ParseTimeOfDay(bad)) << bad;
+}
+
 } // namespace
 } // namespace tackedit

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tackedit {
 namespace {
@@ -217,6 +219,57 @@ TEST(TextTrackReader, OnlySixFieldLinesWithTAreRead)
     const Parser text = ParseTextTrack;
     EXPECT_EQ(ErrorLine(text, "T N3512.3 E13945.6 2010/05/03 01:00:00 x\nTITLE is not a header line\n"), 2)
         << "a six-field header with a T is taken as a point";
+}
+
+TEST(TextTrackReader, LinesSplitFromTheirFirst64BytesReadAsTheGeneralSplitDoes)
+{
+    // Lines that end within 64 bytes are split from one block's masks; padded
+    // past 64 with blanks (which change no field) they take the general split.
+    const std::vector<std::string> lines = {
+        "H  LATITUDE    LONGITUDE    DATE       TIME     ALT",
+        "T N3512.345 E13945.678 2010/05/03 01:02:03 12",
+        " T N3512.3 E13945.6 2010/05/03 01:00:00 x",     // empty field 0
+        "T N3512.3 E13945.6 2010/05/03 01:00:01",        // five fields
+        "T N3512.3 E13945.6 2010/05/03 01:00:02 x y",    // seven
+        "XT   N3512.3   E13945.6 2010/05/03 01:00:03 x",
+        "T N3512.3 E13945.6 2010/05/03 01:00:04 x\t1",   // a tab: not a blank
+        "H DMS",
+        "T N351220.7 E1394540.2 2010/05/04 bad 1",       // keeps the time before
+        "U  LAT LON DEG",
+        "T S35.2058 W139.7612 05/03/2010 01:02:05 " + std::string(22, '9'),  // 63 bytes
+        "T N35x2.3 E13945.6 2010/05/03 01:00:00 x",      // stops the load
+    };
+    const char* const ends[] = {"\r\n", "\n", "\r"};
+    for (const std::size_t stop : {lines.size() - 1, lines.size()}) {
+        std::string blocks, padded;
+        for (std::size_t i = 0; i < stop; ++i) {
+            blocks += lines[i] + ends[i % 3];
+            padded += lines[i] + std::string(70 - std::min<std::size_t>(lines[i].size(), 60), ' ') + ends[i % 3];
+        }
+        const std::string tail = std::string(80, 'H') + "\n";  // every line above starts 64 bytes from the end
+        TrackStore a, b;
+        std::int64_t error_a = -1, error_b = -1;
+        try {
+            ParseTextTrack(blocks + tail, "a.trk", a);
+        } catch (const DataError& e) {
+            error_a = e.line();
+        }
+        try {
+            ParseTextTrack(padded + tail, "a.trk", b);
+        } catch (const DataError& e) {
+            error_b = e.line();
+        }
+        SCOPED_TRACE(stop == lines.size() ? "with the bad line" : "without it");
+        EXPECT_EQ(error_a, stop == lines.size() ? 12 : -1);
+        EXPECT_EQ(error_a, error_b);
+        ASSERT_EQ(a.TrackCount, stop == lines.size() ? 0 : 5);
+        ASSERT_EQ(a.TrackCount, b.TrackCount);
+        for (int i = 1; i <= a.TrackCount; ++i) {
+            EXPECT_EQ(a.TrackTime[i], b.TrackTime[i]) << i;
+            EXPECT_EQ(a.TrackLat[i], b.TrackLat[i]) << i;
+            EXPECT_EQ(a.TrackLon[i], b.TrackLon[i]) << i;
+        }
+    }
 }
 
 TEST(TextReaders, GarbageEndsCleanly)

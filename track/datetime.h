@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -90,13 +91,21 @@ inline WholeSeconds whole_seconds;
 // inline: false for any other text, which ParseTimeOfDay then reads (or refuses).
 inline bool QuickTimeOfDay(std::string_view text, DateTime& time)
 {
-    if (text.size() != 8 || text[2] != ':' || text[5] != ':')
+    if (text.size() != 8)
         return false;
-    const auto digit = [&text](int i) { return static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0'); };
-    const unsigned h1 = digit(0), h2 = digit(1), m1 = digit(3), m2 = digit(4), s1 = digit(6), s2 = digit(7);
-    if (!((h1 < 10) & (h2 < 10) & (m1 < 10) & (m2 < 10) & (s1 < 10) & (s2 < 10)))
+    // The eight bytes at once: a high nibble of 3 before and after adding 6
+    // marks a digit (a carry out of a byte only comes from a byte that fails
+    // anyway), and the colons stand where they must.
+    std::uint64_t x;
+    std::memcpy(&x, text.data(), sizeof x);
+    constexpr std::uint64_t kDigits = 0xf0f000f0f000f0f0;  // the high nibbles of the digits
+    if ((x & (kDigits | 0x0000ff0000ff0000)) != 0x30303a30303a3030 ||
+        ((x + 0x0606000606000606) & kDigits) != 0x3030003030003030)
         return false;
-    const unsigned hour = h1 * 10 + h2, minute = m1 * 10 + m2, second = s1 * 10 + s2;
+    // Each pair's value in the byte of its first digit.
+    const std::uint64_t d = x & 0x0f0f000f0f000f0f;
+    const std::uint64_t pairs = d * 10 + (d >> 8);
+    const unsigned hour = pairs & 0xff, minute = pairs >> 24 & 0xff, second = pairs >> 48 & 0xff;
     if (hour >= 24 || minute >= 60 || second >= 60)
         return false;
     time = datetime_detail::whole_seconds.Of(static_cast<int>(hour), static_cast<int>(minute * 60 + second));

@@ -51,10 +51,11 @@ public:
     }
 
     // The first of the two values at or after p, or the end; p never moves back.
+    // Blocks that p has passed are skipped, not read.
     const char* From(const char* p)
     {
-        while (block_ + 64 <= p) {
-            block_ += 64;
+        if (block_ + 64 <= p) {
+            block_ += (p - block_) / 64 * 64;
             Load();
         }
         for (;;) {
@@ -194,40 +195,36 @@ inline std::size_t FindNoCase(std::string_view text, std::string_view word)
     return std::string_view::npos;
 }
 
-// Where the bytes of a short line (at most 64) stand: blanks, control
-// characters (below the blank) and "D", as bit masks by position. Reads 64
-// bytes from `line`, so `readable` (how many may be read there) must be at
-// least 64. False when the line is longer than 64 bytes.
-struct ShortLineMasks {
+// Where blanks, control characters (below the blank, line ends among them)
+// and "D" stand in the 64 bytes at `p`, as bit masks by position; all 64 bytes
+// must be readable. A short line is read from one such block: its end is the
+// first control character when that is a CR or LF.
+struct BlockMasks {
     std::uint64_t blanks = 0, controls = 0, ds = 0;
 };
 
-inline bool MaskShortLine(std::string_view line, std::size_t readable, ShortLineMasks& out)
+inline void MaskBlock(const char* p, BlockMasks& out)
 {
-    if (line.size() > 64 || readable < 64)
-        return false;
-    const std::uint64_t inside = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
 #if defined(__SSE2__)
     using namespace scan_detail;
     const __m128i blank = _mm_set1_epi8(' '), below = _mm_set1_epi8(0x1f), d = _mm_set1_epi8('D');
     std::uint64_t blanks = 0, controls = 0, ds = 0;
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) {
-        const __m128i v = Load16(line.data() + 16 * k);
+        const __m128i v = Load16(p + 16 * k);
         blanks |= std::uint64_t{Mask(_mm_cmpeq_epi8(v, blank))} << (16 * k);
         controls |= std::uint64_t{Mask(_mm_cmpeq_epi8(_mm_min_epu8(v, below), v))} << (16 * k);
         ds |= std::uint64_t{Mask(_mm_cmpeq_epi8(v, d))} << (16 * k);
     }
-    out = {blanks & inside, controls & inside, ds & inside};
-    return true;
+    out = {blanks, controls, ds};
 #else
     out = {};
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(line[i]);
+    for (int i = 0; i < 64; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
         out.blanks |= std::uint64_t{c == ' '} << i;
         out.controls |= std::uint64_t{c < ' '} << i;
         out.ds |= std::uint64_t{c == 'D'} << i;
     }
-    return true;
 #endif
 }
 

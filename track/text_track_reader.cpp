@@ -8,6 +8,7 @@
 #include "track/text_scan.h"
 #include "track/track_formats.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -20,10 +21,12 @@ enum class DateOrder { Undecided, YearFirst, YearLast, ShortParts };
 
 // The fields of a line split at blanks, as SplitFields gives them: a run of
 // blanks is one separator and every field is trimmed. Only what a point line
-// needs is kept: fields 0 to 5 and whether there are exactly six; and, since
-// the split reads the line anyway, whether it holds a "D" (of "DMS" or "DEG").
+// needs is kept: fields 0 to 4 (the sixth, the altitude, is not read) and
+// whether there are exactly six; and, since the split reads the line anyway,
+// whether it holds a "D" (of "DMS" or "DEG").
 struct BlankFields {
-    std::string_view f[6];
+    static constexpr int kKept = 5;
+    std::string_view f[kKept];
     bool six = false;
     bool has_d = false;
 };
@@ -40,31 +43,39 @@ std::size_t NextBlank(std::string_view text, std::size_t from, bool& has_d)
     return std::string_view::npos;
 }
 
-// A line of at most 64 bytes without control characters: its fields are its
-// runs of non-blanks, after an empty field 0 when it starts with a blank (and
-// then at least one more field, empty when nothing follows).
-bool SplitShortLine(std::string_view line, std::size_t readable, BlankFields& out)
+// A line of under 64 bytes without control characters, from the masks of the
+// block it starts: its fields are its runs of non-blanks, after an empty field
+// 0 when it starts with a blank (and then at least one more field, empty when
+// nothing follows). The fields are only set when there are six: no other line
+// is read field by field.
+void SplitShortLine(std::string_view line, const BlockMasks& m, BlankFields& out)
 {
-    ShortLineMasks m;
-    if (!MaskShortLine(line, readable, m) || m.controls != 0)
-        return false;
-    const std::uint64_t inside = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+    const std::uint64_t inside = (std::uint64_t{1} << line.size()) - 1;
     const std::uint64_t word = ~m.blanks & inside;
-    std::uint64_t starts = word & ~(word << 1);
-    std::uint64_t lasts = word & ~(word >> 1);
-    int count = 0;
-    if (m.blanks & 1)
-        out.f[count++] = std::string_view();
-    // The fields are taken up to the sixth; a word left over means more than six.
-    for (; starts != 0 && count < 6; ++count) {
+    // A mark past the line stays after the starts and the ends of the words,
+    // so fields are taken without a test each (past the last word, a stand-in
+    // at the mark, never read); then exactly one word left means exactly six.
+    constexpr std::uint64_t kMark = std::uint64_t{1} << 63;
+    std::uint64_t starts = (word & ~(word << 1)) | kMark;
+    std::uint64_t lasts = (word & ~(word >> 1)) | kMark;
+    const auto take = [&](std::string_view& field) {
         const int from = __builtin_ctzll(starts), to = __builtin_ctzll(lasts);
-        out.f[count] = std::string_view(line.data() + from, static_cast<std::size_t>(to - from + 1));
-        starts &= starts - 1;
-        lasts &= lasts - 1;
-    }
-    out.six = count == 6 && starts == 0;
-    out.has_d = m.ds != 0;
-    return true;
+        field = std::string_view(line.data() + from, static_cast<std::size_t>(to - from + 1));
+        starts = (starts & (starts - 1)) | kMark;
+        lasts = (lasts & (lasts - 1)) | kMark;
+    };
+    const bool lead = m.blanks & 1;
+    if (lead)
+        out.f[0] = std::string_view();
+    else
+        take(out.f[0]);
+    take(out.f[1]);
+    take(out.f[2]);
+    take(out.f[3]);
+    take(out.f[4]);
+    const std::uint64_t rest = starts & ~kMark;  // the sixth word on
+    out.six = rest != 0 && (rest & (rest - 1)) == 0;
+    out.has_d = (m.ds & inside) != 0;
 }
 
 void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_line)
@@ -73,7 +84,7 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
     // general splitter.
     if (line.size() > FieldSplitter::kRestLimit) {
         long_line.SplitFields(line, ' ');
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < BlankFields::kKept; ++i)
             out.f[i] = long_line[i];
         out.six = long_line.FieldCount == 6;
         out.has_d = line.find('D') != std::string_view::npos;
@@ -86,7 +97,7 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
         const std::size_t blank = NextBlank(rest, 0, has_d);
         if (blank == std::string_view::npos)
             break;
-        if (count < 6)
+        if (count < BlankFields::kKept)
             out.f[count] = TrimBlanks(rest.substr(0, blank));
         ++count;
         rest = TrimBlanks(rest.substr(blank + 1));
@@ -96,10 +107,26 @@ void SplitAtBlanks(std::string_view line, BlankFields& out, FieldSplitter& long_
             break;
         }
     }
-    if (count < 6)
+    if (count < BlankFields::kKept)
         out.f[count] = TrimBlanks(rest);
     out.six = count == 5;
     out.has_d = has_d;
+}
+
+// a == b, for a date of 8 to 16 bytes in two 8-byte comparisons rather than
+// a call: every point line asks it.
+inline bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.size() < 8 || a.size() > 16)
+        return a == b;
+    std::uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a.data(), 8);
+    std::memcpy(&b0, b.data(), 8);
+    std::memcpy(&a1, a.data() + a.size() - 8, 8);
+    std::memcpy(&b1, b.data() + b.size() - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
 }
 
 // The date order and the time a point line's date and time give. A date or time
@@ -113,36 +140,8 @@ public:
     {
         // The same date as the point before gives the same day, whatever
         // separator earlier lines left: only a new date is taken apart.
-        if (order_ == DateOrder::Undecided || !have_date_ || date != last_date_text_) {
-            bool has_dash = false, has_slash = false;
-            for (const char c : date) {
-                has_dash |= c == '-';
-                has_slash |= c == '/';
-            }
-            // Without either separator the date never converts, whatever
-            // separator earlier lines left; with one, the date itself decides it.
-            const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
-            std::string_view part1 = date, part2, part3;
-            if (separator != '\0') {
-                const std::size_t first = date.find(separator);
-                part1 = date.substr(0, first);
-                const std::string_view rest = date.substr(first + 1);
-                const std::size_t second = rest.find(separator);
-                part2 = rest.substr(0, second);
-                if (second != std::string_view::npos)
-                    part3 = rest.substr(second + 1, 100);
-            }
-            if (order_ == DateOrder::Undecided)
-                order_ = DecideOrder(part1, part3);
-            if (order_ == DateOrder::YearFirst) {
-                last_day_ = ParseDateYmd(date);
-            } else {
-                reordered_.assign(part3).append("/").append(part1).append("/").append(part2);
-                last_day_ = ParseDateYmd(reordered_);
-            }
-            last_date_text_.assign(date);
-            have_date_ = true;
-        }
+        if (order_ == DateOrder::Undecided || !have_date_ || !SameText(date, last_date_text_))
+            TakeDate(date);
         if (!last_day_)
             return false;
         DateTime time_of_day;
@@ -166,6 +165,39 @@ public:
     }
 
 private:
+    // Once a day at most in a track: kept out of the loop that reads the points.
+    [[gnu::noinline]] void TakeDate(std::string_view date)
+    {
+        bool has_dash = false, has_slash = false;
+        for (const char c : date) {
+            has_dash |= c == '-';
+            has_slash |= c == '/';
+        }
+        // Without either separator the date never converts, whatever
+        // separator earlier lines left; with one, the date itself decides it.
+        const char separator = has_slash ? '/' : has_dash ? '-' : '\0';
+        std::string_view part1 = date, part2, part3;
+        if (separator != '\0') {
+            const std::size_t first = date.find(separator);
+            part1 = date.substr(0, first);
+            const std::string_view rest = date.substr(first + 1);
+            const std::size_t second = rest.find(separator);
+            part2 = rest.substr(0, second);
+            if (second != std::string_view::npos)
+                part3 = rest.substr(second + 1, 100);
+        }
+        if (order_ == DateOrder::Undecided)
+            order_ = DecideOrder(part1, part3);
+        if (order_ == DateOrder::YearFirst) {
+            last_day_ = ParseDateYmd(date);
+        } else {
+            reordered_.assign(part3).append("/").append(part1).append("/").append(part2);
+            last_day_ = ParseDateYmd(reordered_);
+        }
+        last_date_text_.assign(date);
+        have_date_ = true;
+    }
+
     DateOrder order_;
     std::string last_date_text_;  // and the day it gave, converted or not
     bool have_date_ = false;
@@ -231,12 +263,37 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
     bool time_known = first_piece;  // the first point of a file without a time gets day 0
     BlankFields fields;
     FieldSplitter long_line;
-    LineCursor lines(text);
-    std::string_view line;
-    while (lines.Next(line)) {
-        const std::int64_t line_number = lines.LineNumber();
-        if (!SplitShortLine(line, static_cast<std::size_t>(data_end - line.data()), fields))
+    // Lines as LineCursor gives them. A line that ends within the 64 bytes at
+    // its start, with no control character before its end, is found and split
+    // from one block's masks; any other takes the search for its end and the
+    // general split.
+    const char* pos = text.data();
+    const char* const end = pos + text.size();
+    LineBreaks breaks(pos, end);
+    std::int64_t line_number = 0;
+    while (pos < end) {
+        ++line_number;
+        std::string_view line;
+        bool split = false;
+        if (data_end - pos >= 64) {
+            BlockMasks m;
+            MaskBlock(pos, m);
+            if (m.controls != 0) {
+                const int length = __builtin_ctzll(m.controls);
+                if (pos[length] == '\r' || pos[length] == '\n') {
+                    line = std::string_view(pos, static_cast<std::size_t>(length));
+                    SplitShortLine(line, m, fields);
+                    split = true;
+                }
+            }
+        }
+        if (!split) {
+            line = std::string_view(pos, static_cast<std::size_t>(breaks.From(pos) - pos));
             SplitAtBlanks(line, fields, long_line);
+        }
+        pos += line.size();
+        if (pos < end && *pos++ == '\r' && pos < end && *pos == '\n')
+            ++pos;
         // Header words switch the notation for the rest of the file, on any line.
         if (fields.has_d)
             if (const int s = StyleOfLine(line))
@@ -254,7 +311,7 @@ void ParseTextPiece(std::string_view text, const char* data_end, const std::stri
             ++times.inherited;
         piece.points.push_back({last_time, lat, lon});
     }
-    piece.lines = lines.LineNumber();
+    piece.lines = line_number;
     times.style = style;
     times.known = time_known;
     times.last = last_time;
