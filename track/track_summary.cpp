@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -96,6 +97,8 @@ Stretch SummarizeStretch(const double* lat, const double* lon, std::size_t from,
     const __m128d half = _mm_set1_pd(0.5), hundred = _mm_set1_pd(100), shift = _mm_set1_pd(kRoundingShift);
     const __m128d pole = _mm_set1_pd(kPole), sign = _mm_set1_pd(-0.0), across = _mm_set1_pd(10800);
     const __m128d round = _mm_set1_pd(21600), scale = _mm_set1_pd(kMinutesToRadians / 100);
+    // A key never equals NaN, so the first pair computes its cosines.
+    __m128d last_key = _mm_set1_pd(std::numeric_limits<double>::quiet_NaN()), last_cosine = _mm_setzero_pd();
     bool first_pair = true;  // the pair that adds to sums 0 and 1
     for (; i + 2 <= to; i += 2) {
         const __m128d a = _mm_loadu_pd(lat + i), b = _mm_loadu_pd(lat + i - 1);
@@ -103,7 +106,12 @@ Stretch SummarizeStretch(const double* lat, const double* lon, std::size_t from,
         __m128d length;
         if (_mm_movemask_pd(_mm_cmplt_pd(_mm_andnot_pd(sign, x), pole)) == 3) {
             const __m128d key = _mm_sub_pd(_mm_add_pd(x, shift), shift);
-            const __m128d c = SeriesCosine(_mm_mul_pd(key, scale));
+            // Neighbouring legs mostly share their rounded mean latitude.
+            if (_mm_movemask_pd(_mm_cmpeq_pd(key, last_key)) != 3) {
+                last_key = key;
+                last_cosine = SeriesCosine(_mm_mul_pd(key, scale));
+            }
+            const __m128d c = last_cosine;
             const __m128d c_lon = _mm_loadu_pd(lon + i);
             const __m128d d = _mm_sub_pd(c_lon, _mm_loadu_pd(lon + i - 1));
             const __m128d wrap = _mm_and_pd(_mm_cmpgt_pd(_mm_andnot_pd(sign, d), across),
