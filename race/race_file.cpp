@@ -219,7 +219,9 @@ std::string FormatRaceDateTime(DateTime value)
 {
     const DateTimeParts p = DecodeDateTime(value);
     char text[48];
-    if (p.hour == 0 && p.minute == 0 && p.second == 0 && p.millisecond == 0)
+    // Midnight at the whole seconds the file holds: a fraction of a second past
+    // it would be written as "0:00:00", which reads back as the date alone.
+    if (p.hour == 0 && p.minute == 0 && p.second == 0)
         std::snprintf(text, sizeof text, "%04d/%02d/%02d", p.year, p.month, p.day);
     else
         std::snprintf(text, sizeof text, "%04d/%02d/%02d %d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,

@@ -244,6 +244,7 @@ TEST(RaceDateTime, ReadsWhatTheWriterWritesAndCommonForms)
     EXPECT_FALSE(ParseRaceDateTime(""));
     EXPECT_EQ(FormatRaceDateTime(At(2024, 6, 15, 9, 5, 7)), "2024/06/15 9:05:07");
     EXPECT_EQ(FormatRaceDateTime(At(2024, 6, 15)), "2024/06/15") << "midnight is the date alone";
+    EXPECT_EQ(FormatRaceDateTime(At(2024, 6, 15) + 0.411 / 86400), "2024/06/15") << "so is midnight and 0.411 s";
     EXPECT_EQ(FormatRaceDateTime(At(2024, 6, 15, 18, 30)), "2024/06/15 18:30:00");
     EXPECT_EQ(FormatRaceDateTime(*ParseRaceDateTime("1012/06/15 1:00:00")), "1012/06/15 1:00:00")
         << "before 1899 the time still runs forward from the day's start";
