@@ -330,6 +330,7 @@ void FillDistribution(const DistributionPlayList& list, const DistributionOption
                                                                           "cannot hold");
             const FileBytes bytes = ReadWholeFile(*source);
             std::string copy(bytes.view());
+            bytes.ThrowIfChanged();
             // The appended line must not run on from an unterminated last line.
             if (!copy.empty() && copy.back() != '\n' && copy.back() != '\r')
                 copy += "\r\n";

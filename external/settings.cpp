@@ -79,7 +79,10 @@ SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettin
 
     if (!FileExists(settings_path))
         return {};
-    return ParseSettingsFile(ReadWholeFile(settings_path).view(), tools);
+    const FileBytes bytes = ReadWholeFile(settings_path);
+    SettingsFieldTexts result;
+    ReadUnchanged(bytes, [&] { result = ParseSettingsFile(bytes.view(), tools); });
+    return result;
 }
 
 SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools)

@@ -33,7 +33,7 @@ PictureResult ReduceOne(const std::string& from, const std::string& to, int size
         return result;
     try {
         const FileBytes bytes = ReadWholeFile(from);
-        result.picture = ReduceJpeg(bytes.view(), size, quality, from);
+        ReadUnchanged(bytes, [&] { result.picture = ReduceJpeg(bytes.view(), size, quality, from); });
     } catch (const DataError& e) {
         result.failure = PictureFailure{from, e.what()};
         return result;

@@ -343,7 +343,7 @@ void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_la
         return;
     {
         const FileBytes bytes = ReadWholeFile(path);
-        ParseRaceFile(bytes.view(), path, app_dir, race, skipped);
+        ReadUnchanged(bytes, [&] { ParseRaceFile(bytes.view(), path, app_dir, race, skipped); });
     }
     CompleteRaceRead(app_dir, ui_language, race);
 }

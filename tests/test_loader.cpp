@@ -1,5 +1,7 @@
 #include "platform/null_platform.h"
+#include "track/atomic_write.h"
 #include "track/data_error.h"
+#include "track/file_buffer.h"
 #include "track/datetime.h"
 #include "track/track_formats.h"
 #include "track/track_loader.h"
@@ -190,6 +192,57 @@ TEST_F(LoaderTest, WritersReplaceFilesWholeAndLeaveNoTemporaryFiles)
 
 namespace tackedit {
 namespace {
+
+// Another program cutting a file short while we read it: the mapped bytes past
+// its new end would raise SIGBUS. The hook cuts the file right after it is
+// opened, as a download tool rewriting it in place does.
+std::string g_cut_path;
+void CutToTenBytes(const std::string& path)
+{
+    if (path == g_cut_path)
+        fs::resize_file(path, 10);
+}
+
+TEST_F(LoaderTest, FileCutShortWhileReadIsAnErrorNotACrash)
+{
+    std::string gpx = "<gpx><trk><trkseg>";
+    for (int i = 0; i < 20000; ++i)
+        gpx += kGpxPoint;
+    std::string trb(12 * 20000, '\1');
+    SetOpenedFileHookForTesting(CutToTenBytes);
+    for (const std::string& path : {Write("big.gpx", gpx + "</trkseg></trk></gpx>"), Write("big.trb", trb)}) {
+        g_cut_path = path;
+        try {
+            Load(path);
+            ADD_FAILURE() << path << " loaded";
+        } catch (const DataError& e) {
+            EXPECT_EQ(e.file(), path);
+            EXPECT_NE(e.message().find("changed while it was read"), std::string::npos) << e.what();
+        }
+    }
+
+    // A copy of a file cut short fails and leaves the old target as it was.
+    const std::string source = Write("source.gpx", gpx);
+    const std::string target = Write("target.gpx", "old");
+    g_cut_path = source;
+    EXPECT_THROW(CopyFileAtomically(source, target), DataError);
+    SetOpenedFileHookForTesting(nullptr);
+    std::ifstream in(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 4) << "no temporary file left";
+
+    // The mapping itself: what is gone reads as zeros, and only a changed file says so.
+    const std::string page_file = Write("pages.bin", std::string(5 * 4096, 'x'));
+    const FileBytes bytes = ReadWholeFile(page_file);
+    EXPECT_FALSE(bytes.Changed());
+    fs::resize_file(page_file, 100);
+    std::size_t zeros = 0;
+    for (const char c : bytes.view())
+        zeros += c == 0;
+    EXPECT_GE(zeros, 4u * 4096);
+    EXPECT_TRUE(bytes.Changed());
+    EXPECT_THROW(bytes.ThrowIfChanged(), DataError);
+}
 
 TEST(EventThrottle, RunsTheEventPumpAtMostEveryInterval)
 {

@@ -6,6 +6,7 @@
 #include "platform/null_platform.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
+#include "track/file_buffer.h"
 #include "write_failures.h"
 
 #include <gtest/gtest.h>
@@ -342,6 +343,36 @@ TEST_F(PictureFolderTest, ExportWriteFailuresNameTheFileAndKeepTheOldOne)
     EXPECT_EQ(files.size(), 2u) << "datetime.csv and the old copy, no temporary file";
     EXPECT_EQ(files.at("s_IMG_1.JPG"), "old copy");
     EXPECT_EQ(files.at("datetime.csv"), "s_IMG_1.JPG,2010/05/12 10:21:30\r\n");
+}
+
+// A picture another program rewrites while it is reduced: it is left out and
+// named; the other pictures are not disturbed.
+std::string g_cut_picture;
+void CutPicture(const std::string& path)
+{
+    if (path == g_cut_picture)
+        fs::resize_file(path, 10);
+}
+
+TEST_F(PictureFolderTest, APictureCutShortWhileReadIsLeftOut)
+{
+    for (const char* name : {"IMG_1.JPG", "IMG_2.JPG"})
+        WriteBytes((root_ / "photos" / name).string(), JpegTakenAt("2010:05:12 10:21:30", 1600, 1200));
+    WriteBytes((root_ / "raceadmin/race1.txt").string(), "ST,2010/05/12 10:20:00\r\nFT,2010/05/12 11:00:00\r\nPIC," +
+                                                           (root_ / "photos").string() + ",0,320\r\n");
+    g_cut_picture = (root_ / "photos/IMG_2.JPG").string();
+    SetOpenedFileHookForTesting(CutPicture);
+    PictureExportOptions options{AppDir(), (root_ / "dist").string(), 2, 30, 1};
+    RaceSettings race;
+    PictureIndex index;
+    NullPendingEvents events;
+    const auto failures = ExportDistributionPictures({"race1.txt"}, options, race, index, events, nullptr);
+    SetOpenedFileHookForTesting(nullptr);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].file, g_cut_picture);
+    EXPECT_NE(failures[0].message.find("changed while it was read"), std::string::npos) << failures[0].message;
+    EXPECT_TRUE(fs::exists(root_ / "dist/pic/race1/s_IMG_1.JPG"));
+    EXPECT_FALSE(fs::exists(root_ / "dist/pic/race1/s_IMG_2.JPG"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "track/atomic_write.h"
 
 #include "track/data_error.h"
+#include "track/file_buffer.h"
 
 #include <cerrno>
 #include <climits>
@@ -125,8 +126,10 @@ void CopyFileAtomically(const std::string& from, const std::string& to)
     if (::stat(to.c_str(), &target) == 0 && target.st_dev == source.st_dev && target.st_ino == source.st_ino)
         return;  // the file onto itself: removing the target first would lose it
 
+    RunOpenedFileHook(from);
     TempFile temp(to);
     char buffer[1 << 16];
+    off_t copied = 0;
     for (;;) {
         const ssize_t n = ::read(in, buffer, sizeof buffer);
         if (n == 0)
@@ -137,7 +140,13 @@ void CopyFileAtomically(const std::string& from, const std::string& to)
             throw DataError(from, 0, "", std::string("cannot read file: ") + std::strerror(errno));
         }
         temp.Write(buffer, static_cast<std::size_t>(n));
+        copied += n;
     }
+    // A source cut short or rewritten meanwhile would leave a copy that is neither.
+    struct stat after {};
+    if (::fstat(in, &after) != 0 || copied != source.st_size || after.st_size != source.st_size ||
+        after.st_mtim.tv_sec != source.st_mtim.tv_sec || after.st_mtim.tv_nsec != source.st_mtim.tv_nsec)
+        throw FileChangedError(from);
     temp.Commit(source.st_mode & 07777);
 }
 

@@ -68,7 +68,7 @@ void ReadBinaryFile(const std::string& path, TrackStore& store, PendingEvents& e
     if (!FileExists(path))
         return;
     const FileBytes data = ReadWholeFile(path);
-    parse(data.view(), store, events);
+    ReadUnchanged(data, [&] { parse(data.view(), store, events); });
     beeper.Beep();
 }
 

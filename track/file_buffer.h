@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include "track/data_error.h"
 #include "track/text_scan.h"
 
 #include <cstring>
@@ -27,16 +28,57 @@ public:
     std::string_view view() const { return {data_, size_}; }
     operator std::string_view() const { return view(); }
 
+    // True when the file was cut short or rewritten since it was opened: the
+    // bytes read may then be zeros where the file had shrunk, or a mix of old
+    // and new content.
+    bool Changed() const;
+    // Raises DataError naming the file when Changed().
+    void ThrowIfChanged() const;
+
 private:
     friend FileBytes ReadWholeFile(const std::string& path);
+    void Release();
     const char* data_ = "";
     std::size_t size_ = 0;
     std::string buffer_;
     void* mapping_ = nullptr;
+    int guard_ = -1;  // the slot that turns a fault past the file's end into zeros
+    int fd_ = -1;     // kept open to see whether the file changed
+    std::string path_;
+    std::int64_t mtime_ns_ = 0;
 };
 
-// The whole file; a file that cannot be opened or read raises DataError.
+// The whole file; a file that cannot be opened or read raises DataError. A file
+// cut short while it is read does not end the program: the part that is gone
+// reads as zeros and Changed() says so.
 FileBytes ReadWholeFile(const std::string& path);
+
+// The error for a file that changed while it was read: what was read of it is
+// worth nothing.
+class FileChangedError : public DataError {
+public:
+    explicit FileChangedError(const std::string& path);
+};
+
+// Runs fn on data; when the file changed meanwhile, the error says so instead of
+// whatever the reader made of the changed bytes.
+template <class Fn>
+void ReadUnchanged(const FileBytes& data, Fn fn)
+{
+    try {
+        fn();
+    } catch (const DataError&) {
+        data.ThrowIfChanged();
+        throw;
+    }
+    data.ThrowIfChanged();
+}
+
+// Called with the path once a file is open for reading (mapped or about to be
+// copied), so that tests can change the file at that moment; nullptr removes it.
+using OpenedFileHook = void (*)(const std::string& path);
+void SetOpenedFileHookForTesting(OpenedFileHook hook);
+void RunOpenedFileHook(const std::string& path);
 
 // Little-endian fields of the binary formats. Callers check the record fits first;
 // these never look outside the span they are given.
@@ -113,7 +155,7 @@ void ReadTextFile(const std::string& path, Store& store, Parse parse)
         return;
     }
     const FileBytes data = ReadWholeFile(path);
-    parse(data.view(), path, store);
+    ReadUnchanged(data, [&] { parse(data.view(), path, store); });
 }
 
 } // namespace tackedit

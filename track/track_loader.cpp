@@ -53,6 +53,9 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
             case TrackFileKind::None: break;
             }
+        } catch (const FileChangedError&) {
+            store.TrackCount = 0;
+            throw;
         } catch (const DataError& e) {
             if (!e.file().empty())
                 throw;
