@@ -16,6 +16,9 @@ constexpr const char* kListFullMessage =
     "登録できるソフトは10個までです。\n不要なソフトの登録を削除してから登録してください。";
 constexpr const char* kNotStorableMessage =
     "このソフトは登録できません。パスにカンマ、制御文字、またはShift-JISで表せない文字が含まれています。\n";
+constexpr const char* kNotAbsoluteReason = "\n（フルパスで指定してください）";
+constexpr const char* kNotProgramReason = "\n（実行できるプログラムでもWindowsのプログラムでもありません）";
+constexpr const char* kStartedPrefix = "起動しました: ";
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y, int width)
 {
@@ -39,15 +42,24 @@ GpsDownloadPanel::GpsDownloadPanel(QWidget* parent, DownloadToolList& tools, Dia
 
     Label44 = new QLabel(QString::fromUtf8("GPSダウンロードソフトウエア"), this);
     Label44->setObjectName(QStringLiteral("Label44"));
-    Label44->setGeometry(16, 10, 289, 20);
+    Label44->setGeometry(16, 6, 289, 18);
 
     ComboBox7 = new QComboBox(this);
     ComboBox7->setObjectName(QStringLiteral("ComboBox7"));
     ComboBox7->setEditable(true);
     // Typing only narrows what the buttons look for; it never adds an item.
     ComboBox7->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox7->setGeometry(16, 32, 289, 26);
+    ComboBox7->setGeometry(16, 24, 289, 26);
     Label44->setBuddy(ComboBox7);
+
+    Label45 = new QLabel(this);
+    Label45->setObjectName(QStringLiteral("Label45"));
+    Label45->setGeometry(16, 51, 289, 16);
+    QFont small = Label45->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    Label45->setFont(small);
+    Label45->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(ComboBox7, &QComboBox::editTextChanged, this, [this] { ShowToolPath(); });
 
     Button18 = MakeButton(this, "Button18", "GPSダウンロードソフトウエアを起動", 16, 68, 289);
     Button19 = MakeButton(this, "Button19", "ソフトの新規登録", 16, 108, 140);
@@ -67,7 +79,23 @@ void GpsDownloadPanel::FillToolBox()
     ComboBox7->clear();
     for (const std::string& item : ToolBoxItems(tools_))
         ComboBox7->addItem(ToQString(item));
+    for (int i = 0; i <= tools_.DownloadToolCount; ++i) {
+        const std::string& path = tools_.DownloadTools[static_cast<std::size_t>(tools_.DownloadToolCount - i)];
+        ComboBox7->setItemData(i, ToQString(ToolProgramPath(path, tools_)), Qt::ToolTipRole);
+    }
     ComboBox7->setEditText(ToQString(ToolBoxText(tools_)));
+    ShowToolPath();
+}
+
+void GpsDownloadPanel::ShowToolPath(const std::string& prefix)
+{
+    const int index = FindToolToLaunch(FromQString(ComboBox7->currentText()), tools_);
+    const QString path =
+        index < 0 ? QString()
+                  : ToQString(prefix + ToolProgramPath(tools_.DownloadTools[static_cast<std::size_t>(index)], tools_));
+    // A long path keeps its file name in sight; the tooltip has it whole.
+    Label45->setText(Label45->fontMetrics().elidedText(path, Qt::ElideMiddle, Label45->width()));
+    Label45->setToolTip(path);
 }
 
 bool GpsDownloadPanel::RunShowingError(const std::function<void()>& action)
@@ -84,9 +112,14 @@ bool GpsDownloadPanel::RunShowingError(const std::function<void()>& action)
 
 void GpsDownloadPanel::Button18Click()
 {
-    if (const std::optional<std::string> path = PickToolToLaunch(FromQString(ComboBox7->currentText()), tools_))
-        if (const std::string problem = shell_.StartProgram(*path); !problem.empty())
+    if (const std::optional<std::string> entry = PickToolToLaunch(FromQString(ComboBox7->currentText()), tools_)) {
+        // The shell checks the file again as it starts it, by this full path.
+        const std::string program = ToolProgramPath(*entry, tools_);
+        if (const std::string problem = shell_.StartProgram(program); !problem.empty())
             dialogs_.ShowMessage(kCaption, problem);
+        else
+            ShowToolPath(kStartedPrefix);
+    }
     RunShowingError(actions_.WriteSettings);
 }
 
@@ -104,6 +137,12 @@ void GpsDownloadPanel::Button19Click()
         return;
     case RegisterResult::NotStorable:
         dialogs_.ShowMessage(kCaption, kNotStorableMessage + *chosen, true);
+        return;
+    case RegisterResult::NotAbsolute:
+        dialogs_.ShowMessage(kCaption, std::string(kNotExeMessage) + "\n" + *chosen + kNotAbsoluteReason, true);
+        return;
+    case RegisterResult::NotProgram:
+        dialogs_.ShowMessage(kCaption, std::string(kNotExeMessage) + "\n" + *chosen + kNotProgramReason, true);
         return;
     case RegisterResult::Added:
         break;

@@ -41,6 +41,9 @@ public:
     void Button20Click();  // back to the cover
 
 private:
+    // Label45 shows in full the file the box names, the one Button18 starts.
+    void ShowToolPath(const std::string& prefix = "");
+
     // Runs a settings action; a DataError is shown, not passed on. False when one was.
     bool RunShowingError(const std::function<void()>& action);
 
@@ -51,6 +54,7 @@ private:
 
     QLabel* Label44;
     QComboBox* ComboBox7;
+    QLabel* Label45;
     QPushButton* Button18;
     QPushButton* Button19;
     QPushButton* Button28;

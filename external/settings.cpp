@@ -1,12 +1,15 @@
 #include "external/settings.h"
 
+#include "platform/program_start.h"
 #include "platform/text_codec.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/field_splitter.h"
 #include "track/file_buffer.h"
 #include "track/track_formats.h"
+#include "track/workspace_files.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace tackedit {
@@ -34,13 +37,27 @@ bool Contains(const std::string& path, const std::string& text)
     return !text.empty() && path.find(text) != std::string::npos;
 }
 
-// The path is entry 0 or one of entries 1..count.
-bool Listed(const std::string& path, const DownloadToolList& tools)
+// The built-in tool lives in the workspace, whose names match without regard to
+// case: its folder as it is, its file name in any case.
+bool IsBuiltin(const std::string& path, const DownloadToolList& tools)
 {
-    for (int i = 0; i <= tools.DownloadToolCount; ++i)
+    const std::string& builtin = tools.DownloadTools[0];
+    if (path.size() != builtin.size())
+        return false;
+    const std::size_t folder = builtin.size() - ToolFileName(builtin).size();
+    return path.compare(0, folder, builtin, 0, folder) == 0 &&
+           AsciiUpper(std::string_view(path).substr(folder)) == AsciiUpper(std::string_view(builtin).substr(folder));
+}
+
+// The entry among 0..count that is the path; -1 when none is.
+int ListedIndex(const std::string& path, const DownloadToolList& tools)
+{
+    if (IsBuiltin(path, tools))
+        return 0;
+    for (int i = 1; i <= tools.DownloadToolCount; ++i)
         if (tools.DownloadTools[static_cast<std::size_t>(i)] == path)
-            return true;
-    return false;
+            return i;
+    return -1;
 }
 
 // The file cannot split a value at a comma or a line break, nor hold what code
@@ -81,11 +98,15 @@ SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettin
         return {};
     const FileBytes bytes = ReadWholeFile(settings_path);
     SettingsFieldTexts result;
-    ReadUnchanged(bytes, [&] { result = ParseSettingsFile(bytes.view(), tools); });
+    // A received file may name anything; it gets the checks a registration gets.
+    ReadUnchanged(bytes, [&] {
+        result = ParseSettingsFile(bytes.view(), tools, [](const std::string& path) { return !CheckDownloadTool(path); });
+    });
     return result;
 }
 
-SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools)
+SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools,
+                                     const std::function<bool(const std::string&)>& offered)
 {
     SettingsFieldTexts texts;
     const std::string text = Cp932ToUtf8(bytes);
@@ -94,6 +115,7 @@ SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& t
     DownloadToolList read;
     read.DownloadTools[0] = tools.DownloadTools[0];
     read.CurrentDownloadTool = tools.DownloadTools[0];
+    std::optional<std::string> run;
 
     FieldSplitter splitter;
     LineCursor lines(text);
@@ -116,15 +138,57 @@ SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& t
             texts.Edit6 = value;
         else if (key == "SOFT") {
             // Duplicates are dropped as they come, so they take no room in the list.
-            if (decoded && read.DownloadToolCount < DownloadToolList::kMaxTools && !Listed(value, read))
+            const bool known = ListedIndex(value, read) >= 0 ||
+                               std::find(read.SetAside.begin(), read.SetAside.end(), value) != read.SetAside.end();
+            if (!decoded || known)
+                continue;
+            if (read.DownloadToolCount < DownloadToolList::kMaxTools && (!offered || offered(value)))
                 read.DownloadTools[static_cast<std::size_t>(++read.DownloadToolCount)] = value;
+            else if (read.SetAside.size() < DownloadToolList::kMaxTools)
+                read.SetAside.push_back(value);
         } else if (key == "RUN") {
             if (decoded)
-                read.CurrentDownloadTool = value;
+                run = value;
         }
     }
+    // Only a tool on offer can be the selected one.
+    if (run)
+        if (const int index = ListedIndex(*run, read); index >= 0)
+            read.CurrentDownloadTool = read.DownloadTools[static_cast<std::size_t>(index)];
     tools = std::move(read);
     return texts;
+}
+
+std::optional<ToolProblem> CheckDownloadTool(const std::string& path)
+{
+    if (!HasExeExtension(path))
+        return ToolProblem::NotExe;
+    if (!Storable(path))
+        return ToolProblem::NotStorable;
+    std::string program = path;
+    std::replace(program.begin(), program.end(), '\\', '/');
+    switch (ExamineProgramFile(program)) {
+    case ProgramFile::NotAbsolute: return ToolProblem::NotAbsolute;
+    case ProgramFile::Missing:
+    case ProgramFile::NotProgram: return ToolProblem::NotProgram;
+    case ProgramFile::Native:
+    case ProgramFile::Windows:
+    case ProgramFile::WindowsNotExecutable: return std::nullopt;
+    }
+    return ToolProblem::NotProgram;
+}
+
+std::string ToolProgramPath(const std::string& entry, const DownloadToolList& tools)
+{
+    if (IsBuiltin(entry, tools)) {
+        const std::string& builtin = tools.DownloadTools[0];
+        const std::string name = ToolFileName(builtin);
+        const std::optional<std::string> found = FindWorkspaceFile(builtin.substr(0, builtin.size() - name.size()), name);
+        return found ? *found : builtin;
+    }
+    std::string program = entry;
+    std::replace(program.begin(), program.end(), '\\', '/');
+    return program;
 }
 
 std::string ToolFileName(const std::string& path)
@@ -162,6 +226,11 @@ std::string EncodeSettings(RaceSettings& race, const DownloadToolList& tools, co
     };
     for (int i = 1; i <= tools.DownloadToolCount; ++i)
         lines.push_back("SOFT," + tools.DownloadTools[static_cast<std::size_t>(i)]);
+    // They came from the file, so they go back to it; one that could not would
+    // only stop the settings from being saved.
+    for (const std::string& path : tools.SetAside)
+        if (Utf8ToCp932(path))
+            lines.push_back("SOFT," + path);
     // A file without a RUN line selects the built-in tool too; leaving the line
     // out keeps a workspace whose folder name has no code page 932 form usable.
     const bool builtin_unstorable =
@@ -191,29 +260,42 @@ void WriteSettingsFile(const std::string& settings_path, RaceSettings& race, con
     WriteFileAtomically(settings_path, EncodeSettings(race, tools, settings_path));
 }
 
+int FindToolToLaunch(const std::string& box_text, const DownloadToolList& tools)
+{
+    for (int i = 0; i <= tools.DownloadToolCount; ++i)
+        if (Contains(tools.DownloadTools[static_cast<std::size_t>(i)], box_text))
+            return i;
+    return -1;
+}
+
 std::optional<std::string> PickToolToLaunch(const std::string& box_text, DownloadToolList& tools)
 {
-    for (int i = 0; i <= tools.DownloadToolCount; ++i) {
-        const std::string& path = tools.DownloadTools[static_cast<std::size_t>(i)];
-        if (Contains(path, box_text)) {
-            tools.CurrentDownloadTool = path;
-            return path;
-        }
-    }
-    return std::nullopt;
+    const int index = FindToolToLaunch(box_text, tools);
+    if (index < 0)
+        return std::nullopt;
+    tools.CurrentDownloadTool = tools.DownloadTools[static_cast<std::size_t>(index)];
+    return tools.CurrentDownloadTool;
 }
 
 RegisterResult RegisterDownloadTool(const std::string& chosen, DownloadToolList& tools)
 {
-    if (!HasExeExtension(chosen))
-        return RegisterResult::NotExe;
-    if (!Storable(chosen))
-        return RegisterResult::NotStorable;
-    if (!Listed(chosen, tools)) {
-        if (tools.DownloadToolCount >= DownloadToolList::kMaxTools)
-            return RegisterResult::ListFull;
-        tools.DownloadTools[static_cast<std::size_t>(++tools.DownloadToolCount)] = chosen;
+    if (const std::optional<ToolProblem> problem = CheckDownloadTool(chosen)) {
+        switch (*problem) {
+        case ToolProblem::NotExe: return RegisterResult::NotExe;
+        case ToolProblem::NotStorable: return RegisterResult::NotStorable;
+        case ToolProblem::NotAbsolute: return RegisterResult::NotAbsolute;
+        case ToolProblem::NotProgram: return RegisterResult::NotProgram;
+        }
     }
+    const int index = ListedIndex(chosen, tools);
+    if (index >= 0) {
+        tools.CurrentDownloadTool = tools.DownloadTools[static_cast<std::size_t>(index)];
+        return RegisterResult::Added;
+    }
+    if (tools.DownloadToolCount >= DownloadToolList::kMaxTools)
+        return RegisterResult::ListFull;
+    tools.DownloadTools[static_cast<std::size_t>(++tools.DownloadToolCount)] = chosen;
+    std::erase(tools.SetAside, chosen);
     tools.CurrentDownloadTool = chosen;
     return RegisterResult::Added;
 }

@@ -7,6 +7,7 @@
 #include "race/race_settings.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,10 @@ struct DownloadToolList {
     std::array<std::string, kMaxTools + 1> DownloadTools;
     int DownloadToolCount = 0;
     std::string CurrentDownloadTool;
+    // SOFT paths of the file that are not offered: no program to start here now
+    // (missing, relative, not a program) or beyond the tenth. Written back after
+    // the registered tools so the file loses no line; offered again once usable.
+    std::vector<std::string> SetAside;
 };
 
 // The value texts the file gives for the compile screen's edit boxes, unparsed:
@@ -32,16 +37,33 @@ struct SettingsFieldTexts {
 
 // Puts the start values into `race`, selects the built-in tool, then reads the
 // file when there is one: its SOFT lines replace the registered tools and its RUN
-// line selects a tool. A path equal to the built-in one or to an earlier entry is
+// line selects one of them. Only a path CheckDownloadTool accepts is offered; the
+// others are set aside. A path equal to the built-in one or to an earlier entry is
 // dropped, so is a path whose bytes are not valid code page 932 (it could never
-// name a program nor be written back), and SOFT lines beyond the tenth are
-// ignored. A missing file leaves the registered tools as they were; so does a
-// file that cannot be read, which raises DataError.
+// name a program nor be written back). A missing file leaves the registered tools
+// as they were; so does a file that cannot be read, which raises DataError.
 SettingsFieldTexts ReadSettingsFile(const std::string& settings_path, RaceSettings& race,
                                     DownloadToolList& tools);
 
-// The file's bytes read into `tools` (entry 0 kept) and the texts returned.
-SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools);
+// The file's bytes read into `tools` (entry 0 kept) and the texts returned. A SOFT
+// path `offered` refuses is set aside; without `offered` every path is offered.
+SettingsFieldTexts ParseSettingsFile(std::string_view bytes, DownloadToolList& tools,
+                                     const std::function<bool(const std::string&)>& offered = {});
+
+enum class ToolProblem {
+    NotExe,       // the file name does not end in ".exe", in any case
+    NotStorable,  // the file cannot keep the path: a comma, a control character,
+                  // or a character code page 932 cannot hold
+    NotAbsolute,  // not a full path
+    NotProgram,   // nothing there, or neither an executable nor a Windows program
+};
+
+// Why `path` cannot be a download tool; nullopt when it can.
+std::optional<ToolProblem> CheckDownloadTool(const std::string& path);
+
+// The file to start for an entry of the list: "\" read as "/", and the built-in
+// tool found in its folder without regard to case.
+std::string ToolProgramPath(const std::string& entry, const DownloadToolList& tools);
 
 // The file-name part of a path: the text after its last "\", ":" or "/".
 std::string ToolFileName(const std::string& path);
@@ -61,20 +83,24 @@ std::string EncodeSettings(RaceSettings& race, const DownloadToolList& tools,
 void WriteSettingsFile(const std::string& settings_path, RaceSettings& race, const DownloadToolList& tools);
 
 // The first of entries 0..DownloadToolCount whose path contains `box_text`
-// (case-sensitive; an empty text matches nothing) becomes the selected tool and
-// is returned.
+// (case-sensitive; an empty text matches nothing); -1 when none does.
+int FindToolToLaunch(const std::string& box_text, const DownloadToolList& tools);
+
+// That entry becomes the selected tool and is returned.
 std::optional<std::string> PickToolToLaunch(const std::string& box_text, DownloadToolList& tools);
 
 enum class RegisterResult {
     Added,        // registered (or already listed) and selected
-    NotExe,       // the file name does not end in ".exe", in any case
-    NotStorable,  // the file cannot keep the path: a comma, a control character,
-                  // or a character code page 932 cannot hold
+    NotExe,       // as the ToolProblem of that name
+    NotStorable,
+    NotAbsolute,
+    NotProgram,
     ListFull,     // ten tools are registered already
 };
 
-// Appends `chosen` as the newest tool and selects it. A path already in the
-// list (the built-in one included) is selected without a second entry.
+// Appends `chosen` as the newest tool and selects it once CheckDownloadTool
+// accepts it. A path already in the list (the built-in one included, its file
+// name in any case) is selected without a second entry.
 RegisterResult RegisterDownloadTool(const std::string& chosen, DownloadToolList& tools);
 
 // Removes every registered tool whose path contains `box_text` (an empty text

@@ -20,8 +20,11 @@ std::vector<std::string> fuzz::Seeds()
 {
     RaceSettings race;
     DownloadToolList tools = FreshTools();
-    RegisterDownloadTool("/opt/tools/fetch.exe", tools);
-    RegisterDownloadTool("C:\\Program Files\\ｶｼｵ\\dl.EXE", tools);
+    // Listed as the file would list them; registering would look for the programs.
+    tools.DownloadTools[1] = "/opt/tools/fetch.exe";
+    tools.DownloadTools[2] = "C:\\Program Files\\ｶｼｵ\\dl.EXE";
+    tools.DownloadToolCount = 2;
+    tools.SetAside = {"relative\\dl.exe"};
     return {EncodeSettings(race, tools), "LG,abc\r\nSOFT,/x.exe\r\nSOFT,/x.exe\r\nRUN,/y.exe\r\nsoft, /z.exe \r\n"};
 }
 

@@ -34,25 +34,44 @@ std::string FindOnPath(const std::string& name, const std::string& path_variable
         std::size_t to = path_variable.find(':', from);
         if (to == std::string::npos)
             to = path_variable.size();
-        // An empty entry is the current folder, by the shell's old rule.
-        const std::string folder = to > from ? path_variable.substr(from, to - from) : ".";
-        const std::string candidate = folder + "/" + name;
-        if (IsExecutableFile(candidate))
-            return candidate;
+        const std::string folder = path_variable.substr(from, to - from);
+        if (!folder.empty() && folder[0] == '/') {
+            const std::string candidate = folder + "/" + name;
+            if (IsExecutableFile(candidate))
+                return candidate;
+        }
         from = to + 1;
     }
     return {};
 }
 
+ProgramFile ExamineProgramFile(const std::string& path)
+{
+    // c_str() would cut the name at a NUL and look at another file.
+    if (path.find('\0') != std::string::npos)
+        return ProgramFile::Missing;
+    if (path.empty() || path[0] != '/')
+        return ProgramFile::NotAbsolute;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ProgramFile::Missing;
+    const bool executable = ::access(path.c_str(), X_OK) == 0;
+    if (StartsWithMz(path))
+        return executable ? ProgramFile::Windows : ProgramFile::WindowsNotExecutable;
+    return executable ? ProgramFile::Native : ProgramFile::NotProgram;
+}
+
 ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& path_variable)
 {
     ProgramLaunch plan;
-    struct stat st {};
-    if (program.empty() || ::stat(program.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        plan.outcome = ProgramLaunch::Outcome::Missing;
+    switch (ExamineProgramFile(program)) {
+    case ProgramFile::NotAbsolute: plan.outcome = ProgramLaunch::Outcome::NotAbsolute; return plan;
+    case ProgramFile::Missing: plan.outcome = ProgramLaunch::Outcome::Missing; return plan;
+    case ProgramFile::NotProgram: plan.outcome = ProgramLaunch::Outcome::NotExecutable; return plan;
+    case ProgramFile::WindowsNotExecutable:
+        plan.outcome = ProgramLaunch::Outcome::WindowsNotExecutable;
         return plan;
-    }
-    if (StartsWithMz(program)) {
+    case ProgramFile::Windows:
         plan.command = FindOnPath("wine", path_variable);
         if (plan.command.empty()) {
             plan.outcome = ProgramLaunch::Outcome::NeedsWine;
@@ -61,13 +80,11 @@ ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& p
         plan.arguments = {program};
         plan.outcome = ProgramLaunch::Outcome::Start;
         return plan;
-    }
-    if (::access(program.c_str(), X_OK) != 0) {
-        plan.outcome = ProgramLaunch::Outcome::NotExecutable;
+    case ProgramFile::Native:
+        plan.command = program;
+        plan.outcome = ProgramLaunch::Outcome::Start;
         return plan;
     }
-    plan.command = program;
-    plan.outcome = ProgramLaunch::Outcome::Start;
     return plan;
 }
 
@@ -75,6 +92,9 @@ std::string LaunchProblem(const ProgramLaunch& plan, const std::string& program)
 {
     switch (plan.outcome) {
     case ProgramLaunch::Outcome::Start: return {};
+    case ProgramLaunch::Outcome::NotAbsolute:
+        return "Cannot start " + program +
+               ": the program is not named by its full path. Choose (register) it again.";
     case ProgramLaunch::Outcome::Missing:
         return "Cannot start " + program +
                ": there is no such program. Put the program there, or choose (register) it again.";
@@ -82,6 +102,10 @@ std::string LaunchProblem(const ProgramLaunch& plan, const std::string& program)
         return "Cannot start " + program +
                ": the file is not an executable program. Mark it executable (chmod +x) or choose the "
                "program itself.";
+    case ProgramLaunch::Outcome::WindowsNotExecutable:
+        return "Cannot start " + program +
+               ": the Windows program is not marked executable. If you trust it, mark it executable "
+               "(chmod +x) and try again.";
     case ProgramLaunch::Outcome::NeedsWine:
         return program +
                " is a Windows program, and wine is needed to start it on this computer. Install wine "

@@ -9,21 +9,35 @@
 
 namespace tackedit {
 
+// What a file is as a program, looked at without starting it.
+enum class ProgramFile {
+    NotAbsolute,           // a relative name means whatever the folder or the PATH holds
+    Missing,               // nothing there, not a regular file, or a name with a NUL
+    NotProgram,            // neither executable nor a Windows program
+    Native,                // executable
+    Windows,               // begins with "MZ" and is marked executable
+    WindowsNotExecutable,  // begins with "MZ" but is not marked executable
+};
+ProgramFile ExamineProgramFile(const std::string& path);
+
 struct ProgramLaunch {
-    enum class Outcome { Start, Missing, NotExecutable, NeedsWine };
+    enum class Outcome { Start, NotAbsolute, Missing, NotExecutable, WindowsNotExecutable, NeedsWine };
     Outcome outcome = Outcome::Missing;
     std::string command;                 // the program itself, or wine
     std::vector<std::string> arguments;  // the program, when through wine
 };
 
-// path_variable: the PATH to look for wine in.
+// path_variable: the PATH to look for wine in. Only a program named by its full
+// path is started, and by that path, so no namesake on the PATH stands in for it.
 ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& path_variable);
 
 // What to tell the user when the plan is not Start: names the program and says
 // what to do about it.
 std::string LaunchProblem(const ProgramLaunch& plan, const std::string& program);
 
-// The first executable file `name` in the folders of a PATH; empty when none.
+// The first executable file `name` in the absolute folders of a PATH; empty
+// when none. Relative entries (an empty one included) are passed over: they
+// would find whatever the current folder holds.
 std::string FindOnPath(const std::string& name, const std::string& path_variable);
 
 } // namespace tackedit

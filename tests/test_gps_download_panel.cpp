@@ -33,6 +33,19 @@ protected:
         settings_path_ = folder_ + "/ctrl.log";
         builtin_ = folder_ + "/GPSFETCH.exe";
         tools_.DownloadTools[0] = builtin_;
+        tool_a_ = Program("a/fetch_a.exe");
+        tool_b_ = Program("GPSFETCH.exe.d/fetch_b.exe");
+        two_tools_ = "LG,4.7\r\nMG,-7\r\nTD,9\r\nLLUP,45\r\nLLDN,160\r\nSOFT," + tool_a_ + "\r\nSOFT," + tool_b_ +
+                     "\r\nRUN," + tool_a_ + "\r\n";
+    }
+    // An executable file under the test folder, by its full path.
+    std::string Program(const std::string& name) const
+    {
+        const std::filesystem::path path = std::filesystem::path(folder_) / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << "#!/bin/sh\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path.string();
     }
     void TearDown() override
     {
@@ -84,7 +97,9 @@ protected:
     }
     std::string Stored() const { return std::string(ReadWholeFile(settings_path_).view()); }
 
-    std::string folder_, settings_path_, builtin_;
+    std::string PathShown() const { return FromQString(panel_->findChild<QLabel*>("Label45")->text()); }
+
+    std::string folder_, settings_path_, builtin_, tool_a_, tool_b_, two_tools_;
     DownloadToolList tools_;
     RaceSettings race_;
     FakeDialogs dialogs_;
@@ -92,10 +107,6 @@ protected:
     std::unique_ptr<GpsDownloadPanel> panel_;
     int reads_ = 0, writes_ = 0, cancels_ = 0;
 };
-
-const char* const kTwoTools = "LG,4.7\r\nMG,-7\r\nTD,9\r\nLLUP,45\r\nLLDN,160\r\n"
-                              "SOFT,/opt/a/fetch_a.exe\r\nSOFT,/opt/GPSFETCH.exe.d/fetch_b.exe\r\n"
-                              "RUN,/opt/a/fetch_a.exe\r\n";
 
 TEST_F(GpsDownloadPanelTest, ControlsCarryTheirNamesAndCaptions)
 {
@@ -123,18 +134,24 @@ TEST_F(GpsDownloadPanelTest, ControlsCarryTheirNamesAndCaptions)
 
 TEST_F(GpsDownloadPanelTest, LaunchStartsTheFirstMatchAndAlwaysWrites)
 {
-    Open(kTwoTools);
+    Open(two_tools_);
     EXPECT_EQ(BoxText(), "fetch_a.exe");
-    // The second registered path also contains the name; the built-in tool comes first.
+    EXPECT_EQ(PathShown(), tool_a_);
+    // The second registered path also contains the name; the built-in tool comes
+    // first, started as the file the folder holds under any case of its name.
+    const std::string builtin_file = Program("GpsFetch.EXE");
     Type("GPSFETCH.exe");
+    EXPECT_EQ(PathShown(), builtin_file);
     Click("Button18");
-    EXPECT_EQ(shell_.started, std::vector<std::string>{builtin_});
+    EXPECT_EQ(shell_.started, std::vector<std::string>{builtin_file});
+    EXPECT_EQ(PathShown(), "起動しました: " + builtin_file);
     EXPECT_NE(Stored().find("\r\nRUN," + builtin_ + "\r\n"), std::string::npos);
 
     // Nothing matches: nothing starts, the file is still written.
     shell_.started.clear();
     std::filesystem::remove(settings_path_);
     Type("");
+    EXPECT_EQ(PathShown(), "");
     Click("Button18");
     EXPECT_TRUE(shell_.started.empty());
     EXPECT_TRUE(FileExists(settings_path_));
@@ -144,23 +161,26 @@ TEST_F(GpsDownloadPanelTest, LaunchStartsTheFirstMatchAndAlwaysWrites)
     shell_.succeed = false;
     Type("fetch_a.exe");
     Click("Button18");
-    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"Cannot start /opt/a/fetch_a.exe"});
-    EXPECT_NE(Stored().find("\r\nRUN,/opt/a/fetch_a.exe\r\n"), std::string::npos);
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"Cannot start " + tool_a_});
+    EXPECT_NE(Stored().find("\r\nRUN," + tool_a_ + "\r\n"), std::string::npos);
 }
 
 TEST_F(GpsDownloadPanelTest, RegisterWritesRereadsAndSelectsTheNewTool)
 {
     Open();
-    dialogs_.paths.push_back("/opt/gps/TOOL.EXE");
+    const std::string tool = Program("gps/TOOL.EXE");
+    dialogs_.paths.push_back(tool);
     Click("Button19");
     ASSERT_EQ(dialogs_.calls.size(), 1u);
     EXPECT_EQ(dialogs_.calls[0].kind, "open");
     EXPECT_EQ(dialogs_.calls[0].text, "");
     EXPECT_EQ(Stored(), "LG,4.7\r\nMG,-7\r\nTD,9\r\nLLUP,45\r\nLLDN,160\r\n"
-                        "SOFT,/opt/gps/TOOL.EXE\r\nRUN,/opt/gps/TOOL.EXE\r\n");
+                        "SOFT," + tool + "\r\nRUN," + tool + "\r\n");
     EXPECT_EQ(reads_, 1);
     EXPECT_EQ(BoxItems(), (std::vector<std::string>{"TOOL.EXE", "GPSFETCH.exe"}));
     EXPECT_EQ(BoxText(), "TOOL.EXE");
+    EXPECT_EQ(PathShown(), tool);
+    EXPECT_EQ(Box()->itemData(0, Qt::ToolTipRole).toString(), ToQString(tool));
 
     // Cancelling the dialog does nothing.
     dialogs_.paths.push_back(std::nullopt);
@@ -170,7 +190,7 @@ TEST_F(GpsDownloadPanelTest, RegisterWritesRereadsAndSelectsTheNewTool)
 
 TEST_F(GpsDownloadPanelTest, RegisterRefusalsShowAMessageAndChangeNothing)
 {
-    Open(kTwoTools);
+    Open(two_tools_);
     dialogs_.paths.push_back("/opt/gps/tool.exe.lnk");
     Click("Button19");
     ASSERT_EQ(dialogs_.calls.size(), 2u);
@@ -183,27 +203,34 @@ TEST_F(GpsDownloadPanelTest, RegisterRefusalsShowAMessageAndChangeNothing)
     ASSERT_EQ(dialogs_.calls.size(), 4u);
     EXPECT_NE(dialogs_.calls[3].text.find("/opt/My,Tools/x.exe"), std::string::npos);
 
-    for (int i = 3; i <= 10; ++i)
-        RegisterDownloadTool("/t/" + std::to_string(i) + ".exe", tools_);
-    const std::vector<std::string> items = BoxItems();
-    dialogs_.paths.push_back("/t/11.exe");
+    // A name that ends in ".exe" but no program behind it.
+    std::ofstream(folder_ + "/notes.exe") << "text";
+    dialogs_.paths.push_back(folder_ + "/notes.exe");
     Click("Button19");
     ASSERT_EQ(dialogs_.calls.size(), 6u);
-    EXPECT_EQ(dialogs_.calls[5].kind, "information");
+    EXPECT_EQ(dialogs_.calls[5].text.find("有効なアプリを選択してください\n" + folder_ + "/notes.exe\n"), 0u);
+
+    for (int i = 3; i <= 10; ++i)
+        RegisterDownloadTool(Program("t/" + std::to_string(i) + ".exe"), tools_);
+    const std::vector<std::string> items = BoxItems();
+    dialogs_.paths.push_back(Program("t/11.exe"));
+    Click("Button19");
+    ASSERT_EQ(dialogs_.calls.size(), 8u);
+    EXPECT_EQ(dialogs_.calls[7].kind, "information");
     EXPECT_EQ(tools_.DownloadToolCount, 10);
     EXPECT_EQ(BoxItems(), items);
     EXPECT_EQ(writes_, 0);
-    EXPECT_EQ(Stored(), kTwoTools);
+    EXPECT_EQ(Stored(), two_tools_);
 }
 
 TEST_F(GpsDownloadPanelTest, RemovalReachesTheFileOnlyWithTheNextWrite)
 {
-    Open(kTwoTools);
+    Open(two_tools_);
     Type("GPSFETCH.exe");
     Click("Button28");
     EXPECT_EQ(BoxItems(), (std::vector<std::string>{"fetch_a.exe", "GPSFETCH.exe"}));
     EXPECT_EQ(BoxText(), "fetch_a.exe");
-    EXPECT_EQ(Stored(), kTwoTools);
+    EXPECT_EQ(Stored(), two_tools_);
 
     // Closed without a write: the removed tool is back at the next start.
     panel_.reset();
@@ -229,7 +256,7 @@ TEST_F(GpsDownloadPanelTest, WriteErrorsAreShownAndKeepTheNewTool)
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
     EXPECT_NE(dialogs_.Messages()[0].find(settings_path_), std::string::npos);
 
-    dialogs_.paths.push_back("/opt/gps/new.exe");
+    dialogs_.paths.push_back(Program("gps/new.exe"));
     Click("Button19");
     EXPECT_EQ(dialogs_.Messages().size(), 2u);
     EXPECT_EQ(reads_, 0);

@@ -113,13 +113,33 @@ TEST_F(QtShellTest, WindowsProgramsStartThroughWineAndEveryFailureSaysWhy)
 
     const fs::path exe = root_ / "tool.exe";
     std::ofstream(exe, std::ios::binary) << std::string("MZ\x90\0\3\0", 6);
+    script(bin / "wine", "echo \"$1\" > '" + (root_ / "wine-ran").string() + "'");
+    // A Windows program nobody marked executable is not handed to wine.
+    const std::string unmarked = shell_.StartProgram(exe.string());
+    EXPECT_NE(unmarked.find(exe.string() + ": the Windows program is not marked executable"), std::string::npos)
+        << unmarked;
+    fs::permissions(exe, fs::perms::owner_all);
+
+    // Nor is a relative name, though PATH and the current folder both hold it.
+    script(bin / "tool.exe", "echo ran > '" + (root_ / "namesake-ran").string() + "'");
+    const fs::path here = fs::current_path();
+    fs::current_path(root_);
+    const std::string relative = shell_.StartProgram("tool.exe");
+    EXPECT_NE(relative.find("tool.exe: the program is not named by its full path"), std::string::npos) << relative;
+    // Wine itself is looked for only in the PATH's absolute folders.
+    script(root_ / "wine", "echo ran > '" + (root_ / "namesake-ran").string() + "'");
+    fs::remove(bin / "wine");
+    qputenv("PATH", QByteArray::fromStdString(":.:" + bin.string()));
     const std::string needs_wine = shell_.StartProgram(exe.string());
+    fs::current_path(here);
+    qputenv("PATH", QByteArray::fromStdString(bin.string()));
     EXPECT_NE(needs_wine.find(exe.string() + " is a Windows program"), std::string::npos) << needs_wine;
     EXPECT_NE(needs_wine.find("wine"), std::string::npos);
 
     script(bin / "wine", "echo \"$1\" > '" + (root_ / "wine-ran").string() + "'");
     EXPECT_EQ(shell_.StartProgram(exe.string()), "");
     EXPECT_EQ(WaitForOutput(root_ / "wine-ran"), exe.string() + "\n");
+    EXPECT_FALSE(fs::exists(root_ / "namesake-ran"));
 
     script(root_ / "viewer", "pwd > '" + (root_ / "viewer-ran").string() + "'");
     EXPECT_EQ(shell_.StartProgram((root_ / "viewer").string()), "") << "a native program starts directly";

@@ -56,15 +56,24 @@ protected:
     {
         return std::string(ReadWholeFile(path.empty() ? path_ : path).view());
     }
-    DownloadToolList Read(const std::string& bytes, SettingsFieldTexts* texts = nullptr)
+    // The file's form alone: every path is taken as a program.
+    static DownloadToolList Read(const std::string& bytes, SettingsFieldTexts* texts = nullptr)
     {
-        Store(bytes);
         DownloadToolList tools = BuiltinOnly();
-        RaceSettings race;
-        const SettingsFieldTexts read = ReadSettingsFile(path_, race, tools);
+        const SettingsFieldTexts read = ParseSettingsFile(bytes, tools);
         if (texts)
             *texts = read;
         return tools;
+    }
+    // An executable file under the test folder, by its full path.
+    std::string Program(const std::string& name, const std::string& head = "#!/bin/sh\n",
+                        std::filesystem::perms perms = std::filesystem::perms::owner_all) const
+    {
+        const std::filesystem::path path = std::filesystem::path(folder_) / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << head;
+        std::filesystem::permissions(path, perms);
+        return path.string();
     }
 
     std::string folder_;
@@ -89,9 +98,53 @@ TEST_F(SettingsFile, ReadsTheExampleFile)
     EXPECT_EQ(texts.Edit10, "9");
     EXPECT_EQ(texts.Edit5, "45");
     EXPECT_EQ(texts.Edit6, "160");
+    // Windows paths name no program here: not offered, nor selected, but kept.
+    EXPECT_EQ(tools.DownloadToolCount, 0);
+    EXPECT_EQ(tools.SetAside, (std::vector<std::string>{"C:\\Tools\\fetch_a.exe", "D:\\GPS\\fetch_b.exe"}));
+    EXPECT_EQ(tools.CurrentDownloadTool, kBuiltin);
+
+    tools = Read(kExampleFile);
     EXPECT_EQ(Registered(tools), (std::vector<std::string>{"C:\\Tools\\fetch_a.exe", "D:\\GPS\\fetch_b.exe"}));
     EXPECT_EQ(tools.DownloadTools[0], kBuiltin);
     EXPECT_EQ(tools.CurrentDownloadTool, "D:\\GPS\\fetch_b.exe");
+}
+
+TEST_F(SettingsFile, OnlyProgramsTheFileNamesAreOfferedAndTheRestIsKept)
+{
+    const std::string native = Program("a/fetch.exe");
+    const std::string windows = Program("b/dl.EXE", "MZ\x90", std::filesystem::perms::owner_read);
+    const std::string plain = Program("c/notes.exe", "text", std::filesystem::perms::owner_read);
+    const std::string builtin = Program("ws/gpsfetch.exe");
+    const std::string run = "RUN," + plain + "\r\n";
+    Store("SOFT,relative/fetch.exe\r\nSOFT," + plain + "\r\nSOFT," + folder_ + "/none.exe\r\nSOFT," + native +
+          "\r\nSOFT," + Program("d/fetch") + "\r\nSOFT," + windows + "\r\nSOFT," + folder_ +
+          "/ws/GPSFetch.exe\r\n" + run);
+    DownloadToolList tools;
+    tools.DownloadTools[0] = folder_ + "/ws/GPSFETCH.exe";
+    RaceSettings race;
+    ReadSettingsFile(path_, race, tools);
+    EXPECT_EQ(Registered(tools), (std::vector<std::string>{native, windows}));
+    EXPECT_EQ(tools.SetAside.size(), 4u);
+    // A RUN line naming a tool not on offer leaves the built-in one selected.
+    EXPECT_EQ(tools.CurrentDownloadTool, tools.DownloadTools[0]);
+    // The built-in tool is started as the file its folder holds, in any case.
+    EXPECT_EQ(ToolProgramPath(tools.DownloadTools[0], tools), builtin);
+    EXPECT_EQ(ToolProgramPath("\\opt\\x.exe", tools), "/opt/x.exe");
+
+    // Rewritten, the file keeps every line it had, and reads back alike.
+    WriteSettingsFile(path_, race, tools);
+    const std::string written = Stored();
+    for (const std::string& path : tools.SetAside)
+        EXPECT_NE(written.find("\r\nSOFT," + path + "\r\n"), std::string::npos) << path;
+    DownloadToolList again = tools;
+    ReadSettingsFile(path_, race, again);
+    EXPECT_EQ(Registered(again), Registered(tools));
+    EXPECT_EQ(again.SetAside, tools.SetAside);
+
+    // A set-aside tool registered after all is listed once.
+    std::filesystem::permissions(plain, std::filesystem::perms::owner_all);
+    ASSERT_EQ(RegisterDownloadTool(plain, again), RegisterResult::Added);
+    EXPECT_EQ(again.SetAside.size(), 3u);
 }
 
 TEST_F(SettingsFile, LineFormVariants)
@@ -151,6 +204,9 @@ TEST_F(SettingsFile, OnlyTenToolsAreKept)
     DownloadToolList tools = Read(file);
     ASSERT_EQ(tools.DownloadToolCount, 10);
     EXPECT_EQ(tools.DownloadTools[10], "C:\\t10.exe");
+    // The next ten wait for room; more than that are not kept.
+    ASSERT_EQ(tools.SetAside.size(), 10u);
+    EXPECT_EQ(tools.SetAside.back(), "C:\\t20.exe");
 
     // Duplicates take no room.
     tools = Read("SOFT,C:\\t1.exe\r\nSOFT,C:\\t1.exe\r\n" + file);
@@ -209,10 +265,8 @@ TEST(ToolBox, NewestFirstBuiltinLastAndFileNamesOnly)
 
 TEST_F(SettingsFile, WritesTheExampleFileByteForByte)
 {
-    DownloadToolList tools = BuiltinOnly();
+    DownloadToolList tools = Read(kExampleFile);
     RaceSettings race;
-    ASSERT_EQ(RegisterDownloadTool("C:\\Tools\\fetch_a.exe", tools), RegisterResult::Added);
-    ASSERT_EQ(RegisterDownloadTool("D:\\GPS\\fetch_b.exe", tools), RegisterResult::Added);
     WriteSettingsFile(path_, race, tools);
     EXPECT_EQ(Stored(), kExampleFile);
 
@@ -228,8 +282,7 @@ TEST_F(SettingsFile, WritesTheExampleFileByteForByte)
                         "SOFT,C:\\\x83\x63\x81\x5B\x83\x8B\\get.exe\r\nRUN," + kBuiltin + "\r\n");
 
     // What was written reads back the same.
-    DownloadToolList again = BuiltinOnly();
-    ReadSettingsFile(path_, race, again);
+    DownloadToolList again = Read(Stored());
     EXPECT_EQ(Registered(again), Registered(tools));
     EXPECT_EQ(again.CurrentDownloadTool, kBuiltin);
 }
@@ -300,42 +353,48 @@ TEST(DownloadTools, LaunchPicksTheFirstEntryContainingTheText)
     EXPECT_EQ(tools.CurrentDownloadTool, "C:\\gps\\fetch_b.exe");
 }
 
-TEST(DownloadTools, RegisterAcceptsOnlyExeFilesItCanStore)
+TEST_F(SettingsFile, RegisterAcceptsOnlyExeProgramsItCanStore)
 {
     DownloadToolList tools = BuiltinOnly();
-    EXPECT_EQ(RegisterDownloadTool("/opt/gps/TOOL.EXE", tools), RegisterResult::Added);
-    EXPECT_EQ(tools.CurrentDownloadTool, "/opt/gps/TOOL.EXE");
+    const std::string tool = Program("gps/TOOL.EXE");
+    EXPECT_EQ(RegisterDownloadTool(tool, tools), RegisterResult::Added);
+    EXPECT_EQ(tools.CurrentDownloadTool, tool);
     for (const char* path : {"/opt/gps/tool.exe.lnk", "/opt/gps/tool", "/opt/x.exe/tool", "C:\\x.exe\\tool",
                              "/opt/gps/tool.exe "})
         EXPECT_EQ(RegisterDownloadTool(path, tools), RegisterResult::NotExe) << path;
     // The file would cut the first at its comma and break the second in two lines.
     for (const char* path : {"/opt/My,Tools/x.exe", "/opt/a\nb.exe", "/home/jos\u00e9/x.exe"})
         EXPECT_EQ(RegisterDownloadTool(path, tools), RegisterResult::NotStorable) << path;
-    EXPECT_EQ(Registered(tools), std::vector<std::string>{"/opt/gps/TOOL.EXE"});
-    EXPECT_EQ(tools.CurrentDownloadTool, "/opt/gps/TOOL.EXE");
+    EXPECT_EQ(RegisterDownloadTool("gps/TOOL.EXE", tools), RegisterResult::NotAbsolute);
+    EXPECT_EQ(RegisterDownloadTool(folder_ + "/none.exe", tools), RegisterResult::NotProgram);
+    EXPECT_EQ(RegisterDownloadTool(Program("text.exe", "", std::filesystem::perms::owner_read), tools),
+              RegisterResult::NotProgram);
+    EXPECT_EQ(Registered(tools), std::vector<std::string>{tool});
+    EXPECT_EQ(tools.CurrentDownloadTool, tool);
 }
 
-TEST(DownloadTools, RegisterRefusesAnEleventhToolButSelectsAListedOne)
+TEST_F(SettingsFile, RegisterRefusesAnEleventhToolButSelectsAListedOne)
 {
-    DownloadToolList tools = BuiltinOnly();
+    DownloadToolList tools;
+    tools.DownloadTools[0] = folder_ + "/GPSFETCH.exe";
     for (int i = 1; i <= 10; ++i)
-        ASSERT_EQ(RegisterDownloadTool("/t/" + std::to_string(i) + ".exe", tools), RegisterResult::Added);
+        ASSERT_EQ(RegisterDownloadTool(Program(std::to_string(i) + ".exe"), tools), RegisterResult::Added);
     const DownloadToolList full = tools;
-    EXPECT_EQ(RegisterDownloadTool("/t/11.exe", tools), RegisterResult::ListFull);
+    EXPECT_EQ(RegisterDownloadTool(Program("11.exe"), tools), RegisterResult::ListFull);
     EXPECT_EQ(Registered(tools), Registered(full));
-    EXPECT_EQ(tools.CurrentDownloadTool, "/t/10.exe");
+    EXPECT_EQ(tools.CurrentDownloadTool, folder_ + "/10.exe");
 
-    EXPECT_EQ(RegisterDownloadTool("/t/3.exe", tools), RegisterResult::Added);
-    EXPECT_EQ(RegisterDownloadTool(kBuiltin, tools), RegisterResult::Added);
+    EXPECT_EQ(RegisterDownloadTool(folder_ + "/3.exe", tools), RegisterResult::Added);
+    EXPECT_EQ(RegisterDownloadTool(Program("gpsfetch.EXE"), tools), RegisterResult::Added);
     EXPECT_EQ(Registered(tools), Registered(full));
-    EXPECT_EQ(tools.CurrentDownloadTool, kBuiltin);
+    EXPECT_EQ(tools.CurrentDownloadTool, tools.DownloadTools[0]);
 }
 
 TEST(DownloadTools, UnregisterRemovesEveryRegisteredMatch)
 {
     DownloadToolList tools = BuiltinOnly();
     for (const char* path : {"C:\\a\\GPSFETCH.exe", "C:\\b\\other.exe", "C:\\c\\GPSFETCH.exe"})
-        RegisterDownloadTool(path, tools);
+        tools.DownloadTools[static_cast<std::size_t>(++tools.DownloadToolCount)] = path;
 
     // An empty box removes nothing.
     UnregisterDownloadTool("", tools);

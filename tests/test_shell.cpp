@@ -378,8 +378,12 @@ TEST_F(ShellTest, HelpButtonsOpenThePageOfTheLanguage)
 TEST_F(ShellTest, SettingsFileFillsTheCompileFieldsAtStart)
 {
     fs::create_directories(workspace_ / "ctrl");
+    const fs::path tool = workspace_ / "tools" / "fetch_a.exe";
+    fs::create_directories(tool.parent_path());
+    std::ofstream(tool) << "MZ";
     std::ofstream(workspace_ / "ctrl" / "ctrl.log", std::ios::binary)
-        << "LG,5.5\r\nMG,-6\r\nTD,8\r\nLLUP,40\r\nLLDN,150\r\nSOFT,/opt/fetch_a.exe\r\n";
+        << "LG,5.5\r\nMG,-6\r\nTD,8\r\nLLUP,40\r\nLLDN,150\r\nSOFT," << tool.string()
+        << "\r\nSOFT,/opt/none/fetch_b.exe\r\n";
     Start();
     EXPECT_EQ(Find<QLineEdit>("Edit8")->text(), QStringLiteral("5.5"));
     EXPECT_EQ(Find<QLineEdit>("Edit9")->text(), QStringLiteral("-6"));
