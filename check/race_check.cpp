@@ -8,6 +8,7 @@
 #include "track/track_loader.h"
 #include "track/workspace_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -119,6 +120,16 @@ void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& i
         CheckText(out, entry, "Course entry");
 }
 
+// A map the user never chose is a puzzle unless the finding says where it came from.
+std::string PresetMapHint(const RaceCheckInput& input, const std::string& name)
+{
+    const auto& maps = input.preset.maps;
+    if (input.preset.file.empty() || std::find(maps.begin(), maps.end(), name) == maps.end())
+        return "";
+    return "; it was preset from the area of the first boat's track (" + input.preset.file +
+           "): Shift+Click it in the Map Name list to remove it, or copy the map into coastline/";
+}
+
 void CheckWorkspaceFiles(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
 {
     const std::string& dir = input.app_dir;
@@ -132,7 +143,7 @@ void CheckWorkspaceFiles(Findings& out, const RaceSettings& race, const RaceChec
     for (const std::string& name : race.MapNames)
         if (!FindWorkspaceFile(dir + "coastline", name) && !FindWorkspaceFile(dir + "coastline", name + ".cst"))
             out.Race(Severity::Error, "The coastline map '" + name + "' is not in coastline/ (as " + name + " or " +
-                                          name + ".cst)");
+                                          name + ".cst)" + PresetMapHint(input, name));
     if (race.Lighthouse > 0 && !FindWorkspaceFile(dir + "coastline", "jlh.lh"))
         out.Race(Severity::Error, "The race shows lighthouses, but coastline/jlh.lh is missing");
     if (!FindWorkspaceFile(dir, input.viewer_exe))
@@ -301,6 +312,40 @@ void CheckTimeDifference(Findings& out, const RaceCheckResult& result, const Rac
                                     std::to_string(race.TimeDiff + *common / 3600) + " h would fit every track");
 }
 
+// A start and finish preset from a track whose clock was off put every other
+// boat the same hours away: that track is the suspect, not the other loggers.
+void CheckPresetTimes(Findings& out, const RaceCheckResult& result, const RaceCheckInput& input)
+{
+    if (!input.preset.times || input.preset.file.empty())
+        return;
+    const BoatCheck* source = nullptr;
+    std::optional<std::int64_t> common;
+    int others = 0;
+    for (const BoatCheck& b : result.boats) {
+        if (!source && b.in_race && Lower(b.file) == Lower(input.preset.file)) {
+            source = &b;
+            continue;
+        }
+        if (b.points == 0)
+            continue;
+        if (!b.shift_seconds || (common && *common != *b.shift_seconds))
+            return;
+        common = b.shift_seconds;
+        ++others;
+    }
+    if (!source || source->points == 0 || source->shift_seconds || others == 0)
+        return;
+    const std::int64_t shift = *common, magnitude = std::llabs(shift);
+    const std::string amount = magnitude % kGpsWeekRollover == 0 ? Plural(magnitude / (7 * 86400), "week")
+                                                                 : Plural(magnitude / 3600, "hour");
+    const std::string name = source->name.empty() ? "the first boat" : source->name;
+    out.Race(Severity::Warning, "The start and finish were preset from the track of " + name + " (" + source->file +
+                                    "), and " + (others == 1 ? "the other boat's" : "every other boat's") +
+                                    " times look " + DescribeShift(shift) + ": are " + name + "'s times " +
+                                    DescribeShift(-shift) + "? Then set the start and finish " + amount +
+                                    (shift > 0 ? " earlier" : " later") + " and check again");
+}
+
 } // namespace
 
 const char* SeverityName(Severity severity)
@@ -419,6 +464,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
         CheckTrack(out, boat, b, track, window);
     }
     CheckTimeDifference(out, result, race);
+    CheckPresetTimes(out, result, input);
     return result;
 }
 

@@ -58,6 +58,13 @@ struct RaceCheckInput {
     std::string viewer_exe = "tackvue.exe";
     RaceFileSkips skipped;       // what the race file reader left out
     CaptureTimeReader capture_time;  // empty: pictures are not counted
+    // What the compile screen took from its first boat's track and the user
+    // has not changed since, so a finding can say where a value came from.
+    struct TrackPreset {
+        std::string file;               // that boat's GPS file; empty: nothing preset
+        bool times = false;             // the start and finish are still the preset ones
+        std::vector<std::string> maps;  // the coastline maps preset from its area
+    } preset;
 };
 
 inline constexpr double kCoverageFixSeconds = 30;

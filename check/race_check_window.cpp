@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -73,8 +74,13 @@ std::string ShiftText(std::int64_t seconds)
     return std::string(text) + " (" + DescribeShift(seconds) + ")";
 }
 
-const char* const kBoatColumns[] = {"Boat",   "GPS file", "Points",   "First (UTC)",     "Last (UTC)", "Coverage",
-                                    "Largest gap", "Jumps", "At 0/0", "Backward", "Suggested shift", ""};
+// The shift and its Fix come right after the name: at the window's first size
+// the statistics would push them past the right edge.
+const char* const kBoatColumns[] = {"Boat",       "Suggested shift", "",      "GPS file", "Points",
+                                    "First (UTC)", "Last (UTC)",     "Coverage", "Largest gap", "Jumps",
+                                    "At 0/0",      "Backward"};
+constexpr int kFixColumn = 2;
+constexpr int kMaxNameWidth = 200;
 
 } // namespace
 
@@ -173,9 +179,12 @@ void RaceCheckWindow::ShowResult()
 
     boats_->setRowCount(0);  // drops the Fix buttons of the last check
     boats_->setRowCount(static_cast<int>(result_.boats.size()));
+    int first_fix = -1;
     for (int row = 0; row < boats_->rowCount(); ++row) {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(row)];
         const std::string values[] = {b.name,
+                                      b.shift_seconds ? ShiftText(*b.shift_seconds) : "",
+                                      "",
                                       b.file,
                                       std::to_string(b.points),
                                       TrackTime(b.first),
@@ -184,8 +193,7 @@ void RaceCheckWindow::ShowResult()
                                       FormatDuration(b.largest_gap),
                                       std::to_string(b.jumps),
                                       std::to_string(b.zero_points),
-                                      std::to_string(b.backward),
-                                      b.shift_seconds ? ShiftText(*b.shift_seconds) : ""};
+                                      std::to_string(b.backward)};
         for (int column = 0; column < static_cast<int>(std::size(values)); ++column)
             boats_->setItem(row, column, Cell(values[column]));
         // The name cell carries the colour of the boat's worst finding.
@@ -195,16 +203,22 @@ void RaceCheckWindow::ShowResult()
                 worst = f.severity;
         boats_->item(row, 0)->setBackground(SeverityColour(worst));
         boats_->item(row, 0)->setIcon(style()->standardIcon(SeverityIcon(worst)));
+        boats_->item(row, 0)->setToolTip(ToQString(b.name));  // the column may cut a long name
         if (b.shift_seconds && b.in_race) {
             auto* fix = new QPushButton(QStringLiteral("Fix"));
             fix->setObjectName(QStringLiteral("FixButton%1").arg(row + 1));
             fix->setToolTip(QStringLiteral("Write a copy with every time moved (%1) and use it for this boat")
                                 .arg(ToQString(DescribeShift(*b.shift_seconds))));
             connect(fix, &QPushButton::clicked, this, [this, row] { FixBoat(row + 1); });
-            boats_->setCellWidget(row, static_cast<int>(std::size(kBoatColumns)) - 1, fix);
+            boats_->setCellWidget(row, kFixColumn, fix);
+            if (first_fix < 0)
+                first_fix = row;
         }
     }
     boats_->resizeColumnsToContents();
+    boats_->setColumnWidth(0, std::min(boats_->columnWidth(0), kMaxNameWidth));
+    if (first_fix >= 0)
+        boats_->scrollToItem(boats_->item(first_fix, 0));
 }
 
 void RaceCheckWindow::FixBoat(int boat)

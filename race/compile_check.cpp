@@ -5,10 +5,43 @@
 #include "check/race_check_window.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_screen.h"
+#include "track/numbers.h"
 
 #include <QComboBox>
 
+#include <algorithm>
+
 namespace tackedit {
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// What the reader left out and the user has not put back since (a file copied
+// into gpsdat/ and added again is a boat of the race now).
+RaceFileSkips StillLeftOut(const RaceFileSkips& opened, const RaceSettings& race)
+{
+    RaceFileSkips left;
+    for (const RaceFileSkips::Boat& skip : opened.boats) {
+        const auto& files = race.BoatGpsFile;
+        if (std::none_of(files.begin(), files.begin() + race.BoatCount,
+                         [&](const std::string& file) { return SameName(file, skip.file); })) {
+            left.boats.push_back(skip);
+            left.boats.back().position = std::min(skip.position, race.BoatCount);
+        }
+    }
+    for (const std::string& name : opened.attachments)
+        if (std::none_of(race.AttachmentNames.begin(), race.AttachmentNames.end(),
+                         [&](const std::string& added) { return SameName(added, name); }))
+            left.attachments.push_back(name);
+    return left;
+}
+
+} // namespace
 
 void CompileScreen::ButtonCheckRaceClick()
 {
@@ -24,6 +57,13 @@ void CompileScreen::ButtonCheckRaceClick()
                 state_.RaceFileName.empty() ? FromQString(ComboBox1->currentText()) : state_.RaceFileName;
             screen.input.viewer_exe = state_.paths.ViewerExe;
             screen.input.capture_time = ReadCaptureTime;
+            screen.input.skipped = StillLeftOut(opened_skips_, screen.race);
+            if (!preset_.file.empty()) {
+                screen.input.preset.file = preset_.file;
+                screen.input.preset.times =
+                    screen.race.StartTime == preset_.start && screen.race.FinishTime == preset_.finish;
+                screen.input.preset.maps = preset_.maps;
+            }
             return screen;
         };
         hooks.PointBoatAt = [this](int boat, const std::string& old_file, const std::string& new_file) {

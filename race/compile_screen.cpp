@@ -217,6 +217,8 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     ComboBox2->setEditable(true);
     AddControl<QLabel>(this, "Label26", QRect(448, 232, 217, 16), QStringLiteral("Map Name"));
     ListBox7 = AddControl<QListWidget>(this, "ListBox7", QRect(448, 248, 217, 60));
+    ListBox7->setToolTip(QStringLiteral("Shift+Click to Delete"));
+    ListBox7->viewport()->installEventFilter(this);
     AddControl<QCheckBox>(this, "CheckBox2", QRect(448, 312, 217, 20), QStringLiteral("Minimize GPS file size"))
         ->setChecked(true);
 
@@ -242,6 +244,8 @@ void CompileScreen::StartNewRace()
     state_.RaceFileName.clear();
     host_.SwitchScreen(3);
     ResetRace(state_.race);
+    opened_skips_ = {};
+    preset_ = {};
     Label22->setText(QStringLiteral("0 boats"));
     // A new race starts without the title 2 of the race shown before.
     Edit18->clear();
@@ -251,6 +255,8 @@ void CompileScreen::StartNewRace()
 bool CompileScreen::OpenRace(const std::string& name)
 {
     ResetRace(state_.race);
+    opened_skips_ = {};
+    preset_ = {};
     state_.RaceFileName = name;
     const std::string folder = state_.paths.AppDir + "raceadmin";
     const std::string path = FindWorkspaceFile(folder, name).value_or(folder + "/" + name);
@@ -267,6 +273,7 @@ bool CompileScreen::OpenRace(const std::string& name)
     UpdatePlayTime();
     host_.SwitchScreen(3);
     ReportSkippedBoats(skipped);
+    opened_skips_ = std::move(skipped);
     return true;
 }
 
@@ -456,6 +463,8 @@ void CompileScreen::RaceAreaFromTrack()
     if (!area)
         return;
     SetPickers(area->start, area->finish);
+    preset_ = {state_.race.BoatGpsFile[0], PickerTime(DateTimePicker1, DateTimePicker2),
+               PickerTime(DateTimePicker3, DateTimePicker4), area->map_names.value_or(std::vector<std::string>{})};
     if (area->map_names) {
         state_.race.MapNames = *area->map_names;
         ListBox7->clear();
@@ -473,7 +482,20 @@ void CompileScreen::ListBox2ShiftMouseDown()
         return;
     ListBox2->clear();
     state_.race.RemoveBoat(i);
+    for (RaceFileSkips::Boat& skip : opened_skips_.boats)
+        if (skip.position >= i)
+            --skip.position;  // it stays between the same neighbours
     RefillBoatList(" / ");
+}
+
+void CompileScreen::ListBox7ShiftMouseDown()
+{
+    const int row = ListBox7->currentRow();
+    auto& names = state_.race.MapNames;
+    if (row < 0 || row >= static_cast<int>(names.size()))
+        return;
+    names.erase(names.begin() + row);
+    delete ListBox7->takeItem(row);
 }
 
 bool CompileScreen::eventFilter(QObject* watched, QEvent* event)
@@ -485,6 +507,12 @@ bool CompileScreen::eventFilter(QObject* watched, QEvent* event)
             if (QListWidgetItem* item = ListBox2->itemAt(mouse->position().toPoint()))
                 ListBox2->setCurrentItem(item);
             ListBox2ShiftMouseDown();
+            return true;
+        }
+        if (watched == ListBox7->viewport() && (mouse->modifiers() & Qt::ShiftModifier)) {
+            if (QListWidgetItem* item = ListBox7->itemAt(mouse->position().toPoint()))
+                ListBox7->setCurrentItem(item);
+            ListBox7ShiftMouseDown();
             return true;
         }
         if (watched == FileListBox1->viewport()) {

@@ -45,6 +45,7 @@ public:
 
     void ListBox1Click();
     void ListBox2ShiftMouseDown();
+    void ListBox7ShiftMouseDown();
     void Button7Click();
     void Button8Click();
     void FileListBox1MouseDown();
@@ -76,6 +77,14 @@ private:
     PlatformServices& services_;
     ScreenHost& host_;
     int zone_hours_ = 0;
+    // Kept for the race check: what the reader left out of the race opened,
+    // and what the first boat's track preset (times as the pickers read them).
+    RaceFileSkips opened_skips_;
+    struct TrackPreset {
+        std::string file;
+        DateTime start = 0, finish = 0;
+        std::vector<std::string> maps;
+    } preset_;
 
     QLineEdit *Edit1, *Edit18, *Edit5, *Edit6, *Edit8, *Edit9, *Edit10, *Edit12, *Edit3, *Edit4, *Edit2;
     QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5;

@@ -1,6 +1,7 @@
 #include "check/race_check_window.h"
 #include "window_test.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kFixColumn = 11;
+constexpr int kFixColumn = 2;
+constexpr int kCoverageColumn = 7;
 
 // Every 10 s from 00:55 to 01:35 UTC, `hours` later when the logger's clock was off.
 std::string Gpx(int hours)
@@ -46,17 +48,35 @@ protected:
         std::ofstream(ws_ / "gpsdat" / "phone.track.gpx") << Gpx(9);  // local time written as UTC
         std::ofstream(ws_ / "tackvue.exe") << "viewer";
         zone_.bias = -540;
-        Start();
-        Click("Button2");
-        Click("RadioButton10");
-        for (const char* name : {"Team", "Phone"}) {
-            dialogs_.inputs.push_back(std::string(name));
-            ClickEntry("ListBox1", QString::fromLatin1(name[0] == 'T' ? "team1" : "phone"));
-        }
+        Start(Fonts());
+        NewRace({"Team", "Phone"});
         Find<QDateEdit>("DateTimePicker1")->setDate(QDate(2024, 6, 15));
         Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(10, 0));
         Find<QDateEdit>("DateTimePicker3")->setDate(QDate(2024, 6, 15));
         Find<QTimeEdit>("DateTimePicker4")->setTime(QTime(10, 30));
+    }
+    virtual std::vector<std::string> Fonts() const { return {"DejaVu Sans"}; }
+
+    // From the cover: the first boat presets the start, the finish and the maps.
+    void NewRace(std::initializer_list<const char*> boats)
+    {
+        Click("Button2");
+        Click("RadioButton10");
+        for (const char* name : boats) {
+            dialogs_.inputs.push_back(std::string(name));
+            ClickEntry("ListBox1", QString::fromLatin1(name[0] == 'T' ? "team1" : "phone"));
+        }
+    }
+
+    // The message of the first finding about `subject` that holds `text`, or "".
+    std::string FindingWith(const char* subject, const char* text)
+    {
+        const auto* findings = Find<QTableWidget>("FindingsTable");
+        for (int row = 0; findings && row < findings->rowCount(); ++row)
+            if (findings->item(row, 1)->text() == QLatin1String(subject) &&
+                findings->item(row, 2)->text().contains(QLatin1String(text)))
+                return findings->item(row, 2)->text().toStdString();
+        return "";
     }
 
     RaceCheckWindow* CheckRace()
@@ -90,9 +110,18 @@ TEST_F(RaceCheckWindowTest, FindingsOfTheScreenValuesWithoutTouchingTheRace)
     EXPECT_EQ(error_rows, 1);
     auto* boats = Find<QTableWidget>("BoatsTable");
     ASSERT_EQ(boats->rowCount(), 2);
-    EXPECT_EQ(boats->item(0, 5)->text(), QStringLiteral("100.0%"));
+    EXPECT_EQ(boats->item(0, kCoverageColumn)->text(), QStringLiteral("100.0%"));
     EXPECT_EQ(boats->cellWidget(0, kFixColumn), nullptr);
     EXPECT_EQ(boats->cellWidget(1, kFixColumn)->objectName(), QStringLiteral("FixButton2"));
+
+    // At the window's first size the shift and its Fix show without scrolling.
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), QSize(960, 600));
+    const QRect visible = boats->viewport()->rect();
+    EXPECT_TRUE(visible.contains(boats->cellWidget(1, kFixColumn)->geometry()))
+        << boats->cellWidget(1, kFixColumn)->geometry().x() << " of " << visible.width();
+    EXPECT_TRUE(visible.contains(boats->visualItemRect(boats->item(1, 1))));
+    EXPECT_TRUE(boats->item(1, 1)->text().startsWith(QStringLiteral("-9 h")));
 
     Find<QLineEdit>("Edit8")->setText(QStringLiteral("4,7"));
     Click("ButtonCheckRace");
@@ -129,6 +158,74 @@ TEST_F(RaceCheckWindowTest, FixWritesTheShiftedCopyAndPointsTheBoatAtIt)
     EXPECT_FALSE(window->Result().boats[1].shift_seconds);
     EXPECT_EQ(Find<QTableWidget>("BoatsTable")->cellWidget(1, kFixColumn), nullptr);
     EXPECT_EQ(Find<QLabel>("SummaryLabel")->text(), QStringLiteral("No errors or warnings."));
+}
+
+TEST_F(RaceCheckWindowTest, BoatsTheReaderLeftOutAreErrorsUntilPutBack)
+{
+    fs::create_directories(ws_ / "raceadmin");
+    std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
+        << "T1,Cup\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:30:00\r\nTD,9\r\n"
+           "BN,gone.gpx,Ghost\r\nBN,team1.gpx,Team\r\n";
+    Click("Button10");
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("race1"));
+    ASSERT_EQ(state_.race.BoatCount, 1);
+
+    RaceCheckWindow* window = CheckRace();
+    EXPECT_EQ(Find<QLabel>("SummaryLabel")->text(), QStringLiteral("1 error(s), 0 warning(s)."));
+    EXPECT_EQ(FindingWith("Ghost", "Line 5"),
+              std::string("Line 5 of the race file is left out: the GPS file gone.gpx is not in gpsdat/"));
+    ASSERT_EQ(window->Result().boats.size(), 2u);
+    EXPECT_EQ(window->Result().boats[0].name, "Ghost") << "in its place in the file";
+
+    // The file copied in and the boat added again: it is a boat of the race now.
+    std::ofstream(ws_ / "gpsdat" / "gone.gpx") << Gpx(0);
+    Click("RadioButton13");  // lists gpsdat/ again
+    dialogs_.inputs.push_back(std::string("Ghost"));
+    ClickEntry("ListBox1", QStringLiteral("gone"));
+    Click("ButtonCheckRace");
+    EXPECT_EQ(window->Result().Count(Severity::Error), 0);
+    EXPECT_EQ(window->Result().boats.size(), 2u);
+}
+
+TEST_F(RaceCheckWindowTest, AFirstBoatWithAWrongClockIsNamedWhileItsTimesStand)
+{
+    Click("Button10");
+    NewRace({"Phone", "Team"});  // the phone, 9 hours late, presets the race
+    CheckRace();
+    EXPECT_EQ(FindingWith("race", "preset"), std::string("The start and finish were preset from the track of Phone (phone.track.gpx), "
+                                      "and the other boat's times look 9 hours early: are Phone's times 9 hours "
+                                      "late? Then set the start and finish 9 hours earlier and check again"));
+
+    // Set by hand, the times are no longer the preset's: the phone is the odd one.
+    Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(10, 0));
+    Find<QTimeEdit>("DateTimePicker4")->setTime(QTime(10, 30));
+    Click("ButtonCheckRace");
+    EXPECT_EQ(FindingWith("race", "preset"), "");
+    EXPECT_NE(FindingWith("Phone", "9 hours late"), "");
+}
+
+class JapaneseRaceCheckWindowTest : public RaceCheckWindowTest {
+protected:
+    std::vector<std::string> Fonts() const override { return {"ＭＳ Ｐゴシック"}; }
+};
+
+TEST_F(JapaneseRaceCheckWindowTest, MissingPresetMapsSayWhereTheyCameFromAndGoByShiftClick)
+{
+    ASSERT_EQ(state_.race.MapNames, (std::vector<std::string>{"5239", "5339"}));
+    CheckRace();
+    EXPECT_EQ(FindingWith("race", "'5239'"),
+              std::string("The coastline map '5239' is not in coastline/ (as 5239 or 5239.cst); it was preset "
+                             "from the area of the first boat's track (team1.gpx): Shift+Click it in the Map Name "
+                             "list to remove it, or copy the map into coastline/"));
+
+    ClickEntry("ListBox7", QStringLiteral("5239"), Qt::ShiftModifier);
+    EXPECT_EQ(state_.race.MapNames, std::vector<std::string>{"5339"});
+    EXPECT_EQ(Find<QListWidget>("ListBox7")->count(), 1);
+    Click("ButtonCheckRace");
+    EXPECT_EQ(FindingWith("race", "'5239'"), "");
+    EXPECT_NE(FindingWith("race", "'5339'"), "");
 }
 
 } // namespace
