@@ -4,6 +4,7 @@
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "track/numbers.h"
+#include "track/track_formats.h"
 
 #include <QLabel>
 #include <QLineEdit>
