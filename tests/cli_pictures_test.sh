@@ -75,7 +75,7 @@ check "bad quality" 2 "$code"
 # PIC folders reaching outside the workspace: ".." is refused like a missing
 # folder, a bare name is never looked up in the current folder, an absolute
 # folder is packed and named.
-mkdir -p "$work/outside/pics"
+mkdir -p "$work/outside/pics" "$ws/pic"
 "$make_pictures" "$work/outside/pics" 2 64 48 90 "2024:06:15 10:15:00" 60
 mkdir -p "$work/cwd/pics" && cp "$work/outside/pics/"* "$work/cwd/pics/"
 printf 'ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,a.gpx,A\r\nPIC,..\\..\\outside\\pics,0\r\n' >"$ws/raceadmin/up.txt"
