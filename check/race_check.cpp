@@ -2,6 +2,7 @@
 
 #include "check/track_shift.h"
 #include "editor/editor_core.h"
+#include "pictures/picture_index.h"
 #include "platform/text_codec.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
@@ -31,14 +32,6 @@ bool IsFolder(const std::string& path)
 {
     std::error_code error;
     return !path.empty() && fs::is_directory(path, error);
-}
-
-std::string Slashes(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
 }
 
 // Cut, not rounded, so 89.96 % never reads as the 90.0 % it falls short of.
@@ -155,17 +148,22 @@ void CheckWorkspaceFiles(Findings& out, const RaceSettings& race, const RaceChec
 void CheckPictures(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
 {
     const std::string pic_root = input.app_dir + "pic/";
-    const std::string named = Slashes(race.PicFolder);
-    std::string folder = named;
-    if (!IsFolder(folder)) {
-        if (named.empty() || named == pic_root)
-            return;  // no folder named and no pic/ folder: a race without pictures
-        folder = named.rfind(pic_root, 0) == 0 ? named : pic_root + named;
-        if (!IsFolder(folder)) {
-            out.Race(Severity::Warning, "The picture folder " + folder + " does not exist");
-            return;
-        }
+    const std::string named = ResolvePictureFolder(input.app_dir, race.PicFolder);
+    const std::string folder = PictureFolderPath(named);
+    if (folder.empty()) {
+        out.Race(Severity::Warning, "The picture folder " + race.PicFolder +
+                                        " is left out: a relative folder may not leave the workspace through \"..\"");
+        return;
     }
+    if (!IsFolder(folder)) {
+        if (folder == pic_root)
+            return;  // no folder named and no pic/ folder: a race without pictures
+        out.Race(Severity::Warning, "The picture folder " + folder + " does not exist");
+        return;
+    }
+    if (PictureFolderOutsideWorkspace(input.app_dir, folder))
+        out.Race(Severity::Warning, "The picture folder " + folder +
+                                        " is outside the workspace: a distribution copies its pictures from there");
     if (!input.capture_time)
         return;
     int pictures = 0, inside = 0;

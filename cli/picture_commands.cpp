@@ -116,6 +116,7 @@ int Distribute(const std::vector<std::string>& args)
         DistributionOptions options;
         options.app_dir = app_dir;
         options.attach_help = help;
+        options.export_pictures = pictures;
         options.move_to_trash = MoveToTrashThroughModule;
         dist = BuildDistribution(list, options, race);
         if (pictures && list.DistPictureFlag == 1) {
@@ -135,6 +136,8 @@ int Distribute(const std::vector<std::string>& args)
             if (!failures.empty())
                 return Fail(std::to_string(failures.size()) + " picture(s) could not be reduced; the first: " +
                             failures.front().message);
+            for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
+                std::fprintf(stderr, "note: pictures from outside the workspace: %s\n", line.c_str());
         }
         std::printf("%s\n", dist.c_str());
     } catch (const DataError& e) {

@@ -1,6 +1,7 @@
 #include "distribution/distribution_core.h"
 
 #include "pictures/picture_index.h"
+#include "platform/null_platform.h"
 #include "platform/text_codec.h"
 #include "race/race_file.h"
 #include "track/atomic_write.h"
@@ -130,12 +131,6 @@ std::string Cp932Line(const std::string& text, const std::string& file, const st
     return *bytes + "\r\n";
 }
 
-std::string LastComponent(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void PlanRaceFiles(const RaceSettings& race, const std::string& app_dir, const std::string& dist, WritePlan& plan)
 {
     for (const std::string& file : race.BoatGpsFile)
@@ -251,10 +246,48 @@ void CopyFolderFiles(const std::string& from_folder, const std::string& to_folde
         CopyFileAtomically(from_folder + "/" + name, to_folder + "/" + name);
 }
 
-std::string DistributionPicLine(const RaceSettings& race)
+std::string DistributionPicLine(const std::string& race_file, const RaceSettings& race)
 {
-    return "PIC,PIC\\" + LastComponent(race.PicFolder) + "," + FormatGeneralNumber(race.PicTimeCorr) + "," +
-           std::to_string(race.PicSize);
+    return "PIC,PIC\\" + race_file.substr(0, race_file.find('.')) + "," + FormatGeneralNumber(race.PicTimeCorr) +
+           "," + std::to_string(race.PicSize);
+}
+
+std::string WithoutPicLines(std::string_view bytes)
+{
+    // Tags and separators are ASCII, which no Shift-JIS trail byte is.
+    std::string kept;
+    for (std::size_t begin = 0; begin < bytes.size();) {
+        const std::size_t newline = bytes.find('\n', begin);
+        const std::size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
+        const std::string_view line = bytes.substr(begin, end - begin);
+        const std::string_view text = TrimBlanks(line);
+        const std::string tag = Lower(std::string(TrimBlanks(text.substr(0, text.find(',')))));
+        if (tag != "pic")
+            kept += line;
+        begin = end;
+    }
+    return kept;
+}
+
+std::vector<std::string> PicturesFromOutside(const DistributionPlayList& list, const std::string& app_dir,
+                                             const std::string& dist)
+{
+    std::vector<std::string> named;
+    for (const std::string& name : list.DistRaceFiles) {
+        const auto source = FindWorkspaceFile(app_dir + "raceadmin", name);
+        std::error_code error;
+        if (!source || !fs::is_directory(dist + "/pic/" + name.substr(0, name.find('.')), error))
+            continue;
+        RaceSettings race;
+        try {
+            ReadRaceFile(*source, app_dir, 2, race);
+        } catch (const DataError&) {
+            continue;
+        }
+        if (PictureFolderOutsideWorkspace(app_dir, race.PicFolder))
+            named.push_back(name + ": " + race.PicFolder);
+    }
+    return named;
 }
 
 namespace {
@@ -293,6 +326,20 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
 
 namespace {
 
+// Whether ExportDistributionPictures will write pictures for the race just read:
+// its folder exists and holds a picture inside the race.
+bool PicturesExported(const DistributionPlayList& list, const DistributionOptions& options, RaceSettings& race)
+{
+    std::error_code error;
+    const std::string folder = PictureFolderPath(race.PicFolder);
+    if (!options.export_pictures || list.DistPictureFlag != 1 || folder.empty() || !fs::is_directory(folder, error))
+        return false;
+    PictureIndex index;
+    NullPendingEvents events;
+    IndexPictures(race, index, events);
+    return race.PictureCount > 0;
+}
+
 void FillDistribution(const DistributionPlayList& list, const DistributionOptions& options, const std::string& dist,
                       RaceSettings& race)
 {
@@ -321,22 +368,22 @@ void FillDistribution(const DistributionPlayList& list, const DistributionOption
             continue;
         ReadRaceFile(*source, app_dir, options.ui_language, race);
         const std::string target = dist + "/raceadmin/" + name;
-        if (race.PicFolder.empty()) {
-            plan.Copy(*source, target);
-        } else {
-            if (LastComponent(race.PicFolder).find(',') != std::string::npos)
-                throw DataError(*source, 0, race.PicFolder,
-                                "the picture folder '" + race.PicFolder + "' contains a comma, which the race file "
-                                                                          "cannot hold");
-            const FileBytes bytes = ReadWholeFile(*source);
-            std::string copy(bytes.view());
-            bytes.ThrowIfChanged();
+        // The copy names the folder its pictures are written to, or none: a
+        // path of this computer means nothing where the copy is played.
+        const FileBytes bytes = ReadWholeFile(*source);
+        std::string copy = WithoutPicLines(bytes.view());
+        bytes.ThrowIfChanged();
+        if (PicturesExported(list, options, race)) {
+            const std::string line = DistributionPicLine(name, race);
+            if (std::count(line.begin(), line.end(), ',') != 3)
+                throw DataError(*source, 0, name, "the race file name '" + name + "' contains a comma, which the "
+                                                  "picture line of its copy cannot hold");
             // The appended line must not run on from an unterminated last line.
             if (!copy.empty() && copy.back() != '\n' && copy.back() != '\r')
                 copy += "\r\n";
-            copy += Cp932Line(DistributionPicLine(race), target, "The picture folder");
-            plan.Write(target, std::move(copy));
+            copy += Cp932Line(line, target, "The race file name");
         }
+        plan.Write(target, std::move(copy));
         PlanRaceFiles(race, app_dir, dist, plan);
     }
     plan.Run(kCopyThreads);

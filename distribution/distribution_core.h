@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tackedit {
@@ -43,6 +44,9 @@ struct DistributionOptions {
     std::string viewer_exe = "tackvue.exe";
     bool attach_help = true;
     int ui_language = 2;
+    // The pictures are exported after the build (ExportDistributionPictures):
+    // the race files that get pictures name their folder in the copy.
+    bool export_pictures = false;
     // Moves a folder to the desktop's trash; false when it could not.
     std::function<bool(const std::string&)> move_to_trash;
 };
@@ -64,8 +68,17 @@ bool DiscardDistribution(const std::string& dist);
 // missing source folder copies nothing.
 void CopyFolderFiles(const std::string& from_folder, const std::string& to_folder);
 
-// The line appended to a race file's copy: "PIC,PIC\" + the picture folder's
-// last component + "," + correction + "," + size.
-std::string DistributionPicLine(const RaceSettings& race);
+// The line appended to the copy of a race file whose pictures are exported:
+// "PIC,PIC\" + the folder they are written to (the race file name up to its
+// first ".") + "," + correction + "," + size.
+std::string DistributionPicLine(const std::string& race_file, const RaceSettings& race);
+
+// The race file's bytes without its PIC lines, comments and all else unchanged.
+std::string WithoutPicLines(std::string_view bytes);
+
+// The race files of the play list whose exported pictures come from a folder
+// outside the workspace, each with that folder: "race1.txt: /home/x/photos".
+std::vector<std::string> PicturesFromOutside(const DistributionPlayList& list, const std::string& app_dir,
+                                             const std::string& dist);
 
 } // namespace tackedit

@@ -164,6 +164,7 @@ void DistributionScreen::Build(int quality)
     options.viewer_exe = state_.paths.ViewerExe;
     options.attach_help = Child<QCheckBox>(this, "CheckBox1")->isChecked();
     options.ui_language = state_.UiLanguage;
+    options.export_pictures = quality > 0;
     options.move_to_trash = [this](const std::string& folder) { return services_.shell.MoveFolderToTrash(folder); };
     std::string dist;
     try {
@@ -210,6 +211,13 @@ void DistributionScreen::Build(int quality)
             text += "\n" + failures[i].message;
         ShowError(text);
     }
+    if (quality > 0)
+        if (const auto outside = PicturesFromOutside(list, state_.paths.AppDir, dist); !outside.empty()) {
+            std::string text = "The pictures of these races come from folders outside the workspace:";
+            for (const std::string& line : outside)
+                text += "\n" + line;
+            ShowError(text);
+        }
     if (services_.dialogs.AskYesNo("配布データ確認", "配布データを確認しますか?"))
         services_.shell.OpenDocument(dist);
 }

@@ -4,12 +4,14 @@
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "track/numbers.h"
+#include "track/track_formats.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -78,6 +80,10 @@ PictureFolderBox::PictureFolderBox(QWidget* parent, AppState& state, PlatformSer
     UpDown1->setRange(-600, 600);
     connect(UpDown1, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
+    recount_timer_ = new QTimer(this);
+    recount_timer_->setSingleShot(true);
+    recount_timer_->setInterval(250);
+    connect(recount_timer_, &QTimer::timeout, this, [this] { Recount(); });
 }
 
 void PictureFolderBox::Edit2Change()
@@ -103,15 +109,66 @@ void PictureFolderBox::ChoosePictureFolder()
     if (!folder)
         return;
     state_.race.PicFolder = *folder;
-    IndexPicturesWithPanel(window(), state_, services_);
+    state_.race.PicFolderNamed = true;
     Edit3->setText(ToQString(state_.race.PicFolder));
+    Index();
+}
+
+std::string PictureFolderBox::WindowKey() const
+{
+    const RaceSettings& race = state_.race;
+    return race.PicFolder + '\n' + FormatGeneralNumber(race.StartTime) + ' ' + std::to_string(race.ReplayFrom) + ' ' +
+           std::to_string(race.ReplayTo);
+}
+
+void PictureFolderBox::Index()
+{
+    if (race_window_)
+        race_window_(state_.race);
+    counting_ = true;
+    counted_ = WindowKey();
+    IndexPicturesWithPanel(window(), state_, services_);
+    counting_ = false;
     Label32->setText(ToQString(PictureCountText(state_.race, state_.pictures)));
+}
+
+void PictureFolderBox::ScheduleRecount()
+{
+    if (!state_.race.PicFolder.empty())
+        recount_timer_->start();
+}
+
+void PictureFolderBox::Recount()
+{
+    // A change seen while the pictures are read is counted after them.
+    if (counting_) {
+        recount_timer_->start();
+        return;
+    }
+    recount_timer_->stop();
+    if (state_.race.PicFolder.empty())
+        return;
+    if (race_window_)
+        race_window_(state_.race);
+    if (WindowKey() != counted_)
+        Index();
+}
+
+void PictureFolderBox::Clear()
+{
+    recount_timer_->stop();
+    counted_.clear();
+    state_.pictures = PictureIndex();
+    ShowRace();
 }
 
 void PictureFolderBox::IndexAfterOpen()
 {
-    if (!state_.race.PicFolder.empty())
-        IndexPicturesWithPanel(window(), state_, services_);
+    // The race's own start and finish: the screen shows them only afterwards.
+    if (state_.race.PicFolder.empty())
+        return;
+    counted_ = WindowKey();
+    IndexPicturesWithPanel(window(), state_, services_);
 }
 
 void PictureFolderBox::ShowRace()

@@ -7,9 +7,13 @@
 
 #include <QGroupBox>
 
+#include <functional>
+#include <string>
+
 class QLabel;
 class QLineEdit;
 class QSpinBox;
+class QTimer;
 
 namespace tackedit {
 
@@ -25,6 +29,16 @@ public:
     void IndexAfterOpen();
     // The race's folder, correction, size and picture count into the controls.
     void ShowRace();
+    // Puts the start, finish and replay window of the race on the screen into
+    // the race before each count.
+    void SetRaceWindow(std::function<void(RaceSettings&)> race_window) { race_window_ = std::move(race_window); }
+    // The race's start, finish or pre-start time changed: the pictures are
+    // counted again a moment later, once, however many steps the change took.
+    void ScheduleRecount();
+    // The count again now, unless the folder and window are those last counted.
+    void Recount();
+    // A new race: no folder, no count, no correction.
+    void Clear();
 
     QLineEdit *Edit3, *Edit2, *Edit4;
     QLabel* Label32;
@@ -33,9 +47,15 @@ public:
 private:
     void Edit2Change();
     void Edit4Change();
+    void Index();
+    std::string WindowKey() const;
 
     AppState& state_;
     PlatformServices& services_;
+    std::function<void(RaceSettings&)> race_window_;
+    QTimer* recount_timer_;
+    std::string counted_;  // the folder and window of the count shown
+    bool counting_ = false;
 };
 
 // IndexPictures with the red "!! Getting Exif Data !!" panel shown centred in

@@ -22,6 +22,9 @@ std::string Lower(std::string text)
 
 std::string PictureFolderPath(const std::string& pic_folder)
 {
+    // A folder reached through ".." may lie anywhere: it counts as missing.
+    if (ReachesUpward(pic_folder))
+        return {};
     std::string path = pic_folder;
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;

@@ -26,7 +26,8 @@ struct PictureIndex {
 // correction the screen offers.
 inline constexpr int kPictureMarginSeconds = 600;
 
-// A picture folder as race files give it ("\\" or "/" between folders) as a path.
+// A picture folder as race files give it ("\\" or "/" between folders) as a
+// path; empty for one with a ".." step, which is refused like a missing folder.
 std::string PictureFolderPath(const std::string& pic_folder);
 
 // The ".jpg" files of a folder (any case), regular files only, sorted by name

@@ -224,6 +224,20 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
 
     pictures_ = new PictureFolderBox(this, state_, services_, QRect(448, 334, 217, 120));
     Edit3 = pictures_->Edit3, Edit4 = pictures_->Edit4, Edit2 = pictures_->Edit2, Label32 = pictures_->Label32;
+    // Pictures count against the race on the screen, not the race last read.
+    pictures_->SetRaceWindow([this](RaceSettings& race) {
+        race.StartTime = PickerTime(DateTimePicker1, DateTimePicker2);
+        race.FinishTime = PickerTime(DateTimePicker3, DateTimePicker4);
+        const auto minutes = ParseInteger(FromQString(ComboBox3->currentText()));
+        if (minutes && *minutes > 0 && *minutes <= 1'000'000)
+            race.PreStartMin = static_cast<int>(*minutes);
+        SetReplayWindow(race);
+    });
+    for (QDateEdit* date : {DateTimePicker1, DateTimePicker3})
+        connect(date, &QDateEdit::dateChanged, pictures_, &PictureFolderBox::ScheduleRecount);
+    for (QTimeEdit* time : {DateTimePicker2, DateTimePicker4})
+        connect(time, &QTimeEdit::timeChanged, pictures_, &PictureFolderBox::ScheduleRecount);
+    connect(ComboBox3, &QComboBox::currentTextChanged, pictures_, &PictureFolderBox::ScheduleRecount);
 
     auto* save = AddControl<QPushButton>(this, "Button9", QRect(448, 462, 217, 32));
     connect(save, &QPushButton::clicked, this, [this] { Button9Click(); });
@@ -247,8 +261,9 @@ void CompileScreen::StartNewRace()
     opened_skips_ = {};
     preset_ = {};
     Label22->setText(QStringLiteral("0 boats"));
-    // A new race starts without the title 2 of the race shown before.
+    // A new race starts without the title 2 and the pictures of the race shown before.
     Edit18->clear();
+    pictures_->Clear();
     SetCompileDefaults();
 }
 
@@ -597,8 +612,12 @@ void CompileScreen::ReadRaceScreen(RaceSettings& race)
     if (race.Lighthouse == 0 && night)
         race.Lighthouse = 1;
     race.NorthUp = findChild<QRadioButton*>(QStringLiteral("RadioButton8"))->isChecked() ? 1 : 0;
-    if (race.PictureCount > 0) {
-        race.PicFolder = FromQString(Edit3->text());
+    // The race's own folder is kept even when no picture falls inside the race;
+    // one typed into the box counts as chosen, an emptied box as none.
+    const std::string folder = FromQString(Edit3->text());
+    race.PicFolderNamed = !folder.empty() && (race.PicFolderNamed || folder != race.PicFolder);
+    if (race.PicFolderNamed) {
+        race.PicFolder = folder;
         race.PicTimeCorr = static_cast<float>(RealField(Edit2, "Camera Time Error Correction"));
         race.PicSize = IntegerField(Edit4->text(), "Pic Size");
     }

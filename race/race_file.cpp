@@ -173,6 +173,7 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
             race.CourseList.push_back(f.Text(i));
     } else if (tag == "PIC") {
         race.PicFolder = f.Text(1);
+        race.PicFolderNamed = true;
         race.PicTimeCorr = static_cast<float>(f.Real(2));
         race.PicSize = f.Present(3) ? static_cast<int>(std::trunc(std::clamp(f.Real(3), -2e9, 2e9))) : 500;
     } else if (tag == "NOTE") {
@@ -182,12 +183,6 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
     } else if (tag == "ADDAREA") {
         race.AddArea = static_cast<float>(f.Real(1));
     }
-}
-
-bool IsFolder(const std::string& path)
-{
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(path, error);
 }
 
 std::string Slashes(std::string path)
@@ -294,6 +289,7 @@ void RaceSettings::ClearRace()
     Title1.clear();
     Title2.clear();
     PicFolder.clear();
+    PicFolderNamed = false;
     PlaySpeedAfter = 5;
     PicTimeCorr = 0;
     PictureCount = 0;
@@ -350,15 +346,20 @@ void ReadRaceFile(const std::string& path, const std::string& app_dir, int ui_la
 
 void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings& race)
 {
-    // A folder that is not there names one under pic/; no folder at all is pic/ itself.
-    if (!IsFolder(Slashes(race.PicFolder)))
-        race.PicFolder = app_dir + "pic/" + Slashes(race.PicFolder);
+    race.PicFolder = ResolvePictureFolder(app_dir, race.PicFolder);
     if (race.LayUp == 0)
         race.LayUp = 45;
     if (race.LayDown == 0)
         race.LayDown = 160;
     if (race.PreStartMin == 0)
         race.PreStartMin = 3;
+    SetReplayWindow(race);
+    if (ui_language == 0 && race.MapNames.empty())
+        race.MapNames.push_back("jcoast");
+}
+
+void SetReplayWindow(RaceSettings& race)
+{
     // Kept well inside the int range: absurd minutes must not overflow here, nor
     // in the picture window that widens these by ten minutes.
     const auto bounded = [](std::int64_t seconds) {
@@ -366,8 +367,86 @@ void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings&
     };
     race.ReplayFrom = bounded(-(std::int64_t{race.PreStartMin} * 180) - 10);
     race.ReplayTo = bounded(std::int64_t{RaceSeconds(race.StartTime, race.FinishTime)} + 30);
-    if (ui_language == 0 && race.MapNames.empty())
-        race.MapNames.push_back("jcoast");
+}
+
+namespace {
+
+bool IsAbsoluteFolder(const std::string& path)
+{
+    const bool drive = path.size() >= 2 && path[1] == ':' && AsciiLower(path[0]) >= 'a' && AsciiLower(path[0]) <= 'z';
+    return drive || (!path.empty() && path[0] == '/');
+}
+
+// `name` inside `folder`, spelt as the folder spells it when only the case differs.
+std::string ChildFolder(const std::string& folder, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(folder + "/" + name, error))
+        return folder + "/" + name;
+    const std::string wanted = Upper(name);
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (Upper(it->path().filename().string()) == wanted && it->is_directory(error))
+            return it->path().string();
+    return folder + "/" + name;
+}
+
+} // namespace
+
+bool ReachesUpward(const std::string& path)
+{
+    const std::string slashed = Slashes(path);
+    for (std::size_t begin = 0; begin <= slashed.size();) {
+        const std::size_t end = std::min(slashed.find('/', begin), slashed.size());
+        if (slashed.compare(begin, end - begin, "..") == 0)
+            return true;
+        begin = end + 1;
+    }
+    return false;
+}
+
+std::string ResolvePictureFolder(const std::string& app_dir, const std::string& text)
+{
+    const std::string path = Slashes(text);
+    if (IsAbsoluteFolder(path) || ReachesUpward(path))
+        return text;
+    std::vector<std::string> parts;
+    for (std::size_t begin = 0; begin <= path.size();) {
+        const std::size_t end = std::min(path.find('/', begin), path.size());
+        if (end > begin && path.compare(begin, end - begin, ".") != 0)
+            parts.push_back(path.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    // A bare name, and "pic\x", mean a folder under pic/; any other relative
+    // path one under the workspace. The current folder is never consulted.
+    const bool bare = path.find('/') == std::string::npos;
+    const bool under_pic = bare || (!parts.empty() && Upper(parts.front()) == "PIC");
+    if (!bare && under_pic)
+        parts.erase(parts.begin());
+    if (under_pic && parts.empty())
+        return app_dir + "pic/";
+    std::string folder = app_dir.substr(0, app_dir.find_last_not_of('/') + 1);
+    if (under_pic)
+        folder += "/pic";
+    for (const std::string& part : parts)
+        folder = ChildFolder(folder, part);
+    return folder;
+}
+
+bool PictureFolderOutsideWorkspace(const std::string& app_dir, const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    const std::string path = Slashes(folder);
+    if (!IsAbsoluteFolder(path))
+        return false;
+    if (path[0] != '/')
+        return true;  // a drive of another computer
+    std::error_code error;
+    fs::path root = fs::absolute(app_dir, error).lexically_normal();
+    if (!root.has_filename())
+        root = root.parent_path();
+    const fs::path inside = fs::path(path).lexically_normal();
+    return std::mismatch(root.begin(), root.end(), inside.begin(), inside.end()).first != root.end();
 }
 
 std::string MinimizedGpsFileName(const std::string& name)
@@ -496,7 +575,9 @@ std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, 
             line += "," + out.Field(entry, "Course entry");
         out.Line(line);
     }
-    if (race.PictureCount > 0)
+    // Kept whether or not a picture falls inside the race or the folder is on
+    // this computer: the pictures may be added later, or elsewhere.
+    if (race.PicFolderNamed)
         out.Line("PIC," + out.Field(race.PicFolder, "Picture Folder") + "," + Real(race.PicTimeCorr) + "," +
                  std::to_string(race.PicSize));
     return out.Bytes();

@@ -50,6 +50,22 @@ void ParseRaceFile(std::string_view bytes, const std::string& file, const std::s
 // zero angles and minutes, the replay range, "jcoast" for Japanese captions.
 void CompleteRaceRead(const std::string& app_dir, int ui_language, RaceSettings& race);
 
+// ReplayFrom and ReplayTo (seconds from the start) of PreStartMin, StartTime
+// and FinishTime.
+void SetReplayWindow(RaceSettings& race);
+
+// The folder a PIC line names, as a path: an absolute folder as given; a bare
+// name, "PIC\x" or "pic/x" (any case) under the workspace's pic/; any other
+// relative path under the workspace; no name at all is pic/ itself. A name with
+// a ".." step is returned unchanged: it counts as a missing folder.
+std::string ResolvePictureFolder(const std::string& app_dir, const std::string& text);
+
+// A path with a ".." step ("\" or "/" between steps).
+bool ReachesUpward(const std::string& path);
+
+// An absolute folder (a drive letter counts) that does not lie in the workspace.
+bool PictureFolderOutsideWorkspace(const std::string& app_dir, const std::string& folder);
+
 // The name a boat's file gets when the race's files are made small: lower-cased,
 // its last three characters replaced by "trb"; a name already ending in trb stays.
 std::string MinimizedGpsFileName(const std::string& name);

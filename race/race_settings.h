@@ -48,6 +48,9 @@ struct RaceSettings {
     std::vector<std::array<double, 4>> LineList, RlList;
     std::vector<std::string> CourseList;
     std::string PicFolder;
+    // The race names a picture folder of its own (its PIC line, or one chosen
+    // with Ref); only such a race writes a PIC line.
+    bool PicFolderNamed = false;
     float PicTimeCorr = 0;  // seconds
     int PicSize = 0;
     std::string NoteText, GfText;

@@ -43,7 +43,12 @@ run distribute "$ws" cup r1.txt r2.txt --quality 40
 check "distribute exit" 0 "$code"
 check "distribute prints the folder" "$ws/distribution/cup" "$out"
 check "distribute pictures" "datetime.csv s_IMG_0001.JPG s_IMG_0002.JPG s_IMG_0003.JPG s_IMG_0004.JPG" "$(ls "$ws/distribution/cup/pic/r1" | tr '\n' ' ' | sed 's/ $//')"
-check "distribute PIC line" "PIC,PIC\\photos,-35,200" "$(tail -1 "$ws/distribution/cup/raceadmin/r1.txt" | tr -d '\r')"
+check "distribute PIC line: the folder written" "PIC,PIC\\r1,-35,200" "$(tail -1 "$ws/distribution/cup/raceadmin/r1.txt" | tr -d '\r')"
+check "distribute: the old PIC line dropped" 1 "$(grep -c '^PIC,' "$ws/distribution/cup/raceadmin/r1.txt")"
+check "distribute: a race without pictures copied as it is" same "$(cmp -s "$ws/raceadmin/r2.txt" "$ws/distribution/cup/raceadmin/r2.txt" && echo same)"
+run pictures "$ws/distribution/cup" r1.txt
+check "pictures inside the distribution" "$ws/distribution/cup/pic/r1/: 4" \
+  "$ws/distribution/cup/pic/r1/: $(head -1 "$work/out" | sed -n 's|^[0-9]* / \([0-9]*\) Pictures.*|\1|p')"
 check "distribute quiet on a pipe" "" "$err"
 
 echo old >"$ws/distribution/cup/old.txt"
@@ -66,6 +71,29 @@ check "missing race file" 1 "$code"
 run distribute "$ws" cup4 r1.txt --quality 0
 check "bad quality" 2 "$code"
 [ -e "$ws/distribution/cup4" ] && check "bad quality builds nothing" "absent" "present"
+
+# PIC folders reaching outside the workspace: ".." is refused like a missing
+# folder, a bare name is never looked up in the current folder, an absolute
+# folder is packed and named.
+mkdir -p "$work/outside/pics" "$ws/pic"
+"$make_pictures" "$work/outside/pics" 2 64 48 90 "2024:06:15 10:15:00" 60
+mkdir -p "$work/cwd/pics" && cp "$work/outside/pics/"* "$work/cwd/pics/"
+printf 'ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,a.gpx,A\r\nPIC,..\\..\\outside\\pics,0\r\n' >"$ws/raceadmin/up.txt"
+printf 'ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,a.gpx,A\r\nPIC,pics,0\r\n' >"$ws/raceadmin/bare.txt"
+printf 'ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nBN,a.gpx,A\r\nPIC,%s,0\r\n' "$work/outside/pics" >"$ws/raceadmin/abs.txt"
+pushd "$work/cwd" >/dev/null
+for race in up bare; do
+  run pictures "$ws" $race.txt
+  check "pictures of $race.txt" "0 / 0 Pictures" "$out"
+  run distribute "$ws" "d$race" $race.txt
+  check "distribute $race.txt: no pictures packed" absent "$([ -e "$ws/distribution/d$race/pic" ] && echo present || echo absent)"
+done
+popd >/dev/null
+run distribute "$ws" dabs abs.txt
+check "absolute folder: packed" "datetime.csv s_IMG_0001.JPG s_IMG_0002.JPG" "$(ls "$ws/distribution/dabs/pic/abs" | tr '\n' ' ' | sed 's/ $//')"
+check "absolute folder: named" "note: pictures from outside the workspace: abs.txt: $work/outside/pics" "$err"
+run check "$ws" abs.txt
+check "check names the absolute folder" yes "$(grep -q "picture folder $work/outside/pics is outside the workspace" "$work/out" && echo yes)"
 
 # Pictures declaring 65,535 x 65,535 pixels (12 GB decoded; past the JPEG
 # library's own limit) and 60,000 x 60,000 (past ours) are refused by name

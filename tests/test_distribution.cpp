@@ -103,8 +103,10 @@ TEST_F(DistributionTest, TheTreeFileByFile)
         {"raceadmin/", ""},
         {"raceadmin/racefile.st", "race1.txt\r\nrace2.txt\r\ngone.txt\r\n"},
         {"raceadmin/cover.jpg", "cover"},
-        {"raceadmin/race1.txt", race1 + "\r\nPIC,PIC\\regatta1,-35,500\r\n"},
-        {"raceadmin/race2.txt", Read(ws_ / "raceadmin/race2.txt") + "PIC,PIC\\,0,500\r\n"},
+        // No pictures exported: the copies name no picture folder, the
+        // absolute one of this computer included.
+        {"raceadmin/race1.txt", race1.substr(0, race1.find("PIC,"))},
+        {"raceadmin/race2.txt", Read(ws_ / "raceadmin/race2.txt")},
         {"gpsdat/", ""},
         {"gpsdat/a.gpx", "a.gpx"},
         {"gpsdat/B.TRB", "b.trb"},
@@ -126,6 +128,8 @@ TEST_F(DistributionTest, TheTreeFileByFile)
     };
     EXPECT_EQ(Tree(dist), expected);
     EXPECT_EQ(race.Title1, "Two") << "the last race read stays";
+    EXPECT_EQ(WithoutPicLines("T1,a\r\n pic , x,1 // c\r\n// PIC,y\r\nPICTURE,1\r\nPIC,z,0"),
+              "T1,a\r\n// PIC,y\r\nPICTURE,1\r\n");
 }
 
 TEST_F(DistributionTest, ReplaceTrashesTheOldFolderAndHelpMayBeLeftOut)

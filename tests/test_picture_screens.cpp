@@ -4,10 +4,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTableWidget>
+#include <QTimeEdit>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +82,65 @@ TEST_F(PictureScreensTest, SavingALoadedRaceAgainKeepsItsPicLine)
     EXPECT_NE(saved.find("\r\nPIC," + (ws_ / "photos").string() + ",-35,400\r\n"), std::string::npos) << saved;
 }
 
+TEST_F(PictureScreensTest, ANewRaceCountsByTheScreensTimesAndKeepsItsFolder)
+{
+    Start();
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("race2"));  // the race last read has no start
+    Click("Button10");
+    Click("Button2");
+    Click("RadioButton10");
+    dialogs_.inputs.push_back(std::string("Alpha"));
+    ClickEntry("ListBox1", QStringLiteral("alpha"));
+    const auto set_race = [this](int day) {
+        Find<QDateEdit>("DateTimePicker1")->setDate(QDate(2024, 6, day));
+        Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(10, 0));
+        Find<QDateEdit>("DateTimePicker3")->setDate(QDate(2024, 6, day));
+        Find<QTimeEdit>("DateTimePicker4")->setTime(QTime(11, 0));
+    };
+    set_race(15);
+    dialogs_.paths.push_back((ws_ / "photos").string());
+    Click("Button17");
+    EXPECT_EQ(Find<QLabel>("Label32")->text().toStdString(), CountText());
+
+    Click("ButtonCheckRace");
+    auto* findings = Find<QTableWidget>("FindingsTable");
+    bool agreed = false;
+    for (int row = 0; row < findings->rowCount(); ++row)
+        agreed = agreed || findings->item(row, 2)->text().startsWith(QStringLiteral("2 of 3 pictures"));
+    EXPECT_TRUE(agreed) << "Check Race counts against the same start and finish";
+
+    set_race(16);  // only late.jpg falls inside
+    QTest::qWait(400);
+    EXPECT_TRUE(Find<QLabel>("Label32")->text().startsWith(QStringLiteral("1 / 3 Pictures")));
+    Find<QDateEdit>("DateTimePicker1")->setDate(QDate(2030, 1, 1));
+    Find<QDateEdit>("DateTimePicker3")->setDate(QDate(2030, 1, 1));
+    QTest::qWait(400);
+    EXPECT_TRUE(Find<QLabel>("Label32")->text().startsWith(QStringLiteral("0 / 3 Pictures")));
+
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    Find<QLineEdit>("Edit2")->setText(QStringLiteral("-20"));
+    dialogs_.inputs.push_back(std::string("new1"));
+    dialogs_.answers.push_back(MessageAnswer::Cancel);  // no viewer
+    Click("Button9");
+    const std::string saved = Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "new1.txt"));
+    EXPECT_NE(saved.find("\r\nPIC," + (ws_ / "photos").string() + ",-20,500\r\n"), std::string::npos)
+        << "no picture inside the race, the folder kept: " << saved;
+
+    Click("Button2");
+    Click("RadioButton10");
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), QString());
+    EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures"));
+    EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), QStringLiteral("0"));
+    dialogs_.inputs.push_back(std::string("Alpha"));
+    ClickEntry("ListBox1", QStringLiteral("alpha"));
+    dialogs_.inputs.push_back(std::string("new2"));
+    dialogs_.answers.push_back(MessageAnswer::Cancel);
+    Click("Button9");
+    EXPECT_EQ(Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "new2.txt")).find("PIC,"), std::string::npos);
+}
+
 TEST_F(PictureScreensTest, ChoosingAFolderIndexesItAndTheArrowsFollowTheBoxes)
 {
     Start();
@@ -90,10 +152,10 @@ TEST_F(PictureScreensTest, ChoosingAFolderIndexesItAndTheArrowsFollowTheBoxes)
     Click("Button17");
     EXPECT_EQ(dialogs_.calls.back().caption, "画像フォルダの選択");
     EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures")) << "cancelled";
-    // race2 has no start: the window of a race read before it stays (race1's here is not read).
-    state_.race.StartTime = *TryEncodeDate(2024, 6, 15) + *TryEncodeTime(10, 0, 0);
-    state_.race.ReplayFrom = -550;
-    state_.race.ReplayTo = 3630;
+    Find<QDateEdit>("DateTimePicker1")->setDate(QDate(2024, 6, 15));
+    Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(10, 0));
+    Find<QDateEdit>("DateTimePicker3")->setDate(QDate(2024, 6, 15));
+    Find<QTimeEdit>("DateTimePicker4")->setTime(QTime(11, 0));
     dialogs_.paths.push_back((ws_ / "photos").string());
     Click("Button17");
     EXPECT_EQ(Find<QLabel>("Label32")->text().toStdString(), CountText());

@@ -143,6 +143,47 @@ TEST_F(RaceFileTest, ListsAppendCourseReplacesAndDefaultsApply)
     EXPECT_EQ(race_.PicFolder, app_dir_ + "pic/");
 }
 
+TEST_F(RaceFileTest, PicFoldersAreFoldersOfTheWorkspaceUnlessAbsolute)
+{
+    fs::create_directories(dir_ / "sub" / "x");
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir_ / "sub");
+    Read("PIC,x,0\r\n");
+    fs::current_path(cwd);
+    EXPECT_EQ(race_.PicFolder, app_dir_ + "pic/x") << "the current folder's x is not looked at";
+    const std::string photos = (dir_ / "pic" / "photos").string();
+    for (const char* line : {"PIC,PIC\\Photos,0\r\n", "PIC,pic/photos,0\r\n", "PIC,photos,0\r\n"}) {
+        Read(line);
+        EXPECT_EQ(race_.PicFolder, photos) << line;
+    }
+    Read("PIC,Sub\\x,0\r\n");
+    EXPECT_EQ(race_.PicFolder, (dir_ / "sub" / "x").string());
+    Read("PIC,PIC\\,0\r\n");
+    EXPECT_EQ(race_.PicFolder, app_dir_ + "pic/");
+    Read("PIC,..\\..\\outside\\pics,0\r\n");
+    EXPECT_EQ(race_.PicFolder, "..\\..\\outside\\pics") << "refused, never resolved";
+    EXPECT_TRUE(ReachesUpward(race_.PicFolder));
+    EXPECT_TRUE(ReachesUpward("pic/a/../../b"));
+    EXPECT_FALSE(ReachesUpward("pic/a..b/..c"));
+    Read("PIC,D:\\photos\\regatta1,-35\r\n");
+    EXPECT_EQ(race_.PicFolder, "D:\\photos\\regatta1");
+    EXPECT_TRUE(PictureFolderOutsideWorkspace(app_dir_, race_.PicFolder));
+    EXPECT_TRUE(PictureFolderOutsideWorkspace(app_dir_, "/elsewhere/pics"));
+    EXPECT_TRUE(PictureFolderOutsideWorkspace(app_dir_, dir_.string() + "-other/pics"));
+    EXPECT_FALSE(PictureFolderOutsideWorkspace(app_dir_, photos));
+}
+
+TEST_F(RaceFileTest, APicLineIsWrittenForTheRacesOwnFolderOnly)
+{
+    Read("PIC,holiday,5,300\r\n");
+    EXPECT_NE(Cp932ToUtf8(EncodeRaceFile(race_, {})).find("\r\nPIC," + app_dir_ + "pic/holiday,5,300\r\n"),
+              std::string::npos)
+        << "a missing folder and no picture inside the race keep the line";
+    Read("T1,x\r\n");
+    race_.PictureCount = 2;
+    EXPECT_EQ(Cp932ToUtf8(EncodeRaceFile(race_, {})).find("PIC,"), std::string::npos);
+}
+
 TEST_F(RaceFileTest, ReadingStartsFromTheResetsAndKeepsTheRest)
 {
     race_.MagVar = 3;
@@ -348,7 +389,7 @@ TEST_F(RaceFileTest, ClassesWithTheJapaneseBlockAndMinimizedNames)
     race.ClassNames = {"Laser", "470"};
     race.BoatClass = {2, 1, 0};  // Charlie has no class and is not written
     race.StartTime = At(2024, 6, 15);
-    race.PictureCount = 3;
+    race.PicFolderNamed = true;
     race.PicFolder = "/data/pic/race3";
     race.PicSize = 600;
     race.PicTimeCorr = -30;
