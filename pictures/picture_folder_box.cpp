@@ -5,6 +5,7 @@
 #include "platform/qt/qt_platform.h"
 #include "track/numbers.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -105,7 +106,16 @@ void PictureFolderBox::ChoosePictureFolder()
     state_.race.PicFolder = *folder;
     IndexPicturesWithPanel(window(), state_, services_);
     Edit3->setText(ToQString(state_.race.PicFolder));
-    Label32->setText(ToQString(PictureCountText(state_.race, state_.pictures)));
+    ShowPictureCount();
+}
+
+void PictureFolderBox::ShowPictureCount()
+{
+    // With unreadable files the text can outgrow the label: the whole of it is in the tooltip.
+    const QString text = ToQString(PictureCountText(state_.race, state_.pictures));
+    const QString shown = Label32->fontMetrics().elidedText(text, Qt::ElideRight, Label32->width());
+    Label32->setText(shown);
+    Label32->setToolTip(shown == text ? QString() : text);
 }
 
 void PictureFolderBox::IndexAfterOpen()
@@ -119,7 +129,7 @@ void PictureFolderBox::ShowRace()
     const RaceSettings& race = state_.race;
     Edit4->setText(QString::number(race.PicSize));
     Edit3->setText(ToQString(race.PicFolder));
-    Label32->setText(ToQString(PictureCountText(race, state_.pictures)));
+    ShowPictureCount();
     // The arrows hold whole seconds; the box shows the rounded correction even
     // where it lies outside their range.
     const std::int64_t seconds = RoundHalfEven(race.PicTimeCorr);

@@ -33,6 +33,7 @@ public:
 private:
     void Edit2Change();
     void Edit4Change();
+    void ShowPictureCount();
 
     AppState& state_;
     PlatformServices& services_;
