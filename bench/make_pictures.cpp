@@ -1,6 +1,6 @@
 // Writes camera-like JPEG photographs with an Exif capture time, for the
 // picture benchmarks, the command-line tests and the demo workspace.
-// Usage: make-pictures FOLDER COUNT WIDTH HEIGHT QUALITY "YYYY:MM:DD HH:MM:SS" STEP_SECONDS [DISTINCT]
+// Usage: make-pictures FOLDER COUNT WIDTH HEIGHT QUALITY "YYYY:MM:DD HH:MM:SS" STEP_SECONDS [DISTINCT [progressive]]
 // Only DISTINCT pictures are encoded (all of them by default); the others are
 // their copies with their own capture time.
 
@@ -31,6 +31,7 @@ int main(int argc, char** argv)
     start.tm_mon -= 1;
     const long step = std::atol(argv[7]);
     const int distinct = argc > 8 ? std::atoi(argv[8]) : count;
+    const bool progressive = argc > 9 && std::string(argv[9]) == "progressive";
     const std::time_t base = timegm(&start);
     std::vector<std::string> encoded;
     for (int i = 0; i < count; ++i) {
@@ -45,7 +46,7 @@ int main(int argc, char** argv)
         const std::string exif = ExifPayload(block);
         std::string jpeg;
         if (i < distinct) {
-            jpeg = MakeJpeg(width, height, quality, exif, static_cast<unsigned>(i + 1));
+            jpeg = MakeJpeg(width, height, quality, exif, static_cast<unsigned>(i + 1), false, progressive);
             encoded.push_back(jpeg);
         } else {
             // The Exif block is the first segment and always the same length.

@@ -133,11 +133,19 @@ int Distribute(const std::vector<std::string>& args)
                     if (terminal)
                         std::fprintf(stderr, "%s   ( %d / %d )\n", step.name.c_str(), step.number, step.count);
                 });
-            if (!failures.empty())
-                return Fail(std::to_string(failures.size()) + " picture(s) could not be reduced; the first: " +
-                            failures.front().message);
+            std::printf("%s\n", dist.c_str());
             for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
                 std::fprintf(stderr, "note: pictures from outside the workspace: %s\n", line.c_str());
+            if (failures.empty())
+                return 0;
+            // The folder stays built; leaving pictures out is still a failure to report.
+            const bool left_out = std::any_of(failures.begin(), failures.end(),
+                                              [](const PictureFailure& f) { return f.LeftOut(); });
+            const std::string report = PictureReportText(failures, failures.size());
+            if (left_out)
+                return Fail(report);
+            std::fprintf(stderr, "warning: %s\n", report.c_str());
+            return 0;
         }
         std::printf("%s\n", dist.c_str());
     } catch (const DataError& e) {

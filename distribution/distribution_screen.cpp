@@ -204,13 +204,8 @@ void DistributionScreen::Build(int quality)
         }
     }
     host_.SwitchScreen(1);
-    if (!failures.empty()) {
-        std::string text = std::to_string(failures.size()) + " picture(s) could not be reduced and are missing "
-                                                               "from the distribution:";
-        for (std::size_t i = 0; i < failures.size() && i < 10; ++i)
-            text += "\n" + failures[i].message;
-        ShowError(text);
-    }
+    if (!failures.empty())
+        ShowError(PictureReportText(failures, 10));
     if (quality > 0)
         if (const auto outside = PicturesFromOutside(list, state_.paths.AppDir, dist); !outside.empty()) {
             std::string text = "The pictures of these races come from folders outside the workspace:";

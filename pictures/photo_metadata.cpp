@@ -4,6 +4,8 @@
 
 #include <libexif/exif-data.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
@@ -31,18 +33,11 @@ private:
     std::string_view data_;
 };
 
-// A JPEG file read on demand: a small head for the first markers in one
-// read, anything further (a large Exif block) by position.
+// A JPEG file read on demand, a block at a time: walking fill bytes or many
+// small segments costs one system call per block, not per byte.
 class FileSource {
 public:
-    explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-        if (fd_ < 0)
-            return;
-        head_.resize(kHeadSize);
-        const ssize_t n = ::pread(fd_, head_.data(), head_.size(), 0);
-        head_.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    }
+    explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
     ~FileSource()
@@ -53,64 +48,91 @@ public:
 
     bool Read(std::uint64_t offset, std::size_t size, std::string& out) const
     {
-        if (offset <= head_.size() && size <= head_.size() - offset) {
-            out.assign(head_.data() + offset, size);
-            return true;
-        }
-        if (fd_ < 0)
-            return false;
-        out.resize(size);
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::pread(fd_, out.data() + done, size - done, static_cast<off_t>(offset + done));
-            if (n <= 0)
+        if (offset < block_start_ || offset - block_start_ > block_.size() ||
+            size > block_.size() - (offset - block_start_)) {
+            if (fd_ < 0 || !Fill(offset, std::max(size, kBlockSize)) || size > block_.size())
                 return false;
-            done += static_cast<std::size_t>(n);
         }
+        out.assign(block_.data() + (offset - block_start_), size);
         return true;
     }
 
 private:
-    static constexpr std::size_t kHeadSize = 4096;
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+
+    bool Fill(std::uint64_t offset, std::size_t size) const
+    {
+        block_.resize(size);
+        block_start_ = offset;
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pread(fd_, block_.data() + done, size - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                block_.clear();
+                return false;
+            }
+            if (n == 0)
+                break;  // the end of the file
+            done += static_cast<std::size_t>(n);
+        }
+        block_.resize(done);
+        return true;
+    }
+
     int fd_;
-    std::string head_;
+    mutable std::string block_;
+    mutable std::uint64_t block_start_ = 0;
 };
 
-// The payload of the first APP1 segment that starts with the Exif signature,
-// found by walking the markers up to the start of the image data.
+// What the walk over the markers found: the payload of the first APP1 segment
+// that starts with the Exif signature, if any, and whether the header read as
+// a JPEG's at all.
+struct HeaderScan {
+    std::optional<std::string> exif;
+    bool readable = false;
+};
+
+// Headers of real pictures end well before this; fill bytes or segments past it
+// are given up on rather than walked for minutes.
+constexpr std::uint64_t kMaxHeaderBytes = 16 * 1024 * 1024;
+
 template <class Source>
-std::optional<std::string> FindExifSegment(const Source& source)
+HeaderScan FindExifSegment(const Source& source)
 {
     std::string bytes;
     if (!source.Read(0, 2, bytes) || bytes != "\xFF\xD8")
-        return std::nullopt;
+        return {};
     std::uint64_t pos = 2;
-    for (int segments = 0; segments < 1000; ++segments) {
+    for (int segments = 0; segments < 1000 && pos < kMaxHeaderBytes; ++segments) {
         if (!source.Read(pos, 1, bytes) || bytes[0] != '\xFF')
-            return std::nullopt;
+            return {};
         unsigned char marker;
         do {
-            if (!source.Read(++pos, 1, bytes))
-                return std::nullopt;
+            if (++pos >= kMaxHeaderBytes || !source.Read(pos, 1, bytes))
+                return {};
             marker = static_cast<unsigned char>(bytes[0]);
         } while (marker == 0xFF);
         ++pos;
         if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;  // markers without a length
-        if (marker == 0xDA || marker == 0xD9 || !source.Read(pos, 2, bytes))
-            return std::nullopt;
+        if (marker == 0xDA || marker == 0xD9)
+            return {std::nullopt, true};  // the image data: no Exif block before it
+        if (!source.Read(pos, 2, bytes))
+            return {};
         const unsigned length = static_cast<unsigned char>(bytes[0]) << 8 | static_cast<unsigned char>(bytes[1]);
         if (length < 2)
-            return std::nullopt;
+            return {};
         if (marker == 0xE1 && length >= 8) {
             if (!source.Read(pos + 2, length - 2, bytes))
-                return std::nullopt;
+                return {};
             if (bytes.compare(0, 6, std::string_view("Exif\0\0", 6)) == 0)
-                return bytes;
+                return {bytes, true};
         }
         pos += length;
     }
-    return std::nullopt;
+    return {};
 }
 
 struct ExifDataDeleter {
@@ -167,15 +189,17 @@ std::string CaptureTimeText(std::string_view s)
 
 std::string CaptureTimeFromJpeg(std::string_view jpeg)
 {
-    const auto segment = FindExifSegment(MemorySource(jpeg));
-    return segment ? DateTimeOriginal(*segment) : std::string();
+    const HeaderScan scan = FindExifSegment(MemorySource(jpeg));
+    return scan.exif ? DateTimeOriginal(*scan.exif) : std::string();
 }
 
-std::string ReadPhotoMetadata(const std::string& path)
+PhotoCaptureTime ReadPhotoCaptureTime(const std::string& path)
 {
     const FileSource source(path);
-    const auto segment = FindExifSegment(source);
-    return segment ? DateTimeOriginal(*segment) : std::string();
+    const HeaderScan scan = FindExifSegment(source);
+    return {scan.exif ? DateTimeOriginal(*scan.exif) : std::string(), scan.readable};
 }
+
+std::string ReadPhotoMetadata(const std::string& path) { return ReadPhotoCaptureTime(path).text; }
 
 } // namespace tackedit

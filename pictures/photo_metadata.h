@@ -17,6 +17,15 @@ std::string CaptureTimeFromJpeg(std::string_view jpeg);
 // The same for a file; empty also when the file is missing or unreadable.
 std::string ReadPhotoMetadata(const std::string& path);
 
+// The time and whether the file could be read as a JPEG at all: false when it
+// cannot be opened, does not start as a JPEG, or its header is broken or runs
+// past a sane length before the image data.
+struct PhotoCaptureTime {
+    std::string text;
+    bool readable = false;
+};
+PhotoCaptureTime ReadPhotoCaptureTime(const std::string& path);
+
 // The reformatting alone, on the item's text.
 std::string CaptureTimeText(std::string_view exif_text);
 

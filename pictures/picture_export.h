@@ -21,12 +21,32 @@ struct PictureProgress {
     const ReducedPicture* picture = nullptr;  // nullptr when no copy was made
 };
 
-// A picture that could not be reduced: the rest go on without it, its line in
-// "datetime.csv" stays (as for a picture that disappeared meanwhile).
+// Why a picture is not in the distribution as it was, in the order the end
+// message lists them. Salvaged pictures are in it, reduced from what decodes.
+enum class PictureProblem {
+    NameNotShiftJis,  // "datetime.csv" and the race file's character set cannot hold the name
+    NameSeparator,    // a comma, CR or LF would break the lines of "datetime.csv"
+    TimeNotStorable,  // the same for the capture time
+    Missing,          // gone since the folder was indexed
+    Unreadable,
+    TooLarge,
+    Undecodable,
+    Salvaged,
+};
+
+// A picture left out (the others go on without it, and it has no line in
+// "datetime.csv"), or salvaged from damaged data.
 struct PictureFailure {
     std::string file;
-    std::string message;
+    std::string message;  // names the file
+    PictureProblem problem = PictureProblem::Undecodable;
+    bool LeftOut() const { return problem != PictureProblem::Salvaged; }
 };
+
+// The end message of a distribution: the pictures left out, counted by reason,
+// then the salvaged ones, each named on its own line (at most `max_names` in
+// all; the rest are counted). Empty when every picture went in whole.
+std::string PictureReportText(const std::vector<PictureFailure>& failures, std::size_t max_names);
 
 struct PictureExportOptions {
     std::string app_dir;   // with its trailing separator
@@ -38,9 +58,10 @@ struct PictureExportOptions {
 
 // For each race file in play order: reads it into `race`, indexes its picture
 // folder and writes dist_dir/pic/<name before its first ".">/ with
-// "datetime.csv" and an "s_" copy of each kept picture. A race file that does
-// not read, a folder that cannot be created or a file that cannot be written
-// raises DataError naming it and stops the export.
+// "datetime.csv" and an "s_" copy of each kept picture that can go in; the
+// rest are returned. A race file that does not read, a folder that cannot be
+// created or a file that cannot be written raises DataError naming it and
+// stops the export.
 std::vector<PictureFailure> ExportDistributionPictures(const std::vector<std::string>& race_files,
                                                        const PictureExportOptions& options, RaceSettings& race,
                                                        PictureIndex& index, PendingEvents& events,

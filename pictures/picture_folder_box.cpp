@@ -6,6 +6,7 @@
 #include "track/numbers.h"
 #include "track/track_formats.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -129,7 +130,16 @@ void PictureFolderBox::Index()
     counted_ = WindowKey();
     IndexPicturesWithPanel(window(), state_, services_);
     counting_ = false;
-    Label32->setText(ToQString(PictureCountText(state_.race, state_.pictures)));
+    ShowPictureCount();
+}
+
+void PictureFolderBox::ShowPictureCount()
+{
+    // With unreadable files the text can outgrow the label: the whole of it is in the tooltip.
+    const QString text = ToQString(PictureCountText(state_.race, state_.pictures));
+    const QString shown = Label32->fontMetrics().elidedText(text, Qt::ElideRight, Label32->width());
+    Label32->setText(shown);
+    Label32->setToolTip(shown == text ? QString() : text);
 }
 
 void PictureFolderBox::ScheduleRecount()
@@ -176,7 +186,7 @@ void PictureFolderBox::ShowRace()
     const RaceSettings& race = state_.race;
     Edit4->setText(QString::number(race.PicSize));
     Edit3->setText(ToQString(race.PicFolder));
-    Label32->setText(ToQString(PictureCountText(race, state_.pictures)));
+    ShowPictureCount();
     // The arrows hold whole seconds; the box shows the rounded correction even
     // where it lies outside their range.
     const std::int64_t seconds = RoundHalfEven(race.PicTimeCorr);

@@ -49,6 +49,7 @@ private:
     void Edit4Change();
     void Index();
     std::string WindowKey() const;
+    void ShowPictureCount();
 
     AppState& state_;
     PlatformServices& services_;

@@ -69,7 +69,10 @@ void IndexPictures(RaceSettings& race, PictureIndex& index, PendingEvents& event
 
     for (const PictureFile& file : files) {
         events.ProcessPendingEvents();
-        const std::string time = ReadPhotoMetadata(folder + "/" + file.name);
+        const PhotoCaptureTime capture = ReadPhotoCaptureTime(folder + "/" + file.name);
+        if (!capture.readable)
+            ++index.UnreadableCount;
+        const std::string& time = capture.text;
         const auto taken = ParseRaceDateTime(time);
         if (time.empty() || !taken)
             continue;
@@ -89,6 +92,8 @@ std::string PictureCountText(const RaceSettings& race, const PictureIndex& index
     std::string text = std::to_string(race.PictureCount) + " / " + std::to_string(race.PictureFileCount) + " Pictures";
     if (index.PictureTotalKB > 0)
         text += "  (" + std::to_string(index.PictureKeptKB) + "KB / " + std::to_string(index.PictureTotalKB) + "KB)";
+    if (index.UnreadableCount > 0)
+        text += ", " + std::to_string(index.UnreadableCount) + " unreadable";
     return text;
 }
 

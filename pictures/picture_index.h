@@ -20,6 +20,7 @@ struct PictureIndex {
     std::vector<std::string> PictureTimeText;  // "YYYY/MM/DD HH:MM:SS", the camera's own time
     std::int64_t PictureTotalKB = 0;           // every ".jpg" file found, each in whole KB
     std::int64_t PictureKeptKB = 0;            // the kept ones
+    int UnreadableCount = 0;                   // ".jpg" files that could not be read as JPEGs
 };
 
 // The margin around the replay window, in seconds: the largest camera time
@@ -45,7 +46,7 @@ std::vector<PictureFile> ListPictureFiles(const std::string& folder);
 void IndexPictures(RaceSettings& race, PictureIndex& index, PendingEvents& events);
 
 // "12 / 40 Pictures  (3456KB / 12000KB)"; the part in brackets only when the
-// files found have a size.
+// files found have a size, ", 2 unreadable" only when some could not be read.
 std::string PictureCountText(const RaceSettings& race, const PictureIndex& index);
 
 } // namespace tackedit

@@ -3,6 +3,7 @@
 #include "track/data_error.h"
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,8 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    char warning[JMSG_LENGTH_MAX];  // the first warning: data damaged but decoded on
+    bool too_large;
 };
 
 extern "C" void ErrorExit(j_common_ptr cinfo)
@@ -36,6 +39,15 @@ extern "C" void ErrorExit(j_common_ptr cinfo)
 }
 
 extern "C" void OutputMessage(j_common_ptr) {}
+
+extern "C" void EmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;  // trace messages
+    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (cinfo->err->num_warnings++ == 0)
+        (*cinfo->err->format_message)(cinfo, manager->warning);
+}
 
 struct ScanLimit {
     jpeg_progress_mgr pub;
@@ -57,7 +69,10 @@ void InitErrors(ErrorManager& errors)
     jpeg_std_error(&errors.pub);
     errors.pub.error_exit = ErrorExit;
     errors.pub.output_message = OutputMessage;
+    errors.pub.emit_message = EmitMessage;
     errors.message[0] = '\0';
+    errors.warning[0] = '\0';
+    errors.too_large = false;
 }
 
 // Contributions of the input pixels to each output pixel along one side.
@@ -178,10 +193,18 @@ bool Decode(const unsigned char* data, std::size_t bytes, DecodeState& state, Er
     limit.errors = &errors;
     limit.pub.progress_monitor = CheckScans;
     if (setjmp(errors.jump)) {
+        if (errors.pub.msg_code == JERR_NO_BACKING_STORE) {
+            // The library asked for more than the limit allows.
+            errors.too_large = true;
+            std::snprintf(errors.message, sizeof errors.message,
+                          "%u x %u pixels in several scans needs more than the %ld MB a picture may take to decode",
+                          cinfo.image_width, cinfo.image_height, kMaxDecoderMemory >> 20);
+        }
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     cinfo.progress = &limit.pub;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(bytes));
     jpeg_read_header(&cinfo, TRUE);
@@ -191,6 +214,7 @@ bool Decode(const unsigned char* data, std::size_t bytes, DecodeState& state, Er
                       "%lld x %lld pixels is larger than a picture this program reduces (%d pixels a side, %lld "
                       "megapixels)",
                       w, h, kMaxPictureSide, kMaxPicturePixels / 1000000);
+        errors.too_large = true;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -295,9 +319,14 @@ ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const st
     InitErrors(errors);
     DecodeState state;
     state.size = size;
-    if (!Decode(reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size(), state, errors))
-        throw DataError(file, 0, "", std::string("cannot decode the picture: ") + errors.message);
+    if (!Decode(reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size(), state, errors)) {
+        const std::string message = std::string("cannot decode the picture: ") + errors.message;
+        if (errors.too_large)
+            throw PictureTooLargeError(file, 0, "", message);
+        throw DataError(file, 0, "", message);
+    }
     ReducedPicture picture;
+    picture.warning = errors.warning;
     picture.source = state.source;
     picture.size = state.target;
     picture.rgb = state.scaled.width == state.target.width && state.scaled.height == state.target.height

@@ -4,6 +4,8 @@
 // library's own scaling, resampled to the exact size, encoded as a baseline
 // JPEG without metadata.
 
+#include "track/data_error.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,17 +24,29 @@ PictureSize ReducedSize(int width, int height, int size);
 // Pictures larger than this are refused before anything is allocated for them.
 inline constexpr int kMaxPictureSide = 50000;
 inline constexpr long long kMaxPicturePixels = 150'000'000;
+// What one decode may take. A progressive or multi-scan picture holds all its
+// coefficients at full size (two bytes each) whatever the scale; two decodes
+// at once stay inside the 200 MB the distribution build promises.
+inline constexpr long kMaxDecoderMemory = 80L * 1024 * 1024;
+
+// A picture too large to decode within those limits.
+class PictureTooLargeError : public DataError {
+public:
+    using DataError::DataError;
+};
 
 struct ReducedPicture {
     PictureSize size;
     PictureSize source;          // the picture's own size
     std::string jpeg;            // the encoded copy
     std::vector<unsigned char> rgb;  // size.width × size.height × 3, for a preview
+    std::string warning;             // the library's first complaint about damaged data; empty when clean
 };
 
 // Reduces a JPEG held in memory. A picture that cannot be decoded (not a JPEG,
-// unsupported, absurd dimensions) raises DataError naming `file`; a picture
-// whose data is merely damaged or cut short is decoded as far as it goes.
+// unsupported) raises DataError naming `file`, one too large for the limits
+// above PictureTooLargeError; a picture whose data is merely damaged or cut
+// short is decoded as far as it goes (the rest grey) and carries a warning.
 ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const std::string& file = "picture");
 
 } // namespace tackedit

@@ -54,7 +54,7 @@ std::string ExifPayload(const ExifBlock& block)
 }
 
 std::string MakeJpeg(int width, int height, int quality, const std::optional<std::string>& exif_payload,
-                     unsigned seed, bool grayscale)
+                     unsigned seed, bool grayscale, bool progressive)
 {
     const int channels = grayscale ? 1 : 3;
     std::mt19937 random(seed);
@@ -72,6 +72,8 @@ std::string MakeJpeg(int width, int height, int quality, const std::optional<std
     cinfo.in_color_space = grayscale ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     cinfo.write_JFIF_header = FALSE;  // cameras start with the Exif block
     jpeg_start_compress(&cinfo, TRUE);
     if (exif_payload)

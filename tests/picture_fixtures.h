@@ -29,9 +29,10 @@ inline constexpr std::size_t kDateOffsetField = 6 + 26 + 2 + 8;  // where its te
 void PutTiffLong(std::string& payload, std::size_t at, std::uint32_t value, bool big_endian);
 
 // A baseline JPEG of a gradient with a checker pattern and some noise (seeded),
-// with the Exif payload as its first segment when given. grayscale: one channel.
+// with the Exif payload as its first segment when given. grayscale: one channel;
+// progressive: the library's usual sequence of scans.
 std::string MakeJpeg(int width, int height, int quality, const std::optional<std::string>& exif_payload,
-                     unsigned seed = 1, bool grayscale = false);
+                     unsigned seed = 1, bool grayscale = false, bool progressive = false);
 
 // Writes bytes to a file, creating nothing else.
 void WriteBytes(const std::string& path, const std::string& bytes);

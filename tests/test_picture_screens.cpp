@@ -161,6 +161,18 @@ TEST_F(PictureScreensTest, ChoosingAFolderIndexesItAndTheArrowsFollowTheBoxes)
     EXPECT_EQ(Find<QLabel>("Label32")->text().toStdString(), CountText());
     EXPECT_EQ(Find<QLineEdit>("Edit3")->text().toStdString(), (ws_ / "photos").string());
     EXPECT_TRUE(Find<QFrame>("pnlGetExifDat")->isHidden());
+    EXPECT_EQ(Find<QLabel>("Label32")->toolTip(), QString()) << "the whole text shows";
+
+    // Files that do not read are counted; the longer text is elided, whole in the tooltip.
+    WriteBytes((ws_ / "photos" / "broken.jpg").string(), "not a picture");
+    dialogs_.paths.push_back((ws_ / "photos").string());
+    Click("Button17");
+    auto* count = Find<QLabel>("Label32");
+    const QString whole = count->toolTip();
+    EXPECT_TRUE(whole.startsWith(QStringLiteral("2 / 4 Pictures  ("))) << whole.toStdString();
+    EXPECT_TRUE(whole.endsWith(QStringLiteral("), 1 unreadable"))) << whole.toStdString();
+    EXPECT_LE(count->fontMetrics().horizontalAdvance(count->text()), count->width());
+    EXPECT_TRUE(count->text().endsWith(QChar(0x2026))) << count->text().toStdString();
 
     Find<QSpinBox>("UpDown1")->stepBy(-3);
     EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), QStringLiteral("-3"));
@@ -200,6 +212,8 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     EXPECT_NE(dialogs_.Messages().back().find("':'"), std::string::npos);
     EXPECT_FALSE(fs::exists(ws_ / "distribution" / "a:b"));
 
+    // A name with a comma would break the index file's lines: left out and named.
+    WriteBytes((ws_ / "photos" / "IMG_3,b.JPG").string(), Photo("2024:06:15 10:40:00"));
     Find<QComboBox>("ComboBox8")->setEditText(QStringLiteral("50"));
     dialogs_.inputs.push_back(std::string(" Cup "));
     dialogs_.answers.push_back(MessageAnswer::Yes);  // look at the folder
@@ -214,7 +228,13 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->width, 400);
     EXPECT_EQ(frame->height, 300);
-    EXPECT_EQ(Find<QLabel>("Label37")->text(), QStringLiteral("IMG_2.JPG   ( 2 / 2 )"));
+    EXPECT_FALSE(fs::exists(dist / "pic" / "race1" / "s_IMG_3,b.JPG"));
+    const auto messages = dialogs_.Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), "1 picture left out of the distribution (1 comma, CR or LF in the name):\n" +
+                                   (ws_ / "photos" / "IMG_3,b.JPG").string() +
+                                   ": a comma, CR or LF in the name would break the lines of datetime.csv");
+    EXPECT_EQ(Find<QLabel>("Label37")->text(), QStringLiteral("IMG_3,b.JPG   ( 3 / 3 )"));
     EXPECT_EQ(Find<QLabel>("Image5")->geometry(), QRect(17, 51, 270, 202));
 
     // The same name again: No keeps the folder as it is.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -195,9 +196,36 @@ TEST(PictureReduce, RefusesWhatIsNoPictureWithAnError)
             EXPECT_NE(std::string(e.what()).find("huge.jpg"), std::string::npos) << e.what();
         }
     }
-    // Damaged scan data is decoded as far as it goes.
+    // Damaged scan data is decoded as far as it goes, with the library's warning.
     const std::string photo = MakeJpeg(640, 480, 90, std::nullopt);
-    EXPECT_EQ(ReduceJpeg(photo.substr(0, photo.size() * 2 / 3), 200, 30).size.width, 200);
+    const ReducedPicture cut = ReduceJpeg(photo.substr(0, photo.size() * 2 / 3), 200, 30);
+    EXPECT_EQ(cut.size.width, 200);
+    EXPECT_NE(cut.warning, "");
+    EXPECT_EQ(ReduceJpeg(photo, 200, 30).warning, "");
+}
+
+TEST(PictureReduce, ProgressivePicturesStayInsideTheMemoryLimit)
+{
+    // All scans of a progressive picture are held at full size: 12,247 x 12,247
+    // (under the pixel limit) would take 900 MB.
+    const std::string small = MakeJpeg(16, 16, 90, std::nullopt, 1, false, true);
+    const std::size_t sof = small.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    std::string huge = small;
+    huge[sof + 5] = huge[sof + 7] = static_cast<char>(12247 >> 8);
+    huge[sof + 6] = huge[sof + 8] = static_cast<char>(12247 & 0xFF);
+    try {
+        ReduceJpeg(huge, 500, 30, "progressive.jpg");
+        ADD_FAILURE() << "12247 x 12247 progressive decoded";
+    } catch (const PictureTooLargeError& e) {
+        EXPECT_NE(std::string(e.what()).find("progressive.jpg: "), std::string::npos) << e.what();
+    }
+    // A camera-sized one decodes, whole or cut short.
+    const std::string photo = MakeJpeg(3000, 2000, 80, std::nullopt, 2, false, true);
+    EXPECT_EQ(ReduceJpeg(photo, 300, 30).warning, "");
+    const ReducedPicture cut = ReduceJpeg(photo.substr(0, photo.size() / 2), 300, 30);
+    EXPECT_EQ(cut.size.height, 200);
+    EXPECT_NE(cut.warning, "");
 }
 
 TEST_F(PictureFolderTest, ALargeExifBlockIsReadFromTheFile)
@@ -210,6 +238,28 @@ TEST_F(PictureFolderTest, ALargeExifBlockIsReadFromTheFile)
         WriteBytes(path, MakeJpeg(64, 48, 90, ExifPayload(block) + std::string(padding, 'x')));
         EXPECT_EQ(ReadPhotoMetadata(path), "2010/05/12 10:20:30") << padding;
     }
+}
+
+TEST_F(PictureFolderTest, FillBytesAreReadInBlocksAndAnEndlessHeaderIsGivenUp)
+{
+    // Fill bytes may stand before any marker; 1 MB of them still gives the time.
+    const std::string jpeg = JpegTakenAt("2010:05:12 10:20:30");
+    const std::string path = (root_ / "photos" / "filled.jpg").string();
+    WriteBytes(path, jpeg.substr(0, 2) + std::string(1 << 20, '\xFF') + jpeg.substr(2));
+    EXPECT_EQ(ReadPhotoMetadata(path), "2010/05/12 10:20:30");
+    EXPECT_TRUE(ReadPhotoCaptureTime(path).readable);
+    // 50 MB of them: given up on at once, not walked a byte at a time (40 s).
+    WriteBytes(path, jpeg.substr(0, 2) + std::string(50 << 20, '\xFF') + jpeg.substr(2));
+    const auto start = std::chrono::steady_clock::now();
+    const PhotoCaptureTime endless = ReadPhotoCaptureTime(path);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+    EXPECT_EQ(endless.text, "");
+    EXPECT_FALSE(endless.readable);
+
+    WriteBytes(path, MakeJpeg(16, 16, 90, std::nullopt));
+    EXPECT_TRUE(ReadPhotoCaptureTime(path).readable) << "a JPEG without a time is still read";
+    WriteBytes(path, "not a picture");
+    EXPECT_FALSE(ReadPhotoCaptureTime(path).readable);
 }
 
 TEST_F(PictureFolderTest, IndexKeepsPicturesInsideTheWindowWithTenMinutes)
@@ -244,6 +294,13 @@ TEST_F(PictureFolderTest, IndexKeepsPicturesInsideTheWindowWithTenMinutes)
     ASSERT_GT(total, 0);
     EXPECT_EQ(PictureCountText(race, index), "2 / 5 Pictures  (" + std::to_string(kept) + "KB / " +
                                                  std::to_string(total) + "KB)");
+
+    // Files that do not read as JPEGs are counted apart.
+    WriteBytes((photos / "broken.jpg").string(), "not a picture");
+    IndexPictures(race, index, events);
+    const std::string text = PictureCountText(race, index);
+    EXPECT_EQ(text.substr(0, 16), "2 / 6 Pictures  ");
+    EXPECT_EQ(text.substr(text.size() - 15), "), 1 unreadable") << text;
 
     race.PicFolder = (root_ / "missing").string();
     IndexPictures(race, index, events);
@@ -286,7 +343,7 @@ TEST_F(PictureFolderTest, ExportWritesTheIndexFileAndSameCopiesOnAnyNumberOfThre
     const auto& files = outputs[1];
     EXPECT_EQ(files.size(), 12u) << "two folders: datetime.csv and five copies each";
     EXPECT_EQ(files.at("pic/race1/datetime.csv").substr(0, 34), "s_IMG_1.JPG,2010/05/12 10:21:30\r\ns");
-    EXPECT_NE(files.at("pic/race/datetime.csv").find("s_IMG_6.JPG,2010/05/12 10:26:30\r\n"), std::string::npos);
+    EXPECT_EQ(files.at("pic/race/datetime.csv").find("s_IMG_6.JPG"), std::string::npos) << "no copy, no line";
     EXPECT_EQ(files.count("pic/race1/s_IMG_6.JPG"), 0u);
     const auto frame = ReadFrame(files.at("pic/race1/s_IMG_1.JPG"));
     ASSERT_TRUE(frame);
@@ -294,19 +351,72 @@ TEST_F(PictureFolderTest, ExportWritesTheIndexFileAndSameCopiesOnAnyNumberOfThre
     EXPECT_EQ(frame->height, 480 * 320 / 639);
 
     // The second race sharing the folder name replaces the first one's index file;
-    // a picture gone since indexing keeps its line and gets no copy.
+    // a picture gone since indexing is left out and named.
     // One thread: picture 3 is read only after picture 1 is reported.
     PictureExportOptions options{AppDir(), (root_ / "dist3").string(), 2, 30, 1};
     RaceSettings race;
     PictureIndex index;
     NullPendingEvents events;
-    ExportDistributionPictures({"race.b.txt"}, options, race, index, events, [&](const PictureProgress& step) {
-        if (step.number == 1)
-            fs::remove(photos / "IMG_3.JPG");
-    });
+    const auto gone = ExportDistributionPictures({"race.b.txt"}, options, race, index, events,
+                                                 [&](const PictureProgress& step) {
+                                                     if (step.number == 1)
+                                                         fs::remove(photos / "IMG_3.JPG");
+                                                 });
     EXPECT_TRUE(fs::exists(root_ / "dist3/pic/race/s_IMG_2.JPG"));
     EXPECT_FALSE(fs::exists(root_ / "dist3/pic/race/s_IMG_3.JPG"));
-    EXPECT_NE(ReadAll(root_ / "dist3/pic/race/datetime.csv").find("s_IMG_3.JPG,"), std::string::npos);
+    EXPECT_EQ(ReadAll(root_ / "dist3/pic/race/datetime.csv").find("s_IMG_3.JPG,"), std::string::npos);
+    ASSERT_EQ(gone.size(), 2u);
+    EXPECT_EQ(gone[0].problem, PictureProblem::Missing);
+    EXPECT_NE(gone[0].message.find("IMG_3.JPG"), std::string::npos);
+}
+
+TEST_F(PictureFolderTest, PicturesThatCannotGoInAreLeftOutAndNamedAndTheDamagedSalvaged)
+{
+    const fs::path photos = root_ / "photos";
+    const std::string photo = JpegTakenAt("2010:05:12 10:21:30", 640, 480);
+    std::string huge = MakeJpeg(16, 16, 90, ExifPayload(ExifBlock{false, "2010:05:12 10:21:30"}), 1, false, true);
+    const std::size_t sof = huge.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    huge[sof + 5] = huge[sof + 7] = static_cast<char>(12247 >> 8);
+    huge[sof + 6] = huge[sof + 8] = static_cast<char>(12247 & 0xFF);
+    WriteBytes((photos / "a_whole.jpg").string(), photo);
+    WriteBytes((photos / "b_cut.jpg").string(), photo.substr(0, photo.size() * 2 / 3));
+    WriteBytes((photos / "c_header.jpg").string(), photo.substr(0, 300));
+    WriteBytes((photos / "d_huge.jpg").string(), huge);
+    WriteBytes((photos / "e,comma.jpg").string(), photo);
+    WriteBytes((photos / "f\nline.jpg").string(), photo);
+    WriteBytes((photos / "g\xED\x95\x9C.jpg").string(), photo);  // Hangul: not in Shift-JIS
+    WriteBytes((root_ / "raceadmin/race1.txt").string(),
+               "ST,2010/05/12 10:20:00\r\nFT,2010/05/12 11:00:00\r\nPIC," + photos.string() + ",0,320\r\n");
+    PictureExportOptions options{AppDir(), (root_ / "dist").string(), 2, 30, 2};
+    RaceSettings race;
+    PictureIndex index;
+    NullPendingEvents events;
+    const auto failures = ExportDistributionPictures({"race1.txt"}, options, race, index, events, nullptr);
+
+    const fs::path target = root_ / "dist/pic/race1";
+    EXPECT_EQ(ReadAll(target / "datetime.csv"),
+              "s_a_whole.jpg,2010/05/12 10:21:30\r\ns_b_cut.jpg,2010/05/12 10:21:30\r\n");
+    EXPECT_EQ(FolderFiles(target).size(), 3u) << "the index file and two copies";
+    std::vector<PictureProblem> problems;
+    for (const PictureFailure& f : failures)
+        problems.push_back(f.problem);
+    EXPECT_EQ(problems, (std::vector<PictureProblem>{PictureProblem::Salvaged, PictureProblem::Undecodable,
+                                                      PictureProblem::TooLarge, PictureProblem::NameSeparator,
+                                                      PictureProblem::NameSeparator,
+                                                      PictureProblem::NameNotShiftJis}));
+    const std::string report = PictureReportText(failures, 10);
+    EXPECT_EQ(report.substr(0, report.find('\n')),
+              "5 pictures left out of the distribution (1 name Shift-JIS cannot hold, 2 comma, CR or LF in the name, "
+              "1 too large to decode, 1 undecodable):");
+    EXPECT_NE(report.find("\n1 picture damaged, reduced from what decodes of them:\n" + (photos / "b_cut.jpg").string()),
+              std::string::npos)
+        << report;
+    for (const char* name : {"c_header.jpg", "d_huge.jpg", "e,comma.jpg", "f\nline.jpg"})
+        EXPECT_NE(report.find((photos / name).string() + ": "), std::string::npos) << name;
+    const std::string short_report = PictureReportText(failures, 2);
+    EXPECT_EQ(short_report.substr(short_report.rfind('\n') + 1), "... and 4 pictures more");
+    EXPECT_EQ(PictureReportText({}, 10), "");
 }
 
 TEST_F(PictureFolderTest, ExportWriteFailuresNameTheFileAndKeepTheOldOne)
@@ -330,7 +440,8 @@ TEST_F(PictureFolderTest, ExportWriteFailuresNameTheFileAndKeepTheOldOne)
     // A folder stands where datetime.csv goes.
     fs::create_directories(target / "datetime.csv");
     export_fails_at(target / "datetime.csv");
-    EXPECT_EQ(std::distance(fs::directory_iterator(target), fs::directory_iterator()), 1) << "no temporary file";
+    EXPECT_EQ(std::distance(fs::directory_iterator(target), fs::directory_iterator()), 2)
+        << "the copy and no temporary file";
     fs::remove(target / "datetime.csv");
 
     // A full disk half-way through the reduced copy: the old copy stays.
@@ -340,9 +451,8 @@ TEST_F(PictureFolderTest, ExportWriteFailuresNameTheFileAndKeepTheOldOne)
         export_fails_at(target / "s_IMG_1.JPG");
     }
     const auto files = FolderFiles(target);
-    EXPECT_EQ(files.size(), 2u) << "datetime.csv and the old copy, no temporary file";
+    EXPECT_EQ(files.size(), 1u) << "the old copy, no temporary file, no index of a copy not made";
     EXPECT_EQ(files.at("s_IMG_1.JPG"), "old copy");
-    EXPECT_EQ(files.at("datetime.csv"), "s_IMG_1.JPG,2010/05/12 10:21:30\r\n");
 }
 
 // A picture another program rewrites while it is reduced: it is left out and
