@@ -62,15 +62,16 @@ class Findings {
 public:
     explicit Findings(RaceCheckResult& result) : result_(result) {}
 
-    void Race(Severity severity, std::string message)
+    void Race(Severity severity, const std::string& message)
     {
-        result_.findings.push_back({severity, "race", std::move(message), 0});
+        result_.findings.push_back({severity, "race", EscapeControlCharacters(message), 0});
     }
-    void Boat(int boat, Severity severity, std::string message)
+    void Boat(int boat, Severity severity, const std::string& message)
     {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(boat - 1)];
-        result_.findings.push_back(
-            {severity, b.name.empty() ? "boat " + std::to_string(boat) : b.name, std::move(message), boat});
+        result_.findings.push_back({severity,
+                                    EscapeControlCharacters(b.name.empty() ? "boat " + std::to_string(boat) : b.name),
+                                    EscapeControlCharacters(message), boat});
     }
 
 private:
@@ -133,6 +134,10 @@ void CheckWorkspaceFiles(Findings& out, const RaceSettings& race, const RaceChec
             out.Race(Severity::Error, "The attachment '" + name + "' is not in attachment/");
     for (const std::string& name : input.skipped.attachments)
         out.Race(Severity::Error, "The attachment '" + name + "' is not in attachment/, so the race leaves it out");
+    if (input.skipped.missing_attachments > static_cast<std::int64_t>(input.skipped.attachments.size()))
+        out.Race(Severity::Error, "The race file names " + std::to_string(input.skipped.missing_attachments) +
+                                      " attachments that are not in attachment/, which the race leaves out; the first " +
+                                      std::to_string(input.skipped.attachments.size()) + " are listed");
     for (const std::string& name : race.MapNames)
         if (!FindWorkspaceFile(dir + "coastline", name) && !FindWorkspaceFile(dir + "coastline", name + ".cst"))
             out.Race(Severity::Error, "The coastline map '" + name + "' is not in coastline/ (as " + name + " or " +
@@ -356,6 +361,28 @@ const char* SeverityName(Severity severity)
     return "info";
 }
 
+std::string EscapeControlCharacters(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        char code[8];
+        if (c < 0x20 || c == 0x7f) {
+            std::snprintf(code, sizeof code, "\\x%02X", c);
+            out += code;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(code, sizeof code, "\\u%04X", next);
+            out += code;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string FormatDuration(double seconds)
 {
     const auto total = static_cast<std::int64_t>(std::llround(seconds));
@@ -426,6 +453,19 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             race_boat.push_back(i);
         }
     }
+    std::int64_t listed_full = 0;
+    for (const RaceFileSkips::Boat& skip : skips)
+        listed_full += skip.list_full ? 1 : 0;
+    if (input.skipped.full_boats > listed_full)
+        out.Race(Severity::Error, "The race file has " + std::to_string(input.skipped.full_boats) +
+                                      " boat lines past the " + std::to_string(RaceSettings::kMaxBoats) +
+                                      "th boat, which the race leaves out; the first " + std::to_string(listed_full) +
+                                      " are listed");
+    const std::int64_t listed_missing = static_cast<std::int64_t>(skips.size()) - listed_full;
+    if (input.skipped.missing_boats > listed_missing)
+        out.Race(Severity::Error, "The race file has " + std::to_string(input.skipped.missing_boats) +
+                                      " boat lines whose GPS files are not in gpsdat/, which the race leaves out; "
+                                      "the first " + std::to_string(listed_missing) + " are listed");
     CheckBoatList(out, result);
     CheckWorkspaceFiles(out, race, input);
     CheckPictures(out, race, input);
@@ -476,14 +516,14 @@ RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& nam
     const auto path = FindWorkspaceFile(app_dir + "raceadmin", name);
     RaceCheckResult result;
     if (!path) {
-        result.findings.push_back({Severity::Error, "race", "The race file " + name + " is not in raceadmin/", 0});
+        Findings(result).Race(Severity::Error, "The race file " + name + " is not in raceadmin/");
         return result;
     }
     RaceSettings race;
     try {
         ReadRaceFile(*path, app_dir, 2, race, &input.skipped);
     } catch (const DataError& e) {
-        result.findings.push_back({Severity::Error, "race", e.what(), 0});
+        Findings(result).Race(Severity::Error, e.what());
         return result;
     }
     return CheckRace(race, input);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tackedit {
@@ -103,6 +104,10 @@ inline constexpr std::int64_t kGpsWeekRollover = 1024LL * 7 * 86400;
 
 // "9 hours early", "5 hours late", "1024 weeks early".
 std::string DescribeShift(std::int64_t shift_seconds);
+
+// Control characters written out (\x00, \x0A; \u0085 for the C1 ones), so a
+// NUL or a line end in a name can neither cut a message short nor break it.
+std::string EscapeControlCharacters(std::string_view text);
 
 // "1 h 5 min", "12 min 30 s", "45 s".
 std::string FormatDuration(double seconds);

@@ -2,7 +2,9 @@
 
 #include "check/track_shift.h"
 #include "platform/qt/qt_platform.h"
+#include "track/atomic_write.h"
 #include "track/data_error.h"
+#include "track/numbers.h"
 #include "track/workspace_files.h"
 
 #include <QEvent>
@@ -18,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
 namespace tackedit {
 
@@ -182,10 +185,10 @@ void RaceCheckWindow::ShowResult()
     int first_fix = -1;
     for (int row = 0; row < boats_->rowCount(); ++row) {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(row)];
-        const std::string values[] = {b.name,
+        const std::string values[] = {EscapeControlCharacters(b.name),
                                       b.shift_seconds ? ShiftText(*b.shift_seconds) : "",
                                       "",
-                                      b.file,
+                                      EscapeControlCharacters(b.file),
                                       std::to_string(b.points),
                                       TrackTime(b.first),
                                       TrackTime(b.last),
@@ -203,7 +206,7 @@ void RaceCheckWindow::ShowResult()
                 worst = f.severity;
         boats_->item(row, 0)->setBackground(SeverityColour(worst));
         boats_->item(row, 0)->setIcon(style()->standardIcon(SeverityIcon(worst)));
-        boats_->item(row, 0)->setToolTip(ToQString(b.name));  // the column may cut a long name
+        boats_->item(row, 0)->setToolTip(ToQString(EscapeControlCharacters(b.name)));  // the column may cut a long name
         if (b.shift_seconds && b.in_race) {
             auto* fix = new QPushButton(QStringLiteral("Fix"));
             fix->setObjectName(QStringLiteral("FixButton%1").arg(row + 1));
@@ -239,18 +242,28 @@ void RaceCheckWindow::FixBoat(int boat)
         dialogs_.ShowMessage(kCaption, "'" + name + "' is not a file name for gpsdat/.");
         return;
     }
-    const auto existing = FindWorkspaceFile(gpsdat, name);
-    if (existing && !dialogs_.AskYesNo(kCaption, name + " already exists in gpsdat/. Replace it?"))
-        return;
-    const std::string target = existing.value_or(gpsdat + "/" + name);
+    // Another boat's file, or a copy not made from this track, is never replaced.
+    std::set<std::string> taken;
+    for (std::size_t j = 0; j < result_.boats.size(); ++j)
+        if (static_cast<int>(j + 1) != boat) {
+            std::string other = result_.boats[j].file;
+            for (char& c : other)
+                c = AsciiLower(c);
+            taken.insert(other);
+        }
+    std::string written;
     try {
         BusyCursorScope busy(cursor_);
-        WriteShiftedCopy(*source, target, static_cast<double>(*b.shift_seconds));
+        const ShiftedCopy copy =
+            MakeShiftedCopy(*source, gpsdat + "/" + name, static_cast<double>(*b.shift_seconds));
+        const ConversionTarget target = ChooseConversionTarget(gpsdat, name, copy.bytes, taken);
+        if (!target.exists)
+            WriteFileAtomically(gpsdat + "/" + target.name, copy.bytes);
+        written = target.name;
     } catch (const DataError& e) {
         dialogs_.ShowMessage(kCaption, e.what());
         return;
     }
-    const std::string written = std::filesystem::path(target).filename().string();
     if (!hooks_.PointBoatAt(boat, b.file, written))
         dialogs_.ShowMessage(kCaption, written + " is written, but the boat list has changed since the check: "
                                                  "add it to the race by hand.");

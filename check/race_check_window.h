@@ -38,8 +38,8 @@ public:
     // shown) when the screen does not read.
     bool RunCheck();
 
-    // Writes the boat's shifted copy in gpsdat/, asking before replacing one,
-    // points the boat at it and checks again.
+    // Writes the boat's shifted copy in gpsdat/ (under a free name unless an
+    // identical copy is there), points the boat at it and checks again.
     void FixBoat(int boat);
 
     const RaceCheckResult& Result() const { return result_; }

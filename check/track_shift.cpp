@@ -1,5 +1,6 @@
 #include "check/track_shift.h"
 
+#include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/file_buffer.h"
@@ -20,7 +21,7 @@ std::string ShiftedFileName(const std::string& file)
     return file.substr(0, file.find('.')) + "_shifted.trb";
 }
 
-std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds)
+ShiftedCopy MakeShiftedCopy(const std::string& from, const std::string& to, double seconds)
 {
     if (!FileExists(from))
         throw DataError(from, 0, "", "no such file");
@@ -34,11 +35,14 @@ std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, do
     std::string ending = to.substr(to.size() >= 4 ? to.size() - 4 : 0);
     for (char& c : ending)
         c = AsciiLower(c);
-    if (ending == ".gpx")
-        WriteGpxTrack(to, track);
-    else
-        WriteTrbTrack(to, track);
-    return track.TrackCount;
+    return {ending == ".gpx" ? EncodeGpxTrack(track) : EncodeTrbTrack(track, to), track.TrackCount};
+}
+
+std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds)
+{
+    const ShiftedCopy copy = MakeShiftedCopy(from, to, seconds);
+    WriteFileAtomically(to, copy.bytes);
+    return copy.points;
 }
 
 } // namespace tackedit

@@ -24,10 +24,18 @@ void ShiftTrackTimes(TrackStore& track, double seconds);
 // The copy's name: the file's name up to its first "." + "_shifted.trb".
 std::string ShiftedFileName(const std::string& file);
 
-// Loads `from`, moves its times and writes `to` as TRB, or as GPX when `to`
-// ends in ".gpx" (any case). Raises DataError naming the file that is missing,
-// does not read, or cannot be written; a time the TRB format cannot hold is
-// refused and nothing is written. Returns the number of points written.
+struct ShiftedCopy {
+    std::string bytes;
+    std::int32_t points = 0;
+};
+
+// Loads `from` and moves its times: the bytes of `to` as TRB, or as GPX when
+// `to` ends in ".gpx" (any case). Raises DataError naming the file that is
+// missing or does not read; a time the TRB format cannot hold is refused.
+ShiftedCopy MakeShiftedCopy(const std::string& from, const std::string& to, double seconds);
+
+// The same, written to `to`; nothing is written when it fails. Returns the
+// number of points written.
 std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds);
 
 } // namespace tackedit

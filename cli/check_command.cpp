@@ -6,6 +6,7 @@
 #include "cli/cli_common.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
+#include "track/workspace_files.h"
 
 #include <nlohmann/json.hpp>
 
@@ -73,6 +74,8 @@ int Check(const std::vector<std::string>& args)
     if (names.size() != 2)
         return Usage();
     const std::string app_dir = (std::filesystem::path(names[0]) / "").string();
+    if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
+        return Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
     const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime);
     if (json) {
         std::printf("%s\n", CheckJson(result).dump(2).c_str());

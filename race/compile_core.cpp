@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <cmath>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 namespace tackedit {
@@ -238,12 +239,16 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name)
 
 namespace tackedit {
 
-void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore& track, TrackEditState& edit,
-                      LoadServices& services, const std::function<void(const std::string&)>& progress)
+void ConvertGpsFilesToTrb(const RaceSettings& race, const std::string& app_dir, TrackStore& track,
+                          TrackEditState& edit, LoadServices& services,
+                          const std::function<void(const std::string&)>& progress,
+                          std::vector<std::string>& trb_files)
 {
     const std::string folder = app_dir + "gpsdat";
-    for (int b = 1; b <= race.BoatCount; ++b) {
-        std::string& file = race.BoatGpsFile[static_cast<std::size_t>(b - 1)];
+    const auto count = static_cast<std::size_t>(race.BoatCount);
+    trb_files.assign(count, "");
+    for (std::size_t b = 0; b < count; ++b) {
+        const std::string& file = race.BoatGpsFile[b];
         const std::string name = Lower(file);
         if (name.size() >= 3 && name.compare(name.size() - 3, 3, "trb") == 0)
             continue;
@@ -254,9 +259,37 @@ void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore
         if (!source || !IsBareFileName(new_name))
             continue;
         LoadTrackFile(*source, track, edit, services);
-        WriteTrbTrack(folder + "/" + new_name, track);
-        file = new_name;
+        const std::string bytes = EncodeTrbTrack(track, folder + "/" + new_name);
+        // Boats sharing one source may share its conversion; no other boat's file is ever used.
+        std::set<std::string> taken;
+        for (std::size_t j = 0; j < count; ++j)
+            if (j != b && Lower(race.BoatGpsFile[j]) != name)
+                taken.insert(Lower(trb_files[j].empty() ? race.BoatGpsFile[j] : trb_files[j]));
+        const ConversionTarget target = ChooseConversionTarget(folder, new_name, bytes, taken);
+        if (!target.exists)
+            WriteFileAtomically(folder + "/" + target.name, bytes);
+        trb_files[b] = target.name;
     }
+}
+
+void UseTrbFiles(RaceSettings& race, const std::vector<std::string>& trb_files)
+{
+    for (std::size_t b = 0; b < trb_files.size() && b < race.BoatGpsFile.size(); ++b)
+        if (!trb_files[b].empty())
+            race.BoatGpsFile[b] = trb_files[b];
+}
+
+void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore& track, TrackEditState& edit,
+                      LoadServices& services, const std::function<void(const std::string&)>& progress)
+{
+    std::vector<std::string> trb_files;
+    try {
+        ConvertGpsFilesToTrb(race, app_dir, track, edit, services, progress, trb_files);
+    } catch (...) {
+        UseTrbFiles(race, trb_files);
+        throw;
+    }
+    UseTrbFiles(race, trb_files);
 }
 
 void WriteHandoffFile(const std::string& path, const std::string& text)

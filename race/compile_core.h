@@ -86,10 +86,21 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name);
 
 namespace tackedit {
 
-// Converts every boat's GPS file in gpsdat/ to the compact TRB format and names
-// the boats by their new files; `progress` is told each new name. A boat whose
-// file is missing is skipped, so no other boat's track is written under its
-// name. The first failing load or write stops it; boats before keep their names.
+// Converts every boat's GPS file in gpsdat/ to the compact TRB format; `progress`
+// is told each new name. `trb_files` gets, per boat, the TRB file it now has (""
+// for a boat left as it was: already TRB, or its file missing). A file that is
+// not an identical conversion is never replaced, nor is another boat's file used:
+// such a boat gets a free name (boat_2.trb). The first failing load or write
+// stops it, `trb_files` holding the boats done before.
+void ConvertGpsFilesToTrb(const RaceSettings& race, const std::string& app_dir, TrackStore& track,
+                          TrackEditState& edit, LoadServices& services,
+                          const std::function<void(const std::string&)>& progress,
+                          std::vector<std::string>& trb_files);
+
+// Names the boats by the files ConvertGpsFilesToTrb gave them.
+void UseTrbFiles(RaceSettings& race, const std::vector<std::string>& trb_files);
+
+// Both: boats done before a failure keep their new names.
 void MinimizeGpsFiles(RaceSettings& race, const std::string& app_dir, TrackStore& track, TrackEditState& edit,
                       LoadServices& services, const std::function<void(const std::string&)>& progress);
 

@@ -54,8 +54,8 @@ void CompileScreen::ReportSkippedBoats(const RaceFileSkips& skips)
     const std::size_t shown = std::min<std::size_t>(skipped.size(), 20);
     for (std::size_t i = 0; i < shown; ++i)
         text += "\n" + skipped[i]->name + " / " + skipped[i]->file;
-    if (skipped.size() > shown)
-        text += "\n... and " + std::to_string(skipped.size() - shown) + " more";
+    if (skips.missing_boats > static_cast<std::int64_t>(shown))
+        text += "\n... and " + std::to_string(skips.missing_boats - static_cast<std::int64_t>(shown)) + " more";
     ShowError(text);
 }
 

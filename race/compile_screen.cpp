@@ -664,30 +664,42 @@ void CompileScreen::SaveData()
                                                  "has no race file yet. Save it under another name.", true);
         return;
     }
+    RaceWriteOptions options;
     if (save) {
         state_.RaceFileName = name;
         ReadRaceScreen();
-        RaceWriteOptions options;
         options.ui_language = state_.UiLanguage;
         options.wind_file_box = FromQString(ComboBox2->currentText());
         options.minimize_on_save = minimize;
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        WriteRaceFile(existing.value_or(folder + "/" + name), race, options);
     }
+    // Converted before the race file is written, so that it names the files made.
+    std::vector<std::string> trb_files;
     if (minimize) {
         host_.SwitchScreen(6);
         auto* progress = window()->findChild<QLabel*>(QStringLiteral("Label28"));
         LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
-        MinimizeGpsFiles(race, state_.paths.AppDir, state_.track, state_.edit, load,
-                         [progress](const std::string& new_name) {
-                             if (progress) {
-                                 progress->setText(Q(new_name));
-                                 progress->repaint();
-                             }
-                             QCoreApplication::processEvents();
-                         });
+        try {
+            ConvertGpsFilesToTrb(race, state_.paths.AppDir, state_.track, state_.edit, load,
+                                 [progress](const std::string& new_name) {
+                                     if (progress) {
+                                         progress->setText(Q(new_name));
+                                         progress->repaint();
+                                     }
+                                     QCoreApplication::processEvents();
+                                 },
+                                 trb_files);
+        } catch (...) {
+            UseTrbFiles(race, trb_files);
+            throw;
+        }
+        options.trb_files = trb_files;
     }
+    if (save) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        WriteRaceFile(existing.value_or(folder + "/" + name), race, options);
+    }
+    UseTrbFiles(race, trb_files);
     WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
     const MessageAnswer mode = services_.dialogs.AskYesNoCancel(
         "編集画面の表示選択", "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");

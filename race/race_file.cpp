@@ -96,21 +96,24 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
                RaceFileSkips* skipped)
 {
     if (tag == "BN") {
-        const RaceFileSkips::Boat skip{f.Line(), race.BoatCount, f.Text(1), f.Text(2), false};
+        const auto skip = [&](bool list_full) {
+            if (!skipped)
+                return;
+            std::int64_t& count = list_full ? skipped->full_boats : skipped->missing_boats;
+            if (static_cast<std::size_t>(count++) <
+                (list_full ? RaceFileSkips::kListedFullBoats : RaceFileSkips::kListedMissingBoats))
+                skipped->boats.push_back({f.Line(), race.BoatCount, f.Text(1), f.Text(2), list_full});
+        };
         if (!FindWorkspaceFile(app_dir + "gpsdat", f.Text(1))) {
-            if (skipped)
-                skipped->boats.push_back(skip);
+            skip(false);
             return;
         }
         const double tcf = f.Present(3) ? f.Real(3) : 0;
         const int offset = f.Present(4) ? f.Integer(4) : 0;
         const int option_b = f.Present(5) ? f.Integer(5) : 0;
         if (!race.AddBoat(f.Text(1), f.Text(2), race.ClassCount(), tcf, offset,
-                          option_b == 1 || option_b == 3 ? 0 : 1, option_b == 2 || option_b == 3 ? 0 : 1) &&
-            skipped) {
-            skipped->boats.push_back(skip);
-            skipped->boats.back().list_full = true;
-        }
+                          option_b == 1 || option_b == 3 ? 0 : 1, option_b == 2 || option_b == 3 ? 0 : 1))
+            skip(true);
     } else if (tag == "CLSSEP") {
         race.ClassesOn = 1;
     } else if (tag == "CLSN") {
@@ -156,7 +159,8 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
         for (int i = 1; i < f.Count() && race.AttachmentNames.size() < RaceSettings::kMaxAttachments; ++i)
             if (FindWorkspaceFile(app_dir + "attachment", f.Text(i)))
                 race.AttachmentNames.push_back(f.Text(i));
-            else if (skipped)
+            else if (skipped && static_cast<std::size_t>(skipped->missing_attachments++) <
+                                    RaceFileSkips::kListedAttachments)
                 skipped->attachments.push_back(f.Text(i));
     } else if (tag == "MK") {
         const std::array<double, 2> mark{f.Real(1), f.Real(2)};
@@ -500,12 +504,21 @@ private:
 
 std::string Real(double value) { return FormatGeneralNumber(value); }
 
-std::string BoatLine(RaceFileText& out, const RaceSettings& race, int i, bool minimized_name)
+std::string BoatLine(RaceFileText& out, const RaceSettings& race, int i, bool minimized_name,
+                     const std::optional<std::vector<std::string>>& trb_files = std::nullopt)
 {
     const auto at = static_cast<std::size_t>(i - 1);
     const std::string label = "boat " + std::to_string(i);
     const std::string file = out.Field(race.BoatGpsFile[at], "The GPS file of " + label);
-    std::string line = "BN," + (minimized_name ? MinimizedGpsFileName(file) : file) + "," +
+    std::string named = file;
+    if (minimized_name && trb_files) {
+        // A boat the conversion left as it was keeps its file: its TRB name may be another boat's.
+        if (at < trb_files->size() && !(*trb_files)[at].empty())
+            named = out.Field((*trb_files)[at], "The GPS file of " + label);
+    } else if (minimized_name) {
+        named = MinimizedGpsFileName(file);
+    }
+    std::string line = "BN," + named + "," +
                        out.Field(race.BoatName[at], "The name of " + label);
     if (race.BoatTcf[at] > 0)
         line += "," + Real(race.BoatTcf[at]);
@@ -549,7 +562,7 @@ std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, 
                                          "Class " + std::to_string(c)));
             for (int i = 1; i <= race.BoatCount; ++i)
                 if (race.BoatClass[static_cast<std::size_t>(i - 1)] == c)
-                    out.Line(BoatLine(out, race, i, options.minimize_on_save));
+                    out.Line(BoatLine(out, race, i, options.minimize_on_save, options.trb_files));
         }
     }
     if (!race.MapNames.empty()) {

@@ -26,7 +26,8 @@ void ResetRaceForReading(RaceSettings& race);
 // What a read left out because the workspace lacks it: boats whose GPS file is
 // not in gpsdat/ (or which the full list could not take) and attachments not in
 // attachment/. `position` is the number of boats read before the line, so the
-// caller can show a skipped boat in its place.
+// caller can show a skipped boat in its place. A file may hold millions of such
+// lines: only the first few of each kind are listed, the counts take them all.
 struct RaceFileSkips {
     struct Boat {
         std::int64_t line = 0;
@@ -34,8 +35,10 @@ struct RaceFileSkips {
         std::string file, name;
         bool list_full = false;
     };
+    static constexpr std::size_t kListedMissingBoats = 80, kListedFullBoats = 5, kListedAttachments = 20;
     std::vector<Boat> boats;
     std::vector<std::string> attachments;
+    std::int64_t missing_boats = 0, full_boats = 0, missing_attachments = 0;
 };
 
 // Reads the race file at `path` into `race`; `app_dir` is the workspace folder
@@ -74,6 +77,10 @@ struct RaceWriteOptions {
     int ui_language = 2;           // 0 writes the Japanese comment block
     std::string wind_file_box;     // becomes WindFile
     bool minimize_on_save = false;
+    // The files the conversion of this save gave the boats (see
+    // ConvertGpsFilesToTrb), which class lines then name; without it they name
+    // each boat's TRB name.
+    std::optional<std::vector<std::string>> trb_files;
 };
 
 // Why a text cannot be a field of the race file (a comma would split it, "//"

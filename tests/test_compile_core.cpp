@@ -1,3 +1,4 @@
+#include "platform/null_platform.h"
 #include "race/compile_core.h"
 #include "race/race_file.h"
 #include "track/datetime.h"
@@ -6,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -138,6 +140,65 @@ TEST(CompileCore, ListsFilesByExtensionNewestFirstOrByName)
     EXPECT_EQ(by_name[3].name, "old.gpx");
     EXPECT_EQ(ListWorkspaceFiles(dir.string(), "*", false, 2).size(), 2u) << "the capacity is never overrun";
     EXPECT_TRUE(ListWorkspaceFiles((dir / "missing").string(), "*", true, 10).empty());
+    fs::remove_all(dir);
+}
+
+// `points` fixes a minute apart: tracks of other lengths give other TRB files.
+std::string Gpx(int points)
+{
+    std::string gpx = "<gpx><trk><trkseg>\n";
+    for (int i = 0; i < points; ++i)
+        gpx += "<trkpt lat=\"35.3\" lon=\"139.7\"><time>2024-06-15T01:0" + std::to_string(i) + ":00Z</time></trkpt>\n";
+    return gpx + "</trkseg></trk></gpx>\n";
+}
+
+std::string Bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+TEST(CompileCore, MinimizingReplacesNoFileButTheBoatsOwnConversion)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tackedit-minimize-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "gpsdat");
+    const fs::path gpsdat = dir / "gpsdat";
+    std::ofstream(gpsdat / "umikaze.trb", std::ios::binary) << "another race's boat 海風";
+    std::ofstream(gpsdat / "UMIKAZE.gpx") << Gpx(3);
+    std::ofstream(gpsdat / "boat.gpx") << Gpx(4);
+    fs::copy_file(fs::path(TACKEDIT_TEST_DATA) / "gpsbabel" / "sample.log", gpsdat / "boat.log");
+    std::ofstream(gpsdat / "same.gpx") << Gpx(5);
+    const std::vector<std::string> sources{"UMIKAZE.gpx", "boat.gpx", "boat.log", "same.gpx", "SAME.GPX"};
+    RaceSettings race;
+    for (const std::string& file : sources)
+        race.AddBoat(file, file);
+    TrackStore track;
+    TrackEditState edit;
+    NullPendingEvents events;
+    CountingBeeper beeper;
+    NullCursor cursor;
+    LoadServices services{events, beeper, cursor, {}};
+    MinimizeGpsFiles(race, dir.string() + "/", track, edit, services, {});
+
+    EXPECT_EQ(Bytes(gpsdat / "umikaze.trb"), "another race's boat 海風");
+    // One source may serve two boats; two sources never share a file.
+    const std::vector<std::string> converted{"umikaze_2.trb", "boat.trb", "boat_2.trb", "same.trb", "same.trb"};
+    EXPECT_EQ(race.BoatGpsFile, converted);
+    EXPECT_EQ(fs::file_size(gpsdat / "umikaze_2.trb"), 3u * 12);
+    EXPECT_EQ(fs::file_size(gpsdat / "boat.trb"), 4u * 12);
+    EXPECT_GT(fs::file_size(gpsdat / "boat_2.trb"), 4u * 12) << "the log's own track";
+
+    // Again from the sources: each identical conversion is found, under any case, and nothing is added.
+    fs::rename(gpsdat / "boat.trb", gpsdat / "Boat.TRB");
+    const std::size_t files = static_cast<std::size_t>(std::distance(fs::directory_iterator(gpsdat), {}));
+    race.BoatGpsFile = sources;
+    MinimizeGpsFiles(race, dir.string() + "/", track, edit, services, {});
+    EXPECT_EQ(race.BoatGpsFile,
+              (std::vector<std::string>{"umikaze_2.trb", "Boat.TRB", "boat_2.trb", "same.trb", "same.trb"}));
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(gpsdat), {})), files);
     fs::remove_all(dir);
 }
 

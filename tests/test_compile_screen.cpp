@@ -240,6 +240,27 @@ TEST_F(CompileScreenTest, MinimizingConvertsEachBoatAndSkipsAMissingFile)
     EXPECT_NE(text.find("BN,alpha.GPX,A"), std::string::npos) << "without classes this save keeps the names";
 }
 
+TEST_F(CompileScreenTest, MinimizingKeepsAnotherRacesTrackAndTheRaceFileNamesTheNewOne)
+{
+    std::ofstream(ws_ / "gpsdat" / "umikaze.trb", std::ios::binary) << "the demo's boat";
+    std::ofstream(ws_ / "gpsdat" / "UMIKAZE.gpx") << SampleGpx();
+    std::ofstream(ws_ / "raceadmin" / "cup.txt", std::ios::binary)
+        << "CLSSEP,1\r\nCLSN,Open\r\nBN,UMIKAZE.gpx,Umikaze\r\nBN,alpha.GPX,A\r\n";
+    Start();
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("cup"));
+    ASSERT_EQ(state_.race.BoatCount, 2);
+    dialogs_.inputs.push_back(std::string("cup2"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button9");
+    EXPECT_EQ(ReadFile(ws_ / "gpsdat" / "umikaze.trb"), "the demo's boat");
+    EXPECT_EQ(fs::file_size(ws_ / "gpsdat" / "umikaze_2.trb"), 30u * 12);
+    EXPECT_EQ(state_.race.BoatGpsFile, (std::vector<std::string>{"umikaze_2.trb", "alpha.trb"}));
+    const std::string text = ReadFile(ws_ / "raceadmin" / "cup2.txt");
+    EXPECT_NE(text.find("BN,umikaze_2.trb,Umikaze\r\nBN,alpha.trb,A\r\n"), std::string::npos) << text;
+}
+
 TEST_F(CompileScreenTest, NightRaceSetsTheLighthouse)
 {
     NewRaceWithBoats({{"alpha", "A"}});

@@ -154,7 +154,7 @@ TEST_F(WriteFailureTest, TrbConversionOfSaveData)
         FileSizeLimit full_disk(6000);  // the race file fits, 12,000 bytes of TRB do not
         SaveData("race2", true);
     }
-    ExpectReported((ws_ / "gpsdat" / "alpha.trb").string(), "File too large");
+    ExpectReported((ws_ / "gpsdat" / "alpha_2.trb").string(), "File too large");  // alpha.trb is another track
     EXPECT_EQ(FolderFiles(ws_ / "gpsdat"), before);
     EXPECT_EQ(state_.race.BoatGpsFile, std::vector<std::string>{"alpha.GPX"});
     EXPECT_EQ(state_.ScreenMode, 3);

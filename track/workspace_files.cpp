@@ -1,11 +1,40 @@
 #include "track/workspace_files.h"
 
+#include "track/data_error.h"
+#include "track/file_buffer.h"
 #include "track/numbers.h"
 
 #include <filesystem>
+#include <map>
 #include <system_error>
+#include <vector>
 
 namespace tackedit {
+
+namespace {
+
+std::string LowerName(std::string text)
+{
+    for (char& c : text)
+        c = AsciiLower(c);
+    return text;
+}
+
+// Only a plain file is compared: a link may lead out of the workspace.
+bool HoldsExactly(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)) ||
+        std::filesystem::file_size(path, error) != bytes.size() || error)
+        return false;
+    try {
+        return ReadWholeFile(path.string()).view() == bytes;
+    } catch (const DataError&) {
+        return false;
+    }
+}
+
+} // namespace
 
 bool IsBareFileName(const std::string& name)
 {
@@ -23,17 +52,40 @@ std::optional<std::string> FindWorkspaceFile(const std::string& folder, const st
     const fs::path exact = fs::path(folder) / name;
     if (fs::is_regular_file(exact, error))
         return exact.string();
-    auto lower = [](std::string text) {
-        for (char& c : text)
-            c = AsciiLower(c);
-        return text;
-    };
-    const std::string wanted = lower(name);
+    const std::string wanted = LowerName(name);
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (lower(it->path().filename().string()) == wanted && it->is_regular_file(error))
+        if (LowerName(it->path().filename().string()) == wanted && it->is_regular_file(error))
             return it->path().string();
     }
     return std::nullopt;
+}
+
+ConversionTarget ChooseConversionTarget(const std::string& folder, const std::string& name, std::string_view bytes,
+                                        const std::set<std::string>& taken)
+{
+    namespace fs = std::filesystem;
+    // Entries of every kind count: a folder or a link of that name is not free either.
+    std::map<std::string, std::vector<fs::path>> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        entries[LowerName(it->path().filename().string())].push_back(it->path());
+    if (error)
+        throw DataError(folder, 0, "", "cannot list the folder: " + error.message());
+    const std::size_t dot = name.rfind('.');
+    const std::string stem = name.substr(0, dot), extension = dot == std::string::npos ? "" : name.substr(dot);
+    // Ends: every name tried is taken or in the folder, and both are finite.
+    for (std::size_t n = 1;; ++n) {
+        const std::string candidate = n == 1 ? name : stem + "_" + std::to_string(n) + extension;
+        const std::string key = LowerName(candidate);
+        if (taken.count(key))
+            continue;
+        const auto found = entries.find(key);
+        if (found == entries.end())
+            return {candidate, false};
+        for (const fs::path& path : found->second)
+            if (HoldsExactly(path, bytes))
+                return {path.filename().string(), true};
+    }
 }
 
 } // namespace tackedit

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 
 namespace tackedit {
 
@@ -13,5 +15,18 @@ bool IsBareFileName(const std::string& name);
 // The path of the file `name` inside `folder`, matched without regard to case
 // (the exact spelling first); nullopt when there is none or the name is not bare.
 std::optional<std::string> FindWorkspaceFile(const std::string& folder, const std::string& name);
+
+// Where a file made from another (a TRB conversion, a mended copy) goes in
+// `folder`: under `name` when nothing there has that name, without regard to
+// case, or the file of that name already holds exactly `bytes`; else under the
+// first of NAME_2.EXT, NAME_3.EXT ... that is. Names in `taken` (lower-cased,
+// the files of other boats) are passed over even when identical. A file is never
+// replaced: `exists` says the bytes are already there under `name`.
+struct ConversionTarget {
+    std::string name;  // spelled as in the folder when it exists
+    bool exists = false;
+};
+ConversionTarget ChooseConversionTarget(const std::string& folder, const std::string& name, std::string_view bytes,
+                                        const std::set<std::string>& taken = {});
 
 } // namespace tackedit

@@ -47,7 +47,21 @@ check "json missing boat" '      "first": null,' "$(grep -A4 '"name": "Lost"' "$
 
 run check "$ws" none.txt
 check "missing race exit" 1 "$code"
-check "missing race line" "error	race	The race file none.txt is not in raceadmin/" "$out"
+check "missing race stdout" "" "$out"
+check "missing race stderr" "error: $ws/raceadmin/none.txt: no such race file" "$(cat "$work/err")"
+
+# A NUL in a file name is shown, and the message goes on after it.
+printf 'BN,lost\0.gpx,Lost\r\n' >"$ws/raceadmin/nul.txt"
+run check "$ws" nul.txt
+check "nul escaped" "error	Lost	Line 1 of the race file is left out: the GPS file lost\x00.gpx is not in gpsdat/" \
+  "$(grep '^error	Lost' <<<"$out")"
+
+# 100,000 boat lines past the 80th: counted, a few listed.
+{ for i in $(seq 1 100080); do printf 'BN,a.gpx,B%d\r\n' "$i"; done; } >"$ws/raceadmin/crowd.txt"
+run check "$ws" crowd.txt
+check "crowd count" "error	race	The race file has 100000 boat lines past the 80th boat, which the race leaves out; the first 5 are listed" \
+  "$(grep '^error	race	The race file has' <<<"$out")"
+check "crowd rows" 5 "$(grep -c 'a race holds at most 80 boats' <<<"$out")"
 run check "$ws"
 check "usage exit" 2 "$code"
 run check "$ws" phone.txt --yaml

@@ -1,4 +1,5 @@
 #include "check/race_check_window.h"
+#include "check/track_shift.h"
 #include "window_test.h"
 
 #include <QApplication>
@@ -135,23 +136,32 @@ TEST_F(RaceCheckWindowTest, FindingsOfTheScreenValuesWithoutTouchingTheRace)
 
 TEST_F(RaceCheckWindowTest, FixWritesTheShiftedCopyAndPointsTheBoatAtIt)
 {
+    // Not this track's copy, and the file of another boat (identical, as the
+    // mended clock makes it Team's track): neither is replaced nor shared.
     std::ofstream(ws_ / "gpsdat" / "PHONE_shifted.trb") << "older copy";
+    const fs::path team = ws_ / "gpsdat" / "phone_shifted_2.trb";
+    WriteShiftedCopy((ws_ / "gpsdat" / "team1.gpx").string(), team.string(), 0);
+    const std::string team_track = ReadFile(team);
+    state_.race.BoatGpsFile[0] = "phone_shifted_2.trb";
     RaceCheckWindow* window = CheckRace();
     ASSERT_NE(window, nullptr);
+    const auto asked = dialogs_.calls.size();
 
-    dialogs_.answers.push_back(MessageAnswer::No);
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("FixButton2")), Qt::LeftButton);
-    EXPECT_EQ(dialogs_.calls.back().text, "phone_shifted.trb already exists in gpsdat/. Replace it?");
+    EXPECT_EQ(dialogs_.calls.size(), asked) << "nothing to ask: no file is replaced";
     EXPECT_EQ(ReadFile(ws_ / "gpsdat" / "PHONE_shifted.trb"), "older copy");
-    EXPECT_EQ(state_.race.BoatGpsFile[1], "phone.track.gpx");
-
-    dialogs_.answers.push_back(MessageAnswer::Yes);
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("FixButton2")), Qt::LeftButton);
-    EXPECT_EQ(fs::file_size(ws_ / "gpsdat" / "PHONE_shifted.trb"), 241u * 12);
-    EXPECT_FALSE(fs::exists(ws_ / "gpsdat" / "phone_shifted.trb")) << "the existing name is replaced";
-    EXPECT_EQ(state_.race.BoatGpsFile[1], "PHONE_shifted.trb");
-    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(1)->text(), QStringLiteral("Phone / PHONE_shifted.trb"));
+    EXPECT_EQ(ReadFile(team), team_track);
+    EXPECT_EQ(fs::file_size(ws_ / "gpsdat" / "phone_shifted_3.trb"), 241u * 12);
+    EXPECT_EQ(state_.race.BoatGpsFile[1], "phone_shifted_3.trb");
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(1)->text(), QStringLiteral("Phone / phone_shifted_3.trb"));
     EXPECT_EQ(ReadFile(ws_ / "gpsdat" / "phone.track.gpx"), Gpx(9)) << "the original stays";
+
+    // Mended again from the original, the identical copy is used.
+    state_.race.BoatGpsFile[1] = "phone.track.gpx";
+    window->RunCheck();
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("FixButton2")), Qt::LeftButton);
+    EXPECT_EQ(state_.race.BoatGpsFile[1], "phone_shifted_3.trb");
+    EXPECT_FALSE(fs::exists(ws_ / "gpsdat" / "phone_shifted_4.trb"));
 
     // The check ran again on the mended race.
     EXPECT_EQ(window->Result().Count(Severity::Error), 0);
