@@ -1,7 +1,10 @@
 #include "platform/program_start.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tackedit {
@@ -42,6 +45,20 @@ std::string FindOnPath(const std::string& name, const std::string& path_variable
         from = to + 1;
     }
     return {};
+}
+
+ChildState CollectIfEnded(long long pid)
+{
+    if (pid <= 0)
+        return ChildState::NotOurs;
+    int status = 0;
+    pid_t result;
+    do
+        result = ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    while (result < 0 && errno == EINTR);
+    if (result == 0)
+        return ChildState::Running;
+    return result < 0 ? ChildState::NotOurs : ChildState::Ended;
 }
 
 ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& path_variable)

@@ -246,6 +246,7 @@ void CompileScreen::StartNewRace()
     // A new race starts without the title 2 of the race shown before.
     Edit18->clear();
     SetCompileDefaults();
+    MarkRaceSaved();
 }
 
 bool CompileScreen::OpenRace(const std::string& name)
@@ -266,6 +267,7 @@ bool CompileScreen::OpenRace(const std::string& name)
     ShowRaceOnScreen();
     UpdatePlayTime();
     host_.SwitchScreen(3);
+    MarkRaceSaved();
     ReportSkippedBoats(skipped);
     return true;
 }
@@ -627,8 +629,11 @@ void CompileScreen::SaveData()
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
         WriteRaceFile(existing.value_or(folder + "/" + name), race, options);
+        MarkRaceSaved();
     }
+    std::optional<LongOperation> converting;
     if (minimize) {
+        converting.emplace(state_, [this] { window()->close(); });
         host_.SwitchScreen(6);
         auto* progress = window()->findChild<QLabel*>(QStringLiteral("Label28"));
         LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
@@ -640,10 +645,18 @@ void CompileScreen::SaveData()
                              }
                              QCoreApplication::processEvents();
                          });
+        // The boats now name their TRB copies, as the race file written does.
+        MarkRaceSaved();
+        // The race stays behind the question, not the emptied progress panel.
+        host_.SwitchScreen(3);
     }
     WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
-    const MessageAnswer mode = services_.dialogs.AskYesNoCancel(
-        "編集画面の表示選択", "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
+    // A window closed during the conversion closes now, without the viewer.
+    const MessageAnswer mode =
+        state_.CloseWhenDone
+            ? MessageAnswer::Cancel
+            : services_.dialogs.AskYesNoCancel("編集画面の表示選択",
+                                               "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
     if (mode != MessageAnswer::Cancel) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
@@ -653,7 +666,11 @@ void CompileScreen::SaveData()
     host_.SwitchScreen(1);
 }
 
-void CompileScreen::Button10Click() { host_.SwitchScreen(1); }
+void CompileScreen::Button10Click()
+{
+    if (MayLeave())
+        host_.SwitchScreen(1);
+}
 
 void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell, services_.dialogs); }
 
