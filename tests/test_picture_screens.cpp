@@ -182,8 +182,10 @@ TEST_F(PictureScreensTest, AWindowClosedDuringTheBuildClosesWhenItIsDone)
         }
     };
     dialogs_.inputs.push_back(std::string("Cup"));
+    dialogs_.answers.push_back(MessageAnswer::No);  // only used if the folder question came
     Click("Button6");
     EXPECT_TRUE(visible_after_close) << "the window stays while the pictures are reduced";
+    EXPECT_EQ(dialogs_.answers.size(), 1u) << "no question about the folder";
     const fs::path dist = ws_ / "distribution" / "Cup";
     EXPECT_TRUE(fs::exists(dist / "pic" / "race1" / "s_IMG_2.JPG")) << "the build went to its end";
     EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::CloseAfterLongWork, 2)});
