@@ -645,7 +645,8 @@ void CompileScreen::SaveData()
                              }
                              QCoreApplication::processEvents();
                          });
-        // The boats now name their TRB copies, as the race file written does.
+        // The conversion is part of the save: the TRB names it gave the boats
+        // are no unsaved change.
         MarkRaceSaved();
         // The race stays behind the question, not the emptied progress panel.
         host_.SwitchScreen(3);
