@@ -158,6 +158,7 @@ void DistributionScreen::CreateDistribution()
 
 void DistributionScreen::Build(int quality)
 {
+    const LongOperation building(state_, [this] { window()->close(); });
     const DistributionPlayList& list = state_.distribution;
     DistributionOptions options;
     options.app_dir = state_.paths.AppDir;
@@ -213,8 +214,10 @@ void DistributionScreen::Build(int quality)
                 text += "\n" + line;
             ShowError(text);
         }
-    if (services_.dialogs.AskYesNo("配布データ確認", "配布データを確認しますか?"))
-        services_.shell.OpenDocument(dist);
+    // A window closed during the build closes now, without the question.
+    if (!state_.CloseWhenDone && services_.dialogs.AskYesNo("配布データ確認", "配布データを確認しますか?") &&
+        !services_.shell.OpenDocument(dist))
+        ShowError(MessageText(Message::FolderDoesNotOpen, state_.UiLanguage, dist));
 }
 
 void DistributionScreen::Button11Click() { host_.SwitchScreen(1); }

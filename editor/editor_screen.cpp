@@ -6,6 +6,7 @@
 #include "editor/map_index.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
+#include "shell/captions.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/file_buffer.h"
@@ -590,6 +591,25 @@ void EditorScreen::SaveEditedTrackAs(bool gpx)
 void EditorScreen::Button29Click() { SaveEditedTrackAs(false); }
 void EditorScreen::Button30Click() { SaveEditedTrackAs(true); }
 
-void EditorScreen::Button22Click() { host_.SwitchScreen(1); }
+bool EditorScreen::HasUnsavedEdit() const
+{
+    const TrackStore& track = state_.track;
+    for (std::int32_t i = 1; i <= track.TrackCount; ++i)
+        if (track.TrackMark[i] != 0)
+            return true;
+    return false;
+}
+
+bool EditorScreen::MayLeave()
+{
+    return !HasUnsavedEdit() ||
+           services_.dialogs.AskYesNo("tackvue", MessageText(Message::LeaveUnsavedTrack, state_.UiLanguage));
+}
+
+void EditorScreen::Button22Click()
+{
+    if (MayLeave())
+        host_.SwitchScreen(1);
+}
 
 } // namespace tackedit

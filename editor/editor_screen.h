@@ -56,6 +56,12 @@ public:
     void Image7MouseMove();
     void pnlEDITMouseMove();
 
+    // Points deleted since the track was loaded or saved: saving would change
+    // the file. A restore that brought every point back leaves nothing unsaved.
+    bool HasUnsavedEdit() const;
+    // Asks before an unsaved edit is left behind; true when the screen may go.
+    bool MayLeave();
+
     void Button22Click();  // back to the cover
     void Button23Click();  // restore all
     void Button24Click();  // restore single points

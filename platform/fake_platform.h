@@ -10,6 +10,7 @@
 #include "platform/time_zone.h"
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,35 +31,37 @@ public:
     std::deque<std::optional<std::string>> inputs;  // InputBox
     std::deque<MessageAnswer> answers;              // AskYesNo and AskYesNoCancel
     std::vector<Call> calls;
+    // Runs as each dialog opens, so a test can look at the window behind it.
+    std::function<void(const Call&)> on_call;
 
     std::optional<std::string> OpenFile(const std::string& filter, const std::string& initial_folder) override
     {
-        calls.push_back({"open", "", filter, initial_folder});
+        Record({"open", "", filter, initial_folder});
         return Take(paths, "open-file dialog");
     }
     std::optional<std::string> BrowseForFolder(const std::string& caption, const std::string& initial_folder) override
     {
-        calls.push_back({"folder", caption, "", initial_folder});
+        Record({"folder", caption, "", initial_folder});
         return Take(paths, "folder dialog");
     }
     std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                         const std::string& default_text) override
     {
-        calls.push_back({"input", caption, prompt, default_text});
+        Record({"input", caption, prompt, default_text});
         return Take(inputs, "input box");
     }
     void ShowMessage(const std::string& caption, const std::string& text, bool information) override
     {
-        calls.push_back({information ? "information" : "message", caption, text, ""});
+        Record({information ? "information" : "message", caption, text, ""});
     }
     bool AskYesNo(const std::string& caption, const std::string& text) override
     {
-        calls.push_back({"yesno", caption, text, ""});
+        Record({"yesno", caption, text, ""});
         return Take(answers, "yes/no question") == MessageAnswer::Yes;
     }
     MessageAnswer AskYesNoCancel(const std::string& caption, const std::string& text) override
     {
-        calls.push_back({"yesnocancel", caption, text, ""});
+        Record({"yesnocancel", caption, text, ""});
         return Take(answers, "yes/no/cancel question");
     }
 
@@ -73,6 +76,13 @@ public:
     }
 
 private:
+    void Record(Call call)
+    {
+        calls.push_back(std::move(call));
+        if (on_call)
+            on_call(calls.back());
+    }
+
     template <class T>
     static T Take(std::deque<T>& queue, const char* what)
     {

@@ -7,12 +7,20 @@
 #include "platform/cursor.h"
 #include "platform/pending_events.h"
 
+#include <functional>
+
 namespace tackedit {
 
 class NullPendingEvents final : public PendingEvents {
 public:
-    void ProcessPendingEvents() override { ++calls; }
+    void ProcessPendingEvents() override
+    {
+        ++calls;
+        if (meanwhile)
+            meanwhile();
+    }
     int calls = 0;
+    std::function<void()> meanwhile;  // a test's stand-in for what the user does meanwhile
 };
 
 class CountingBeeper final : public Beeper {

@@ -1,7 +1,10 @@
 #include "platform/program_start.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tackedit {
@@ -59,6 +62,20 @@ ProgramFile ExamineProgramFile(const std::string& path)
     if (StartsWithMz(path))
         return executable ? ProgramFile::Windows : ProgramFile::WindowsNotExecutable;
     return executable ? ProgramFile::Native : ProgramFile::NotProgram;
+}
+
+ChildState CollectIfEnded(long long pid)
+{
+    if (pid <= 0)
+        return ChildState::NotOurs;
+    int status = 0;
+    pid_t result;
+    do
+        result = ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    while (result < 0 && errno == EINTR);
+    if (result == 0)
+        return ChildState::Running;
+    return result < 0 ? ChildState::NotOurs : ChildState::Ended;
 }
 
 ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& path_variable)

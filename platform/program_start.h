@@ -35,6 +35,13 @@ ProgramLaunch PlanProgramLaunch(const std::string& program, const std::string& p
 // what to do about it.
 std::string LaunchProblem(const ProgramLaunch& plan, const std::string& program);
 
+// A detached start leaves the program to the process that adopts orphans,
+// which is this one when it is the first process of a container or a child
+// subreaper: then it must collect the ended program, or a zombie stays.
+enum class ChildState { NotOurs, Ended, Running };
+// Collects the program when it is our child and has ended; never waits.
+ChildState CollectIfEnded(long long pid);
+
 // The first executable file `name` in the absolute folders of a PATH; empty
 // when none. Relative entries (an empty one included) are passed over: they
 // would find whatever the current folder holds.

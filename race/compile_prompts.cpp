@@ -1,12 +1,19 @@
 // The compile screen's prompts refuse what the race file or the viewer could
 // not take, while the user can still change it, and say what a read left out.
 
+#include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
 #include "race/compile_screen.h"
+#include "shell/captions.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QScrollBar>
+#include <QTimeEdit>
 
 namespace tackedit {
 
@@ -68,6 +75,41 @@ void ShowLongEntriesAsToolTips(QListWidget* list)
         QListWidgetItem* item = list->item(i);
         item->setToolTip(metrics.horizontalAdvance(item->text()) > room ? item->text() : QString());
     }
+}
+
+std::string CompileScreen::RaceOnScreen() const
+{
+    // Every value Save Data would write, as the screen and the boat list hold
+    // it. The GPS file list and "Minimize GPS file size" are not the race's.
+    QStringList values;
+    for (QLineEdit* edit : {Edit1, Edit18, Edit5, Edit6, Edit8, Edit9, Edit10, Edit12, Edit3, Edit4, Edit2})
+        values << edit->text();
+    for (QComboBox* box : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        values << box->currentText();
+    for (QDateEdit* date : {DateTimePicker1, DateTimePicker3})
+        values << date->date().toString(Qt::ISODate);
+    for (QTimeEdit* time : {DateTimePicker2, DateTimePicker4})
+        values << time->time().toString(Qt::ISODate);
+    values << (findChild<QRadioButton*>(QStringLiteral("RadioButton8"))->isChecked() ? QStringLiteral("N")
+                                                                                      : QStringLiteral("W"));
+    for (QListWidget* list : {ListBox3, ListBox7}) {
+        for (int i = 0; i < list->count(); ++i)
+            values << list->item(i)->text();
+        values << QString();
+    }
+    const RaceSettings& race = state_.race;
+    for (int i = 0; i < race.BoatCount; ++i)
+        values << ToQString(race.BoatName[static_cast<std::size_t>(i)]) +
+                      QLatin1Char('/') + ToQString(race.BoatGpsFile[static_cast<std::size_t>(i)]);
+    return FromQString(values.join(QChar(0x1f)));
+}
+
+bool CompileScreen::HasUnsavedChanges() const { return RaceOnScreen() != saved_race_; }
+
+bool CompileScreen::MayLeave()
+{
+    return !HasUnsavedChanges() ||
+           services_.dialogs.AskYesNo("tackvue", MessageText(Message::LeaveUnsavedRace, state_.UiLanguage));
 }
 
 void CompileScreen::LeaveProgressPanel()

@@ -265,6 +265,7 @@ void CompileScreen::StartNewRace()
     Edit18->clear();
     pictures_->Clear();
     SetCompileDefaults();
+    MarkRaceSaved();
 }
 
 bool CompileScreen::OpenRace(const std::string& name)
@@ -287,6 +288,7 @@ bool CompileScreen::OpenRace(const std::string& name)
     ShowRaceOnScreen();
     UpdatePlayTime();
     host_.SwitchScreen(3);
+    MarkRaceSaved();
     ReportSkippedBoats(skipped);
     opened_skips_ = std::move(skipped);
     return true;
@@ -674,7 +676,9 @@ void CompileScreen::SaveData()
     }
     // Converted before the race file is written, so that it names the files made.
     std::vector<std::string> trb_files;
+    std::optional<LongOperation> converting;
     if (minimize) {
+        converting.emplace(state_, [this] { window()->close(); });
         host_.SwitchScreen(6);
         auto* progress = window()->findChild<QLabel*>(QStringLiteral("Label28"));
         LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
@@ -693,6 +697,8 @@ void CompileScreen::SaveData()
             throw;
         }
         options.trb_files = trb_files;
+        // The race stays behind the question, not the emptied progress panel.
+        host_.SwitchScreen(3);
     }
     if (save) {
         std::error_code ignored;
@@ -700,9 +706,15 @@ void CompileScreen::SaveData()
         WriteRaceFile(existing.value_or(folder + "/" + name), race, options);
     }
     UseTrbFiles(race, trb_files);
+    if (save)
+        MarkRaceSaved();  // with the TRB names the conversion gave the boats
     WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
-    const MessageAnswer mode = services_.dialogs.AskYesNoCancel(
-        "編集画面の表示選択", "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
+    // A window closed during the conversion closes now, without the viewer.
+    const MessageAnswer mode =
+        state_.CloseWhenDone
+            ? MessageAnswer::Cancel
+            : services_.dialogs.AskYesNoCancel("編集画面の表示選択",
+                                               "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
     if (mode != MessageAnswer::Cancel) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
@@ -712,7 +724,11 @@ void CompileScreen::SaveData()
     host_.SwitchScreen(1);
 }
 
-void CompileScreen::Button10Click() { host_.SwitchScreen(1); }
+void CompileScreen::Button10Click()
+{
+    if (MayLeave())
+        host_.SwitchScreen(1);
+}
 
 void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell, services_.dialogs); }
 

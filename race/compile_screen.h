@@ -57,6 +57,12 @@ public:
 
     int ZoneHours() const { return zone_hours_; }
 
+    // The race on screen differs from when it was started, opened or last
+    // saved: a boat added or removed, or one of the race's fields edited.
+    bool HasUnsavedChanges() const;
+    // Asks before unsaved changes are left behind; true when the screen may go.
+    bool MayLeave();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,6 +78,8 @@ private:
     std::optional<std::string> AskRaceFileName(const std::string& proposed);
     void ReportSkippedBoats(const RaceFileSkips& skipped);
     void LeaveProgressPanel();
+    std::string RaceOnScreen() const;
+    void MarkRaceSaved() { saved_race_ = RaceOnScreen(); }
 
     AppState& state_;
     PlatformServices& services_;
@@ -85,6 +93,7 @@ private:
         DateTime start = 0, finish = 0;
         std::vector<std::string> maps;
     } preset_;
+    std::string saved_race_;  // RaceOnScreen() as it was started, opened or saved
 
     QLineEdit *Edit1, *Edit18, *Edit5, *Edit6, *Edit8, *Edit9, *Edit10, *Edit12, *Edit3, *Edit4, *Edit2;
     QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4, *ComboBox5;

@@ -18,6 +18,7 @@
 #include "track/track_loader.h"
 #include "track/track_store.h"
 
+#include <functional>
 #include <string>
 
 namespace tackedit {
@@ -45,6 +46,33 @@ struct AppState {
     DownloadToolList tools;
     PictureIndex pictures;
     DistributionPlayList distribution;
+    int LongOperations = 0;      // under way and letting events through
+    bool CloseWhenDone = false;  // the window was closed meanwhile
+};
+
+// Held while an operation lets the event loop run (a distribution build, the
+// GPS file conversion): a close asked for meanwhile waits until the last one
+// ends, so the window never vanishes while the work goes on unseen.
+class LongOperation {
+public:
+    LongOperation(AppState& state, std::function<void()> close_window)
+        : state_(state), close_window_(std::move(close_window))
+    {
+        ++state_.LongOperations;
+    }
+    ~LongOperation()
+    {
+        if (--state_.LongOperations == 0 && state_.CloseWhenDone) {
+            state_.CloseWhenDone = false;
+            close_window_();
+        }
+    }
+    LongOperation(const LongOperation&) = delete;
+    LongOperation& operator=(const LongOperation&) = delete;
+
+private:
+    AppState& state_;
+    std::function<void()> close_window_;
 };
 
 struct PlatformServices {

@@ -138,6 +138,24 @@ bool TForm1::event(QEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (state_.LongOperations > 0) {
+        // The window would vanish while the work runs on unseen: it closes
+        // when the work is done (LongOperation).
+        event->ignore();
+        if (!state_.CloseWhenDone) {
+            state_.CloseWhenDone = true;
+            services_.dialogs.ShowMessage("tackvue", MessageText(Message::CloseAfterLongWork, state_.UiLanguage),
+                                          true);
+        }
+        return;
+    }
+    const bool may_close = state_.ScreenMode == 3    ? compile_->MayLeave()
+                           : state_.ScreenMode == 22 ? editor_->MayLeave()
+                                                     : true;
+    if (!may_close) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

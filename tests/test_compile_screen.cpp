@@ -1,5 +1,6 @@
 #include "platform/text_codec.h"
 #include "race/compile_screen.h"
+#include "shell/captions.h"
 #include "shell/tform1.h"
 #include "track/track_formats.h"
 #include "window_test.h"
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -158,6 +160,7 @@ TEST_F(CompileScreenTest, SaveCancelPaths)
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), QStringLiteral("Unsaved Cup"));
     EXPECT_EQ(state_.race.BoatCount, 1);
     EXPECT_NE(dialogs_.Messages().back().find("Nothing was saved"), std::string::npos);
+    dialogs_.answers = {MessageAnswer::Yes};  // leave the unsaved race
     Click("Button10");
 
     Click("Button2");
@@ -227,7 +230,14 @@ TEST_F(CompileScreenTest, MinimizingConvertsEachBoatAndSkipsAMissingFile)
     state_.race.AddBoat("gone.gpx", "Ghost");  // its file was removed after it was added
     dialogs_.inputs.push_back(std::string("small"));
     dialogs_.answers.push_back(MessageAnswer::Yes);
+    std::vector<std::pair<int, QSize>> behind_question;
+    dialogs_.on_call = [&](const FakeDialogs::Call& call) {
+        if (call.kind == "yesnocancel")
+            behind_question.emplace_back(state_.ScreenMode, form_->size());
+    };
     Click("Button9");
+    ASSERT_EQ(behind_question.size(), 1u);
+    EXPECT_EQ(behind_question[0], std::make_pair(3, QSize(673, 541))) << "the race, not the progress panel";
     EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "20240615_team1.trb"));
     EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "alpha.trb"));
     EXPECT_FALSE(fs::exists(ws_ / "gpsdat" / "gone.trb")) << "no other boat's track under its name";
@@ -259,6 +269,85 @@ TEST_F(CompileScreenTest, MinimizingKeepsAnotherRacesTrackAndTheRaceFileNamesThe
     EXPECT_EQ(state_.race.BoatGpsFile, (std::vector<std::string>{"umikaze_2.trb", "alpha.trb"}));
     const std::string text = ReadFile(ws_ / "raceadmin" / "cup2.txt");
     EXPECT_NE(text.find("BN,umikaze_2.trb,Umikaze\r\nBN,alpha.trb,A\r\n"), std::string::npos) << text;
+}
+
+TEST_F(CompileScreenTest, AWindowClosedDuringTheConversionClosesWhenTheSaveIsDone)
+{
+    NewRaceWithBoats({{"alpha", "A"}});
+    form_->show();
+    bool visible_after_close = false;
+    dialogs_.on_call = [&](const FakeDialogs::Call& call) {
+        // The conversion lets events through: the close arrives during it.
+        if (call.kind == "input")
+            QTimer::singleShot(0, form_.get(), [&] {
+                form_->close();
+                visible_after_close = form_->isVisible();
+            });
+    };
+    dialogs_.inputs.push_back(std::string("race6"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);  // only used if the mode question came
+    Click("Button9");
+    EXPECT_TRUE(visible_after_close) << "the window stays while the files are converted";
+    EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "alpha.trb"));
+    EXPECT_TRUE(fs::exists(ws_ / "ctrl" / "ctrl.log"));
+    EXPECT_EQ(dialogs_.answers.size(), 1u) << "no mode question, no viewer";
+    EXPECT_TRUE(shell_.started.empty());
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::CloseAfterLongWork, 2)});
+    EXPECT_FALSE(form_->isVisible()) << "closed once the save is done";
+}
+
+TEST_F(CompileScreenTest, LeavingAnUnsavedRaceAsksFirstAndAnUntouchedOneDoesNot)
+{
+    std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary) << "T1,Cup\r\nBN,alpha.GPX,Alpha\r\n";
+    Start();
+    form_->show();
+    Click("Button2");
+    Click("RadioButton10");
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("typed"));
+    Find<QLineEdit>("Edit1")->clear();  // and taken back
+    Click("Button10");
+    EXPECT_EQ(state_.ScreenMode, 1) << "a new race as it started";
+    const auto open_race1 = [this] {
+        Click("Button2");
+        Click("RadioButton11");
+        ClickEntry("ListBox4", QStringLiteral("race1"));
+        ASSERT_EQ(state_.ScreenMode, 3);
+    };
+    open_race1();
+    form_->close();
+    EXPECT_FALSE(form_->isVisible()) << "a race just opened";
+    EXPECT_TRUE(dialogs_.calls.empty());
+
+    form_->show();
+    open_race1();
+    ClickEntry("ListBox2", QStringLiteral("Alpha"), Qt::ShiftModifier);
+    ASSERT_EQ(state_.race.BoatCount, 0);
+    dialogs_.answers = {MessageAnswer::No, MessageAnswer::No};
+    Click("Button10");
+    EXPECT_EQ(state_.ScreenMode, 3) << "No stays with the race";
+    form_->close();
+    EXPECT_TRUE(form_->isVisible());
+    ASSERT_EQ(dialogs_.calls.size(), 2u);
+    for (const FakeDialogs::Call& call : dialogs_.calls) {
+        EXPECT_EQ(call.kind, "yesno");
+        EXPECT_EQ(call.caption, "tackvue");
+        EXPECT_EQ(call.text, "The race has not been saved. Leave without saving?");
+    }
+    dialogs_.answers = {MessageAnswer::Yes};
+    form_->close();
+    EXPECT_FALSE(form_->isVisible());
+
+    form_.reset();
+    dialogs_.calls.clear();
+    Start({"ＭＳ Ｐゴシック"});
+    Click("Button2");
+    Click("RadioButton10");
+    Find<QComboBox>("ComboBox4")->setEditText(QStringLiteral("10"));
+    dialogs_.answers = {MessageAnswer::Yes};
+    Click("Button10");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    ASSERT_EQ(dialogs_.calls.size(), 1u);
+    EXPECT_EQ(dialogs_.calls[0].text, "レースデータは保存されていません。保存しないで閉じますか？");
 }
 
 TEST_F(CompileScreenTest, NightRaceSetsTheLighthouse)
@@ -421,6 +510,7 @@ TEST_F(CompileScreenTest, LongEntriesShowWholeAsTheirToolTip)
     auto* boats = Find<QListWidget>("ListBox2");
     EXPECT_EQ(boats->item(0)->toolTip(), QString()) << "a short entry keeps the list's own hint";
     EXPECT_EQ(boats->item(1)->toolTip(), boats->item(1)->text());
+    dialogs_.answers = {MessageAnswer::Yes};  // leave the unsaved race
     Click("Button10");
     Click("Button4");
     auto* races = Find<QListWidget>("ListBox8");

@@ -1,5 +1,6 @@
 #include "picture_fixtures.h"
 #include "platform/text_codec.h"
+#include "shell/captions.h"
 #include "window_test.h"
 
 #include <QCheckBox>
@@ -247,6 +248,45 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     EXPECT_EQ(dialogs_.calls.back().text, "Same folder name exists. Overwrite?");
     EXPECT_TRUE(fs::exists(dist / "mine.txt"));
     EXPECT_TRUE(shell_.trashed.empty());
+}
+
+TEST_F(PictureScreensTest, AWindowClosedDuringTheBuildClosesWhenItIsDone)
+{
+    Start();
+    form_->show();
+    Click("Button3");
+    ClickEntry("ListBox5", QStringLiteral("race1"));
+    bool visible_after_close = false;
+    events_.meanwhile = [&] {
+        if (!visible_after_close && state_.ScreenMode == 41) {
+            form_->close();
+            visible_after_close = form_->isVisible();
+        }
+    };
+    dialogs_.inputs.push_back(std::string("Cup"));
+    dialogs_.answers.push_back(MessageAnswer::No);  // only used if the folder question came
+    Click("Button6");
+    EXPECT_TRUE(visible_after_close) << "the window stays while the pictures are reduced";
+    EXPECT_EQ(dialogs_.answers.size(), 1u) << "no question about the folder";
+    const fs::path dist = ws_ / "distribution" / "Cup";
+    EXPECT_TRUE(fs::exists(dist / "pic" / "race1" / "s_IMG_2.JPG")) << "the build went to its end";
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::CloseAfterLongWork, 2)});
+    EXPECT_FALSE(form_->isVisible()) << "then the window closed, without the question";
+}
+
+TEST_F(PictureScreensTest, AFolderThatDoesNotOpenIsSaid)
+{
+    Start({"ＭＳ Ｐゴシック"});
+    Click("Button3");
+    ClickEntry("ListBox5", QStringLiteral("race2"));
+    shell_.succeed = false;  // no file manager
+    dialogs_.inputs.push_back(std::string("Two"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button6");
+    const std::string dist = (ws_ / "distribution" / "Two").string();
+    EXPECT_EQ(shell_.opened, std::vector<std::string>{dist});
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::FolderDoesNotOpen, 0, dist)});
+    EXPECT_NE(dialogs_.Messages()[0].find("フォルダ " + dist + " を開けません"), std::string::npos);
 }
 
 } // namespace

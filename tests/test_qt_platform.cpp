@@ -1,5 +1,6 @@
 #include "platform/qt/qt_platform.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QThread>
 
@@ -7,6 +8,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace tackedit {
 namespace {
@@ -151,6 +156,47 @@ TEST_F(QtShellTest, WindowsProgramsStartThroughWineAndEveryFailureSaysWhy)
     const std::string missing = shell_.StartProgram((root_ / "GPSFETCH.exe").string());
     EXPECT_NE(missing.find("GPSFETCH.exe: there is no such program"), std::string::npos) << missing;
     qputenv("PATH", saved_path);
+}
+
+// This process's children that have ended and were not collected.
+std::vector<std::string> ZombieChildren()
+{
+    std::vector<std::string> zombies;
+    const std::string self = std::to_string(::getpid());
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        std::ifstream in(entry.path() / "stat");
+        std::string stat;
+        std::getline(in, stat);
+        // pid (name) state parent ...: the name may hold blanks and brackets.
+        const auto name_end = stat.rfind(')');
+        if (name_end == std::string::npos)
+            continue;
+        std::istringstream fields(stat.substr(name_end + 1));
+        std::string state, parent;
+        if (fields >> state >> parent && parent == self && state == "Z")
+            zombies.push_back(entry.path().filename().string());
+    }
+    return zombies;
+}
+
+TEST_F(QtShellTest, AStartedProgramThatEndsLeavesNoZombieWhenThisProcessAdoptsIt)
+{
+    // As the first process of a container does, this process adopts orphans:
+    // the detached viewer becomes its child.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const fs::path viewer = root_ / "tackvue.exe";
+    std::ofstream(viewer) << "#!/bin/sh\necho shown > '" << (root_ / "shown").string() << "'\n";
+    fs::permissions(viewer, fs::perms::owner_all);
+    ASSERT_EQ(shell_.StartProgram(viewer.string()), "");
+    ASSERT_EQ(WaitForOutput(root_ / "shown"), "shown\n");
+    for (int i = 0; i < 30; ++i) {  // the editor's event loop, for 1.5 s
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+    }
+    const std::vector<std::string> zombies = ZombieChildren();
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_TRUE(zombies.empty()) << "zombie " << zombies.front();
 }
 
 TEST(QtPlatform, StandardBiasFollowsTheSystemZone)

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimeZone>
+#include <QTimer>
 #include <QUrl>
 
 namespace tackedit {
@@ -110,6 +111,25 @@ bool QtShell::OpenDocument(const std::string& path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
 }
 
+namespace {
+
+// Checks from the event loop now and then until the program has ended.
+void CollectWhenEnded(qint64 pid)
+{
+    // Only a program this process adopted is waited for, and only by its own
+    // pid: a zombie keeps that pid, so no other process can take it meanwhile.
+    if (CollectIfEnded(pid) != ChildState::Running || !QCoreApplication::instance())
+        return;
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, pid] {
+        if (CollectIfEnded(pid) != ChildState::Running)
+            poll->deleteLater();
+    });
+    poll->start(500);
+}
+
+} // namespace
+
 std::string QtShell::StartProgram(const std::string& program)
 {
     // The stored path is the whole command: no arguments, no quoting.
@@ -123,8 +143,10 @@ std::string QtShell::StartProgram(const std::string& program)
         arguments << ToQString(argument);
     process.setArguments(arguments);
     process.setWorkingDirectory(QFileInfo(ToQString(program)).absolutePath());
-    if (!process.startDetached())
+    qint64 pid = 0;
+    if (!process.startDetached(&pid))
         return "Cannot start " + program + ": " + FromQString(process.errorString());
+    CollectWhenEnded(pid);
     return {};
 }
 

@@ -130,6 +130,7 @@ TEST_F(RaceCheckWindowTest, FindingsOfTheScreenValuesWithoutTouchingTheRace)
     EXPECT_NE(dialogs_.Messages()[0].find("LOA"), std::string::npos) << dialogs_.Messages()[0];
     EXPECT_FALSE(cursor_.busy);
 
+    dialogs_.answers = {MessageAnswer::Yes};  // leave the unsaved race
     Click("Button10");  // back to the cover: the findings go with the screen
     EXPECT_FALSE(window->isVisible());
 }

@@ -503,6 +503,46 @@ TEST_F(EditorScreenTest, RestoresBringBackOnlyPointsNoOtherKindHolds)
     EXPECT_EQ(beeper_.beeps, beeps + 2);
 }
 
+TEST_F(EditorScreenTest, LeavingAsksFirstWhilePointsAreDeletedAndNotSaved)
+{
+    const auto delete_centre = [this] {
+        const PixelPoint centre = MapPosition(5);
+        Drag(Map(), Qt::RightButton, QPoint(int(centre.x) - 10, int(centre.y) - 10),
+             QPoint(int(centre.x) + 10, int(centre.y) + 10));
+        ASSERT_EQ(Text("Edit15"), QStringLiteral("1"));
+    };
+    Open(Grid());
+    delete_centre();
+    dialogs_.answers = {MessageAnswer::No, MessageAnswer::No};
+    Click("Button22");
+    EXPECT_EQ(state_.ScreenMode, 22) << "No stays with the track";
+    form_->close();
+    EXPECT_TRUE(form_->isVisible());
+    ASSERT_EQ(dialogs_.calls.size(), 3u);  // the file, then the two questions
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(dialogs_.calls[i].kind, "yesno");
+        EXPECT_EQ(dialogs_.calls[i].text, "The edited track has not been saved. Leave without saving?");
+    }
+
+    Click("Button23");  // every point back: nothing to lose
+    Click("Button22");
+    EXPECT_EQ(state_.ScreenMode, 1);
+
+    Open(Grid());
+    delete_centre();
+    dialogs_.answers = {MessageAnswer::Yes};
+    Click("Button29");  // saved
+    Click("Button22");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    EXPECT_EQ(dialogs_.calls.back().text.rfind("次のファイル名で保存します", 0), 0u) << "no question after the save";
+
+    Open(Grid());
+    delete_centre();
+    dialogs_.answers = {MessageAnswer::Yes};
+    Click("Button22");
+    EXPECT_EQ(state_.ScreenMode, 1) << "Yes leaves";
+}
+
 TEST_F(EditorScreenTest, AutomaticEditingRemovesTheJumpAndThinsToTheInterval)
 {
     // Every 2 seconds at 6 knots northward; point 21 is 5 miles off.
