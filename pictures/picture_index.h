@@ -29,8 +29,9 @@ inline constexpr int kPictureMarginSeconds = 600;
 // A picture folder as race files give it ("\\" or "/" between folders) as a path.
 std::string PictureFolderPath(const std::string& pic_folder);
 
-// The ".jpg" files of a folder (any case), regular files only, sorted by name
-// without regard to case so that every run lists them alike.
+// The ".jpg" files of a folder (any case): regular files, and links only to
+// files inside the folder; sorted by name without regard to case so that every
+// run lists them alike.
 struct PictureFile {
     std::string name;
     std::uintmax_t bytes = 0;
