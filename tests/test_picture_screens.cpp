@@ -180,7 +180,7 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     const auto before = tree();
     Click("Button3");
     ClickEntry("ListBox5", QStringLiteral("race3"));
-    dialogs_.inputs.push_back(std::string("cup"));
+    dialogs_.inputs.push_back(std::string("Cup"));
     dialogs_.answers.push_back(MessageAnswer::Yes);
     Click("Button6");
     EXPECT_EQ(state_.ScreenMode, 1);
