@@ -2,11 +2,11 @@
 // and a distribution folder, as the editor makes them.
 
 #include "cli/cli_common.h"
-#include "cli/trash_module.h"
 #include "distribution/distribution_core.h"
 #include "pictures/photo_metadata.h"
 #include "pictures/picture_export.h"
 #include "platform/null_platform.h"
+#include "platform/trash.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
@@ -109,7 +109,6 @@ int Distribute(const std::vector<std::string>& args)
     RaceSettings race;
     DistributionPlayList list;
     list.DistName = name;
-    std::string dist;
     try {
         for (const std::string& file : races)
             ChooseDistRaceFile(list, file, app_dir, 2, race);
@@ -117,43 +116,42 @@ int Distribute(const std::vector<std::string>& args)
         options.app_dir = app_dir;
         options.attach_help = help;
         options.export_pictures = pictures;
-        options.move_to_trash = MoveToTrashThroughModule;
-        dist = BuildDistribution(list, options, race);
-        if (pictures && list.DistPictureFlag == 1) {
-            PictureExportOptions export_options;
-            export_options.app_dir = app_dir;
-            export_options.dist_dir = dist;
-            export_options.quality = quality;
-            export_options.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
-            PictureIndex index;
-            NullPendingEvents events;
-            const bool terminal = ::isatty(2);
-            const auto failures = ExportDistributionPictures(
-                list.DistRaceFiles, export_options, race, index, events, [terminal](const PictureProgress& step) {
-                    if (terminal)
-                        std::fprintf(stderr, "%s   ( %d / %d )\n", step.name.c_str(), step.number, step.count);
-                });
-            std::printf("%s\n", dist.c_str());
-            for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
-                std::fprintf(stderr, "note: pictures from outside the workspace: %s\n", line.c_str());
-            if (failures.empty())
-                return 0;
-            // The folder stays built; leaving pictures out is still a failure to report.
-            const bool left_out = std::any_of(failures.begin(), failures.end(),
-                                              [](const PictureFailure& f) { return f.LeftOut(); });
-            const std::string report = PictureReportText(failures, failures.size());
-            if (left_out)
-                return Fail(report);
-            std::fprintf(stderr, "warning: %s\n", report.c_str());
-            return 0;
-        }
+        options.replace = replace;
+        options.move_to_trash = MoveToTrash;
+        std::vector<PictureFailure> failures;
+        if (pictures && list.DistPictureFlag == 1)
+            options.finish = [&](const std::string& building) {
+                PictureExportOptions export_options;
+                export_options.app_dir = app_dir;
+                export_options.dist_dir = building;
+                export_options.quality = quality;
+                export_options.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+                PictureIndex index;
+                NullPendingEvents events;
+                const bool terminal = ::isatty(2);
+                failures = ExportDistributionPictures(
+                    list.DistRaceFiles, export_options, race, index, events, [terminal](const PictureProgress& step) {
+                        if (terminal)
+                            std::fprintf(stderr, "%s   ( %d / %d )\n", step.name.c_str(), step.number, step.count);
+                    });
+            };
+        const std::string dist = BuildDistribution(list, options, race);
         std::printf("%s\n", dist.c_str());
+        for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
+            std::fprintf(stderr, "note: pictures from outside the workspace: %s\n", line.c_str());
+        if (failures.empty())
+            return 0;
+        // The folder stays built; leaving pictures out is still a failure to report.
+        const bool left_out = std::any_of(failures.begin(), failures.end(),
+                                          [](const PictureFailure& f) { return f.LeftOut(); });
+        const std::string report = PictureReportText(failures, failures.size());
+        if (left_out)
+            return Fail(report);
+        std::fprintf(stderr, "warning: %s\n", report.c_str());
+        return 0;
     } catch (const DataError& e) {
-        if (!dist.empty())
-            DiscardDistribution(dist);
         return Fail(e.what());
     }
-    return 0;
 }
 
 } // namespace tackedit::cli

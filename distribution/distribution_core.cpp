@@ -13,11 +13,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
+
+#include <fcntl.h>
 
 namespace tackedit {
 
@@ -151,24 +157,26 @@ void PlanRaceFiles(const RaceSettings& race, const std::string& app_dir, const s
         plan.CopyWorkspaceFile(app_dir + "coastline", "jlh.lh", dist + "/coastline/jlh.lh");
 }
 
-// The files directly inside a folder (no subfolders).
-std::vector<std::string> FolderFiles(const std::string& folder)
+// The files directly inside a folder (no subfolders), links only when they
+// resolve inside `root`.
+std::vector<std::string> FolderFiles(const std::string& folder, const std::string& root)
 {
     std::error_code error;
     std::vector<std::string> names;
     if (!fs::is_directory(folder, error))
         return names;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (it->is_regular_file(error))
+        if (IsRegularFileInside(it->path(), root))
             names.push_back(it->path().filename().string());
     if (error)
         throw DataError(folder, 0, "", "cannot list the folder: " + error.message());
     return names;
 }
 
-void PlanFolderFiles(const std::string& from_folder, const std::string& to_folder, WritePlan& plan)
+void PlanFolderFiles(const std::string& from_folder, const std::string& to_folder, const std::string& workspace,
+                     WritePlan& plan)
 {
-    for (const std::string& name : FolderFiles(from_folder))
+    for (const std::string& name : FolderFiles(from_folder, workspace))
         plan.Copy(from_folder + "/" + name, to_folder + "/" + name);
 }
 
@@ -242,7 +250,7 @@ std::optional<std::string> ExistingDistributionFolder(const std::string& app_dir
 
 void CopyFolderFiles(const std::string& from_folder, const std::string& to_folder)
 {
-    for (const std::string& name : FolderFiles(from_folder))
+    for (const std::string& name : FolderFiles(from_folder, from_folder))
         CopyFileAtomically(from_folder + "/" + name, to_folder + "/" + name);
 }
 
@@ -296,12 +304,60 @@ void FillDistribution(const DistributionPlayList& list, const DistributionOption
                       RaceSettings& race);
 } // namespace
 
-bool DiscardDistribution(const std::string& dist)
+namespace {
+
+// A new empty folder beside the distribution folders that only this build
+// knows, with the permissions a folder made there would have.
+std::string MakeBuildingFolder(const std::string& parent, const std::string& name)
 {
+    // Part of a long name only: the suffix must not push it past the longest name.
+    std::string pattern = parent + "/." + name.substr(0, 100) + ".building-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw DataError(parent, 0, "", std::string("cannot create a folder to build in: ") + std::strerror(errno));
     std::error_code error;
-    std::filesystem::remove_all(dist, error);
-    return !error;
+    fs::permissions(pattern, fs::status(parent, error).permissions() & fs::perms::all, error);
+    return pattern;
 }
+
+// Renames the finished build to `dist`, never over a folder that took that name
+// meanwhile. True when it is in place.
+bool RenameIntoPlace(const std::string& building, const std::string& dist)
+{
+    if (::renameat2(AT_FDCWD, building.c_str(), AT_FDCWD, dist.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace rename: the check and the rename
+    // leave only a moment for another build of the same name.
+    return !Exists(dist) && std::rename(building.c_str(), dist.c_str()) == 0;
+}
+
+void PutInPlace(const std::string& building, const std::string& dist, const DistributionOptions& options,
+                const std::string& name)
+{
+    std::string trashed;
+    if (const auto old = ExistingDistributionFolder(options.app_dir, name)) {
+        if (!options.replace)
+            throw DataError(*old, 0, "", "a distribution folder of this name exists now; it is kept as it was "
+                                         "and this build is dropped");
+        if (!options.move_to_trash || !options.move_to_trash(*old))
+            throw DataError(*old, 0, "", "cannot move the old distribution folder to the trash; it is kept as it "
+                                         "was and this build is dropped");
+        if (Exists(*old))
+            throw DataError(*old, 0, "", "the old distribution folder is still there after moving it to the "
+                                         "trash; it is kept and this build is dropped");
+        trashed = *old;
+    }
+    if (!RenameIntoPlace(building, dist)) {
+        const std::string why = std::strerror(errno);
+        throw DataError(dist, 0, "", "cannot put the new distribution folder in place: " + why +
+                                         (trashed.empty() ? std::string()
+                                                          : "; the old folder " + trashed +
+                                                                " is in the desktop's trash"));
+    }
+}
+
+} // namespace
 
 std::string BuildDistribution(const DistributionPlayList& list, const DistributionOptions& options,
                               RaceSettings& race)
@@ -311,14 +367,22 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         throw DataError(app_dir + "distribution", 0, list.DistName, *problem);
     MakeFolder(app_dir + "distribution");
     const std::string dist = DistributionDir(app_dir, list.DistName);
-    if (const auto old = ExistingDistributionFolder(app_dir, list.DistName))
-        if (!options.move_to_trash || !options.move_to_trash(*old))
-            throw DataError(*old, 0, "", "cannot move the old distribution folder to the trash");
-    MakeFolder(dist);
+    const std::string building = MakeBuildingFolder(app_dir + "distribution", list.DistName);
     try {
-        FillDistribution(list, options, dist, race);
+        FillDistribution(list, options, building, race);
+        if (options.finish)
+            options.finish(building);
+        PutInPlace(building, dist, options, list.DistName);
+    } catch (const DataError& e) {
+        std::error_code ignored;
+        fs::remove_all(building, ignored);
+        // The user knows the folder by its final name.
+        if (e.file().starts_with(building))
+            throw DataError(dist + e.file().substr(building.size()), e.line(), e.text(), e.message());
+        throw;
     } catch (...) {
-        DiscardDistribution(dist);
+        std::error_code ignored;
+        fs::remove_all(building, ignored);
         throw;
     }
     return dist;
@@ -352,8 +416,8 @@ void FillDistribution(const DistributionPlayList& list, const DistributionOption
     WritePlan plan;
     plan.CopyWorkspaceFile(app_dir, options.viewer_exe, dist + "/" + options.viewer_exe);
     if (options.attach_help)
-        PlanFolderFiles(app_dir + "help", dist + "/help", plan);
-    PlanFolderFiles(app_dir + "vd", dist + "/vd", plan);
+        PlanFolderFiles(app_dir + "help", dist + "/help", app_dir, plan);
+    PlanFolderFiles(app_dir + "vd", dist + "/vd", app_dir, plan);
     const std::string play_list = dist + "/raceadmin/racefile.st";
     std::string text;
     for (const std::string& name : list.DistRaceFiles)

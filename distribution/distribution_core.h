@@ -44,28 +44,29 @@ struct DistributionOptions {
     std::string viewer_exe = "tackvue.exe";
     bool attach_help = true;
     int ui_language = 2;
-    // The pictures are exported after the build (ExportDistributionPictures):
-    // the race files that get pictures name their folder in the copy.
-    bool export_pictures = false;
+    // Whether a folder of that name (found without regard to case) may go to
+    // the trash; without it one found at the end stops the build.
+    bool replace = false;
     // Moves a folder to the desktop's trash; false when it could not.
     std::function<bool(const std::string&)> move_to_trash;
+    // Adds what comes last (the pictures) to the folder being built.
+    std::function<void(const std::string& building)> finish;
 };
 
-// Builds distribution/<DistName>: an old folder of that name goes to the trash
-// first. Every copy goes through a temporary file and a rename; a missing
-// source is skipped. A folder that cannot be made or a file that cannot be
-// written raises DataError naming it, stops the build and removes the folder it
-// had begun. Leaves in `race` the last race file read. Returns the distribution
-// folder.
+// Builds distribution/<DistName> under a private temporary name beside it, so
+// that another build of the same name never sees or removes it, and renames it
+// into place only once everything (`finish` included) is written; an old folder
+// of that name goes to the trash only then. A missing source is skipped. A
+// folder that cannot be made, a file that cannot be written or an old folder
+// that cannot be trashed raises DataError naming it (a file as it would be in
+// the finished folder) and removes only the temporary folder; an old folder
+// stays as it was. Leaves in `race` the last race file read. Returns the
+// distribution folder.
 std::string BuildDistribution(const DistributionPlayList& list, const DistributionOptions& options,
                               RaceSettings& race);
 
-// Removes a distribution folder whose pictures could not be completed, so that
-// no half-built folder is taken for a finished one; false when it could not.
-bool DiscardDistribution(const std::string& dist);
-
 // Copies the files directly inside a folder (no subfolders) into another; a
-// missing source folder copies nothing.
+// missing source folder copies nothing, nor does a link out of the source folder.
 void CopyFolderFiles(const std::string& from_folder, const std::string& to_folder);
 
 // The line appended to the copy of a race file whose pictures are exported:

@@ -147,16 +147,21 @@ void DistributionScreen::CreateDistribution()
         }
         quality = static_cast<int>(*value);
     }
-    if (ExistingDistributionFolder(state_.paths.AppDir, name) &&
-        !services_.dialogs.AskYesNo("Distribution Folder", "Same folder name exists. Overwrite?")) {
-        list.DistName.clear();
-        return;
+    const bool exists = ExistingDistributionFolder(state_.paths.AppDir, name).has_value();
+    if (exists) {
+        std::string question = "Same folder name exists. Overwrite?\nThe old folder goes to the trash.";
+        if (state_.UiLanguage == 0)
+            question += "\n古いフォルダはごみ箱に移されます。";
+        if (!services_.dialogs.AskYesNo("Distribution Folder", question)) {
+            list.DistName.clear();
+            return;
+        }
     }
     list.DistName = name;
-    Build(quality);
+    Build(quality, exists);
 }
 
-void DistributionScreen::Build(int quality)
+void DistributionScreen::Build(int quality, bool replace)
 {
     const LongOperation building(state_, [this] { window()->close(); });
     const DistributionPlayList& list = state_.distribution;
@@ -166,7 +171,28 @@ void DistributionScreen::Build(int quality)
     options.attach_help = Child<QCheckBox>(this, "CheckBox1")->isChecked();
     options.ui_language = state_.UiLanguage;
     options.export_pictures = quality > 0;
+    options.replace = replace;
     options.move_to_trash = [this](const std::string& folder) { return services_.shell.MoveFolderToTrash(folder); };
+    std::vector<PictureFailure> failures;
+    if (quality > 0)
+        options.finish = [&](const std::string& building) {
+            services_.cursor.ShowDefaultCursor();
+            host_.SwitchScreen(41);
+            auto* panel = window()->findChild<PictureResizeScreen*>();
+            if (panel)
+                panel->Clear();
+            PictureExportOptions pictures;
+            pictures.app_dir = state_.paths.AppDir;
+            pictures.dist_dir = building;
+            pictures.ui_language = state_.UiLanguage;
+            pictures.quality = quality;
+            pictures.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+            failures = ExportDistributionPictures(list.DistRaceFiles, pictures, state_.race, state_.pictures,
+                                                  services_.events, [panel](const PictureProgress& step) {
+                                                      if (panel)
+                                                          panel->ShowProgress(step);
+                                                  });
+        };
     std::string dist;
     try {
         services_.cursor.ShowBusyCursor();
@@ -174,35 +200,11 @@ void DistributionScreen::Build(int quality)
         services_.cursor.ShowDefaultCursor();
     } catch (const DataError& e) {
         services_.cursor.ShowDefaultCursor();
+        // The picture panel has no buttons; the message is shown over the cover.
+        if (state_.ScreenMode == 41)
+            host_.SwitchScreen(1);
         ShowError(e.what());
         return;
-    }
-
-    std::vector<PictureFailure> failures;
-    if (quality > 0) {
-        host_.SwitchScreen(41);
-        auto* panel = window()->findChild<PictureResizeScreen*>();
-        if (panel)
-            panel->Clear();
-        PictureExportOptions pictures;
-        pictures.app_dir = state_.paths.AppDir;
-        pictures.dist_dir = dist;
-        pictures.ui_language = state_.UiLanguage;
-        pictures.quality = quality;
-        pictures.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
-        try {
-            failures = ExportDistributionPictures(list.DistRaceFiles, pictures, state_.race, state_.pictures,
-                                                  services_.events, [panel](const PictureProgress& step) {
-                                                      if (panel)
-                                                          panel->ShowProgress(step);
-                                                  });
-        } catch (const DataError& e) {
-            // The picture panel has no buttons; the message is shown over the cover.
-            DiscardDistribution(dist);
-            host_.SwitchScreen(1);
-            ShowError(e.what());
-            return;
-        }
     }
     host_.SwitchScreen(1);
     if (!failures.empty())

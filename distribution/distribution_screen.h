@@ -26,7 +26,8 @@ private:
     void RefillPlayList();
     void EnablePictureControls();
     // The folder, then the pictures when quality > 0; ends on the cover unless the build fails.
-    void Build(int quality);
+    // replace: the user agreed that an old folder of that name goes to the trash.
+    void Build(int quality, bool replace);
     void ShowError(const std::string& text);
 
     AppState& state_;

@@ -3,6 +3,7 @@
 #include "pictures/photo_metadata.h"
 #include "race/race_file.h"
 #include "track/numbers.h"
+#include "track/workspace_files.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -40,9 +41,10 @@ std::vector<PictureFile> ListPictureFiles(const std::string& folder)
         const std::string lower = Lower(name);
         if (lower.size() < 4 || lower.compare(lower.size() - 4, 4, ".jpg") != 0)
             continue;
-        std::error_code file_error;
-        if (!it->is_regular_file(file_error))
+        // A link out of the folder could pack any picture of this computer.
+        if (!IsRegularFileInside(it->path(), PictureFolderPath(folder)))
             continue;
+        std::error_code file_error;
         const std::uintmax_t bytes = it->file_size(file_error);
         files.push_back({name, file_error ? 0 : bytes});
     }

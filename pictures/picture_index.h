@@ -31,8 +31,9 @@ inline constexpr int kPictureMarginSeconds = 600;
 // path; empty for one with a ".." step, which is refused like a missing folder.
 std::string PictureFolderPath(const std::string& pic_folder);
 
-// The ".jpg" files of a folder (any case), regular files only, sorted by name
-// without regard to case so that every run lists them alike.
+// The ".jpg" files of a folder (any case): regular files, and links only to
+// files inside the folder; sorted by name without regard to case so that every
+// run lists them alike.
 struct PictureFile {
     std::string name;
     std::uintmax_t bytes = 0;

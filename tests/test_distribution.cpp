@@ -1,7 +1,9 @@
 #include "distribution/distribution_core.h"
-#include "platform/qt/trash.h"
+#include "pictures/picture_index.h"
+#include "platform/trash.h"
 #include "platform/text_codec.h"
 #include "track/data_error.h"
+#include "track/workspace_files.h"
 #include "write_failures.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +71,7 @@ protected:
     {
         DistributionOptions options;
         options.app_dir = ws_.string() + "/";
+        options.replace = true;
         options.move_to_trash = [this](const std::string& folder) {
             trashed_.push_back(folder);
             return MoveToTrash(folder);
@@ -197,6 +200,141 @@ TEST_F(DistributionTest, RealWriteFailuresNameTheFileAndLeaveNoHalfBuiltFolder)
         EXPECT_TRUE(fs::is_empty(ws_ / "distribution")) << "nothing half-built, no temporary file";
         EXPECT_EQ(Read(ws_ / "raceadmin/race1.txt").substr(0, 7), "T1,One\r");
     }
+}
+
+TEST_F(DistributionTest, ASecondBuildOfOneNameNeverTouchesTheFirst)
+{
+    RaceSettings race;
+    const std::string cup = ws_.string() + "/distribution/cup";
+    // A second build fails while the first's finished folder stands.
+    BuildDistribution(List({"race2.txt"}), Options(), race);
+    const auto first = Tree(cup);
+    {
+        const FileSizeLimit limit(40);
+        EXPECT_THROW(BuildDistribution(List({"race1.txt"}), Options(), race), DataError);
+    }
+    EXPECT_EQ(Tree(cup), first);
+    EXPECT_TRUE(trashed_.empty()) << "the old folder goes only once the new one is complete";
+
+    // Another build finishes while this one adds its pictures, which then fail.
+    fs::remove_all(cup);
+    DistributionOptions options = Options();
+    options.finish = [&](const std::string& building) {
+        EXPECT_NE(building, cup);
+        EXPECT_TRUE(fs::exists(building + "/raceadmin/racefile.st"));
+        BuildDistribution(List({"race2.txt"}), Options(), race);
+        throw DataError(building + "/pic/race1/s_a.jpg", 0, "", "cannot write");
+    };
+    try {
+        BuildDistribution(List({"race1.txt"}), options, race);
+        ADD_FAILURE() << "built";
+    } catch (const DataError& e) {
+        EXPECT_EQ(e.file(), cup + "/pic/race1/s_a.jpg") << "named as in the finished folder";
+    }
+    EXPECT_EQ(Tree(cup), first);
+    EXPECT_EQ(std::distance(fs::directory_iterator(ws_ / "distribution"), {}), 1) << "no temporary folder left";
+
+    // Without leave to replace, a folder that appeared meanwhile stays.
+    options = Options();
+    options.replace = false;
+    EXPECT_THROW(BuildDistribution(List({"race1.txt"}), options, race), DataError);
+    EXPECT_EQ(Tree(cup), first);
+}
+
+// HOME and XDG_DATA_HOME for one test.
+class ScopedTrashHome {
+public:
+    ScopedTrashHome(const fs::path& home, const char* data_home)
+    {
+        for (const char* name : {"HOME", "XDG_DATA_HOME"})
+            if (const char* v = std::getenv(name))
+                saved_[name] = v;
+        ::setenv("HOME", home.c_str(), 1);
+        if (data_home)
+            ::setenv("XDG_DATA_HOME", data_home, 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+    }
+    ~ScopedTrashHome()
+    {
+        for (const char* name : {"HOME", "XDG_DATA_HOME"})
+            if (saved_.count(name))
+                ::setenv(name, saved_[name].c_str(), 1);
+            else
+                ::unsetenv(name);
+    }
+
+private:
+    std::map<std::string, std::string> saved_;
+};
+
+TEST_F(DistributionTest, TheTrashIsMadeWhenMissingAndAFolderItCannotTakeStays)
+{
+    // A fresh account: no ~/.local/share yet.
+    const fs::path home = root_ / "home";
+    fs::create_directories(home);
+    fs::create_directories(root_ / "old folder/sub");
+    Write("../old folder/sub/f.txt", "f");
+    {
+        const ScopedTrashHome env(home, nullptr);
+        ASSERT_TRUE(MoveToTrash((root_ / "old folder").string()));
+    }
+    const fs::path trash = home / ".local/share/Trash";
+    EXPECT_FALSE(fs::exists(root_ / "old folder"));
+    EXPECT_EQ(Read(trash / "files/old folder/sub/f.txt"), "f");
+    const std::string info = Read(trash / "info/old folder.trashinfo");
+    EXPECT_EQ(info.substr(0, 13 + 5), "[Trash Info]\nPath=");
+    EXPECT_NE(info.find("Path=" + root_.string() + "/old%20folder\n"), std::string::npos) << info;
+    EXPECT_EQ(fs::status(trash).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // No trash can be made under a file: the old distribution stays, the build stops.
+    fs::create_directories(ws_ / "distribution/cup");
+    Write("distribution/cup/old.txt", "old");
+    Write("../a-file", "x");
+    const ScopedTrashHome env(home, (root_ / "a-file/data").c_str());
+    RaceSettings race;
+    try {
+        BuildDistribution(List({"race2.txt"}), Options(), race);
+        ADD_FAILURE() << "built";
+    } catch (const DataError& e) {
+        EXPECT_EQ(e.file(), ws_.string() + "/distribution/cup") << e.what();
+        EXPECT_NE(std::string(e.what()).find("kept"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(FolderFiles(ws_ / "distribution/cup"), (std::map<std::string, std::string>{{"old.txt", "old"}}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(ws_ / "distribution"), {}), 1);
+}
+
+TEST_F(DistributionTest, LinksOutOfTheWorkspaceAreNotPacked)
+{
+    Write("../secret", "secret");
+    const fs::path secret = root_ / "secret";
+    for (const char* link : {"gpsdat/a.gpx", "winddat/wind.csv", "attachment/si.txt", "coastline/kanto.cst",
+                             "help/index.html", "vd/data.bin", "tackvue.exe", "photos/regatta1/out.jpg"}) {
+        fs::remove(ws_ / link);
+        fs::create_symlink(secret, ws_ / link);
+    }
+    // Links that stay inside are taken.
+    fs::create_symlink("izu.cst", ws_ / "coastline/kanto2.cst");
+    fs::create_symlink("../coastline/izu.cst", ws_ / "vd/izu.cst");
+    fs::copy_file(ws_ / "coastline/izu.cst", ws_ / "photos/regatta1/in.jpg");
+    fs::create_symlink("in.jpg", ws_ / "photos/regatta1/in2.jpg");
+    fs::create_symlink(ws_ / "vd", ws_ / "attachment/folder");
+    Write("raceadmin/race3.txt", "BN,a.gpx,A\r\nWF,wind.csv\r\nAT,si.txt\r\nAT,folder\r\nMAP,kanto\r\nMAP,kanto2\r\n");
+
+    RaceSettings race;
+    const std::string dist = BuildDistribution(List({"race3.txt"}), Options(), race);
+    for (const auto& [name, text] : Tree(dist))
+        EXPECT_NE(text, "secret") << name;
+    EXPECT_FALSE(fs::exists(dist + "/tackvue.exe"));
+    EXPECT_FALSE(fs::exists(dist + "/attachment/folder"));
+    EXPECT_EQ(Read(dist + "/coastline/kanto2.cst"), "izu");
+    EXPECT_EQ(Read(dist + "/vd/izu.cst"), "izu");
+    EXPECT_FALSE(FindWorkspaceFile(ws_.string() + "/gpsdat", "A.GPX"));
+
+    std::vector<std::string> pictures;
+    for (const PictureFile& f : ListPictureFiles((ws_ / "photos/regatta1").string()))
+        pictures.push_back(f.name);
+    EXPECT_EQ(pictures, (std::vector<std::string>{"in.jpg", "in2.jpg"}));
 }
 
 TEST_F(DistributionTest, PlayListAndNames)

@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace tackedit {
 namespace {
@@ -245,9 +246,31 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     dialogs_.inputs.push_back(std::string("cup"));
     dialogs_.answers.push_back(MessageAnswer::No);
     Click("Button6");
-    EXPECT_EQ(dialogs_.calls.back().text, "Same folder name exists. Overwrite?");
+    EXPECT_EQ(dialogs_.calls.back().text, "Same folder name exists. Overwrite?\nThe old folder goes to the trash.");
     EXPECT_TRUE(fs::exists(dist / "mine.txt"));
     EXPECT_TRUE(shell_.trashed.empty());
+
+    // Yes, but the pictures cannot be made: the old folder stays whole and
+    // nothing of the new one is left.
+    std::ofstream(ws_ / "raceadmin" / "race3.txt", std::ios::binary)
+        << "ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nPIC," << (ws_ / "photos").string() << ",0,20000\r\n";
+    const auto tree = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& f : fs::recursive_directory_iterator(dist))
+            files[f.path().string()] = f.is_directory() ? "/" : ReadFile(f.path());
+        return files;
+    };
+    const auto before = tree();
+    Click("Button3");
+    ClickEntry("ListBox5", QStringLiteral("race3"));
+    dialogs_.inputs.push_back(std::string("Cup"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button6");
+    EXPECT_EQ(state_.ScreenMode, 1);
+    EXPECT_NE(dialogs_.Messages().back().find("20000"), std::string::npos) << dialogs_.Messages().back();
+    EXPECT_TRUE(shell_.trashed.empty());
+    EXPECT_EQ(tree(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(ws_ / "distribution"), {}), 1) << "no temporary folder left";
 }
 
 TEST_F(PictureScreensTest, AWindowClosedDuringTheBuildClosesWhenItIsDone)

@@ -4,37 +4,13 @@
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 
-#include <filesystem>
-#include <map>
 #include <system_error>
 #include <vector>
 
 namespace tackedit {
 
-namespace {
 
-std::string LowerName(std::string text)
-{
-    for (char& c : text)
-        c = AsciiLower(c);
-    return text;
-}
-
-// Only a plain file is compared: a link may lead out of the workspace.
-bool HoldsExactly(const std::filesystem::path& path, std::string_view bytes)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)) ||
-        std::filesystem::file_size(path, error) != bytes.size() || error)
-        return false;
-    try {
-        return ReadWholeFile(path.string()).view() == bytes;
-    } catch (const DataError&) {
-        return false;
-    }
-}
-
-} // namespace
+namespace fs = std::filesystem;
 
 bool IsBareFileName(const std::string& name)
 {
@@ -43,18 +19,32 @@ bool IsBareFileName(const std::string& name)
     return !name.empty() && name != "." && name != ".." && name.find_first_of(forbidden) == std::string::npos;
 }
 
+bool IsRegularFileInside(const fs::path& entry, const std::string& root)
+{
+    std::error_code error;
+    const fs::path target = fs::canonical(entry, error);
+    if (error || !fs::is_regular_file(target, error))
+        return false;
+    const fs::path base = fs::canonical(root.empty() ? "." : root, error);
+    if (error)
+        return false;
+    const fs::path relative = target.lexically_relative(base);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
 std::optional<std::string> FindWorkspaceFile(const std::string& folder, const std::string& name)
 {
     if (!IsBareFileName(name))
         return std::nullopt;
-    namespace fs = std::filesystem;
+    // "ws/gpsdat" and "ws/" both have the workspace "ws" as parent_path().
+    const std::string workspace = fs::path(folder).parent_path().string();
     std::error_code error;
     const fs::path exact = fs::path(folder) / name;
-    if (fs::is_regular_file(exact, error))
+    if (IsRegularFileInside(exact, workspace))
         return exact.string();
     const std::string wanted = LowerName(name);
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (LowerName(it->path().filename().string()) == wanted && it->is_regular_file(error))
+        if (LowerName(it->path().filename().string()) == wanted && IsRegularFileInside(it->path(), workspace))
             return it->path().string();
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
@@ -12,8 +13,16 @@ namespace tackedit {
 // the workspace and is treated like a missing file.
 bool IsBareFileName(const std::string& name);
 
+// Whether `entry` may be read as a file of the folder tree `root`: it resolves,
+// through any symbolic links on its way, to a regular file inside `root`. A
+// received archive may hold links to anywhere on this computer; those count as
+// no file at all.
+bool IsRegularFileInside(const std::filesystem::path& entry, const std::string& root);
+
 // The path of the file `name` inside `folder`, matched without regard to case
 // (the exact spelling first); nullopt when there is none or the name is not bare.
+// `folder` is the workspace (with its trailing separator) or one of its folders
+// (without one): the file must resolve inside that workspace.
 std::optional<std::string> FindWorkspaceFile(const std::string& folder, const std::string& name);
 
 // Where a file made from another (a TRB conversion, a mended copy) goes in

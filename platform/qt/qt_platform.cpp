@@ -1,6 +1,7 @@
 #include "platform/qt/qt_platform.h"
 
 #include "platform/program_start.h"
+#include "platform/trash.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 
@@ -176,7 +177,7 @@ bool QtShell::CopyFolderFiles(const std::string& from_folder, const std::string&
 
 bool QtShell::MoveFolderToTrash(const std::string& folder)
 {
-    return QFile::moveToTrash(ToQString(folder));
+    return MoveToTrash(folder);
 }
 
 std::vector<std::string> QtFonts::FontFamilies()
