@@ -44,6 +44,9 @@ struct DistributionOptions {
     std::string viewer_exe = "tackvue.exe";
     bool attach_help = true;
     int ui_language = 2;
+    // The pictures are exported after the build (ExportDistributionPictures):
+    // the race files that get pictures name their folder in the copy.
+    bool export_pictures = false;
     // Whether a folder of that name (found without regard to case) may go to
     // the trash; without it one found at the end stops the build.
     bool replace = false;

@@ -4,13 +4,39 @@
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 
+#include <filesystem>
+#include <map>
 #include <system_error>
 #include <vector>
 
 namespace tackedit {
 
-
 namespace fs = std::filesystem;
+
+namespace {
+
+std::string LowerName(std::string text)
+{
+    for (char& c : text)
+        c = AsciiLower(c);
+    return text;
+}
+
+// Only a plain file is compared: a link may lead out of the workspace.
+bool HoldsExactly(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)) ||
+        std::filesystem::file_size(path, error) != bytes.size() || error)
+        return false;
+    try {
+        return ReadWholeFile(path.string()).view() == bytes;
+    } catch (const DataError&) {
+        return false;
+    }
+}
+
+} // namespace
 
 bool IsBareFileName(const std::string& name)
 {
