@@ -177,6 +177,7 @@ TEST_F(RaceCheckWindowTest, BoatsTheReaderLeftOutAreErrorsUntilPutBack)
     std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
         << "T1,Cup\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:30:00\r\nTD,9\r\n"
            "BN,gone.gpx,Ghost\r\nBN,team1.gpx,Team\r\n";
+    dialogs_.answers = {MessageAnswer::Yes};  // leave the race of the set-up
     Click("Button10");
     Click("Button2");
     Click("RadioButton11");
@@ -202,6 +203,7 @@ TEST_F(RaceCheckWindowTest, BoatsTheReaderLeftOutAreErrorsUntilPutBack)
 
 TEST_F(RaceCheckWindowTest, AFirstBoatWithAWrongClockIsNamedWhileItsTimesStand)
 {
+    dialogs_.answers = {MessageAnswer::Yes};  // leave the race of the set-up
     Click("Button10");
     NewRace({"Phone", "Team"});  // the phone, 9 hours late, presets the race
     CheckRace();
