@@ -318,7 +318,7 @@ void EditorScreen::DrawZoomView()
 
 std::string EditorScreen::PointDateTimeText(std::int32_t index) const
 {
-    return FormatIsoDateTime(DecodeDateTime(state_.track.TrackTime[index]));
+    return HoverTimeText(state_.track.TrackTime[index], state_.editor.TimeDiffHours);
 }
 
 void EditorScreen::HideSelectionLines()
@@ -403,6 +403,7 @@ void EditorScreen::Image6MouseMove(bool, int x, int)
     if (hit.index != 0 && hit.distance < 1000) {
         memo1_->move(x, image6_->y() - 40);
         memo1_->setText(ToQString(PointDateTimeText(hit.index)));
+        memo1_->resize(memo1_->fontMetrics().horizontalAdvance(memo1_->text()) + 12, memo1_->height());
         memo1_->show();
         const MapView& map = editor.map;
         const double lat = state_.track.TrackLat[hit.index], lon = state_.track.TrackLon[hit.index];

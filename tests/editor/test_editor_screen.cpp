@@ -417,7 +417,7 @@ TEST_F(EditorScreenTest, HoverShowsTheCloseUpAndShiftClickDeletesTheLastHighligh
     EXPECT_EQ(close_up.pixel(int(cross->x), int(cross->y) + 15), qRgb(255, 0, 0));
     auto* when = Find<QLabel>("Label42");
     EXPECT_FALSE(when->isHidden());
-    EXPECT_EQ(when->text(), QStringLiteral("2010-05-03 00:01:18"));
+    EXPECT_EQ(when->text(), QStringLiteral("2010-05-03 00:01:18 UTC")) << "no settings file: no time difference";
     EXPECT_EQ(when->pos(), QPoint(int(p.x) + 1, 28 + int(p.y) + 30));
     EXPECT_FALSE(Find<QWidget>("Label43")->isHidden());
 
@@ -452,12 +452,21 @@ TEST_F(EditorScreenTest, HoverShowsTheCloseUpAndShiftClickDeletesTheLastHighligh
 
 TEST_F(EditorScreenTest, TimelineHoverShowsTheTimeAndCirclesThePointOnTheMap)
 {
+    // The settings' time difference gives the local time beside the track's UTC.
+    fs::create_directories(workspace_ / "ctrl");
+    std::ofstream(workspace_ / "ctrl" / "ctrl.log") << "TD,-5\r\n";
+    form_->ReadSettings();
     Open({{0, 0, 0}, {100, 1, 1}, {200, 2, 0}, {1000, 3, 1}});
     const int column = int(Column(2));
     Hover(Timeline(), QPoint(column + 1, 5));
     auto* memo = Find<QLineEdit>("memo1");
     EXPECT_FALSE(memo->isHidden());
-    EXPECT_EQ(memo->text(), QStringLiteral("2010-05-03 00:01:40"));
+    EXPECT_EQ(memo->text(), QStringLiteral("2010-05-03 00:01:40 UTC / 2010-05-02 19:01:40 UTC-5"));
+    EXPECT_GE(memo->width(), memo->fontMetrics().horizontalAdvance(memo->text())) << "the whole text shows";
+    std::ofstream(workspace_ / "ctrl" / "ctrl.log") << "TD,9\r\n";
+    form_->ReadSettings();
+    Hover(Timeline(), QPoint(column + 1, 5));
+    EXPECT_EQ(memo->text(), QStringLiteral("2010-05-03 00:01:40 UTC / 09:01:40 UTC+9")) << "the same day";
     EXPECT_EQ(memo->pos(), QPoint(column + 1, 552 - 40));
     auto* circle = Find<QWidget>("Shape1");
     EXPECT_FALSE(circle->isHidden());
