@@ -159,7 +159,8 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     panel6_ = AddRedLine(this, "Panel6");
 
     AddControl<QLabel>(this, "Label39", QRect(575, 334, 160, 16), QStringLiteral("現点数/全データ点数"));
-    memo2_ = AddControl<QLineEdit>(this, "Memo2", QRect(575, 351, 97, 21));
+    // Room for "1000000 / 1000000".
+    memo2_ = AddControl<QLineEdit>(this, "Memo2", QRect(575, 351, 164, 21));
     memo2_->setReadOnly(true);
 
     // Restore buttons, each left of the box counting what it would bring back.
@@ -292,7 +293,7 @@ void EditorScreen::DrawTimeline()
     image6_->setPixmap(QPixmap::fromImage(picture));
     image6_->update();
     state_.editor.CurrentInterval = MeanPresentInterval(view, counted);
-    label41_->setText(ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval)));
+    SetElidedText(label41_, ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval)));
 }
 
 void EditorScreen::ShowDeletionCounts()

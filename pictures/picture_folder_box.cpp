@@ -105,7 +105,7 @@ void PictureFolderBox::ChoosePictureFolder()
     state_.race.PicFolder = *folder;
     IndexPicturesWithPanel(window(), state_, services_);
     Edit3->setText(ToQString(state_.race.PicFolder));
-    Label32->setText(ToQString(PictureCountText(state_.race, state_.pictures)));
+    SetElidedText(Label32, ToQString(PictureCountText(state_.race, state_.pictures)));
 }
 
 void PictureFolderBox::IndexAfterOpen()
@@ -119,7 +119,7 @@ void PictureFolderBox::ShowRace()
     const RaceSettings& race = state_.race;
     Edit4->setText(QString::number(race.PicSize));
     Edit3->setText(ToQString(race.PicFolder));
-    Label32->setText(ToQString(PictureCountText(race, state_.pictures)));
+    SetElidedText(Label32, ToQString(PictureCountText(race, state_.pictures)));
     // The arrows hold whole seconds; the box shows the rounded correction even
     // where it lies outside their range.
     const std::int64_t seconds = RoundHalfEven(race.PicTimeCorr);
