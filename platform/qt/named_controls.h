@@ -53,13 +53,16 @@ inline void MarkYellow(QWidget* control)
 }
 
 // A one-line label's text, cut with "…" where it is wider than the label, the
-// whole text then in its tooltip.
+// whole text then first in its tooltip; the label's own tooltip is kept.
 inline void SetElidedText(QLabel* label, const QString& text)
 {
+    if (!label->property("ownToolTip").isValid())
+        label->setProperty("ownToolTip", label->toolTip());
+    const QString own = label->property("ownToolTip").toString();
     const int room = label->contentsRect().width() - 2 * label->margin() - std::max(0, label->indent());
     const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, room);
     label->setText(shown);
-    label->setToolTip(shown == text ? QString() : text);
+    label->setToolTip(shown == text ? own : own.isEmpty() ? text : text + QStringLiteral("\n") + own);
 }
 
 } // namespace tackedit
