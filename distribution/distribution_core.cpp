@@ -206,28 +206,9 @@ AddRaceResult ChooseDistRaceFile(DistributionPlayList& list, const std::string& 
 
 std::optional<std::string> DistributionNameProblem(const std::string& name)
 {
-    const std::string quoted = "'" + name + "'";
     if (name.empty())
         return std::string("The folder name is empty.");
-    if (name == "." || name == "..")
-        return quoted + " cannot be a folder name.";
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20)
-            return quoted + " contains a control character, which a folder name cannot hold.";
-        if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
-            return quoted + " contains '" + std::string(1, c) + "', which a folder name cannot hold.";
-    }
-    if (name.back() == '.')
-        return quoted + " ends with '.', which Windows drops from a folder name.";
-    // Device names, also with an extension.
-    std::string stem = name.substr(0, name.find('.'));
-    for (char& c : stem)
-        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    const bool numbered = stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-                          stem[3] >= '1' && stem[3] <= '9';
-    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || numbered)
-        return quoted + " is a device name on Windows.";
-    return std::nullopt;
+    return WindowsNameProblem(name, "folder name");
 }
 
 std::string DistributionDir(const std::string& app_dir, const std::string& name)

@@ -160,7 +160,8 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     panel6_ = AddRedLine(this, "Panel6");
 
     AddControl<QLabel>(this, "Label39", QRect(575, 334, 160, 16), QStringLiteral("現点数/全データ点数"));
-    memo2_ = AddControl<QLineEdit>(this, "Memo2", QRect(575, 351, 97, 21));
+    // Room for "1000000 / 1000000".
+    memo2_ = AddControl<QLineEdit>(this, "Memo2", QRect(575, 351, 164, 21));
     memo2_->setReadOnly(true);
 
     // Restore buttons, each left of the box counting what it would bring back.
@@ -293,7 +294,7 @@ void EditorScreen::DrawTimeline()
     image6_->setPixmap(QPixmap::fromImage(picture));
     image6_->update();
     state_.editor.CurrentInterval = MeanPresentInterval(view, counted);
-    label41_->setText(ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval)));
+    SetElidedText(label41_, ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval)));
 }
 
 void EditorScreen::ShowDeletionCounts()
@@ -319,7 +320,7 @@ void EditorScreen::DrawZoomView()
 
 std::string EditorScreen::PointDateTimeText(std::int32_t index) const
 {
-    return FormatIsoDateTime(DecodeDateTime(state_.track.TrackTime[index]));
+    return HoverTimeText(state_.track.TrackTime[index], state_.editor.TimeDiffHours);
 }
 
 void EditorScreen::HideSelectionLines()
@@ -404,6 +405,7 @@ void EditorScreen::Image6MouseMove(bool, int x, int)
     if (hit.index != 0 && hit.distance < 1000) {
         memo1_->move(x, image6_->y() - 40);
         memo1_->setText(ToQString(PointDateTimeText(hit.index)));
+        memo1_->resize(memo1_->fontMetrics().horizontalAdvance(memo1_->text()) + 12, memo1_->height());
         memo1_->show();
         const MapView& map = editor.map;
         const double lat = state_.track.TrackLat[hit.index], lon = state_.track.TrackLon[hit.index];

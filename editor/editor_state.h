@@ -5,6 +5,7 @@
 // mouse handler reads them as the last redraw left them.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tackedit {
@@ -71,6 +72,9 @@ struct EditorState {
     std::int32_t TimeDragX = -1, TimeDragY = -1;  // a time-line drag is active while TimeDragX > 0
     std::int32_t HoverIndex = 0;                  // present point under the mouse on the map; 0 none
     MapPointIndex map_points;                     // rebuilt by the map's redraw
+    // Local time minus UTC in hours as the settings file holds it (the last race
+    // saved); nullopt until a file gave one. The hover adds the local time with it.
+    std::optional<int> TimeDiffHours;
 };
 
 } // namespace tackedit

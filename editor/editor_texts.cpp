@@ -2,6 +2,7 @@
 
 #include "platform/null_platform.h"
 #include "track/data_error.h"
+#include "track/datetime.h"
 #include "track/file_buffer.h"
 #include "track/track_formats.h"
 #include "track/track_loader.h"
@@ -45,6 +46,19 @@ std::string SaveConfirmationText(const std::string& new_file, int ui_language)
                "を置き換えます）";
     return text + "\r\n(It replaces an existing file" +
            (points ? " of " + std::to_string(*points) + " points" : std::string()) + ".)";
+}
+
+std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours)
+{
+    const DateTimeParts utc = DecodeDateTime(track_time);
+    std::string text = FormatIsoDateTime(utc) + " UTC";
+    if (!time_diff_hours)
+        return text;
+    const DateTimeParts local = DecodeDateTime(track_time + *time_diff_hours / 24.0);
+    std::string shown = FormatIsoDateTime(local);
+    if (local.year == utc.year && local.month == utc.month && local.day == utc.day)
+        shown = shown.substr(shown.find(' ') + 1);
+    return text + " / " + shown + " UTC" + (*time_diff_hours < 0 ? "" : "+") + std::to_string(*time_diff_hours);
 }
 
 std::string NoPointsMessage(const std::string& path)

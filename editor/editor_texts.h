@@ -2,6 +2,7 @@
 
 // What the editor says around opening and saving a track.
 
+#include <optional>
 #include <string>
 
 namespace tackedit {
@@ -10,6 +11,11 @@ namespace tackedit {
 // file exists a second line saying it is replaced (with its point count when
 // it reads as a track).
 std::string SaveConfirmationText(const std::string& new_file, int ui_language);
+
+// A track time for the hover: it is UTC, so it says so, and with a time
+// difference the local time follows ("2024-06-15 09:00:00 UTC / 18:00:00 UTC+9",
+// with the local date too when it is another day).
+std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours);
 
 // Why an opened file gave no point: an ending the editor does not read (listing
 // those it reads), or no track point in it.

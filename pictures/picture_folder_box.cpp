@@ -136,10 +136,7 @@ void PictureFolderBox::Index()
 void PictureFolderBox::ShowPictureCount()
 {
     // With unreadable files the text can outgrow the label: the whole of it is in the tooltip.
-    const QString text = ToQString(PictureCountText(state_.race, state_.pictures));
-    const QString shown = Label32->fontMetrics().elidedText(text, Qt::ElideRight, Label32->width());
-    Label32->setText(shown);
-    Label32->setToolTip(shown == text ? QString() : text);
+    SetElidedText(Label32, ToQString(PictureCountText(state_.race, state_.pictures)));
 }
 
 void PictureFolderBox::ScheduleRecount()

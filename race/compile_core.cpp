@@ -222,6 +222,9 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name)
         return std::string("Enter a name for the race file.");
     if (!IsBareFileName(name))
         return "'" + name + "' is not a file name: a race file is saved in the raceadmin folder.";
+    // Distributions copy the race file to Windows computers.
+    if (auto problem = WindowsNameProblem(name, "file name"))
+        return problem;
     std::string bad;
     if (!Utf8ToCp932(name, &bad))
         return "The race file name '" + name + "' contains '" + bad +

@@ -74,8 +74,8 @@ std::string ProposedRaceFileName(const std::string& race_file_name, const std::s
 std::string RaceFileNameFromAnswer(const std::string& answer);
 
 // Why a race file name (with its ".txt") cannot be used: no name at all, a
-// folder in it, or a character the viewer's hand-off file cannot hold; nullopt
-// when it can.
+// folder in it, a name a Windows computer cannot hold, or a character the
+// viewer's hand-off file cannot hold; nullopt when it can.
 std::optional<std::string> RaceFileNameProblem(const std::string& name);
 
 } // namespace tackedit

@@ -62,6 +62,7 @@ TForm1::TForm1(AppState& state, PlatformServices& services, std::string program_
     cover_actions.settings.ReadSettings = [this] { LoadSettings(); };
     cover_actions.settings.WriteSettings = [this] {
         WriteSettingsFile(state_.paths.SettingsFilePath, state_.race, state_.tools);
+        state_.editor.TimeDiffHours = state_.race.TimeDiff;
     };
     cover_ = new CoverScreen(this, state_, services_, *this, cover_actions);
     compile_ = new CompileScreen(this, state_, services_, *this);
@@ -270,6 +271,9 @@ void TForm1::LoadSettings()
     for (const auto& [text, name] : fields)
         if (*text)
             Edit(compile_, name)->setText(ToQString(**text));
+    state_.editor.TimeDiffHours.reset();
+    if (const auto hours = texts.Edit10 ? ParseInteger(*texts.Edit10) : std::nullopt; hours && std::abs(*hours) <= 14)
+        state_.editor.TimeDiffHours = static_cast<int>(*hours);
     cover_->DownloadPanel()->FillToolBox();
 }
 

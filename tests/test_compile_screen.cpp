@@ -191,12 +191,17 @@ TEST_F(CompileScreenTest, PromptsRefuseWhatTheRaceFileOrTheViewerCannotTakeAndAs
     EXPECT_NE(dialogs_.calls[3].text.find("\"//\""), std::string::npos) << dialogs_.calls[3].text;
 
     dialogs_.calls.clear();
-    dialogs_.inputs = {std::string("  "), std::string("Régate"), std::nullopt};
+    dialogs_.inputs = {std::string("  "), std::string("Régate"), std::string("Heat 1: final"),
+                       std::string("a|b"), std::string("CON"), std::nullopt};
     Click("Button9");
-    ASSERT_EQ(dialogs_.Messages().size(), 2u);
+    ASSERT_EQ(dialogs_.Messages().size(), 5u);
     EXPECT_EQ(dialogs_.Messages()[0], "Enter a name for the race file.");
     EXPECT_NE(dialogs_.Messages()[1].find("Régate.txt"), std::string::npos) << dialogs_.Messages()[1];
-    EXPECT_EQ(dialogs_.calls.back().folder, "Régate");
+    // Refused with the distribution's words, as a distribution could not copy them.
+    EXPECT_EQ(dialogs_.Messages()[2], "'Heat 1: final.txt' contains ':', which a file name cannot hold.");
+    EXPECT_EQ(dialogs_.Messages()[3], "'a|b.txt' contains '|', which a file name cannot hold.");
+    EXPECT_EQ(dialogs_.Messages()[4], "'CON.txt' is a device name on Windows.");
+    EXPECT_EQ(dialogs_.calls.back().folder, "CON");
     EXPECT_TRUE(fs::is_empty(ws_ / "raceadmin")) << "nothing written";
     EXPECT_EQ(state_.ScreenMode, 3);
 }

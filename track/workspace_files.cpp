@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -56,6 +57,30 @@ bool IsRegularFileInside(const fs::path& entry, const std::string& root)
         return false;
     const fs::path relative = target.lexically_relative(base);
     return !relative.empty() && *relative.begin() != "..";
+}
+
+std::optional<std::string> WindowsNameProblem(const std::string& name, const std::string& what)
+{
+    const std::string quoted = "'" + name + "'";
+    if (name == "." || name == "..")
+        return quoted + " cannot be a " + what + ".";
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return quoted + " contains a control character, which a " + what + " cannot hold.";
+        if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            return quoted + " contains '" + std::string(1, c) + "', which a " + what + " cannot hold.";
+    }
+    if (!name.empty() && name.back() == '.')
+        return quoted + " ends with '.', which Windows drops from a " + what + ".";
+    // Device names, also with an extension.
+    std::string stem = name.substr(0, name.find('.'));
+    for (char& c : stem)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    const bool numbered = stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+                          stem[3] >= '1' && stem[3] <= '9';
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || numbered)
+        return quoted + " is a device name on Windows.";
+    return std::nullopt;
 }
 
 std::optional<std::string> FindWorkspaceFile(const std::string& folder, const std::string& name)

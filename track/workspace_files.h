@@ -19,6 +19,12 @@ bool IsBareFileName(const std::string& name);
 // no file at all.
 bool IsRegularFileInside(const std::filesystem::path& entry, const std::string& root);
 
+// Why a Windows computer could not hold `name` as a file or folder name (a
+// control character, one of / \ : * ? " < > |, a final ".", a device name
+// such as CON or LPT1.txt); `what` names it in the message ("folder name").
+// nullopt when it can. An empty name is the caller's to refuse.
+std::optional<std::string> WindowsNameProblem(const std::string& name, const std::string& what);
+
 // The path of the file `name` inside `folder`, matched without regard to case
 // (the exact spelling first); nullopt when there is none or the name is not bare.
 // `folder` is the workspace (with its trailing separator) or one of its folders

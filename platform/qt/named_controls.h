@@ -3,7 +3,10 @@
 // Building screens from named controls: every control carries its design name
 // as its object name, so code and tests find it by that name.
 
+#include <QFontMetrics>
+#include <algorithm>
 #include <QFrame>
+#include <QLabel>
 #include <QPalette>
 #include <QRect>
 #include <QString>
@@ -47,6 +50,19 @@ inline void MarkYellow(QWidget* control)
     palette.setColor(QPalette::Window, QColor(255, 255, 128));
     control->setAutoFillBackground(true);
     control->setPalette(palette);
+}
+
+// A one-line label's text, cut with "…" where it is wider than the label, the
+// whole text then first in its tooltip; the label's own tooltip is kept.
+inline void SetElidedText(QLabel* label, const QString& text)
+{
+    if (!label->property("ownToolTip").isValid())
+        label->setProperty("ownToolTip", label->toolTip());
+    const QString own = label->property("ownToolTip").toString();
+    const int room = label->contentsRect().width() - 2 * label->margin() - std::max(0, label->indent());
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, room);
+    label->setText(shown);
+    label->setToolTip(shown == text ? own : own.isEmpty() ? text : text + QStringLiteral("\n") + own);
 }
 
 } // namespace tackedit

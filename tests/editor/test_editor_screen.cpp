@@ -157,7 +157,7 @@ TEST_F(EditorScreenTest, OpeningShowsEveryControlTheCountsAndTheIntervalLabel)
     EXPECT_EQ(Timeline()->geometry(), QRect(24, 552, 513, 33));
     EXPECT_EQ(Find<QWidget>("Image7")->geometry(), QRect(575, 27, 300, 300));
     EXPECT_EQ(Find<QWidget>("Label43")->width(), 449);
-    EXPECT_EQ(Find<QWidget>("Memo2")->width(), 97);
+    EXPECT_EQ(Find<QWidget>("Memo2")->width(), 164) << "room for a million points";
     for (const char* name : {"Label39", "Label41", "Label42", "CheckBox4", "CheckBox5", "CheckBox6", "ComboBox9",
                              "ComboBox6", "Button27", "Button29", "Button30", "memo1", "Shape1", "Panel3",
                              "Panel4", "Panel5", "Panel6", "GroupBox7"})
@@ -417,7 +417,7 @@ TEST_F(EditorScreenTest, HoverShowsTheCloseUpAndShiftClickDeletesTheLastHighligh
     EXPECT_EQ(close_up.pixel(int(cross->x), int(cross->y) + 15), qRgb(255, 0, 0));
     auto* when = Find<QLabel>("Label42");
     EXPECT_FALSE(when->isHidden());
-    EXPECT_EQ(when->text(), QStringLiteral("2010-05-03 00:01:18"));
+    EXPECT_EQ(when->text(), QStringLiteral("2010-05-03 00:01:18 UTC")) << "no settings file: no time difference";
     EXPECT_EQ(when->pos(), QPoint(int(p.x) + 1, 28 + int(p.y) + 30));
     EXPECT_FALSE(Find<QWidget>("Label43")->isHidden());
 
@@ -452,12 +452,21 @@ TEST_F(EditorScreenTest, HoverShowsTheCloseUpAndShiftClickDeletesTheLastHighligh
 
 TEST_F(EditorScreenTest, TimelineHoverShowsTheTimeAndCirclesThePointOnTheMap)
 {
+    // The settings' time difference gives the local time beside the track's UTC.
+    fs::create_directories(workspace_ / "ctrl");
+    std::ofstream(workspace_ / "ctrl" / "ctrl.log") << "TD,-5\r\n";
+    form_->ReadSettings();
     Open({{0, 0, 0}, {100, 1, 1}, {200, 2, 0}, {1000, 3, 1}});
     const int column = int(Column(2));
     Hover(Timeline(), QPoint(column + 1, 5));
     auto* memo = Find<QLineEdit>("memo1");
     EXPECT_FALSE(memo->isHidden());
-    EXPECT_EQ(memo->text(), QStringLiteral("2010-05-03 00:01:40"));
+    EXPECT_EQ(memo->text(), QStringLiteral("2010-05-03 00:01:40 UTC / 2010-05-02 19:01:40 UTC-5"));
+    EXPECT_GE(memo->width(), memo->fontMetrics().horizontalAdvance(memo->text())) << "the whole text shows";
+    std::ofstream(workspace_ / "ctrl" / "ctrl.log") << "TD,9\r\n";
+    form_->ReadSettings();
+    Hover(Timeline(), QPoint(column + 1, 5));
+    EXPECT_EQ(memo->text(), QStringLiteral("2010-05-03 00:01:40 UTC / 09:01:40 UTC+9")) << "the same day";
     EXPECT_EQ(memo->pos(), QPoint(column + 1, 552 - 40));
     auto* circle = Find<QWidget>("Shape1");
     EXPECT_FALSE(circle->isHidden());
