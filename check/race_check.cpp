@@ -3,7 +3,9 @@
 #include "check/track_shift.h"
 #include "editor/editor_core.h"
 #include "pictures/picture_index.h"
+#include "platform/null_platform.h"
 #include "platform/text_codec.h"
+#include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 #include "track/track_loader.h"
@@ -171,21 +173,29 @@ void CheckPictures(Findings& out, const RaceSettings& race, const RaceCheckInput
                                         " is outside the workspace: a distribution copies its pictures from there");
     if (!input.capture_time)
         return;
-    int pictures = 0, inside = 0;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (Lower(it->path().filename().string()).find(".jpg") == std::string::npos || !it->is_regular_file(error))
-            continue;
-        ++pictures;
-        const auto taken = input.capture_time(it->path().string());
+    // The compile screen's count, by the same rule, so that the two agree.
+    RaceSettings kept_race = race;
+    kept_race.PicFolder = folder;
+    SetReplayWindow(kept_race);
+    PictureIndex index;
+    NullPendingEvents events;
+    IndexPictures(kept_race, index, events);
+    int inside = 0;
+    for (const PictureFile& file : ListPictureFiles(folder)) {
+        const auto taken = input.capture_time(folder + "/" + file.name);
         if (!taken)
             continue;
         const DateTime corrected = *taken + race.PicTimeCorr / SecondsPerDay;
         if (corrected >= race.StartTime && corrected <= race.FinishTime)
             ++inside;
     }
-    out.Race(Severity::Info, std::to_string(inside) + " of " + std::to_string(pictures) + " pictures in " + folder +
-                                 " were taken between the start and the finish");
+    out.Race(Severity::Info, std::to_string(inside) + " of " + std::to_string(kept_race.PictureFileCount) +
+                                 " pictures in " + folder + " were taken between the start and the finish; " +
+                                 std::to_string(kept_race.PictureCount) +
+                                 " are kept for the replay (as the compile screen counts them)");
+    if (index.UnreadableCount > 0)
+        out.Race(Severity::Warning, std::to_string(index.UnreadableCount) + " of the .jpg files in " + folder +
+                                        " could not be read as pictures and are left out");
 }
 
 void CheckBoatList(Findings& out, const RaceCheckResult& result)

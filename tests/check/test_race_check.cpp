@@ -292,8 +292,13 @@ TEST_F(RaceCheckTest, PicturesAreCountedByTheirCorrectedTime)
             return kDay + (11 * 60 - 1) / 1440.0;
         return std::nullopt;
     };
-    EXPECT_EQ(Messages(CheckRace(race_, input), "race", Severity::Info).back(),
-              "1 of 3 pictures in " + dir_ + "pic/day1 were taken between the start and the finish");
+    const RaceCheckResult result = CheckRace(race_, input);
+    EXPECT_EQ(Messages(result, "race", Severity::Info).back(),
+              "1 of 3 pictures in " + dir_ + "pic/day1 were taken between the start and the finish; 0 are kept "
+              "for the replay (as the compile screen counts them)");
+    // The files hold no JPEG: the compile screen's reader cannot read them.
+    EXPECT_EQ(Messages(result, "race", Severity::Warning).back(),
+              "3 of the .jpg files in " + dir_ + "pic/day1 could not be read as pictures and are left out");
 }
 
 TEST(PhotoTime, TheCameraTimeOfAJpegIsRead)
