@@ -8,6 +8,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -39,6 +40,51 @@ void SetQuietly(QSpinBox* box, long long value)
     const QSignalBlocker quiet(box);
     box->setValue(static_cast<int>(std::clamp<long long>(value, box->minimum(), box->maximum())));
 }
+
+// A caption whose last word is the unit of the box beside it: the words are
+// wrapped left of the box and the unit drawn after it. text() stays the caption.
+class UnitCaption final : public QLabel {
+public:
+    UnitCaption(QWidget* parent, int words_width, int unit_left)
+        : QLabel(parent), words_width_(words_width), unit_left_(unit_left)
+    {
+        setWordWrap(true);
+    }
+
+    int heightForWidth(int width) const override
+    {
+        const auto [words, unit] = Parts();
+        const QFontMetrics metrics = fontMetrics();
+        if (unit_left_ + metrics.horizontalAdvance(unit) > width)
+            return 1 << 16;  // no room for the unit: never fits
+        const QRect wrapped = metrics.boundingRect(QRect(0, 0, words_width_, 1 << 16), Qt::TextWordWrap, words);
+        return std::max(wrapped.height(), metrics.height());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const auto [words, unit] = Parts();
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(QRect(0, 0, words_width_, height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                         words);
+        painter.drawText(QRect(unit_left_, 0, width() - unit_left_, height()), Qt::AlignLeft | Qt::AlignVCenter,
+                         unit);
+    }
+
+private:
+    std::pair<QString, QString> Parts() const
+    {
+        const QString caption = text();
+        int end = static_cast<int>(caption.size());
+        while (end > 0 && !caption[end - 1].isSpace())
+            --end;
+        return {caption.left(end).trimmed(), caption.mid(end)};
+    }
+
+    int words_width_, unit_left_;
+};
 
 } // namespace
 
@@ -73,11 +119,14 @@ PictureFolderBox::PictureFolderBox(QWidget* parent, AppState& state, PlatformSer
     UpDown2->setValue(500);
     connect(UpDown2, &QSpinBox::valueChanged, this, [this](int v) { Edit4->setText(QString::number(v)); });
     connect(Edit4, &QLineEdit::textChanged, this, [this] { Edit4Change(); });
-    AddControl<QLabel>(this, "Label33", QRect(8, 90, 150, 26),
-                       QString::fromUtf8("Camera Time Error Correction\u3000     \u3000\u3000 \u3000sec"))
-        ->setWordWrap(true);
-    Edit2 = AddControl<QLineEdit>(this, "Edit2", QRect(150, 92, 40, 20), QStringLiteral("0"));
-    UpDown1 = AddControl<QSpinBox>(this, "UpDown1", QRect(192, 92, 18, 20));
+    // The caption's spaces were to put "sec" after the box in one Windows
+    // font; here the unit is drawn after the box whatever the font.
+    auto* correction = new UnitCaption(this, 110 - 2, 174);
+    correction->setObjectName(QStringLiteral("Label33"));
+    correction->setGeometry(QRect(8, 90, 204, 26));
+    correction->setText(QString::fromUtf8("Camera Time Error Correction\u3000     \u3000\u3000 \u3000sec"));
+    Edit2 = AddControl<QLineEdit>(this, "Edit2", QRect(118, 92, 40, 20), QStringLiteral("0"));
+    UpDown1 = AddControl<QSpinBox>(this, "UpDown1", QRect(160, 92, 18, 20));
     UpDown1->setRange(-600, 600);
     connect(UpDown1, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
@@ -166,6 +215,8 @@ void PictureFolderBox::Clear()
     recount_timer_->stop();
     counted_.clear();
     state_.pictures = PictureIndex();
+    if (state_.race.PicSize == 0)
+        state_.race.PicSize = 500;  // the size a new race offers, not the cleared record's 0
     ShowRace();
 }
 

@@ -137,6 +137,7 @@ TEST_F(PictureScreensTest, ANewRaceCountsByTheScreensTimesAndKeepsItsFolder)
     EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), QString());
     EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures"));
     EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), QStringLiteral("0"));
+    EXPECT_EQ(Find<QLineEdit>("Edit4")->text(), QStringLiteral("500")) << "the size a new race offers";
     dialogs_.inputs.push_back(std::string("Alpha"));
     ClickEntry("ListBox1", QStringLiteral("alpha"));
     dialogs_.inputs.push_back(std::string("new2"));
