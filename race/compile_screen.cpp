@@ -215,6 +215,11 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     AddControl<QLabel>(this, "Label20", QRect(448, 210, 100, 18), QStringLiteral("Wind Data File"));
     ComboBox2 = AddControl<QComboBox>(this, "ComboBox2", QRect(548, 208, 117, 20));
     ComboBox2->setEditable(true);
+    // A long wind file name is cut by the box: the whole of it is in the tooltip.
+    connect(ComboBox2, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        const int room = ComboBox2->lineEdit()->width() - 4;
+        ComboBox2->setToolTip(ComboBox2->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+    });
     AddControl<QLabel>(this, "Label26", QRect(448, 232, 217, 16), QStringLiteral("Map Name"));
     ListBox7 = AddControl<QListWidget>(this, "ListBox7", QRect(448, 248, 217, 60));
     ListBox7->setToolTip(QStringLiteral("Shift+Click to Delete"));
@@ -417,6 +422,8 @@ void CompileScreen::ListWindFiles()
     ComboBox2->clear();
     for (const auto& entry : ListWorkspaceFiles(state_.paths.AppDir + "winddat", "csv", false, 4999))
         ComboBox2->addItem(Q(entry.name));
+    for (int i = 0; i < ComboBox2->count(); ++i)
+        ComboBox2->setItemData(i, ComboBox2->itemText(i), Qt::ToolTipRole);
     ComboBox2->setEditText(text);
 }
 
@@ -624,112 +631,5 @@ void CompileScreen::ReadRaceScreen(RaceSettings& race)
         race.PicSize = IntegerField(Edit4->text(), "Pic Size");
     }
 }
-
-void CompileScreen::Button9Click()
-{
-    try {
-        SaveData();
-    } catch (const DataError& e) {
-        LeaveProgressPanel();
-        ShowError(e.what());
-    } catch (...) {
-        LeaveProgressPanel();
-        throw;
-    }
-}
-
-void CompileScreen::SaveData()
-{
-    RaceSettings& race = state_.race;
-    if (race.BoatCount == 0) {
-        services_.dialogs.ShowMessage("tackvue", "GPS/艇を選択してください");
-        return;
-    }
-    const bool minimize = findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked();
-    const auto answer =
-        AskRaceFileName(ProposedRaceFileName(state_.RaceFileName, FromQString(ComboBox1->currentText())));
-    if (!answer)
-        return;
-    const std::string& name = *answer;
-    const std::string folder = state_.paths.AppDir + "raceadmin";
-    const auto existing = FindWorkspaceFile(folder, name);
-    bool save = true;
-    if (existing) {
-        save = services_.dialogs.AskYesNoCancel("Race Admin Data", "Same file name exists. Overwrite?") ==
-                   MessageAnswer::Yes ||
-               services_.dialogs.AskYesNo("tackvue", "同名のファイルがあります。上書きしますか？\n"
-                                                     "(「NO」を押すと保存しないで航跡を表示します)");
-    }
-    if (!save && state_.RaceFileName.empty()) {
-        // A race never saved has no file the viewer could show: keep it on screen.
-        services_.dialogs.ShowMessage("tackvue", "Nothing was saved and the viewer was not started: this race "
-                                                 "has no race file yet. Save it under another name.", true);
-        return;
-    }
-    RaceWriteOptions options;
-    if (save) {
-        state_.RaceFileName = name;
-        ReadRaceScreen();
-        options.ui_language = state_.UiLanguage;
-        options.wind_file_box = FromQString(ComboBox2->currentText());
-        options.minimize_on_save = minimize;
-    }
-    // Converted before the race file is written, so that it names the files made.
-    std::vector<std::string> trb_files;
-    std::optional<LongOperation> converting;
-    if (minimize) {
-        converting.emplace(state_, [this] { window()->close(); });
-        host_.SwitchScreen(6);
-        auto* progress = window()->findChild<QLabel*>(QStringLiteral("Label28"));
-        LoadServices load{services_.events, services_.beeper, services_.cursor, {}};
-        try {
-            ConvertGpsFilesToTrb(race, state_.paths.AppDir, state_.track, state_.edit, load,
-                                 [progress](const std::string& new_name) {
-                                     if (progress) {
-                                         progress->setText(Q(new_name));
-                                         progress->repaint();
-                                     }
-                                     QCoreApplication::processEvents();
-                                 },
-                                 trb_files);
-        } catch (...) {
-            UseTrbFiles(race, trb_files);
-            throw;
-        }
-        options.trb_files = trb_files;
-        // The race stays behind the question, not the emptied progress panel.
-        host_.SwitchScreen(3);
-    }
-    if (save) {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder, ignored);
-        WriteRaceFile(existing.value_or(folder + "/" + name), race, options);
-    }
-    UseTrbFiles(race, trb_files);
-    if (save)
-        MarkRaceSaved();  // with the TRB names the conversion gave the boats
-    WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
-    // A window closed during the conversion closes now, without the viewer.
-    const MessageAnswer mode =
-        state_.CloseWhenDone
-            ? MessageAnswer::Cancel
-            : services_.dialogs.AskYesNoCancel("編集画面の表示選択",
-                                               "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
-    if (mode != MessageAnswer::Cancel) {
-        WriteHandoffFile(state_.paths.HandoffFilePath,
-                         mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
-        if (const std::string problem = services_.shell.StartProgram(state_.paths.ViewerPath); !problem.empty())
-            services_.dialogs.ShowMessage("tackvue", problem);
-    }
-    host_.SwitchScreen(1);
-}
-
-void CompileScreen::Button10Click()
-{
-    if (MayLeave())
-        host_.SwitchScreen(1);
-}
-
-void CompileScreen::Button16Click() { ShowEditorHelp(state_.paths.AppDir, state_.UiLanguage, services_.shell, services_.dialogs); }
 
 } // namespace tackedit

@@ -355,6 +355,19 @@ TEST_F(CompileScreenTest, LeavingAnUnsavedRaceAsksFirstAndAnUntouchedOneDoesNot)
     EXPECT_EQ(dialogs_.calls[0].text, "レースデータは保存されていません。保存しないで閉じますか？");
 }
 
+TEST_F(CompileScreenTest, ALongWindFileNameIsWholeInTheTooltip)
+{
+    const QString name = QStringLiteral("2024-06-15_enoshima_weather_station.csv");
+    std::ofstream(ws_ / "winddat" / name.toStdString()) << "x";
+    NewRaceWithBoats({{"alpha", "A"}});
+    auto* box = Find<QComboBox>("ComboBox2");
+    box->setEditText(name);
+    EXPECT_EQ(box->toolTip(), name);
+    EXPECT_EQ(box->itemData(box->findText(name), Qt::ToolTipRole).toString(), name);
+    box->setEditText(QStringLiteral("wind.csv"));
+    EXPECT_TRUE(box->toolTip().isEmpty()) << "a name that fits needs no tooltip";
+}
+
 TEST_F(CompileScreenTest, NightRaceSetsTheLighthouse)
 {
     NewRaceWithBoats({{"alpha", "A"}});
