@@ -50,6 +50,10 @@ int main(int argc, char** argv)
         race.BoatCount = boats;
         for (int b = 1; b <= boats; ++b)
             race.BoatGpsFile.push_back("boat" + std::to_string(b) + ".gpx");
+        // The conversion keeps an identical TRB file rather than writing it
+        // again: remove them so that every run times the writes.
+        for (int b = 1; b <= boats; ++b)
+            std::remove((app_dir + "gpsdat/boat" + std::to_string(b) + ".trb").c_str());
         const auto start = std::chrono::steady_clock::now();
         MinimizeGpsFiles(race, app_dir, track, edit, services, [&label28, &shown](const std::string& name) {
             label28.setText(QString::fromStdString(name));
