@@ -13,7 +13,10 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTimeEdit>
+
+#include <algorithm>
 
 namespace tackedit {
 
@@ -66,8 +69,33 @@ void CompileScreen::ReportSkippedBoats(const RaceFileSkips& skips)
     ShowError(text);
 }
 
+namespace {
+
+// Entries no wider than the list, so that the view cuts a long one in the
+// middle (both ends of a file name tell) instead of scrolling sideways.
+class ElidingDelegate final : public QStyledItemDelegate {
+public:
+    explicit ElidingDelegate(QListWidget* list) : QStyledItemDelegate(list), list_(list) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(std::min(size.width(), list_->viewport()->width()));
+        return size;
+    }
+
+private:
+    QListWidget* list_;
+};
+
+} // namespace
+
 void ShowLongEntriesAsToolTips(QListWidget* list)
 {
+    if (!dynamic_cast<ElidingDelegate*>(list->itemDelegate())) {
+        list->setItemDelegate(new ElidingDelegate(list));
+        list->setTextElideMode(Qt::ElideMiddle);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
     // The room left when the scroll bar shows: the entry is cut in that case too.
     const int room = list->width() - 2 * list->frameWidth() - list->verticalScrollBar()->sizeHint().width() - 4;
     const QFontMetrics metrics(list->font());

@@ -528,6 +528,13 @@ TEST_F(CompileScreenTest, LongEntriesShowWholeAsTheirToolTip)
     auto* boats = Find<QListWidget>("ListBox2");
     EXPECT_EQ(boats->item(0)->toolTip(), QString()) << "a short entry keeps the list's own hint";
     EXPECT_EQ(boats->item(1)->toolTip(), boats->item(1)->text());
+    // Cut in the middle inside the list, not scrolled out of it.
+    form_->show();
+    QCoreApplication::processEvents();
+    for (auto* list : {Find<QListWidget>("ListBox1"), boats}) {
+        EXPECT_LE(list->visualItemRect(list->item(1)).width(), list->viewport()->width());
+        EXPECT_EQ(list->textElideMode(), Qt::ElideMiddle);
+    }
     dialogs_.answers = {MessageAnswer::Yes};  // leave the unsaved race
     Click("Button10");
     Click("Button4");
