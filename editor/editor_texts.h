@@ -13,6 +13,6 @@ std::string SaveConfirmationText(const std::string& new_file, int ui_language);
 
 // Why an opened file gave no point: an ending the editor does not read (listing
 // those it reads), or no track point in it.
-std::string NoPointsMessage(const std::string& path);
+std::string NoPointsMessage(const std::string& path, int ui_language = 2);
 
 } // namespace tackedit

@@ -225,7 +225,7 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name)
     std::string bad;
     if (!Utf8ToCp932(name, &bad))
         return "The race file name '" + name + "' contains '" + bad +
-               "', which Shift-JIS cannot hold, so the viewer could not be told to show it. Choose another name.";
+               "', which cannot be stored in the file that tells the viewer which race to show. Choose another name.";
     return std::nullopt;
 }
 

@@ -471,7 +471,7 @@ std::optional<std::string> RaceFieldProblem(const std::string& value, const std:
         return what + " '" + value + "' contains \"//\", which the race file would read as the start of a comment";
     std::string bad;
     if (!Utf8ToCp932(value, &bad))
-        return what + " '" + value + "' contains '" + bad + "', which Shift-JIS cannot hold";
+        return what + " '" + value + "' contains '" + bad + "', which cannot be stored in the race file";
     return std::nullopt;
 }
 
