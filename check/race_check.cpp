@@ -89,9 +89,9 @@ void CheckText(Findings& out, const std::string& text, const std::string& what)
 {
     std::string bad;
     if (!Utf8ToCp932(text, &bad))
-        out.Race(Severity::Error, out.Say(kCannotStore, {what, text, bad}));
+        out.Race(Severity::Error, out.Say(texts::kFieldCannotStore, {what, text, bad}));
     else if (text.find(',') != std::string::npos)
-        out.Race(Severity::Error, out.Say(kComma, {what, text}));
+        out.Race(Severity::Error, out.Say(texts::kFieldComma, {what, text}));
 }
 
 void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& input)

@@ -51,6 +51,34 @@ inline constexpr Text kNotTrackFile{
 inline constexpr Text kNoTrackPoint{"%1 holds no track point.", "%1 には航跡のデータ点がありません。"};
 inline constexpr Text kIntervalLabel{"Interval (sec): %1 => %2", "ｲﾝﾀｰﾊﾞﾙ(sec）: %1 ⇒ %2"};
 
+// The compile screen's prompts and what a race file read left out.
+inline constexpr Text kFieldComma{"%1 '%2' contains a comma, which the race file cannot hold",
+                                  "%1「%2」にカンマがあります。レースファイルには保存できません"};
+inline constexpr Text kFieldComment{"%1 '%2' contains \"//\", which the race file would read as the start of a comment",
+                                    "%1「%2」に \"//\" があります。レースファイルではコメントの始まりと読まれます"};
+inline constexpr Text kFieldCannotStore{"%1 '%2' contains '%3', which cannot be stored in the race file",
+                                        "%1「%2」の「%3」はレースファイルに保存できない文字です"};
+inline constexpr Text kTheBoatName{"The boat name", "艇名"};
+inline constexpr Text kEnterRaceFileName{"Enter a name for the race file.", "レースファイルの名前を入力してください。"};
+inline constexpr Text kNotRaceFileName{"'%1' is not a file name: a race file is saved in the raceadmin folder.",
+                                       "「%1」はファイル名ではありません。レースファイルは raceadmin フォルダに保存します。"};
+inline constexpr Text kRaceFileNameCannotStore{
+    "The race file name '%1' contains '%2', which cannot be stored in the file that tells the viewer which race "
+    "to show. Choose another name.",
+    "レースファイル名「%1」の「%2」は、ビューアに表示するレースを伝えるファイルに保存できない文字です。"
+    "別の名前にしてください。"};
+inline constexpr Text kBoatsLeftOut{
+    "The GPS files of these boats are not in the gpsdat folder, so the boats were left out. Put the files back "
+    "before saving, or the next save drops the boats:",
+    "次の艇のGPSファイルが gpsdat フォルダにないため、艇を外しました。保存する前にファイルを戻してください。"
+    "戻さずに保存すると艇はレースから消えます："};
+inline constexpr Text kAndMore{"\n... and %1 more", "\n…ほか%1艇"};
+inline constexpr Text kNoBrowser{
+    "Cannot open the help page %1: no web browser is set up on this computer. Install one (and xdg-utils), or "
+    "open the page in a browser yourself.",
+    "ヘルプページ %1 を開けません。このコンピュータにはウェブブラウザが設定されていません。"
+    "ブラウザ（と xdg-utils）をインストールするか、ブラウザで直接ページを開いてください。"};
+
 // The download panel.
 inline constexpr Text kNotExe{"Choose a valid program.", "有効なアプリを選択してください"};
 inline constexpr Text kToolListFull{
@@ -85,10 +113,6 @@ inline constexpr Text kDurationS{"%1 s", "%1秒"};
 inline constexpr Text kAnd{" and ", "、"};
 inline constexpr Text kListComma{", ", "、"};
 
-inline constexpr Text kCannotStore{"%1 '%2' contains '%3', which cannot be stored in the race file",
-                                   "%1「%2」の「%3」はレースファイルに保存できない文字です"};
-inline constexpr Text kComma{"%1 '%2' contains a comma, which the race file cannot hold",
-                             "%1「%2」にカンマがあります。レースファイルには保存できません"};
 inline constexpr Text kNameCannotStore{
     "The race file name '%1' contains '%2', which cannot be stored in the file that tells the viewer which race "
     "to show",
