@@ -6,6 +6,7 @@
 #include "platform/null_platform.h"
 #include "platform/text_codec.h"
 #include "race/race_file.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 #include "track/track_loader.h"
@@ -22,6 +23,7 @@ namespace tackedit {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace texts::check;
 
 std::string Lower(std::string text)
 {
@@ -44,11 +46,6 @@ std::string Percent(double share)
     return text;
 }
 
-std::string Plural(std::int64_t n, const char* word)
-{
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
-
 // The race's own clock: local time as the race file writes it.
 std::string RaceClock(DateTime local) { return FormatRaceDateTime(std::round(local * SecondsPerDay) / SecondsPerDay); }
 
@@ -62,22 +59,30 @@ std::string TimeOfDay(DateTime local)
 
 class Findings {
 public:
-    explicit Findings(RaceCheckResult& result) : result_(result) {}
+    Findings(RaceCheckResult& result, int ui_language) : result_(result), language(ui_language) {}
 
     void Race(Severity severity, const std::string& message)
     {
-        result_.findings.push_back({severity, "race", EscapeControlCharacters(message), 0});
+        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0});
     }
     void Boat(int boat, Severity severity, const std::string& message)
     {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(boat - 1)];
-        result_.findings.push_back({severity,
-                                    EscapeControlCharacters(b.name.empty() ? "boat " + std::to_string(boat) : b.name),
-                                    EscapeControlCharacters(message), boat});
+        result_.findings.push_back(
+            {severity, EscapeControlCharacters(b.name.empty() ? Say(kBoatN, {std::to_string(boat)}) : b.name),
+             EscapeControlCharacters(message), boat});
     }
+    std::string Say(const Text& text, std::initializer_list<std::string> args = {}) const
+    {
+        return tackedit::Say(text, language, args);
+    }
+    std::string Count(std::int64_t n, const Text& unit) const { return CountOf(n, unit, language); }
 
 private:
     RaceCheckResult& result_;
+
+public:
+    const int language;
 };
 
 // What the race file writer would refuse: a comma splits the field, and a
@@ -86,9 +91,9 @@ void CheckText(Findings& out, const std::string& text, const std::string& what)
 {
     std::string bad;
     if (!Utf8ToCp932(text, &bad))
-        out.Race(Severity::Error, what + " '" + text + "' contains '" + bad + "', which Shift-JIS cannot hold");
+        out.Race(Severity::Error, out.Say(texts::kFieldCannotStore, {what, text, bad}));
     else if (text.find(',') != std::string::npos)
-        out.Race(Severity::Error, what + " '" + text + "' contains a comma, which the race file cannot hold");
+        out.Race(Severity::Error, out.Say(texts::kFieldComma, {what, text}));
 }
 
 void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
@@ -96,58 +101,54 @@ void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& i
     if (!input.race_file_name.empty()) {
         std::string bad;
         if (!Utf8ToCp932(input.race_file_name, &bad))
-            out.Race(Severity::Error, "The race file name '" + input.race_file_name + "' contains '" + bad +
-                                          "', which Shift-JIS cannot hold");
+            out.Race(Severity::Error, out.Say(kNameCannotStore, {input.race_file_name, bad}));
     }
-    CheckText(out, race.Title1, "Race Title 1");
-    CheckText(out, race.Title2, "Race Title 2");
+    CheckText(out, race.Title1, out.Say(kTitle1));
+    CheckText(out, race.Title2, out.Say(kTitle2));
     for (std::size_t c = 0; c < race.ClassNames.size(); ++c)
-        CheckText(out, race.ClassNames[c], "Class " + std::to_string(c + 1));
+        CheckText(out, race.ClassNames[c], out.Say(kClassN, {std::to_string(c + 1)}));
     for (std::size_t i = 0; i < static_cast<std::size_t>(race.BoatCount); ++i) {
-        CheckText(out, race.BoatName[i], "The name of boat " + std::to_string(i + 1));
-        CheckText(out, race.BoatGpsFile[i], "The GPS file of boat " + std::to_string(i + 1));
+        CheckText(out, race.BoatName[i], out.Say(kBoatName, {std::to_string(i + 1)}));
+        CheckText(out, race.BoatGpsFile[i], out.Say(kBoatFile, {std::to_string(i + 1)}));
     }
     for (const std::string& name : race.MapNames)
-        CheckText(out, name, "Map name");
+        CheckText(out, name, out.Say(kMapName));
     for (const std::string& name : race.AttachmentNames)
-        CheckText(out, name, "Attachment file");
-    CheckText(out, race.WindFile, "Wind Data File");
+        CheckText(out, name, out.Say(kAttachment));
+    CheckText(out, race.WindFile, out.Say(kWindFile));
     for (const std::string& entry : race.CourseList)
-        CheckText(out, entry, "Course entry");
+        CheckText(out, entry, out.Say(kCourseEntry));
 }
 
 // A map the user never chose is a puzzle unless the finding says where it came from.
-std::string PresetMapHint(const RaceCheckInput& input, const std::string& name)
+std::string PresetMapHint(const Findings& out, const RaceCheckInput& input, const std::string& name)
 {
     const auto& maps = input.preset.maps;
     if (input.preset.file.empty() || std::find(maps.begin(), maps.end(), name) == maps.end())
         return "";
-    return "; it was preset from the area of the first boat's track (" + input.preset.file +
-           "): Shift+Click it in the Map Name list to remove it, or copy the map into coastline/";
+    return out.Say(kPresetMap, {input.preset.file});
 }
 
 void CheckWorkspaceFiles(Findings& out, const RaceSettings& race, const RaceCheckInput& input)
 {
     const std::string& dir = input.app_dir;
     if (!race.WindFile.empty() && !FindWorkspaceFile(dir + "winddat", race.WindFile))
-        out.Race(Severity::Error, "The wind data file '" + race.WindFile + "' is not in winddat/");
+        out.Race(Severity::Error, out.Say(kNoWindFile, {race.WindFile}));
     for (const std::string& name : race.AttachmentNames)
         if (!FindWorkspaceFile(dir + "attachment", name))
-            out.Race(Severity::Error, "The attachment '" + name + "' is not in attachment/");
+            out.Race(Severity::Error, out.Say(kNoAttachment, {name}));
     for (const std::string& name : input.skipped.attachments)
-        out.Race(Severity::Error, "The attachment '" + name + "' is not in attachment/, so the race leaves it out");
+        out.Race(Severity::Error, out.Say(kAttachmentLeftOut, {name}));
     if (input.skipped.missing_attachments > static_cast<std::int64_t>(input.skipped.attachments.size()))
-        out.Race(Severity::Error, "The race file names " + std::to_string(input.skipped.missing_attachments) +
-                                      " attachments that are not in attachment/, which the race leaves out; the first " +
-                                      std::to_string(input.skipped.attachments.size()) + " are listed");
+        out.Race(Severity::Error, out.Say(kAttachmentsLeftOut, {std::to_string(input.skipped.missing_attachments),
+                                                                std::to_string(input.skipped.attachments.size())}));
     for (const std::string& name : race.MapNames)
         if (!FindWorkspaceFile(dir + "coastline", name) && !FindWorkspaceFile(dir + "coastline", name + ".cst"))
-            out.Race(Severity::Error, "The coastline map '" + name + "' is not in coastline/ (as " + name + " or " +
-                                          name + ".cst)" + PresetMapHint(input, name));
+            out.Race(Severity::Error, out.Say(kNoMap, {name, PresetMapHint(out, input, name)}));
     if (race.Lighthouse > 0 && !FindWorkspaceFile(dir + "coastline", "jlh.lh"))
-        out.Race(Severity::Error, "The race shows lighthouses, but coastline/jlh.lh is missing");
+        out.Race(Severity::Error, out.Say(kNoLighthouses));
     if (!FindWorkspaceFile(dir, input.viewer_exe))
-        out.Race(Severity::Error, "The viewer " + input.viewer_exe + " is not in the workspace");
+        out.Race(Severity::Error, out.Say(kNoViewer, {input.viewer_exe}));
 }
 
 // Pictures are told by their camera's local time with the race's correction,
@@ -158,19 +159,17 @@ void CheckPictures(Findings& out, const RaceSettings& race, const RaceCheckInput
     const std::string named = ResolvePictureFolder(input.app_dir, race.PicFolder);
     const std::string folder = PictureFolderPath(named);
     if (folder.empty()) {
-        out.Race(Severity::Warning, "The picture folder " + race.PicFolder +
-                                        " is left out: a relative folder may not leave the workspace through \"..\"");
+        out.Race(Severity::Warning, out.Say(kPictureFolderDotDot, {race.PicFolder}));
         return;
     }
     if (!IsFolder(folder)) {
         if (folder == pic_root)
             return;  // no folder named and no pic/ folder: a race without pictures
-        out.Race(Severity::Warning, "The picture folder " + folder + " does not exist");
+        out.Race(Severity::Warning, out.Say(kNoPictureFolder, {folder}));
         return;
     }
     if (PictureFolderOutsideWorkspace(input.app_dir, folder))
-        out.Race(Severity::Warning, "The picture folder " + folder +
-                                        " is outside the workspace: a distribution copies its pictures from there");
+        out.Race(Severity::Warning, out.Say(kPictureFolderOutside, {folder}));
     if (!input.capture_time)
         return;
     // The compile screen's count, by the same rule, so that the two agree.
@@ -189,19 +188,16 @@ void CheckPictures(Findings& out, const RaceSettings& race, const RaceCheckInput
         if (corrected >= race.StartTime && corrected <= race.FinishTime)
             ++inside;
     }
-    out.Race(Severity::Info, std::to_string(inside) + " of " + std::to_string(kept_race.PictureFileCount) +
-                                 " pictures in " + folder + " were taken between the start and the finish; " +
-                                 std::to_string(kept_race.PictureCount) +
-                                 " are kept for the replay (as the compile screen counts them)");
+    out.Race(Severity::Info, out.Say(kPicturesInRace, {std::to_string(inside), std::to_string(kept_race.PictureFileCount),
+                                                     folder, std::to_string(kept_race.PictureCount)}));
     if (index.UnreadableCount > 0)
-        out.Race(Severity::Warning, std::to_string(index.UnreadableCount) + " of the .jpg files in " + folder +
-                                        " could not be read as pictures and are left out");
+        out.Race(Severity::Warning, out.Say(kPicturesUnreadable, {std::to_string(index.UnreadableCount), folder}));
 }
 
 void CheckBoatList(Findings& out, const RaceCheckResult& result)
 {
     if (result.boats.empty())
-        out.Race(Severity::Error, "The race has no boats");
+        out.Race(Severity::Error, out.Say(kNoBoats));
     std::map<std::string, std::vector<int>> by_file, by_name;
     for (std::size_t i = 0; i < result.boats.size(); ++i) {
         by_file[Lower(result.boats[i].file)].push_back(static_cast<int>(i + 1));
@@ -210,16 +206,16 @@ void CheckBoatList(Findings& out, const RaceCheckResult& result)
     const auto list = [&](const std::vector<int>& boats) {
         std::string text;
         for (std::size_t k = 0; k < boats.size(); ++k)
-            text += (k == 0 ? "" : k + 1 == boats.size() ? " and " : ", ") + std::to_string(boats[k]);
+            text += (k == 0 ? "" : out.Say(k + 1 == boats.size() ? kAnd : kListComma)) + std::to_string(boats[k]);
         return text;
     };
     for (const auto& [file, boats] : by_file)
         if (boats.size() > 1)
-            out.Race(Severity::Warning, "Boats " + list(boats) + " use the same GPS file " +
-                                            result.boats[static_cast<std::size_t>(boats[0] - 1)].file);
+            out.Race(Severity::Warning,
+                     out.Say(kSameFile, {list(boats), result.boats[static_cast<std::size_t>(boats[0] - 1)].file}));
     for (const auto& [name, boats] : by_name)
         if (boats.size() > 1)
-            out.Race(Severity::Warning, "Boats " + list(boats) + " have the same name '" + name + "'");
+            out.Race(Severity::Warning, out.Say(kSameName, {list(boats), name}));
 }
 
 struct RaceWindow {
@@ -232,7 +228,7 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
 {
     b.points = track.TrackCount;
     if (track.TrackCount == 0) {
-        out.Boat(boat, Severity::Error, "The file " + b.file + " holds no track points");
+        out.Boat(boat, Severity::Error, out.Say(kNoPoints, {b.file}));
         return;
     }
     b.first = track.TrackTime[1];
@@ -245,8 +241,8 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
     }
     std::int32_t same_time = 0;  // jumps that are fixes logged faster than the time stamps tell apart
     const auto local = [&](double seconds) { return window.local_start + seconds / SecondsPerDay; };
-    const std::string span = "the track runs from " + RaceClock(local((*b.first - window.start) * SecondsPerDay)) +
-                             " to " + RaceClock(local((*b.last - window.start) * SecondsPerDay)) + " race time";
+    const std::string span = out.Say(kSpan, {RaceClock(local((*b.first - window.start) * SecondsPerDay)),
+                                             RaceClock(local((*b.last - window.start) * SecondsPerDay))});
     if (window.length > 0) {
         const std::vector<double> seconds = SortedSeconds(track.TrackTime, track.TrackCount, window.start);
         b.coverage = CoverageOf(seconds, 0, window.length);
@@ -254,14 +250,13 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
         b.largest_gap = gap.Length();
         b.shift_seconds = SuggestShift(seconds, window.length);
         const std::string shift =
-            b.shift_seconds ? "; times look " + DescribeShift(*b.shift_seconds) +
-                                  (std::llabs(*b.shift_seconds) % kGpsWeekRollover == 0 ? ": the GPS week rollover?"
-                                                                                         : ": a time-zone error?") +
-                                  " Moved by that, the track covers " +
-                                  Percent(CoverageOf(seconds, -static_cast<double>(*b.shift_seconds),
-                                                     window.length - static_cast<double>(*b.shift_seconds))) +
-                                  " of the race"
-                            : "";
+            b.shift_seconds
+                ? out.Say(kShift, {DescribeShift(*b.shift_seconds, out.language),
+                                   out.Say(std::llabs(*b.shift_seconds) % kGpsWeekRollover == 0 ? kRollover
+                                                                                                 : kTimeZone),
+                                   Percent(CoverageOf(seconds, -static_cast<double>(*b.shift_seconds),
+                                                      window.length - static_cast<double>(*b.shift_seconds)))})
+                : "";
 
         // The speed test runs over the points recorded inside the window.
         TrackEditState edit;
@@ -273,35 +268,32 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
                 edit.LastPresent = i;
             }
         if (edit.FirstPresent == 0) {
-            out.Boat(boat, Severity::Error, "No fix between the start and the finish: " + span + shift);
+            out.Boat(boat, Severity::Error, out.Say(kNoFixInRace, {span, shift}));
         } else {
             b.jumps = RunSpeedTest(track, edit, kJumpKnots);
             for (std::int32_t i = edit.FirstPresent + 1; i <= edit.LastPresent; ++i)
                 if (track.TrackMark[i] != 0 && track.TrackTime[i] == track.TrackTime[i - 1])
                     ++same_time;
             if (b.coverage < 0.9)
-                out.Boat(boat, Severity::Warning, "Covers only " + Percent(b.coverage) + " of the race: " + span + shift);
+                out.Boat(boat, Severity::Warning, out.Say(kCoverage, {Percent(b.coverage), span, shift}));
             // Track times are day fractions: a gap of exactly five minutes may come out a hair longer.
             if (b.largest_gap > kLongGapSeconds + 1e-3)
-                out.Boat(boat, Severity::Warning, "No fix for " + FormatDuration(b.largest_gap) + ", from " +
-                                                      TimeOfDay(local(gap.from)) + " to " + TimeOfDay(local(gap.to)));
+                out.Boat(boat, Severity::Warning,
+                         out.Say(kLongGap, {FormatDuration(b.largest_gap, out.language), TimeOfDay(local(gap.from)),
+                                            TimeOfDay(local(gap.to))}));
         }
     }
     if (b.jumps > 0)
         out.Boat(boat, Severity::Warning,
-                 Plural(b.jumps, "point") + " jump faster than " + std::to_string(static_cast<int>(kJumpKnots)) +
-                     " knots" +
-                     (same_time > 0 ? " (" + std::to_string(same_time) + " of them at the time of the point before)"
-                                    : "") +
-                     "; the editor's speed test would delete them");
+                 out.Say(kJumps, {out.Count(b.jumps, kPoint), std::to_string(static_cast<int>(kJumpKnots)),
+                                  same_time > 0 ? out.Say(kSameTimeJumps, {std::to_string(same_time)}) : ""}));
     if (b.backward > 0)
-        out.Boat(boat, Severity::Warning, "The time goes backwards " + Plural(b.backward, "time"));
+        out.Boat(boat, Severity::Warning, out.Say(kBackward, {out.Count(b.backward, kTime)}));
     if (b.zero_points > 0)
-        out.Boat(boat, Severity::Warning,
-                 Plural(b.zero_points, "point") + " at latitude 0, longitude 0 (fixes without a position)");
-    out.Boat(boat, Severity::Info, Plural(b.points, "point") + " in " + b.file + "; " + span + "; " +
-                                       Percent(b.coverage) + " of the race covered, largest gap " +
-                                       FormatDuration(b.largest_gap));
+        out.Boat(boat, Severity::Warning, out.Say(kZeroPoints, {out.Count(b.zero_points, kPoint)}));
+    out.Boat(boat, Severity::Info,
+             out.Say(kBoatSummary, {out.Count(b.points, kPoint), b.file, span, Percent(b.coverage),
+                                    FormatDuration(b.largest_gap, out.language)}));
 }
 
 // Every boat off by the same hours points at the race's time difference, not
@@ -320,9 +312,9 @@ void CheckTimeDifference(Findings& out, const RaceCheckResult& result, const Rac
     }
     if (tracks < 2)
         return;
-    out.Race(Severity::Warning, "Every boat's times look " + DescribeShift(*common) + ": is the time difference of " +
-                                    std::to_string(race.TimeDiff) + " h right? " +
-                                    std::to_string(race.TimeDiff + *common / 3600) + " h would fit every track");
+    out.Race(Severity::Warning, out.Say(kTimeDifference, {DescribeShift(*common, out.language),
+                                                          std::to_string(race.TimeDiff),
+                                                          std::to_string(race.TimeDiff + *common / 3600)}));
 }
 
 // A start and finish preset from a track whose clock was off put every other
@@ -349,14 +341,13 @@ void CheckPresetTimes(Findings& out, const RaceCheckResult& result, const RaceCh
     if (!source || source->points == 0 || source->shift_seconds || others == 0)
         return;
     const std::int64_t shift = *common, magnitude = std::llabs(shift);
-    const std::string amount = magnitude % kGpsWeekRollover == 0 ? Plural(magnitude / (7 * 86400), "week")
-                                                                 : Plural(magnitude / 3600, "hour");
-    const std::string name = source->name.empty() ? "the first boat" : source->name;
-    out.Race(Severity::Warning, "The start and finish were preset from the track of " + name + " (" + source->file +
-                                    "), and " + (others == 1 ? "the other boat's" : "every other boat's") +
-                                    " times look " + DescribeShift(shift) + ": are " + name + "'s times " +
-                                    DescribeShift(-shift) + "? Then set the start and finish " + amount +
-                                    (shift > 0 ? " earlier" : " later") + " and check again");
+    const std::string amount = magnitude % kGpsWeekRollover == 0 ? out.Count(magnitude / (7 * 86400), kWeek)
+                                                                 : out.Count(magnitude / 3600, kHour);
+    const std::string name = source->name.empty() ? out.Say(kFirstBoat) : source->name;
+    out.Race(Severity::Warning,
+             out.Say(kPresetTimes, {name, source->file, out.Say(others == 1 ? kOtherBoat : kEveryOtherBoat),
+                                    DescribeShift(shift, out.language), DescribeShift(-shift, out.language), amount,
+                                    out.Say(shift > 0 ? kEarlier : kLater)}));
 }
 
 } // namespace
@@ -393,17 +384,17 @@ std::string EscapeControlCharacters(std::string_view text)
     return out;
 }
 
-std::string FormatDuration(double seconds)
+std::string FormatDuration(double seconds, int ui_language)
 {
     const auto total = static_cast<std::int64_t>(std::llround(seconds));
     const std::int64_t h = total / 3600, m = total % 3600 / 60, s = total % 60;
     std::string text;
     if (h > 0)
-        text += std::to_string(h) + " h ";
+        text += Say(kDurationH, ui_language, {std::to_string(h)});
     if (h > 0 || m > 0)
-        text += std::to_string(m) + " min";
+        text += Say(kDurationMin, ui_language, {std::to_string(m)});
     if (h == 0)
-        text += (text.empty() ? "" : " ") + std::to_string(s) + " s";
+        text += (text.empty() || ui_language == 0 ? "" : " ") + Say(kDurationS, ui_language, {std::to_string(s)});
     return text;
 }
 
@@ -418,7 +409,7 @@ int RaceCheckResult::Count(Severity severity) const
 RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
 {
     RaceCheckResult result;
-    Findings out(result);
+    Findings out(result, input.ui_language);
 
     // The race's times are local, the tracks' UTC: TimeDiff is local minus UTC.
     RaceWindow window;
@@ -429,16 +420,14 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     // Not RaceSeconds: its stand-in for spans beyond 32 bits would read as a finish before the start.
     const double seconds = (race.FinishTime - race.StartTime) * SecondsPerDay;
     if (!(seconds >= 0.5)) {
-        out.Race(Severity::Error, "The race finishes at " + RaceClock(race.FinishTime) + ", not after its start " +
-                                      RaceClock(race.StartTime));
+        out.Race(Severity::Error, out.Say(kFinishBeforeStart, {RaceClock(race.FinishTime), RaceClock(race.StartTime)}));
         window.length = 0;
     } else {
         if (seconds > 24 * 3600)
-            out.Race(Severity::Warning, "The race lasts " + FormatDuration(seconds) + ", longer than 24 hours");
-        out.Race(Severity::Info, "Race from " + RaceClock(race.StartTime) + " to " + RaceClock(race.FinishTime) +
-                                     " local time; with a time difference of " + std::to_string(race.TimeDiff) +
-                                     " h, the tracks' UTC from " + RaceClock(window.start) + " to " +
-                                     RaceClock(window.finish));
+            out.Race(Severity::Warning, out.Say(kLongRace, {FormatDuration(seconds, out.language)}));
+        out.Race(Severity::Info, out.Say(kRaceWindow, {RaceClock(race.StartTime), RaceClock(race.FinishTime),
+                                                       std::to_string(race.TimeDiff), RaceClock(window.start),
+                                                       RaceClock(window.finish)}));
     }
     CheckTexts(out, race, input);
 
@@ -467,15 +456,13 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     for (const RaceFileSkips::Boat& skip : skips)
         listed_full += skip.list_full ? 1 : 0;
     if (input.skipped.full_boats > listed_full)
-        out.Race(Severity::Error, "The race file has " + std::to_string(input.skipped.full_boats) +
-                                      " boat lines past the " + std::to_string(RaceSettings::kMaxBoats) +
-                                      "th boat, which the race leaves out; the first " + std::to_string(listed_full) +
-                                      " are listed");
+        out.Race(Severity::Error, out.Say(kFullBoats, {std::to_string(input.skipped.full_boats),
+                                                       std::to_string(RaceSettings::kMaxBoats),
+                                                       std::to_string(listed_full)}));
     const std::int64_t listed_missing = static_cast<std::int64_t>(skips.size()) - listed_full;
     if (input.skipped.missing_boats > listed_missing)
-        out.Race(Severity::Error, "The race file has " + std::to_string(input.skipped.missing_boats) +
-                                      " boat lines whose GPS files are not in gpsdat/, which the race leaves out; "
-                                      "the first " + std::to_string(listed_missing) + " are listed");
+        out.Race(Severity::Error,
+                 out.Say(kMissingBoats, {std::to_string(input.skipped.missing_boats), std::to_string(listed_missing)}));
     CheckBoatList(out, result);
     CheckWorkspaceFiles(out, race, input);
     CheckPictures(out, race, input);
@@ -489,24 +476,25 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
         if (!b.in_race) {
             const RaceFileSkips::Boat& skip = skips[static_cast<std::size_t>(-race_boat[k] - 1)];
             out.Boat(boat, Severity::Error,
-                     "Line " + std::to_string(skip.line) + " of the race file is left out: " +
-                         (skip.list_full ? "a race holds at most " + std::to_string(RaceSettings::kMaxBoats) + " boats"
-                                         : "the GPS file " + b.file + " is not in gpsdat/"));
+                     out.Say(kLineLeftOut,
+                             {std::to_string(skip.line),
+                              skip.list_full ? out.Say(kAtMostBoats, {std::to_string(RaceSettings::kMaxBoats)})
+                                             : out.Say(kLeftOutFile, {b.file})}));
             continue;
         }
         const auto path = FindWorkspaceFile(input.app_dir + "gpsdat", b.file);
         if (!path) {
-            out.Boat(boat, Severity::Error, "The GPS file " + b.file + " is not in gpsdat/");
+            out.Boat(boat, Severity::Error, out.Say(kNoGpsFile, {b.file}));
             continue;
         }
         if (TrackFileKindOf(*path) == TrackFileKind::None) {
-            out.Boat(boat, Severity::Error, "The GPS file " + b.file + " is of no kind tackedit reads");
+            out.Boat(boat, Severity::Error, out.Say(kUnknownKind, {b.file}));
             continue;
         }
         try {
             LoadTrackFile(*path, track, edit, load.services);
         } catch (const DataError& e) {
-            out.Boat(boat, Severity::Error, std::string("The GPS file does not read: ") + e.what());
+            out.Boat(boat, Severity::Error, out.Say(kDoesNotRead, {e.what()}));
             continue;
         }
         CheckTrack(out, boat, b, track, window);
@@ -526,14 +514,14 @@ RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& nam
     const auto path = FindWorkspaceFile(app_dir + "raceadmin", name);
     RaceCheckResult result;
     if (!path) {
-        Findings(result).Race(Severity::Error, "The race file " + name + " is not in raceadmin/");
+        Findings(result, 2).Race(Severity::Error, "The race file " + name + " is not in raceadmin/");
         return result;
     }
     RaceSettings race;
     try {
         ReadRaceFile(*path, app_dir, 2, race, &input.skipped);
     } catch (const DataError& e) {
-        Findings(result).Race(Severity::Error, e.what());
+        Findings(result, 2).Race(Severity::Error, e.what());
         return result;
     }
     return CheckRace(race, input);

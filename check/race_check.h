@@ -57,6 +57,7 @@ struct RaceCheckInput {
     std::string app_dir;         // the workspace, with its trailing separator
     std::string race_file_name;  // bare name; empty when there is none yet
     std::string viewer_exe = "tackvue.exe";
+    int ui_language = 2;         // of the findings' texts; the command-line tool's are English
     RaceFileSkips skipped;       // what the race file reader left out
     CaptureTimeReader capture_time;  // empty: pictures are not counted
     // What the compile screen took from its first boat's track and the user
@@ -103,13 +104,13 @@ std::optional<std::int64_t> SuggestShift(const std::vector<double>& sorted, doub
 inline constexpr std::int64_t kGpsWeekRollover = 1024LL * 7 * 86400;
 
 // "9 hours early", "5 hours late", "1024 weeks early".
-std::string DescribeShift(std::int64_t shift_seconds);
+std::string DescribeShift(std::int64_t shift_seconds, int ui_language = 2);
 
 // Control characters written out (\x00, \x0A; \u0085 for the C1 ones), so a
 // NUL or a line end in a name can neither cut a message short nor break it.
 std::string EscapeControlCharacters(std::string_view text);
 
 // "1 h 5 min", "12 min 30 s", "45 s".
-std::string FormatDuration(double seconds);
+std::string FormatDuration(double seconds, int ui_language = 2);
 
 } // namespace tackedit

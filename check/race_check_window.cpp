@@ -26,7 +26,7 @@ namespace tackedit {
 
 namespace {
 
-const char kCaption[] = "Race Check";
+using namespace texts::check;
 
 QColor SeverityColour(Severity severity)
 {
@@ -68,20 +68,23 @@ std::string Number(const char* format, double value)
 }
 
 // "-9 h (9 hours late)".
-std::string ShiftText(std::int64_t seconds)
+std::string ShiftText(std::int64_t seconds, int ui_language)
 {
     const bool weeks = seconds % kGpsWeekRollover == 0;
     char text[64];
     std::snprintf(text, sizeof text, weeks ? "%+lld weeks" : "%+lld h",
                   static_cast<long long>(weeks ? seconds / (7 * 86400) : seconds / 3600));
-    return std::string(text) + " (" + DescribeShift(seconds) + ")";
+    return std::string(text) + " (" + DescribeShift(seconds, ui_language) + ")";
 }
 
-// The shift and its Fix come right after the name: at the window's first size
-// the statistics would push them past the right edge.
-const char* const kBoatColumns[] = {"Boat",       "Suggested shift", "",      "GPS file", "Points",
-                                    "First (UTC)", "Last (UTC)",     "Coverage", "Largest gap", "Jumps",
-                                    "At 0/0",      "Backward"};
+const Text& SeverityText(Severity severity)
+{
+    return severity == Severity::Error ? kError : severity == Severity::Warning ? kWarning : kInfo;
+}
+
+// The shift and its Fix (column 2) come right after the name (kBoatColumns): at
+// the window's first size the statistics would push them past the right edge.
+constexpr int kBoatColumnCount = 12;
 constexpr int kFixColumn = 2;
 constexpr int kMaxNameWidth = 200;
 
@@ -95,7 +98,7 @@ RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, Cursor
     // point a boat of another race at the copy.
     if (parent)
         parent->installEventFilter(this);
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(Say(kWindowTitle));
     resize(960, 600);
 
     auto* layout = new QVBoxLayout(this);
@@ -105,33 +108,39 @@ RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, Cursor
 
     findings_ = new QTableWidget(0, 3, this);
     findings_->setObjectName(QStringLiteral("FindingsTable"));
-    findings_->setHorizontalHeaderLabels({QStringLiteral("Severity"), QStringLiteral("Subject"),
-                                          QStringLiteral("Message")});
+    findings_->setHorizontalHeaderLabels(Say(kFindingColumns).split(QLatin1Char('|')));
     findings_->horizontalHeader()->setStretchLastSection(true);
     findings_->verticalHeader()->hide();
     findings_->setWordWrap(true);
     layout->addWidget(findings_, 3);
 
-    boats_ = new QTableWidget(0, static_cast<int>(std::size(kBoatColumns)), this);
+    boats_ = new QTableWidget(0, kBoatColumnCount, this);
     boats_->setObjectName(QStringLiteral("BoatsTable"));
-    QStringList headers;
-    for (const char* column : kBoatColumns)
-        headers << QString::fromLatin1(column);
-    boats_->setHorizontalHeaderLabels(headers);
+    boats_->setHorizontalHeaderLabels(Say(kBoatColumns).split(QLatin1Char('|')));
     boats_->verticalHeader()->hide();
     layout->addWidget(boats_, 2);
 
     auto* buttons = new QHBoxLayout;
-    auto* again = new QPushButton(QStringLiteral("Check Again"), this);
+    auto* again = new QPushButton(Say(kCheckAgain), this);
     again->setObjectName(QStringLiteral("CheckAgainButton"));
     connect(again, &QPushButton::clicked, this, [this] { RunCheck(); });
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = new QPushButton(Say(kClose), this);
     close->setObjectName(QStringLiteral("CloseButton"));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     buttons->addStretch();
     buttons->addWidget(again);
     buttons->addWidget(close);
     layout->addLayout(buttons);
+}
+
+std::string RaceCheckWindow::Message(const Text& text, std::initializer_list<std::string> args) const
+{
+    return tackedit::Say(text, hooks_.ui_language, args);
+}
+
+QString RaceCheckWindow::Say(const Text& text, std::initializer_list<std::string> args) const
+{
+    return ToQString(Message(text, args));
 }
 
 bool RaceCheckWindow::eventFilter(QObject* watched, QEvent* event)
@@ -162,13 +171,15 @@ void RaceCheckWindow::ShowResult()
 {
     const int errors = result_.Count(Severity::Error), warnings = result_.Count(Severity::Warning);
     summary_->setText(errors + warnings == 0
-                          ? QStringLiteral("No errors or warnings.")
-                          : QStringLiteral("%1 error(s), %2 warning(s).").arg(errors).arg(warnings));
+                          ? Say(kNothingToFix)
+                          : Say(kCounts, {std::to_string(errors), std::to_string(warnings)}));
 
     findings_->setRowCount(static_cast<int>(result_.findings.size()));
     for (int row = 0; row < findings_->rowCount(); ++row) {
         const Finding& f = result_.findings[static_cast<std::size_t>(row)];
-        QTableWidgetItem* cells[] = {Cell(SeverityName(f.severity)), Cell(f.subject), Cell(f.message)};
+        QTableWidgetItem* cells[] = {new QTableWidgetItem(Say(SeverityText(f.severity))), Cell(f.subject),
+                                     Cell(f.message)};
+        cells[0]->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         cells[0]->setIcon(style()->standardIcon(SeverityIcon(f.severity)));
         for (int column = 0; column < 3; ++column) {
             cells[column]->setBackground(SeverityColour(f.severity));
@@ -186,14 +197,14 @@ void RaceCheckWindow::ShowResult()
     for (int row = 0; row < boats_->rowCount(); ++row) {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(row)];
         const std::string values[] = {EscapeControlCharacters(b.name),
-                                      b.shift_seconds ? ShiftText(*b.shift_seconds) : "",
+                                      b.shift_seconds ? ShiftText(*b.shift_seconds, hooks_.ui_language) : "",
                                       "",
                                       EscapeControlCharacters(b.file),
                                       std::to_string(b.points),
                                       TrackTime(b.first),
                                       TrackTime(b.last),
                                       Number("%.1f%%", std::floor(b.coverage * 1000 + 1e-9) / 10),
-                                      FormatDuration(b.largest_gap),
+                                      FormatDuration(b.largest_gap, hooks_.ui_language),
                                       std::to_string(b.jumps),
                                       std::to_string(b.zero_points),
                                       std::to_string(b.backward)};
@@ -208,10 +219,9 @@ void RaceCheckWindow::ShowResult()
         boats_->item(row, 0)->setIcon(style()->standardIcon(SeverityIcon(worst)));
         boats_->item(row, 0)->setToolTip(ToQString(EscapeControlCharacters(b.name)));  // the column may cut a long name
         if (b.shift_seconds && b.in_race) {
-            auto* fix = new QPushButton(QStringLiteral("Fix"));
+            auto* fix = new QPushButton(Say(kFix));
             fix->setObjectName(QStringLiteral("FixButton%1").arg(row + 1));
-            fix->setToolTip(QStringLiteral("Write a copy with every time moved (%1) and use it for this boat")
-                                .arg(ToQString(DescribeShift(*b.shift_seconds))));
+            fix->setToolTip(Say(kFixToolTip, {DescribeShift(*b.shift_seconds, hooks_.ui_language)}));
             connect(fix, &QPushButton::clicked, this, [this, row] { FixBoat(row + 1); });
             boats_->setCellWidget(row, kFixColumn, fix);
             if (first_fix < 0)
@@ -234,12 +244,12 @@ void RaceCheckWindow::FixBoat(int boat)
     const std::string gpsdat = app_dir_ + "gpsdat";
     const auto source = FindWorkspaceFile(gpsdat, b.file);
     if (!source) {
-        dialogs_.ShowMessage(kCaption, "The GPS file " + b.file + " is no longer in gpsdat/.");
+        dialogs_.ShowMessage(Message(kWindowTitle), Message(kFileGone, {b.file}));
         return;
     }
     const std::string name = ShiftedFileName(b.file);
     if (!IsBareFileName(name)) {
-        dialogs_.ShowMessage(kCaption, "'" + name + "' is not a file name for gpsdat/.");
+        dialogs_.ShowMessage(Message(kWindowTitle), Message(kNotAFileName, {name}));
         return;
     }
     // Another boat's file, or a copy not made from this track, is never replaced.
@@ -261,12 +271,11 @@ void RaceCheckWindow::FixBoat(int boat)
             WriteFileAtomically(gpsdat + "/" + target.name, copy.bytes);
         written = target.name;
     } catch (const DataError& e) {
-        dialogs_.ShowMessage(kCaption, e.what());
+        dialogs_.ShowMessage(Message(kWindowTitle), e.what());
         return;
     }
     if (!hooks_.PointBoatAt(boat, b.file, written))
-        dialogs_.ShowMessage(kCaption, written + " is written, but the boat list has changed since the check: "
-                                                 "add it to the race by hand.");
+        dialogs_.ShowMessage(Message(kWindowTitle), Message(kBoatListChanged, {written}));
     RunCheck();
 }
 

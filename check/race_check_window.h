@@ -3,6 +3,7 @@
 #include "check/race_check.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
+#include "shell/messages.h"
 
 #include <QWidget>
 
@@ -30,6 +31,7 @@ public:
         // Points boat `boat` (1-based) from `old_file` at `new_file`, both in
         // gpsdat/; false when the boat list no longer has that boat there.
         std::function<bool(int boat, const std::string& old_file, const std::string& new_file)> PointBoatAt;
+        int ui_language = 2;  // of the window's texts; the findings' come with ReadScreen's input
     };
 
     RaceCheckWindow(QWidget* parent, DialogService& dialogs, CursorControl& cursor, Hooks hooks);
@@ -49,6 +51,8 @@ protected:
 
 private:
     void ShowResult();
+    std::string Message(const Text& text, std::initializer_list<std::string> args = {}) const;
+    QString Say(const Text& text, std::initializer_list<std::string> args = {}) const;
 
     DialogService& dialogs_;
     CursorControl& cursor_;

@@ -2,6 +2,7 @@
 // would explain a track recorded outside the race.
 
 #include "check/race_check.h"
+#include "shell/messages.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -75,16 +76,15 @@ std::optional<std::int64_t> SuggestShift(const std::vector<double>& sorted, doub
     return best;
 }
 
-std::string DescribeShift(std::int64_t shift_seconds)
+std::string DescribeShift(std::int64_t shift_seconds, int ui_language)
 {
-    // Times that need moving forward were recorded early.
-    const char* direction = shift_seconds > 0 ? " early" : " late";
     const std::int64_t magnitude = std::llabs(shift_seconds);
-    if (magnitude % kGpsWeekRollover == 0)
-        return std::to_string(magnitude / (7 * 86400)) + " weeks" + direction;
-    if (magnitude % 3600 == 0)
-        return std::to_string(magnitude / 3600) + (magnitude == 3600 ? " hour" : " hours") + direction;
-    return std::to_string(magnitude) + " seconds" + direction;
+    using namespace texts::check;
+    const std::string amount = magnitude % kGpsWeekRollover == 0 ? CountOf(magnitude / (7 * 86400), kWeek, ui_language)
+                               : magnitude % 3600 == 0 ? CountOf(magnitude / 3600, kHour, ui_language)
+                                                       : Say(kSeconds, ui_language, {std::to_string(magnitude)});
+    // Times that need moving forward were recorded early.
+    return Say(shift_seconds > 0 ? kEarly : kLate, ui_language, {amount});
 }
 
 } // namespace tackedit

@@ -133,7 +133,8 @@ std::string Cp932Line(const std::string& text, const std::string& file, const st
     std::string bad;
     const auto bytes = Utf8ToCp932(text, &bad);
     if (!bytes)
-        throw DataError(file, 0, text, what + " '" + text + "' contains '" + bad + "', which Shift-JIS cannot hold");
+        throw DataError(file, 0, text,
+                        what + " '" + text + "' contains '" + bad + "', which cannot be stored in the file");
     return *bytes + "\r\n";
 }
 

@@ -7,6 +7,7 @@
 #include "platform/qt/qt_platform.h"
 #include "race/compile_screen.h"
 #include "shell/captions.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 
@@ -99,9 +100,8 @@ void DistributionScreen::ChooseDistRaceFile()
                                                  state_.UiLanguage, state_.race)) {
             case AddRaceResult::Duplicate: services_.dialogs.ShowMessage("tackvue", "Same file exists"); break;
             case AddRaceResult::Full:
-                services_.dialogs.ShowMessage("tackvue", "A distribution plays at most " +
-                                                             std::to_string(DistributionPlayList::kMaxRaces) +
-                                                             " race files.");
+                services_.dialogs.ShowMessage("tackvue", Say(texts::kPlayListFull, state_.UiLanguage,
+                                                             {std::to_string(DistributionPlayList::kMaxRaces)}));
                 break;
             case AddRaceResult::Added: RefillPlayList(); break;
             }
@@ -211,13 +211,15 @@ void DistributionScreen::Build(int quality, bool replace)
         ShowError(PictureReportText(failures, 10));
     if (quality > 0)
         if (const auto outside = PicturesFromOutside(list, state_.paths.AppDir, dist); !outside.empty()) {
-            std::string text = "The pictures of these races come from folders outside the workspace:";
+            std::string text = Say(texts::kPicturesFromOutside, state_.UiLanguage);
             for (const std::string& line : outside)
                 text += "\n" + line;
             ShowError(text);
         }
     // A window closed during the build closes now, without the question.
-    if (!state_.CloseWhenDone && services_.dialogs.AskYesNo("配布データ確認", "配布データを確認しますか?") &&
+    if (!state_.CloseWhenDone &&
+        services_.dialogs.AskYesNo(Say(texts::kCheckDistributionCaption, state_.UiLanguage),
+                                   Say(texts::kCheckDistributionQuestion, state_.UiLanguage)) &&
         !services_.shell.OpenDocument(dist))
         ShowError(MessageText(Message::FolderDoesNotOpen, state_.UiLanguage, dist));
 }

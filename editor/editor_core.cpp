@@ -1,5 +1,7 @@
 #include "editor/editor_core.h"
 
+#include "shell/messages.h"
+
 #include "track/numbers.h"
 #include "track/parallel_parse.h"
 #include "track/track_formats.h"
@@ -133,9 +135,9 @@ std::int32_t MeanPresentInterval(const TimelineView& view, std::int32_t present_
     return RoundHalfEvenToInt32(static_cast<long double>(view.TimeSpan) * 24 * 3600 / present_points);
 }
 
-std::string IntervalLabelText(std::int32_t loaded_interval, std::int32_t current_interval)
+std::string IntervalLabelText(std::int32_t loaded_interval, std::int32_t current_interval, int ui_language)
 {
-    return "ｲﾝﾀｰﾊﾞﾙ(sec）: " + std::to_string(loaded_interval) + " ⇒ " + std::to_string(current_interval);
+    return Say(texts::kIntervalLabel, ui_language, {std::to_string(loaded_interval), std::to_string(current_interval)});
 }
 
 TimelineHit FindNearestTimelinePoint(const TrackStore& store, const TrackEditState& edit, const TimelineView& view,

@@ -24,7 +24,8 @@ namespace tackedit {
 
 namespace {
 
-const char kMapHint[] = "左ドラッグでエリア選択/右ドラッグでエリア削除/Shift+クリックで１点削除";
+// The design caption; the window sets the one of its language.
+QString Caption(const char* control) { return QString::fromUtf8(CaptionOf(control, 0)); }
 
 // Shape1: an 11 x 11 red circle; the track stays visible through it.
 class CircleShape final : public QWidget {
@@ -138,7 +139,7 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     }
 
     const QColor white(Qt::white);
-    label43_ = AddControl<QLabel>(this, "Label43", QRect(56, 30, 449, 16), QString::fromUtf8(kMapHint));
+    label43_ = AddControl<QLabel>(this, "Label43", QRect(56, 30, 449, 16), Caption("Label43"));
     SetTextColour(label43_, QColor(0, 128, 0), &white);
     label43_->setAttribute(Qt::WA_TransparentForMouseEvents);
     label42_ = AddControl<QLabel>(this, "Label42", QRect(24, 58, 140, 16));
@@ -159,7 +160,7 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     panel5_ = AddRedLine(this, "Panel5");
     panel6_ = AddRedLine(this, "Panel6");
 
-    AddControl<QLabel>(this, "Label39", QRect(575, 334, 160, 16), QStringLiteral("現点数/全データ点数"));
+    AddControl<QLabel>(this, "Label39", QRect(575, 334, 160, 16), Caption("Label39"));
     // Room for "1000000 / 1000000".
     memo2_ = AddControl<QLineEdit>(this, "Memo2", QRect(575, 351, 164, 21));
     memo2_->setReadOnly(true);
@@ -167,35 +168,34 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     // Restore buttons, each left of the box counting what it would bring back.
     struct RestoreRow {
         const char* button;
-        const char* caption;
         const char* box;
         void (EditorScreen::*click)();
         QLineEdit** field;
     };
     const RestoreRow rows[] = {
-        {"Button26", "地域選択復元", "Edit11", &EditorScreen::Button26Click, &edit11_},
-        {"Button25", "時間帯復元", "Edit13", &EditorScreen::Button25Click, &edit13_},
-        {"Button24", "ポイント復元", "Edit14", &EditorScreen::Button24Click, &edit14_},
-        {"Button31", "自動編集復元", "Edit7", &EditorScreen::Button31Click, &edit7_},
-        {"Button23", "全データ復元", "Edit15", &EditorScreen::Button23Click, &edit15_},
+        {"Button26", "Edit11", &EditorScreen::Button26Click, &edit11_},
+        {"Button25", "Edit13", &EditorScreen::Button25Click, &edit13_},
+        {"Button24", "Edit14", &EditorScreen::Button24Click, &edit14_},
+        {"Button31", "Edit7", &EditorScreen::Button31Click, &edit7_},
+        {"Button23", "Edit15", &EditorScreen::Button23Click, &edit15_},
     };
     int top = 380;
     for (const RestoreRow& row : rows) {
-        auto* button = AddControl<QPushButton>(this, row.button, QRect(575, top, 110, 24), QString::fromUtf8(row.caption));
+        auto* button = AddControl<QPushButton>(this, row.button, QRect(575, top, 110, 24), Caption(row.button));
         connect(button, &QPushButton::clicked, this, row.click);
         *row.field = AddCountBox(this, row.box, QRect(689, top + 1, 50, 22));
         top += 26;
     }
 
     auto* automatic = AddControl<QGroupBox>(this, "GroupBox7", QRect(746, 334, 159, 172));
-    automatic->setTitle(QStringLiteral("自動編集"));
+    automatic->setTitle(Caption("GroupBox7"));
     label41_ = AddControl<QLabel>(automatic, "Label41", QRect(6, 18, 149, 16));
     SetTextColour(label41_, Qt::red);
-    check_box4_ = AddControl<QCheckBox>(automatic, "CheckBox4", QRect(6, 38, 147, 20), QStringLiteral("インターバル（秒）"));
+    check_box4_ = AddControl<QCheckBox>(automatic, "CheckBox4", QRect(6, 38, 147, 20), Caption("CheckBox4"));
     check_box4_->setToolTip(QStringLiteral("データ間隔が密過ぎる場合に間引きします"));
     combo_box9_ = AddControl<QComboBox>(automatic, "ComboBox9", QRect(96, 60, 57, 22));
     combo_box9_->setEditable(true);
-    check_box5_ = AddControl<QCheckBox>(automatic, "CheckBox5", QRect(6, 86, 147, 20), QStringLiteral("最高速度（KNOT)"));
+    check_box5_ = AddControl<QCheckBox>(automatic, "CheckBox5", QRect(6, 86, 147, 20), Caption("CheckBox5"));
     check_box5_->setToolTip(QStringLiteral("急激なデータ跳び検出して自動除去します"));
     check_box5_->setChecked(true);
     combo_box6_ = AddControl<QComboBox>(automatic, "ComboBox6", QRect(96, 108, 57, 22));
@@ -203,16 +203,16 @@ EditorScreen::EditorScreen(QWidget* parent, AppState& state, PlatformServices& s
     check_box6_ = AddControl<QCheckBox>(automatic, "CheckBox6", QRect(6, 96, 147, 20), QStringLiteral("Smart Edit"));
     check_box6_->setToolTip(QStringLiteral("データの時間間隔が短い軌跡データを平滑化して不要データを排除します"));
     check_box6_->hide();
-    auto* run = AddControl<QPushButton>(automatic, "Button27", QRect(6, 138, 147, 26), QStringLiteral("自動編集の実行"));
+    auto* run = AddControl<QPushButton>(automatic, "Button27", QRect(6, 138, 147, 26), Caption("Button27"));
     connect(run, &QPushButton::clicked, this, &EditorScreen::Button27Click);
 
     auto* save_trb = AddControl<QPushButton>(this, "Button29", QRect(575, 512, 330, 24),
-                                             QStringLiteral("編集済のデータを圧縮保存（TRB)"));
+                                             Caption("Button29"));
     connect(save_trb, &QPushButton::clicked, this, &EditorScreen::Button29Click);
     auto* save_gpx = AddControl<QPushButton>(this, "Button30", QRect(575, 538, 330, 24),
-                                             QStringLiteral("編集済のデータをGPX形式で保存"));
+                                             Caption("Button30"));
     connect(save_gpx, &QPushButton::clicked, this, &EditorScreen::Button30Click);
-    auto* back = AddControl<QPushButton>(this, "Button22", QRect(780, 566, 125, 24), QStringLiteral("CANCEL/戻る"));
+    auto* back = AddControl<QPushButton>(this, "Button22", QRect(780, 566, 125, 24), Caption("Button22"));
     connect(back, &QPushButton::clicked, this, &EditorScreen::Button22Click);
 
     // The floating pieces lie over the images.
@@ -249,7 +249,7 @@ void EditorScreen::OpenTrackForEditing()
     DrawTrackMap();
     DrawTimeline();
     if (state_.track.TrackCount == 0)
-        services_.dialogs.ShowMessage("tackvue", NoPointsMessage(*chosen));
+        services_.dialogs.ShowMessage("tackvue", NoPointsMessage(*chosen, state_.UiLanguage));
 }
 
 void EditorScreen::RefillAutoEditLists()
@@ -294,7 +294,8 @@ void EditorScreen::DrawTimeline()
     image6_->setPixmap(QPixmap::fromImage(picture));
     image6_->update();
     state_.editor.CurrentInterval = MeanPresentInterval(view, counted);
-    SetElidedText(label41_, ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval)));
+    SetElidedText(label41_, ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval,
+                                                        state_.UiLanguage)));
 }
 
 void EditorScreen::ShowDeletionCounts()

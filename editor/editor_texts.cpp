@@ -1,6 +1,7 @@
 #include "editor/editor_texts.h"
 
 #include "platform/null_platform.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/file_buffer.h"
@@ -36,16 +37,13 @@ std::optional<std::int32_t> PointsIn(const std::string& path)
 
 std::string SaveConfirmationText(const std::string& new_file, int ui_language)
 {
-    std::string text = "次のファイル名で保存します\r\n" + new_file;
+    const std::string text = Say(texts::kSaveTrackAs, ui_language) + new_file;
     std::error_code error;
     if (!std::filesystem::exists(new_file, error))
         return text;
     const auto points = PointsIn(new_file);
-    if (ui_language == 0)
-        return text + "\r\n（既存のファイル" + (points ? "（" + std::to_string(*points) + "点）" : std::string()) +
-               "を置き換えます）";
-    return text + "\r\n(It replaces an existing file" +
-           (points ? " of " + std::to_string(*points) + " points" : std::string()) + ".)";
+    return text + Say(texts::kReplacesSave, ui_language,
+                      {points ? Say(texts::kReplacesPoints, ui_language, {std::to_string(*points)}) : ""});
 }
 
 std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours)
@@ -61,12 +59,10 @@ std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours)
     return text + " / " + shown + " UTC" + (*time_diff_hours < 0 ? "" : "+") + std::to_string(*time_diff_hours);
 }
 
-std::string NoPointsMessage(const std::string& path)
+std::string NoPointsMessage(const std::string& path, int ui_language)
 {
-    if (TrackFileKindOf(path) == TrackFileKind::None)
-        return path + " is not a track file the editor reads: their names end in gpx, log, dtr, trk, gdb, trl "
-                      "or trb.";
-    return path + " holds no track point.";
+    return Say(TrackFileKindOf(path) == TrackFileKind::None ? texts::kNotTrackFile : texts::kNoTrackPoint,
+               ui_language, {path});
 }
 
 } // namespace tackedit

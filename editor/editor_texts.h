@@ -19,6 +19,6 @@ std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours)
 
 // Why an opened file gave no point: an ending the editor does not read (listing
 // those it reads), or no track point in it.
-std::string NoPointsMessage(const std::string& path);
+std::string NoPointsMessage(const std::string& path, int ui_language = 2);
 
 } // namespace tackedit

@@ -1,6 +1,9 @@
 #include "external/gps_download_panel.h"
 
 #include "platform/qt/qt_platform.h"
+#include "platform/text_codec.h"
+#include "shell/captions.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 
 #include <QComboBox>
@@ -11,14 +14,6 @@ namespace tackedit {
 namespace {
 
 constexpr const char* kCaption = "tackvue";
-constexpr const char* kNotExeMessage = "有効なアプリを選択してください";
-constexpr const char* kListFullMessage =
-    "登録できるソフトは10個までです。\n不要なソフトの登録を削除してから登録してください。";
-constexpr const char* kNotStorableMessage =
-    "このソフトは登録できません。パスにカンマ、制御文字、またはShift-JISで表せない文字が含まれています。\n";
-constexpr const char* kNotAbsoluteReason = "\n（フルパスで指定してください）";
-constexpr const char* kNotProgramReason = "\n（実行できるプログラムでもWindowsのプログラムでもありません）";
-constexpr const char* kStartedPrefix = "起動しました: ";
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y, int width)
 {
@@ -40,7 +35,7 @@ GpsDownloadPanel::GpsDownloadPanel(QWidget* parent, DownloadToolList& tools, Dia
     setFrameShadow(QFrame::Raised);
     setAutoFillBackground(true);
 
-    Label44 = new QLabel(QString::fromUtf8("GPSダウンロードソフトウエア"), this);
+    Label44 = new QLabel(QString::fromUtf8(CaptionOf("Label44", 0)), this);
     Label44->setObjectName(QStringLiteral("Label44"));
     Label44->setGeometry(16, 6, 289, 18);
 
@@ -61,9 +56,9 @@ GpsDownloadPanel::GpsDownloadPanel(QWidget* parent, DownloadToolList& tools, Dia
     Label45->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(ComboBox7, &QComboBox::editTextChanged, this, [this] { ShowToolPath(); });
 
-    Button18 = MakeButton(this, "Button18", "GPSダウンロードソフトウエアを起動", 16, 68, 289);
-    Button19 = MakeButton(this, "Button19", "ソフトの新規登録", 16, 108, 140);
-    Button28 = MakeButton(this, "Button28", "ソフトの登録削除", 165, 108, 140);
+    Button18 = MakeButton(this, "Button18", CaptionOf("Button18", 0), 16, 68, 289);
+    Button19 = MakeButton(this, "Button19", CaptionOf("Button19", 0), 16, 108, 140);
+    Button28 = MakeButton(this, "Button28", CaptionOf("Button28", 0), 165, 108, 140);
     Button20 = MakeButton(this, "Button20", "CANCEL", 16, 150, 289);
 
     connect(Button18, &QPushButton::clicked, this, &GpsDownloadPanel::Button18Click);
@@ -118,7 +113,7 @@ void GpsDownloadPanel::Button18Click()
         if (const std::string problem = shell_.StartProgram(program); !problem.empty())
             dialogs_.ShowMessage(kCaption, problem);
         else
-            ShowToolPath(kStartedPrefix);
+            ShowToolPath(Say(texts::kToolStarted, Language()));
     }
     RunShowingError(actions_.WriteSettings);
 }
@@ -130,19 +125,27 @@ void GpsDownloadPanel::Button19Click()
         return;
     switch (RegisterDownloadTool(*chosen, tools_)) {
     case RegisterResult::NotExe:
-        dialogs_.ShowMessage(kCaption, kNotExeMessage, true);
+        dialogs_.ShowMessage(kCaption, Say(texts::kNotExe, Language()), true);
         return;
     case RegisterResult::ListFull:
-        dialogs_.ShowMessage(kCaption, kListFullMessage, true);
+        dialogs_.ShowMessage(kCaption, Say(texts::kToolListFull, Language()), true);
         return;
-    case RegisterResult::NotStorable:
-        dialogs_.ShowMessage(kCaption, kNotStorableMessage + *chosen, true);
+    case RegisterResult::NotStorable: {
+        std::string bad;
+        const bool encodes = Utf8ToCp932(*chosen, &bad).has_value();
+        dialogs_.ShowMessage(kCaption,
+                             (encodes ? Say(texts::kToolNotStorable, Language())
+                                      : Say(texts::kToolCharNotStorable, Language(), {bad})) + *chosen,
+                             true);
         return;
+    }
     case RegisterResult::NotAbsolute:
-        dialogs_.ShowMessage(kCaption, std::string(kNotExeMessage) + "\n" + *chosen + kNotAbsoluteReason, true);
+        dialogs_.ShowMessage(
+            kCaption, Say(texts::kNotExe, Language()) + "\n" + *chosen + Say(texts::kToolNotAbsolute, Language()), true);
         return;
     case RegisterResult::NotProgram:
-        dialogs_.ShowMessage(kCaption, std::string(kNotExeMessage) + "\n" + *chosen + kNotProgramReason, true);
+        dialogs_.ShowMessage(
+            kCaption, Say(texts::kNotExe, Language()) + "\n" + *chosen + Say(texts::kToolNotProgram, Language()), true);
         return;
     case RegisterResult::Added:
         break;
@@ -159,6 +162,8 @@ void GpsDownloadPanel::Button28Click()
     UnregisterDownloadTool(FromQString(ComboBox7->currentText()), tools_);
     FillToolBox();
 }
+
+int GpsDownloadPanel::Language() const { return actions_.UiLanguage ? actions_.UiLanguage() : 2; }
 
 void GpsDownloadPanel::Button20Click()
 {

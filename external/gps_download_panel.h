@@ -26,6 +26,7 @@ public:
         std::function<void()> ReadSettings;
         std::function<void()> WriteSettings;
         std::function<void()> Cancel;
+        std::function<int()> UiLanguage;  // empty: English
     };
 
     GpsDownloadPanel(QWidget* parent, DownloadToolList& tools, DialogService& dialogs, ShellService& shell,
@@ -46,6 +47,8 @@ private:
 
     // Runs a settings action; a DataError is shown, not passed on. False when one was.
     bool RunShowingError(const std::function<void()>& action);
+
+    int Language() const;
 
     DownloadToolList& tools_;
     DialogService& dialogs_;

@@ -1,5 +1,7 @@
 #include "external/help.h"
 
+#include "shell/messages.h"
+
 namespace tackedit {
 
 std::string EditorHelpPage(const std::string& app_dir, int ui_language)
@@ -11,9 +13,7 @@ void ShowEditorHelp(const std::string& app_dir, int ui_language, ShellService& s
 {
     const std::string page = EditorHelpPage(app_dir, ui_language);
     if (!shell.OpenDocument(page))
-        dialogs.ShowMessage("tackvue", "Cannot open the help page " + page +
-                                           ": no web browser is set up on this computer. Install one (and "
-                                           "xdg-utils), or open the page in a browser yourself.");
+        dialogs.ShowMessage("tackvue", Say(texts::kNoBrowser, ui_language, {page}));
 }
 
 } // namespace tackedit

@@ -247,7 +247,7 @@ std::string EncodeSettings(RaceSettings& race, const DownloadToolList& tools, co
             const std::string value = lines[i].substr(comma + 1);
             throw DataError(settings_path, static_cast<std::int64_t>(i + 1), value,
                             lines[i].substr(0, comma) + " value '" + value +
-                                "' cannot be written: Shift-JIS has no code for '" + bad + "'");
+                                "' cannot be written: '" + bad + "' cannot be stored in the settings file");
         }
         out += *bytes;
         out += "\r\n";

@@ -168,7 +168,7 @@ std::optional<PictureFailure> LineProblem(const std::string& path, const std::st
                               PictureProblem::NameSeparator};
     std::string bad;
     if (!Utf8ToCp932("s_" + name, &bad))
-        return PictureFailure{path, path + ": the name contains '" + bad + "', which Shift-JIS cannot hold",
+        return PictureFailure{path, path + ": the name contains '" + bad + "', which cannot be stored in datetime.csv",
                               PictureProblem::NameNotShiftJis};
     if (HoldsLineBreakOrComma(time) || !Utf8ToCp932(time))
         return PictureFailure{path, path + ": its capture time '" + time + "' cannot be written to datetime.csv",
@@ -179,7 +179,7 @@ std::optional<PictureFailure> LineProblem(const std::string& path, const std::st
 const char* ProblemText(PictureProblem problem)
 {
     switch (problem) {
-    case PictureProblem::NameNotShiftJis: return "name Shift-JIS cannot hold";
+    case PictureProblem::NameNotShiftJis: return "name datetime.csv cannot hold";
     case PictureProblem::NameSeparator: return "comma, CR or LF in the name";
     case PictureProblem::TimeNotStorable: return "capture time datetime.csv cannot hold";
     case PictureProblem::Missing: return "gone since indexing";

@@ -3,6 +3,7 @@
 #include "pictures/picture_index.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
+#include "shell/messages.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"
 
@@ -155,7 +156,7 @@ void PictureFolderBox::Edit4Change()
 
 void PictureFolderBox::ChoosePictureFolder()
 {
-    const auto folder = services_.dialogs.BrowseForFolder("画像フォルダの選択", "");
+    const auto folder = services_.dialogs.BrowseForFolder(Say(texts::kChoosePictureFolder, state_.UiLanguage), "");
     if (!folder)
         return;
     state_.race.PicFolder = *folder;

@@ -57,6 +57,7 @@ void CompileScreen::ButtonCheckRaceClick()
                 state_.RaceFileName.empty() ? FromQString(ComboBox1->currentText()) : state_.RaceFileName;
             screen.input.viewer_exe = state_.paths.ViewerExe;
             screen.input.capture_time = ReadCaptureTime;
+            screen.input.ui_language = state_.UiLanguage;
             screen.input.skipped = StillLeftOut(opened_skips_, screen.race);
             if (!preset_.file.empty()) {
                 screen.input.preset.file = preset_.file;
@@ -75,6 +76,7 @@ void CompileScreen::ButtonCheckRaceClick()
             ListGpsFiles();
             return true;
         };
+        hooks.ui_language = state_.UiLanguage;
         window = new RaceCheckWindow(this, services_.dialogs, services_.cursor, std::move(hooks));
     }
     window->show();

@@ -2,6 +2,7 @@
 
 #include "platform/text_codec.h"
 #include "race/race_file.h"
+#include "shell/messages.h"
 #include "track/numbers.h"
 #include "track/workspace_files.h"
 
@@ -149,9 +150,9 @@ std::string DefaultBoatName(const std::string& file)
     return name;
 }
 
-std::optional<std::string> BoatNameProblem(const std::string& name)
+std::optional<std::string> BoatNameProblem(const std::string& name, int ui_language)
 {
-    return RaceFieldProblem(name, "The boat name");
+    return RaceFieldProblem(name, Say(texts::kTheBoatName, ui_language), ui_language);
 }
 
 std::vector<std::string> CoastlineTiles(double min_lat, double max_lat, double min_lon, double max_lon)
@@ -215,20 +216,19 @@ std::string RaceFileNameFromAnswer(const std::string& answer)
     return answer + ".txt";
 }
 
-std::optional<std::string> RaceFileNameProblem(const std::string& name)
+std::optional<std::string> RaceFileNameProblem(const std::string& name, int ui_language)
 {
     const std::string stem = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
     if (stem.find_first_not_of(" \t") == std::string::npos)
-        return std::string("Enter a name for the race file.");
+        return Say(texts::kEnterRaceFileName, ui_language);
     if (!IsBareFileName(name))
-        return "'" + name + "' is not a file name: a race file is saved in the raceadmin folder.";
+        return Say(texts::kNotRaceFileName, ui_language, {name});
     // Distributions copy the race file to Windows computers.
     if (auto problem = WindowsNameProblem(name, "file name"))
         return problem;
     std::string bad;
     if (!Utf8ToCp932(name, &bad))
-        return "The race file name '" + name + "' contains '" + bad +
-               "', which Shift-JIS cannot hold, so the viewer could not be told to show it. Choose another name.";
+        return Say(texts::kRaceFileNameCannotStore, ui_language, {name, bad});
     return std::nullopt;
 }
 

@@ -47,7 +47,7 @@ std::string DefaultBoatName(const std::string& file);
 
 // Why a name typed at the "Boat Name ?" prompt cannot be saved, in the words
 // Save Data would use; nullopt when it can.
-std::optional<std::string> BoatNameProblem(const std::string& name);
+std::optional<std::string> BoatNameProblem(const std::string& name, int ui_language = 2);
 
 // The start and finish a first boat's track suggests, and the coastline tiles of
 // its area (set only with Japanese captions).
@@ -76,7 +76,7 @@ std::string RaceFileNameFromAnswer(const std::string& answer);
 // Why a race file name (with its ".txt") cannot be used: no name at all, a
 // folder in it, a name a Windows computer cannot hold, or a character the
 // viewer's hand-off file cannot hold; nullopt when it can.
-std::optional<std::string> RaceFileNameProblem(const std::string& name);
+std::optional<std::string> RaceFileNameProblem(const std::string& name, int ui_language = 2);
 
 } // namespace tackedit
 

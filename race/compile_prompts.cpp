@@ -5,6 +5,7 @@
 #include "race/compile_core.h"
 #include "race/compile_screen.h"
 #include "shell/captions.h"
+#include "shell/messages.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -27,7 +28,7 @@ std::optional<std::string> CompileScreen::AskBoatName(const std::string& propose
         const auto name = services_.dialogs.InputBox("Boat Name", "Boat Name ?", text);
         if (!name)
             return std::nullopt;
-        const auto problem = BoatNameProblem(*name);
+        const auto problem = BoatNameProblem(*name, state_.UiLanguage);
         if (!problem)
             return name;
         ShowError(*problem);
@@ -43,7 +44,7 @@ std::optional<std::string> CompileScreen::AskRaceFileName(const std::string& pro
         if (!answer)
             return std::nullopt;
         const std::string name = RaceFileNameFromAnswer(*answer);
-        const auto problem = RaceFileNameProblem(name);
+        const auto problem = RaceFileNameProblem(name, state_.UiLanguage);
         if (!problem)
             return name;
         ShowError(*problem);
@@ -59,13 +60,13 @@ void CompileScreen::ReportSkippedBoats(const RaceFileSkips& skips)
             skipped.push_back(&boat);
     if (skipped.empty())
         return;
-    std::string text = "The GPS files of these boats are not in the gpsdat folder, so the boats were left out. "
-                       "Put the files back before saving, or the next save drops the boats:";
+    std::string text = Say(texts::kBoatsLeftOut, state_.UiLanguage);
     const std::size_t shown = std::min<std::size_t>(skipped.size(), 20);
     for (std::size_t i = 0; i < shown; ++i)
         text += "\n" + skipped[i]->name + " / " + skipped[i]->file;
     if (skips.missing_boats > static_cast<std::int64_t>(shown))
-        text += "\n... and " + std::to_string(skips.missing_boats - static_cast<std::int64_t>(shown)) + " more";
+        text += Say(texts::kAndMore, state_.UiLanguage,
+                    {std::to_string(skips.missing_boats - static_cast<std::int64_t>(shown))});
     ShowError(text);
 }
 

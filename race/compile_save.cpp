@@ -8,6 +8,7 @@
 #include "race/handoff_file.h"
 #include "race/race_file.h"
 #include "shell/captions.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 #include "track/workspace_files.h"
 
@@ -40,7 +41,7 @@ void CompileScreen::SaveData()
 {
     RaceSettings& race = state_.race;
     if (race.BoatCount == 0) {
-        services_.dialogs.ShowMessage("tackvue", "GPS/艇を選択してください");
+        services_.dialogs.ShowMessage("tackvue", Say(texts::kChooseBoatFirst, state_.UiLanguage));
         return;
     }
     const bool minimize = findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked();
@@ -55,13 +56,11 @@ void CompileScreen::SaveData()
     if (existing) {
         save = services_.dialogs.AskYesNoCancel("Race Admin Data", "Same file name exists. Overwrite?") ==
                    MessageAnswer::Yes ||
-               services_.dialogs.AskYesNo("tackvue", "同名のファイルがあります。上書きしますか？\n"
-                                                     "(「NO」を押すと保存しないで航跡を表示します)");
+               services_.dialogs.AskYesNo("tackvue", Say(texts::kOverwriteOrShow, state_.UiLanguage));
     }
     if (!save && state_.RaceFileName.empty()) {
         // A race never saved has no file the viewer could show: keep it on screen.
-        services_.dialogs.ShowMessage("tackvue", "Nothing was saved and the viewer was not started: this race "
-                                                 "has no race file yet. Save it under another name.", true);
+        services_.dialogs.ShowMessage("tackvue", Say(texts::kNothingSaved, state_.UiLanguage), true);
         return;
     }
     RaceWriteOptions options;
@@ -111,8 +110,8 @@ void CompileScreen::SaveData()
     const MessageAnswer mode =
         state_.CloseWhenDone
             ? MessageAnswer::Cancel
-            : services_.dialogs.AskYesNoCancel("編集画面の表示選択",
-                                               "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します");
+            : services_.dialogs.AskYesNoCancel(Say(texts::kViewerModeCaption, state_.UiLanguage),
+                                               Say(texts::kViewerModeQuestion, state_.UiLanguage));
     if (mode != MessageAnswer::Cancel) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");

@@ -8,6 +8,7 @@
 #include "race/compile_core.h"
 #include "race/race_file.h"
 #include "shell/captions.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"

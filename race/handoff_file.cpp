@@ -10,8 +10,9 @@ std::string EncodeHandoffFile(const std::string& text, const std::string& path)
     std::string bad;
     const auto bytes = Utf8ToCp932(text + "\r\n", &bad);
     if (!bytes)
-        throw DataError(path, 0, text, "the race file name '" + text + "' contains '" + bad +
-                                           "', which Shift-JIS cannot hold");
+        throw DataError(path, 0, text,
+                        "the race file name '" + text + "' contains '" + bad +
+                            "', which cannot be stored in the file that tells the viewer which race to show");
     return *bytes;
 }
 

@@ -1,6 +1,7 @@
 #include "race/race_file.h"
 
 #include "platform/text_codec.h"
+#include "shell/messages.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/field_splitter.h"
@@ -463,15 +464,15 @@ std::string MinimizedGpsFileName(const std::string& name)
     return lower.substr(0, lower.size() >= 3 ? lower.size() - 3 : 0) + "trb";
 }
 
-std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what)
+std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what, int ui_language)
 {
     if (value.find(',') != std::string::npos)
-        return what + " '" + value + "' contains a comma, which the race file cannot hold";
+        return Say(texts::kFieldComma, ui_language, {what, value});
     if (value.find("//") != std::string::npos)
-        return what + " '" + value + "' contains \"//\", which the race file would read as the start of a comment";
+        return Say(texts::kFieldComment, ui_language, {what, value});
     std::string bad;
     if (!Utf8ToCp932(value, &bad))
-        return what + " '" + value + "' contains '" + bad + "', which Shift-JIS cannot hold";
+        return Say(texts::kFieldCannotStore, ui_language, {what, value, bad});
     return std::nullopt;
 }
 

@@ -86,7 +86,8 @@ struct RaceWriteOptions {
 // Why a text cannot be a field of the race file (a comma would split it, "//"
 // would cut it as a comment when read again, Shift-JIS must be able to hold
 // it), naming it as `what`; nullopt when it can.
-std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what);
+std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what,
+                                            int ui_language = 2);
 
 // The file's bytes. WindFile takes the wind file box's text. A text the file
 // cannot hold (see RaceFieldProblem) raises DataError naming the field; nothing

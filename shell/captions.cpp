@@ -42,9 +42,35 @@ const Caption kCaptions[] = {
     {"Label25", "(Play in this order)", "（この順序で連続表示）"},
     {"CheckBox1", "Attach Help Files", "HELPを添付"},
     {"Button6", "OK (Create Distribution File)", "OK (配布ﾌｧｲﾙ作成)"},
+    // The editor and the download panel: designed in Japanese only.
+    {"Label39", "Points now / all", "現点数/全データ点数"},
+    {"Label43", "Left drag: keep area / Right drag: delete area / Shift+click: delete point",
+     "左ドラッグでエリア選択/右ドラッグでエリア削除/Shift+クリックで１点削除"},
+    {"Button26", "Restore Area", "地域選択復元"},
+    {"Button25", "Restore Time", "時間帯復元"},
+    {"Button24", "Restore Points", "ポイント復元"},
+    {"Button31", "Restore Auto", "自動編集復元"},
+    {"Button23", "Restore All", "全データ復元"},
+    {"GroupBox7", "Automatic Editing", "自動編集"},
+    {"CheckBox4", "Interval (sec)", "インターバル（秒）"},
+    {"CheckBox5", "Max Speed (knots)", "最高速度（KNOT)"},
+    {"Button27", "Run Automatic Editing", "自動編集の実行"},
+    {"Button29", "Save Edited Track as TRB (compact)", "編集済のデータを圧縮保存（TRB)"},
+    {"Button30", "Save Edited Track as GPX", "編集済のデータをGPX形式で保存"},
+    {"Button22", "CANCEL/Back", "CANCEL/戻る"},
+    {"Label44", "GPS Download Programs", "GPSダウンロードソフトウエア"},
+    {"Button18", "Start the GPS Download Program", "GPSダウンロードソフトウエアを起動"},
+    {"Button19", "Register Program", "ソフトの新規登録"},
+    {"Button28", "Remove Program", "ソフトの登録削除"},
 };
 
-// Their captions stay as they are; English users read what they do here.
+// Tooltips said in both languages.
+const Caption kToolTips[] = {
+    {"Image6", "Time line: left drag keeps only the time range, right drag deletes it.",
+     "時間軸：左ドラッグで時間帯選択（範囲外を削除）/右ドラッグで時間帯削除"},
+};
+
+// What the English captions are too short to say.
 const std::pair<const char*, const char*> kEnglishToolTips[] = {
     {"Label39", "Points present / all points of the track"},
     {"Image3", "Left drag: keep only the area. Right drag: delete the area. Shift+click: delete one point."},
@@ -88,6 +114,9 @@ void Apply(QWidget* root, bool japanese)
         for (QWidget* widget : root->findChildren<QWidget*>(QString::fromLatin1(c.control)))
             SetCaption(widget, text);
     }
+    for (const Caption& c : kToolTips)
+        for (QWidget* widget : root->findChildren<QWidget*>(QString::fromLatin1(c.control)))
+            widget->setToolTip(QString::fromUtf8(japanese ? c.japanese : c.english));
 }
 
 struct MessageTexts {

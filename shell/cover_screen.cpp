@@ -42,6 +42,7 @@ CoverScreen::CoverScreen(QWidget* parent, AppState& state, PlatformServices& ser
 
     GpsDownloadPanel::Actions panel_actions = actions_.settings;
     panel_actions.Cancel = [this] { host_.SwitchScreen(1); };
+    panel_actions.UiLanguage = [this] { return state_.UiLanguage; };
     download_panel_ = new GpsDownloadPanel(this, state_.tools, services_.dialogs, services_.shell, panel_actions);
     download_panel_->hide();
 }

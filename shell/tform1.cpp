@@ -87,6 +87,7 @@ void TForm1::FormCreate(const std::string& program_folder)
         setFont(WindowFont(2));
         map_list->hide();
         map_label->hide();
+        ApplyEnglishCaptions(this);
         ApplyEnglishToolTips(this);
     } else {
         map_list->show();

@@ -57,11 +57,12 @@ TEST(CompileCore, NamesThePromptsRefuse)
     for (const char* empty : {".txt", "  .txt", ".TXT"})
         EXPECT_EQ(RaceFileNameProblem(empty), "Enter a name for the race file.") << empty;
     EXPECT_NE(RaceFileNameProblem("../x.txt")->find("not a file name"), std::string::npos);
-    EXPECT_NE(RaceFileNameProblem("Régate.txt")->find("'é', which Shift-JIS cannot hold"), std::string::npos);
+    EXPECT_NE(RaceFileNameProblem("Régate.txt")->find("'é', which cannot be stored in the file that tells the viewer"),
+              std::string::npos);
     EXPECT_FALSE(BoatNameProblem("海風 2"));
     EXPECT_NE(BoatNameProblem("A,B")->find("comma"), std::string::npos);
     EXPECT_NE(BoatNameProblem("A//B")->find("\"//\""), std::string::npos);
-    EXPECT_NE(BoatNameProblem("Ré")->find("Shift-JIS"), std::string::npos);
+    EXPECT_NE(BoatNameProblem("Ré")->find("'é', which cannot be stored in the race file"), std::string::npos);
 }
 
 TEST(CompileCore, RaceAreaFromTheFifthPointsAndTheMeshTiles)

@@ -139,7 +139,8 @@ TEST_F(CompileScreenTest, SaveCancelPaths)
     Click("Button2");
     Click("RadioButton10");
     Click("Button9");
-    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"GPS/艇を選択してください"}) << "no boats: no input box";
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{"Choose a GPS file to add a boat first."})
+        << "no boats: no input box";
 
     dialogs_.inputs.push_back(std::string("B"));
     ClickEntry("ListBox1", QStringLiteral("alpha"));
@@ -175,6 +176,57 @@ TEST_F(CompileScreenTest, SaveCancelPaths)
     EXPECT_TRUE(fs::exists(ws_ / "raceadmin" / "race3.txt"));
     EXPECT_EQ(shell_.started.size(), started);
     EXPECT_EQ(state_.ScreenMode, 1);
+}
+
+// The questions given in Japanese only: word for word with Japanese captions,
+// in English with English ones.
+TEST_F(CompileScreenTest, SaveDataAsksInTheUsersLanguage)
+{
+    struct Expected {
+        std::vector<std::string> fonts;
+        const char* no_boats;
+        const char* overwrite;
+        const char* mode_caption;
+        const char* mode;
+        const char* folder_caption;
+        const char* refused_name;
+    };
+    const Expected languages[] = {
+        {{"DejaVu Sans"}, "Choose a GPS file to add a boat first.",
+         "A file of that name exists. Overwrite it?\n(No shows the tracks without saving.)", "Viewer Mode",
+         "Show the race in edit mode?\n(No shows it in normal mode.)", "Choose the Picture Folder",
+         "The boat name 'R\xC3\xA9' contains '\xC3\xA9', which cannot be stored in the race file"},
+        {{"ＭＳ Ｐゴシック"}, "GPS/艇を選択してください",
+         "同名のファイルがあります。上書きしますか？\n(「NO」を押すと保存しないで航跡を表示します)", "編集画面の表示選択",
+         "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します", "画像フォルダの選択",
+         "艇名「R\xC3\xA9」の「\xC3\xA9」はレースファイルに保存できない文字です"},
+    };
+    std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary) << "T1,old\r\n";
+    for (const Expected& expected : languages) {
+        SCOPED_TRACE(expected.fonts[0]);
+        dialogs_.calls.clear();
+        Start(expected.fonts);
+        Click("Button2");
+        Click("RadioButton10");
+        Click("Button9");
+        ASSERT_EQ(dialogs_.calls.size(), 1u);
+        EXPECT_EQ(dialogs_.calls[0].text, expected.no_boats);
+        dialogs_.paths.push_back(std::nullopt);
+        Click("Button17");
+        EXPECT_EQ(dialogs_.calls.back().caption, expected.folder_caption);
+        dialogs_.calls.clear();
+        dialogs_.inputs = {std::string("R\xC3\xA9"), std::string("B"), std::string("race1.txt")};
+        ClickEntry("ListBox1", QStringLiteral("alpha"));
+        Find<QCheckBox>("CheckBox2")->setChecked(false);
+        dialogs_.answers = {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::Cancel};
+        Click("Button9");
+        ASSERT_EQ(dialogs_.calls.size(), 7u);
+        EXPECT_EQ(dialogs_.calls[1].text, expected.refused_name);
+        EXPECT_EQ(dialogs_.calls[5].text, expected.overwrite);
+        EXPECT_EQ(dialogs_.calls[6].caption, expected.mode_caption);
+        EXPECT_EQ(dialogs_.calls[6].text, expected.mode);
+        form_.reset();
+    }
 }
 
 TEST_F(CompileScreenTest, PromptsRefuseWhatTheRaceFileOrTheViewerCannotTakeAndAskAgain)

@@ -47,6 +47,8 @@ protected:
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         return path.string();
     }
+    int ui_language_ = 0;  // the panel's design texts are Japanese
+
     void TearDown() override
     {
         panel_.reset();
@@ -69,6 +71,7 @@ protected:
             WriteSettingsFile(settings_path_, race_, tools_);
         };
         actions.Cancel = [this] { ++cancels_; };
+        actions.UiLanguage = [this] { return ui_language_; };
         panel_ = std::make_unique<GpsDownloadPanel>(nullptr, tools_, dialogs_, shell_, actions);
         ReadSettingsFile(settings_path_, race_, tools_);
         panel_->FillToolBox();
@@ -221,6 +224,17 @@ TEST_F(GpsDownloadPanelTest, RegisterRefusalsShowAMessageAndChangeNothing)
     EXPECT_EQ(BoxItems(), items);
     EXPECT_EQ(writes_, 0);
     EXPECT_EQ(Stored(), two_tools_);
+
+    // In English, and a character the settings file cannot store is named.
+    ui_language_ = 2;
+    dialogs_.paths.push_back("/opt/gps/tool.exe.lnk");
+    dialogs_.paths.push_back("/opt/\xED\x95\x9C/x.exe");
+    Click("Button19");
+    Click("Button19");
+    ASSERT_EQ(dialogs_.calls.size(), 12u);
+    EXPECT_EQ(dialogs_.calls[9].text, "Choose a valid program.");
+    EXPECT_EQ(dialogs_.calls[11].text, "This program cannot be registered: its path holds '\xED\x95\x9C', which "
+                                       "cannot be stored in the settings file.\n/opt/\xED\x95\x9C/x.exe");
 }
 
 TEST_F(GpsDownloadPanelTest, RemovalReachesTheFileOnlyWithTheNextWrite)

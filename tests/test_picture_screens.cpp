@@ -155,7 +155,7 @@ TEST_F(PictureScreensTest, ChoosingAFolderIndexesItAndTheArrowsFollowTheBoxes)
     EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures"));
     dialogs_.paths.push_back(std::nullopt);
     Click("Button17");
-    EXPECT_EQ(dialogs_.calls.back().caption, "画像フォルダの選択");
+    EXPECT_EQ(dialogs_.calls.back().caption, "Choose the Picture Folder");
     EXPECT_EQ(Find<QLabel>("Label32")->text(), QStringLiteral("0 / 0 Pictures")) << "cancelled";
     Find<QDateEdit>("DateTimePicker1")->setDate(QDate(2024, 6, 15));
     Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(10, 0));
@@ -226,6 +226,8 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     EXPECT_EQ(state_.ScreenMode, 1);
     const fs::path dist = ws_ / "distribution" / "Cup";
     ASSERT_EQ(shell_.opened, std::vector<std::string>{dist.string()});
+    EXPECT_EQ(dialogs_.calls.back().caption, "Check Distribution");
+    EXPECT_EQ(dialogs_.calls.back().text, "Open the distribution folder to check it?");
     EXPECT_EQ(ReadFile(dist / "raceadmin" / "racefile.st"), "race1.txt\r\nrace2.txt\r\n");
     EXPECT_EQ(ReadFile(dist / "pic" / "race1" / "datetime.csv"),
               "s_IMG_1.JPG,2024/06/15 10:05:00\r\ns_IMG_2.JPG,2024/06/15 10:30:00\r\n");

@@ -407,8 +407,8 @@ TEST_F(PictureFolderTest, PicturesThatCannotGoInAreLeftOutAndNamedAndTheDamagedS
                                                       PictureProblem::NameNotShiftJis}));
     const std::string report = PictureReportText(failures, 10);
     EXPECT_EQ(report.substr(0, report.find('\n')),
-              "5 pictures left out of the distribution (1 name Shift-JIS cannot hold, 2 comma, CR or LF in the name, "
-              "1 too large to decode, 1 undecodable):");
+              "5 pictures left out of the distribution (1 name datetime.csv cannot hold, 2 comma, CR or LF in the "
+              "name, 1 too large to decode, 1 undecodable):");
     EXPECT_NE(report.find("\n1 picture damaged, reduced from what decodes of them:\n" + (photos / "b_cut.jpg").string()),
               std::string::npos)
         << report;

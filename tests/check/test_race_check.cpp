@@ -268,8 +268,10 @@ TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
     EXPECT_EQ(Messages(result, "race", Severity::Error),
               (std::vector<std::string>{
                   "The race finishes at 2024/06/15 10:00:00, not after its start 2024/06/15 10:00:00",
-                  "The race file name 'caf\xC3\xA9.txt' contains '\xC3\xA9', which Shift-JIS cannot hold",
-                  "Race Title 1 'Cup \xF0\x9F\x98\x80' contains '\xF0\x9F\x98\x80', which Shift-JIS cannot hold",
+                  "The race file name 'caf\xC3\xA9.txt' contains '\xC3\xA9', which cannot be stored in the file that "
+                  "tells the viewer which race to show",
+                  "Race Title 1 'Cup \xF0\x9F\x98\x80' contains '\xF0\x9F\x98\x80', which cannot be stored in the "
+                  "race file",
                   "The name of boat 1 'A,B' contains a comma, which the race file cannot hold"}));
     race_.ClearBoats();
     EXPECT_EQ(Messages(CheckRace(race_, input), "race", Severity::Error).back(), "The race has no boats");

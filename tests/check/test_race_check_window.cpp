@@ -74,8 +74,8 @@ protected:
     {
         const auto* findings = Find<QTableWidget>("FindingsTable");
         for (int row = 0; findings && row < findings->rowCount(); ++row)
-            if (findings->item(row, 1)->text() == QLatin1String(subject) &&
-                findings->item(row, 2)->text().contains(QLatin1String(text)))
+            if (findings->item(row, 1)->text() == QString::fromUtf8(subject) &&
+                findings->item(row, 2)->text().contains(QString::fromUtf8(text)))
                 return findings->item(row, 2)->text().toStdString();
         return "";
     }
@@ -227,18 +227,21 @@ protected:
 TEST_F(JapaneseRaceCheckWindowTest, MissingPresetMapsSayWhereTheyCameFromAndGoByShiftClick)
 {
     ASSERT_EQ(state_.race.MapNames, (std::vector<std::string>{"5239", "5339"}));
-    CheckRace();
-    EXPECT_EQ(FindingWith("race", "'5239'"),
-              std::string("The coastline map '5239' is not in coastline/ (as 5239 or 5239.cst); it was preset "
-                             "from the area of the first boat's track (team1.gpx): Shift+Click it in the Map Name "
-                             "list to remove it, or copy the map into coastline/"));
+    const RaceCheckWindow* window = CheckRace();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("レースチェック"));
+    EXPECT_EQ(FindingWith("レース", "「5239」"),
+              std::string("海岸線地図「5239」が coastline/ にありません（5239 または 5239.cst として）。"
+                          "先頭艇の航跡（team1.gpx）の範囲から設定された地図です。Map Name のリストで Shift+クリックすると"
+                          "外せます。または地図を coastline/ にコピーしてください"));
+    EXPECT_EQ(Find<QTableWidget>("FindingsTable")->item(0, 0)->text(), QString::fromUtf8("情報"));
 
     ClickEntry("ListBox7", QStringLiteral("5239"), Qt::ShiftModifier);
     EXPECT_EQ(state_.race.MapNames, std::vector<std::string>{"5339"});
     EXPECT_EQ(Find<QListWidget>("ListBox7")->count(), 1);
     Click("ButtonCheckRace");
-    EXPECT_EQ(FindingWith("race", "'5239'"), "");
-    EXPECT_NE(FindingWith("race", "'5339'"), "");
+    EXPECT_EQ(FindingWith("レース", "「5239」"), "");
+    EXPECT_NE(FindingWith("レース", "「5339」"), "");
 }
 
 } // namespace

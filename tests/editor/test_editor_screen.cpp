@@ -178,7 +178,7 @@ TEST_F(EditorScreenTest, OpeningShowsEveryControlTheCountsAndTheIntervalLabel)
     EXPECT_EQ(Text("Memo2"), QStringLiteral("4 / 4"));
     EXPECT_EQ(Text("Edit15"), QStringLiteral("0"));
     // Loaded: 6 s over 4 points is 1.5, that is 2; present: the same span.
-    EXPECT_EQ(Find<QLabel>("Label41")->text(), QString::fromUtf8("ｲﾝﾀｰﾊﾞﾙ(sec）: 2 ⇒ 2"));
+    EXPECT_EQ(Find<QLabel>("Label41")->text(), QStringLiteral("Interval (sec): 2 => 2"));
     EXPECT_FALSE(Find<QWidget>("Label43")->isHidden());
     EXPECT_FALSE(Find<QWidget>("Image7")->isHidden()) << "not among the controls hidden at start";
     EXPECT_TRUE(AllWhite(Picture("Image7")));
@@ -574,7 +574,7 @@ TEST_F(EditorScreenTest, AutomaticEditingRemovesTheJumpAndThinsToTheInterval)
         present += state_.track.TrackMark[i] == 0;
     EXPECT_EQ(state_.track.TrackMark[21], MarkAuto);
     EXPECT_EQ(present, 11);  // 0, 20, ... 200 s
-    EXPECT_EQ(Find<QLabel>("Label41")->text(), QString::fromUtf8("ｲﾝﾀｰﾊﾞﾙ(sec）: 2 ⇒ 18"));
+    EXPECT_EQ(Find<QLabel>("Label41")->text(), QStringLiteral("Interval (sec): 2 => 18"));
 
     // A text that is not a number stops before anything is marked.
     Click("Button31");
@@ -597,7 +597,7 @@ TEST_F(EditorScreenTest, SavingDropsTheDeletedPointsAndContinuesWithTheNewFile)
     dialogs_.answers.push_back(MessageAnswer::Yes);
     Click("Button29");
     ASSERT_EQ(dialogs_.calls.back().kind, "yesno");
-    EXPECT_EQ(dialogs_.calls.back().text, "次のファイル名で保存します\r\n" + saved);
+    EXPECT_EQ(dialogs_.calls.back().text, "Save the track under this file name:\r\n" + saved);
     EXPECT_EQ(state_.track.TrackCount, 850);
     EXPECT_EQ(Text("Memo2"), QStringLiteral("850 / 850"));
     for (const char* box : {"Edit11", "Edit13", "Edit14", "Edit7", "Edit15"})
@@ -626,7 +626,7 @@ TEST_F(EditorScreenTest, SavingDropsTheDeletedPointsAndContinuesWithTheNewFile)
     dialogs_.answers.push_back(MessageAnswer::No);
     Click("Button29");
     EXPECT_EQ(dialogs_.calls.back().text,
-              "次のファイル名で保存します\r\n" + saved + "\r\n(It replaces an existing file of 850 points.)");
+              "Save the track under this file name:\r\n" + saved + "\r\n(It replaces an existing file of 850 points.)");
 }
 
 TEST_F(EditorScreenTest, SavingWithEveryPointDeletedWritesAnEmptyTrackAndClearsThePicture)
