@@ -543,7 +543,8 @@ TEST_F(EditorScreenTest, LeavingAsksFirstWhilePointsAreDeletedAndNotSaved)
     Click("Button29");  // saved
     Click("Button22");
     EXPECT_EQ(state_.ScreenMode, 1);
-    EXPECT_EQ(dialogs_.calls.back().text.rfind("次のファイル名で保存します", 0), 0u) << "no question after the save";
+    EXPECT_EQ(dialogs_.calls.back().text.rfind("Save the track under this file name:", 0), 0u)
+        << "no question after the save";
 
     Open(Grid());
     delete_centre();
