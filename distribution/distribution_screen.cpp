@@ -221,7 +221,7 @@ void DistributionScreen::Build(int quality, bool replace)
         services_.dialogs.AskYesNo(Say(texts::kCheckDistributionCaption, state_.UiLanguage),
                                    Say(texts::kCheckDistributionQuestion, state_.UiLanguage)) &&
         !services_.shell.OpenDocument(dist))
-        ShowError(MessageText(Message::FolderDoesNotOpen, state_.UiLanguage, dist));
+        ShowError(Say(texts::kFolderDoesNotOpen, state_.UiLanguage, {dist}));
 }
 
 void DistributionScreen::Button11Click() { host_.SwitchScreen(1); }

@@ -11,6 +11,7 @@
 #include "track/datetime.h"
 #include "track/file_buffer.h"
 #include "track/numbers.h"
+#include "shell/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -606,7 +607,7 @@ bool EditorScreen::HasUnsavedEdit() const
 bool EditorScreen::MayLeave()
 {
     return !HasUnsavedEdit() ||
-           services_.dialogs.AskYesNo("tackvue", MessageText(Message::LeaveUnsavedTrack, state_.UiLanguage));
+           services_.dialogs.AskYesNo("tackvue", Say(texts::kLeaveUnsavedTrack, state_.UiLanguage));
 }
 
 void EditorScreen::Button22Click()

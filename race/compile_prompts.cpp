@@ -138,7 +138,7 @@ bool CompileScreen::HasUnsavedChanges() const { return RaceOnScreen() != saved_r
 bool CompileScreen::MayLeave()
 {
     return !HasUnsavedChanges() ||
-           services_.dialogs.AskYesNo("tackvue", MessageText(Message::LeaveUnsavedRace, state_.UiLanguage));
+           services_.dialogs.AskYesNo("tackvue", Say(texts::kLeaveUnsavedRace, state_.UiLanguage));
 }
 
 void CompileScreen::LeaveProgressPanel()

@@ -119,25 +119,6 @@ void Apply(QWidget* root, bool japanese)
             widget->setToolTip(QString::fromUtf8(japanese ? c.japanese : c.english));
 }
 
-struct MessageTexts {
-    Message message;
-    const char* english;
-    const char* japanese;
-};
-
-const MessageTexts kMessages[] = {
-    {Message::LeaveUnsavedRace, "The race has not been saved. Leave without saving?",
-     "レースデータは保存されていません。保存しないで閉じますか？"},
-    {Message::LeaveUnsavedTrack, "The edited track has not been saved. Leave without saving?",
-     "編集したGPSデータは保存されていません。保存しないで閉じますか？"},
-    {Message::CloseAfterLongWork, "The editor is still at work (building a distribution or converting GPS files). "
-                                  "The window closes when it is done.",
-     "処理中です（配布データの作成またはGPSファイルの変換）。終わるとウィンドウを閉じます。"},
-    {Message::FolderDoesNotOpen, "Cannot open the folder {}: no file manager is set up on this computer. Install "
-                                 "one (and xdg-utils), or open the folder yourself.",
-     "フォルダ {} を開けません。このコンピュータにはファイルマネージャが設定されていません。"
-     "ファイルマネージャ（と xdg-utils）をインストールするか、フォルダを直接開いてください。"},
-};
 
 } // namespace
 
@@ -158,18 +139,6 @@ const char* CaptionOf(const char* control, int ui_language)
         if (std::strcmp(c.control, control) == 0)
             return ui_language == 0 ? c.japanese : c.english;
     return nullptr;
-}
-
-std::string MessageText(Message message, int ui_language, const std::string& name)
-{
-    for (const MessageTexts& m : kMessages)
-        if (m.message == message) {
-            std::string text = ui_language == 0 ? m.japanese : m.english;
-            if (const auto at = text.find("{}"); at != std::string::npos)
-                text.replace(at, 2, name);
-            return text;
-        }
-    return {};
 }
 
 } // namespace tackedit

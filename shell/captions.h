@@ -20,16 +20,4 @@ void ApplyEnglishToolTips(QWidget* root);
 // The caption of one control in a language, or nullptr when it is not in the table.
 const char* CaptionOf(const char* control, int ui_language);
 
-// Messages and questions the window shows in the interface's language.
-enum class Message {
-    LeaveUnsavedRace,        // Yes leaves
-    LeaveUnsavedTrack,       // Yes leaves
-    CloseAfterLongWork,      // a close asked for while a build or conversion runs
-    FolderDoesNotOpen,       // {} is the folder
-};
-
-// The text of a message: Japanese when ui_language is 0, English otherwise;
-// "{}" in it becomes `name`.
-std::string MessageText(Message message, int ui_language, const std::string& name = {});
-
 } // namespace tackedit

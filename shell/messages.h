@@ -34,6 +34,19 @@ inline constexpr Text kViewerModeQuestion{"Show the race in edit mode?\n(No show
 inline constexpr Text kNothingSaved{
     "Nothing was saved and the viewer was not started: this race has no race file yet. Save it under another name.",
     "保存しなかったため、ビューアは起動しません。このレースにはまだレースファイルがありません。別の名前で保存してください。"};
+inline constexpr Text kLeaveUnsavedRace{"The race has not been saved. Leave without saving?",
+                                        "レースデータは保存されていません。保存しないで閉じますか？"};
+inline constexpr Text kLeaveUnsavedTrack{"The edited track has not been saved. Leave without saving?",
+                                         "編集したGPSデータは保存されていません。保存しないで閉じますか？"};
+inline constexpr Text kCloseAfterLongWork{
+    "The editor is still at work (building a distribution or converting GPS files). The window closes when it is "
+    "done.",
+    "処理中です（配布データの作成またはGPSファイルの変換）。終わるとウィンドウを閉じます。"};
+inline constexpr Text kFolderDoesNotOpen{
+    "Cannot open the folder %1: no file manager is set up on this computer. Install one (and xdg-utils), or open "
+    "the folder yourself.",
+    "フォルダ %1 を開けません。このコンピュータにはファイルマネージャが設定されていません。"
+    "ファイルマネージャ（と xdg-utils）をインストールするか、フォルダを直接開いてください。"};
 inline constexpr Text kCheckDistributionCaption{"Check Distribution", "配布データ確認"};
 inline constexpr Text kCheckDistributionQuestion{"Open the distribution folder to check it?", "配布データを確認しますか?"};
 inline constexpr Text kPlayListFull{"A distribution plays at most %1 race files.",

@@ -12,6 +12,7 @@
 #include "shell/ui_language.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
+#include "shell/messages.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -146,7 +147,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         if (!state_.CloseWhenDone) {
             state_.CloseWhenDone = true;
-            services_.dialogs.ShowMessage("tackvue", MessageText(Message::CloseAfterLongWork, state_.UiLanguage),
+            services_.dialogs.ShowMessage("tackvue", Say(texts::kCloseAfterLongWork, state_.UiLanguage),
                                           true);
         }
         return;

@@ -4,6 +4,7 @@
 #include "shell/tform1.h"
 #include "track/track_formats.h"
 #include "window_test.h"
+#include "shell/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -349,7 +350,7 @@ TEST_F(CompileScreenTest, AWindowClosedDuringTheConversionClosesWhenTheSaveIsDon
     EXPECT_TRUE(fs::exists(ws_ / "ctrl" / "ctrl.log"));
     EXPECT_EQ(dialogs_.answers.size(), 1u) << "no mode question, no viewer";
     EXPECT_TRUE(shell_.started.empty());
-    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::CloseAfterLongWork, 2)});
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{Say(texts::kCloseAfterLongWork, 2)});
     EXPECT_FALSE(form_->isVisible()) << "closed once the save is done";
 }
 

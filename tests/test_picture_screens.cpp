@@ -2,6 +2,7 @@
 #include "platform/text_codec.h"
 #include "shell/captions.h"
 #include "window_test.h"
+#include "shell/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -298,7 +299,7 @@ TEST_F(PictureScreensTest, AWindowClosedDuringTheBuildClosesWhenItIsDone)
     EXPECT_EQ(dialogs_.answers.size(), 1u) << "no question about the folder";
     const fs::path dist = ws_ / "distribution" / "Cup";
     EXPECT_TRUE(fs::exists(dist / "pic" / "race1" / "s_IMG_2.JPG")) << "the build went to its end";
-    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::CloseAfterLongWork, 2)});
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{Say(texts::kCloseAfterLongWork, 2)});
     EXPECT_FALSE(form_->isVisible()) << "then the window closed, without the question";
 }
 
@@ -313,7 +314,7 @@ TEST_F(PictureScreensTest, AFolderThatDoesNotOpenIsSaid)
     Click("Button6");
     const std::string dist = (ws_ / "distribution" / "Two").string();
     EXPECT_EQ(shell_.opened, std::vector<std::string>{dist});
-    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{MessageText(Message::FolderDoesNotOpen, 0, dist)});
+    EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{Say(texts::kFolderDoesNotOpen, 0, {dist})});
     EXPECT_NE(dialogs_.Messages()[0].find("フォルダ " + dist + " を開けません"), std::string::npos);
 }
 
