@@ -6,6 +6,7 @@
 #include "track/parallel_parse.h"
 #include "track/track_formats.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -135,9 +136,23 @@ std::int32_t MeanPresentInterval(const TimelineView& view, std::int32_t present_
     return RoundHalfEvenToInt32(static_cast<long double>(view.TimeSpan) * 24 * 3600 / present_points);
 }
 
-std::string IntervalLabelText(std::int32_t loaded_interval, std::int32_t current_interval, int ui_language)
+namespace {
+
+std::string IntervalFigure(double seconds)
 {
-    return Say(texts::kIntervalLabel, ui_language, {std::to_string(loaded_interval), std::to_string(current_interval)});
+    const std::int32_t whole = RoundHalfEvenToInt32(static_cast<long double>(seconds));
+    if (whole != 0 || !(seconds > 0))
+        return std::to_string(whole);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2g", seconds);
+    return text;
+}
+
+} // namespace
+
+std::string IntervalLabelText(double loaded_seconds, double current_seconds, int ui_language)
+{
+    return Say(texts::kIntervalLabel, ui_language, {IntervalFigure(loaded_seconds), IntervalFigure(current_seconds)});
 }
 
 TimelineHit FindNearestTimelinePoint(const TrackStore& store, const TrackEditState& edit, const TimelineView& view,

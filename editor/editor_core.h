@@ -133,7 +133,9 @@ std::int32_t TraceTimeline(const TrackStore& store, const TrackEditState& edit, 
 std::int32_t MeanPresentInterval(const TimelineView& view, std::int32_t present_points);
 
 // "ｲﾝﾀｰﾊﾞﾙ(sec）: 2 ⇒ 20"
-std::string IntervalLabelText(std::int32_t loaded_interval, std::int32_t current_interval, int ui_language = 0);
+// The whole seconds as they are, and an interval under half a second (a 10 Hz
+// track) with two significant digits rather than as 0.
+std::string IntervalLabelText(double loaded_seconds, double current_seconds, int ui_language = 0);
 
 struct TimelineHit {
     std::int32_t index = 0;           // 0: no present point

@@ -295,8 +295,9 @@ void EditorScreen::DrawTimeline()
     image6_->setPixmap(QPixmap::fromImage(picture));
     image6_->update();
     state_.editor.CurrentInterval = MeanPresentInterval(view, counted);
-    SetElidedText(label41_, ToQString(IntervalLabelText(state_.edit.LoadedInterval, state_.editor.CurrentInterval,
-                                                        state_.UiLanguage)));
+    const double current = counted > 0 ? static_cast<double>(view.TimeSpan) * 24 * 3600 / counted : 0;
+    SetElidedText(label41_,
+                  ToQString(IntervalLabelText(state_.edit.LoadedIntervalSeconds, current, state_.UiLanguage)));
 }
 
 void EditorScreen::ShowDeletionCounts()

@@ -36,6 +36,14 @@ std::int32_t MeanSamplingInterval(const TrackStore& store)
     return RoundHalfEvenToInt32(static_cast<long double>(span) * 24 * 3600 / store.TrackCount);
 }
 
+double MeanSamplingSeconds(const TrackStore& store)
+{
+    if (store.TrackCount <= 0)
+        return 0;
+    const float span = static_cast<float>(store.TrackTime[store.TrackCount] - store.TrackTime[1]);
+    return static_cast<double>(span) * 24 * 3600 / store.TrackCount;
+}
+
 void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& edit, LoadServices& services)
 {
     if (!FileExists(path))
@@ -78,6 +86,7 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
     edit.FirstPresent = 1;
     edit.LastPresent = store.TrackCount;
     edit.LoadedInterval = MeanSamplingInterval(store);
+    edit.LoadedIntervalSeconds = MeanSamplingSeconds(store);
 }
 
 } // namespace tackedit

@@ -17,6 +17,7 @@ struct TrackEditState {
     std::int32_t FirstPresent = 1;
     std::int32_t LastPresent = 0;
     std::int32_t LoadedInterval = 0;  // mean sampling interval, seconds
+    double LoadedIntervalSeconds = 0;  // the same unrounded: a 10 Hz track's 0.1
     std::int32_t DeletedCount = 0;
     std::int32_t AreaDeletedCount = 0;
     std::int32_t TimeDeletedCount = 0;
@@ -39,6 +40,8 @@ TrackFileKind TrackFileKindOf(const std::string& path);
 // Span of the track in single precision, times 86400, divided by the point count
 // (not the interval count), halves to even; 0 for an empty track.
 std::int32_t MeanSamplingInterval(const TrackStore& store);
+// The same before rounding.
+double MeanSamplingSeconds(const TrackStore& store);
 
 // Reads the file into the store. A missing file changes nothing. A conversion
 // error propagates as DataError; TrackCount is then 0 for the text formats and the

@@ -172,6 +172,9 @@ TEST(Timeline, ColumnsMarginAndCurrentInterval)
     EXPECT_LE(columns[3], 500);
     EXPECT_EQ(MeanPresentInterval(view, counted), 250);
     EXPECT_EQ(IntervalLabelText(2, 20), "ｲﾝﾀｰﾊﾞﾙ(sec）: 2 ⇒ 20");
+    EXPECT_EQ(IntervalLabelText(2.5, 0.6), "ｲﾝﾀｰﾊﾞﾙ(sec）: 2 ⇒ 1") << "whole seconds rounded as before";
+    EXPECT_EQ(IntervalLabelText(0.1, 0.049), "ｲﾝﾀｰﾊﾞﾙ(sec）: 0.1 ⇒ 0.049") << "a 10 Hz track is not 0";
+    EXPECT_EQ(IntervalLabelText(0, 0), "ｲﾝﾀｰﾊﾞﾙ(sec）: 0 ⇒ 0");
 
     const TimelineHit hit = FindNearestTimelinePoint(store, edit, view, 20);
     EXPECT_EQ(hit.index, 3);  // 22 is nearer than 17
