@@ -2,6 +2,7 @@
 
 #include "cli/cli_common.h"
 #include "platform/null_platform.h"
+#include "shell/messages.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/file_buffer.h"
@@ -20,6 +21,11 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error)
 {
     if (!FileExists(path)) {
         error = path + ": no such file";
+        return false;
+    }
+    if (TrackFileKindOf(path) == TrackFileKind::None) {
+        // Loading it would give no point and look like an empty track.
+        error = Say(texts::kNotTrackFile, 2, {path});
         return false;
     }
     NullPendingEvents events;

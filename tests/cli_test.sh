@@ -47,6 +47,14 @@ check "conversion error exit" 1 "$code"
 check "conversion error stdout" "" "$out"
 check "conversion error line" "error: $work/bad.log:2: 'N35x2.3' is not a valid latitude" "$err"
 
+# A file no reader takes is said, not read as an empty track; .nmea is a log.
+printf 'not a track\n' >"$work/notes.txt"
+run info "$work/notes.txt"
+check "unknown ending" "1 error: $work/notes.txt is not a track file the editor reads: their names end in gpx, log, nmea, nma, nme, dtr, trk, gdb, trl or trb." "$code $err"
+cp "$work/b.log" "$work/b.nmea"
+run info "$work/b.nmea"
+check "nmea ending" "count 2" "$(head -1 <<<"$out")"
+
 run convert "$work/a.gpx" "$work/x.txt"
 check "bad ending exit" 2 "$code"
 [ -e "$work/x.txt" ] && check "bad ending writes nothing" "absent" "present"

@@ -60,6 +60,10 @@ TEST_F(LoaderTest, PicksTheReaderByTheLastThreeCharacters)
     EXPECT_EQ(TrackFileKindOf("a.trl"), TrackFileKind::Trl);
     EXPECT_EQ(TrackFileKindOf("a.Trb"), TrackFileKind::Trb);
     EXPECT_EQ(TrackFileKindOf("x"), TrackFileKind::None);
+    EXPECT_EQ(TrackFileKindOf("plotter.NMEA"), TrackFileKind::Nmea);
+    EXPECT_EQ(TrackFileKindOf("a.nma"), TrackFileKind::Nmea);
+    EXPECT_EQ(TrackFileKindOf("a.nme"), TrackFileKind::Nmea);
+    EXPECT_EQ(TrackFileKindOf("a.mea"), TrackFileKind::None) << "only an nmea ending";
 
     Load(Write("boat1.GPX", kGpxPoint));
     EXPECT_EQ(store_.TrackCount, 1);

@@ -53,6 +53,26 @@ TEST(GpxReader, ReadsPointsOfAllTracksAndSegmentsInFileOrder)
     EXPECT_EQ(TimeOf(s, 3), "2011-01-01 00:00:00");
 }
 
+TEST(GpxReader, TimesGivenInAZoneAreTakenToUtc)
+{
+    const std::string gpx =
+        "<gpx><trk><trkseg>"
+        "<trkpt lat=\"1\" lon=\"2\"><time>2024-06-15T19:00:00+09:00</time></trkpt>"
+        "<trkpt lat=\"1\" lon=\"2\"><time>2024-06-15T21:00:00-04:00</time></trkpt>"
+        "<trkpt lat=\"1\" lon=\"2\"><time>2024-06-16T00:30:00.25+0115</time></trkpt>"
+        "<trkpt lat=\"1\" lon=\"2\"><time>2024-06-15T10:00:00Z</time></trkpt>"
+        "<trkpt lat=\"1\" lon=\"2\"><time>2024-06-15T10:00:01</time></trkpt>"
+        "</trkseg></trk></gpx>";
+    TrackStore s;
+    ParseGpxTrack(gpx, "a.gpx", s);
+    ASSERT_EQ(s.TrackCount, 5);
+    EXPECT_EQ(TimeOf(s, 1), "2024-06-15 10:00:00");
+    EXPECT_EQ(TimeOf(s, 2), "2024-06-16 01:00:00") << "a zone west of Greenwich, across midnight";
+    EXPECT_EQ(TimeOf(s, 3), "2024-06-15 23:15:00") << "a fraction, minutes in the zone, back a day";
+    EXPECT_EQ(TimeOf(s, 4), "2024-06-15 10:00:00");
+    EXPECT_EQ(TimeOf(s, 5), "2024-06-15 10:00:01") << "no zone is UTC, as before";
+}
+
 TEST(GpxReader, SkipsPointsWithoutTimeAndStopsAtTheRoot)
 {
     TrackStore s;

@@ -23,7 +23,9 @@ TrackFileKind TrackFileKindOf(const std::string& path)
         return TrackFileKind::Trl;
     if (has("dtr") || has("trk"))
         return TrackFileKind::Text;
-    if (has("log"))
+    // Loggers and chartplotters also name their NMEA logs .nmea, .nma or .nme.
+    const bool nmea = key == "mea" && path.size() >= 4 && AsciiLower(path[path.size() - 4]) == 'n';
+    if (has("log") || nmea || key == "nma" || key == "nme")
         return TrackFileKind::Nmea;
     return TrackFileKind::None;
 }
