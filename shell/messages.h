@@ -59,11 +59,13 @@ inline constexpr Text kSaveTrackAs{"Save the track under this file name:\r\n", "
 inline constexpr Text kReplacesSave{"\r\n(It replaces an existing file%1.)", "\r\n（既存のファイル%1を置き換えます）"};
 inline constexpr Text kReplacesPoints{" of %1 points", "（%1点）"};
 inline constexpr Text kNotTrackFile{
-    "%1 is not a track file the editor reads: their names end in gpx, log, nmea, nma, nme, dtr, trk, gdb, trl or "
-    "trb.",
-    "%1 は編集できるGPSファイルではありません。読めるのは名前が gpx, log, nmea, nma, nme, dtr, trk, gdb, trl, trb "
-    "で終わるファイルです。"};
+    "%1 is not a track file the editor reads: their names end in gpx, log, nmea, nma, nme, dtr, trk, gdb, trl, "
+    "trb, fit, vkx, tcx, kml or kmz.",
+    "%1 は編集できるGPSファイルではありません。読めるのは名前が gpx, log, nmea, nma, nme, dtr, trk, gdb, trl, trb, "
+    "fit, vkx, tcx, kml, kmz で終わるファイルです。"};
 inline constexpr Text kNoTrackPoint{"%1 holds no track point.", "%1 には航跡のデータ点がありません。"};
+// The same with the reader's reason, which is English as its errors are.
+inline constexpr Text kNoTrackPointBecause{"%1 holds no track point: %2", "%1 には航跡のデータ点がありません: %2"};
 inline constexpr Text kIntervalLabel{"Interval (sec): %1 => %2", "ｲﾝﾀｰﾊﾞﾙ(sec）: %1 ⇒ %2"};
 
 // The compile screen's prompts and what a race file read left out.

@@ -50,7 +50,7 @@ check "conversion error line" "error: $work/bad.log:2: 'N35x2.3' is not a valid 
 # A file no reader takes is said, not read as an empty track; .nmea is a log.
 printf 'not a track\n' >"$work/notes.txt"
 run info "$work/notes.txt"
-check "unknown ending" "1 error: $work/notes.txt is not a track file the editor reads: their names end in gpx, log, nmea, nma, nme, dtr, trk, gdb, trl or trb." "$code $err"
+check "unknown ending" "1 error: $work/notes.txt is not a track file the editor reads: their names end in gpx, log, nmea, nma, nme, dtr, trk, gdb, trl, trb, fit, vkx, tcx, kml or kmz." "$code $err"
 cp "$work/b.log" "$work/b.nmea"
 run info "$work/b.nmea"
 check "nmea ending" "count 2" "$(head -1 <<<"$out")"

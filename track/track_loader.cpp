@@ -23,6 +23,17 @@ TrackFileKind TrackFileKindOf(const std::string& path)
         return TrackFileKind::Trl;
     if (has("dtr") || has("trk"))
         return TrackFileKind::Text;
+    // Formats of watches, race timers and apps; the viewer reads none of them.
+    if (key == "fit")
+        return TrackFileKind::Fit;
+    if (key == "vkx")
+        return TrackFileKind::Vkx;
+    if (key == "tcx")
+        return TrackFileKind::Tcx;
+    if (key == "kml")
+        return TrackFileKind::Kml;
+    if (key == "kmz")
+        return TrackFileKind::Kmz;
     // Loggers and chartplotters also name their NMEA logs .nmea, .nma or .nme.
     const bool nmea = key == "mea" && path.size() >= 4 && AsciiLower(path[path.size() - 4]) == 'n';
     if (has("log") || nmea || key == "nma" || key == "nme")
@@ -53,6 +64,7 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
     {
         BusyCursorScope busy(services.cursor);
         store.TrackCount = 0;
+        store.ReadNotes.clear();
         try {
             switch (TrackFileKindOf(path)) {
             case TrackFileKind::Gpx: ReadGpxTrack(path, store); break;
@@ -61,6 +73,12 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             case TrackFileKind::Trl: ReadTrlTrack(path, store, services.events, services.beeper); break;
             case TrackFileKind::Text: ReadTextTrack(path, store); break;
             case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
+            // Wired one by one as their readers land.
+            case TrackFileKind::Fit:
+            case TrackFileKind::Vkx:
+            case TrackFileKind::Tcx:
+            case TrackFileKind::Kml:
+            case TrackFileKind::Kmz:
             case TrackFileKind::None: break;
             }
         } catch (const FileChangedError&) {

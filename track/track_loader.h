@@ -34,7 +34,7 @@ struct LoadServices {
 };
 
 // The reader chosen by the last three characters of the name, lower-cased.
-enum class TrackFileKind { None, Gpx, Gdb, Trb, Trl, Text, Nmea };
+enum class TrackFileKind { None, Gpx, Gdb, Trb, Trl, Text, Nmea, Fit, Vkx, Tcx, Kml, Kmz };
 TrackFileKind TrackFileKindOf(const std::string& path);
 
 // Span of the track in single precision, times 86400, divided by the point count

@@ -3,6 +3,8 @@
 #include "track/store_array.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace tackedit {
 
@@ -25,6 +27,9 @@ struct TrackStore {
     // (the hover's index) knows when to work it out again. Code that writes the
     // arrays itself counts its change here.
     std::uint64_t Changes = 0;
+    // What the reader said of the file besides its points, one English line each:
+    // what it skipped and, when it found no point, why. The loader empties it.
+    std::vector<std::string> ReadNotes;
 
     // Sets the length of all four arrays to n; the first min(old, n) entries keep
     // their values, added entries are zero. TrackCapacity is the caller's to set.

@@ -312,7 +312,7 @@ TEST_F(EditorScreenTest, TracksThatAreGoneLeaveWhitePictures)
     ASSERT_EQ(dialogs_.Messages().size(), 2u);
     EXPECT_EQ(dialogs_.Messages()[0], (workspace_ / "gpsdat" / "notes.txt").string() +
                                           " is not a track file the editor reads: their names end in gpx, log, "
-                                          "nmea, nma, nme, dtr, trk, gdb, trl or trb.");
+                                          "nmea, nma, nme, dtr, trk, gdb, trl, trb, fit, vkx, tcx, kml or kmz.");
     EXPECT_EQ(dialogs_.Messages()[1], (workspace_ / "gpsdat" / "empty.gpx").string() + " holds no track point.");
 }
 
