@@ -38,6 +38,16 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error)
         error = e.what();
         return false;
     }
+    // What the reader skipped, and why a file gave nothing, goes beside the output.
+    const auto& notes = track.store.ReadNotes;
+    std::size_t said = 0;
+    if (track.store.TrackCount == 0) {
+        std::fprintf(stderr, "warning: %s holds no track point%s%s\n", path.c_str(), notes.empty() ? "." : ": ",
+                     notes.empty() ? "" : notes[0].c_str());
+        said = 1;
+    }
+    for (; said < notes.size(); ++said)
+        std::fprintf(stderr, "note: %s: %s\n", path.c_str(), notes[said].c_str());
     return true;
 }
 

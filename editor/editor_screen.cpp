@@ -250,7 +250,10 @@ void EditorScreen::OpenTrackForEditing()
     DrawTrackMap();
     DrawTimeline();
     if (state_.track.TrackCount == 0)
-        services_.dialogs.ShowMessage("tackvue", NoPointsMessage(*chosen, state_.UiLanguage));
+        services_.dialogs.ShowMessage("tackvue",
+                                      NoPointsMessage(*chosen, state_.UiLanguage, state_.track.ReadNotes));
+    else if (!state_.track.ReadNotes.empty())
+        services_.dialogs.ShowMessage("tackvue", *chosen + ":\n" + JoinedNotes(state_.track.ReadNotes));
 }
 
 void EditorScreen::RefillAutoEditLists()

@@ -59,10 +59,21 @@ std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours)
     return text + " / " + shown + " UTC" + (*time_diff_hours < 0 ? "" : "+") + std::to_string(*time_diff_hours);
 }
 
-std::string NoPointsMessage(const std::string& path, int ui_language)
+std::string NoPointsMessage(const std::string& path, int ui_language, const std::vector<std::string>& notes)
 {
-    return Say(TrackFileKindOf(path) == TrackFileKind::None ? texts::kNotTrackFile : texts::kNoTrackPoint,
-               ui_language, {path});
+    if (TrackFileKindOf(path) == TrackFileKind::None)
+        return Say(texts::kNotTrackFile, ui_language, {path});
+    if (notes.empty())
+        return Say(texts::kNoTrackPoint, ui_language, {path});
+    return Say(texts::kNoTrackPointBecause, ui_language, {path, JoinedNotes(notes)});
+}
+
+std::string JoinedNotes(const std::vector<std::string>& notes)
+{
+    std::string text;
+    for (const std::string& note : notes)
+        text += (text.empty() ? "" : "\n") + note;
+    return text;
 }
 
 } // namespace tackedit

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tackedit {
 
@@ -18,7 +19,11 @@ std::string SaveConfirmationText(const std::string& new_file, int ui_language);
 std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours);
 
 // Why an opened file gave no point: an ending the editor does not read (listing
-// those it reads), or no track point in it.
-std::string NoPointsMessage(const std::string& path, int ui_language = 2);
+// those it reads), or no track point in it, with the reader's reasons.
+std::string NoPointsMessage(const std::string& path, int ui_language = 2,
+                            const std::vector<std::string>& notes = {});
+
+// What a reader said of a file, one note a line.
+std::string JoinedNotes(const std::vector<std::string>& notes);
 
 } // namespace tackedit

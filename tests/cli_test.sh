@@ -55,6 +55,10 @@ cp "$work/b.log" "$work/b.nmea"
 run info "$work/b.nmea"
 check "nmea ending" "count 2" "$(head -1 <<<"$out")"
 
+printf '<gpx><wpt lat="35" lon="139"/></gpx>\n' >"$work/w.gpx"
+run info "$work/w.gpx"
+check "no point says why" "0 warning: $work/w.gpx holds no track point: the file holds only waypoints." "$code $err"
+
 run convert "$work/a.gpx" "$work/x.txt"
 check "bad ending exit" 2 "$code"
 [ -e "$work/x.txt" ] && check "bad ending writes nothing" "absent" "present"

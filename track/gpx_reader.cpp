@@ -184,6 +184,18 @@ std::vector<std::size_t> CutAfterPoints(std::string_view data, std::size_t piece
     return cuts;
 }
 
+// Said of a file that gave no point, so the user knows what to ask for.
+std::string WhyNoGpxPoint(std::string_view data)
+{
+    if (FindNoCase(data, "<trkpt") != npos)
+        return "its track points have no time or no position.";
+    if (FindNoCase(data, "<rtept") != npos)
+        return "the file holds a route (points without times), not a track.";
+    if (FindNoCase(data, "<wpt") != npos)
+        return "the file holds only waypoints.";
+    return "the file holds no track (trkpt).";
+}
+
 } // namespace
 
 void ParseGpxTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
@@ -203,6 +215,8 @@ void ParseGpxTrackInPieces(std::string_view data, const std::string& file, Track
     };
     ParsePieces(job, filler, options.threads);
     filler.Finish();
+    if (filler.Count() == 0)
+        store.ReadNotes.push_back(WhyNoGpxPoint(data));
 }
 
 void ParseGpxTrack(std::string_view data, const std::string& file, TrackStore& store)

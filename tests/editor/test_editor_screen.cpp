@@ -302,7 +302,7 @@ TEST_F(EditorScreenTest, TracksThatAreGoneLeaveWhitePictures)
     // Files that give no point say so, over white pictures.
     Open(Grid());
     for (const char* name : {"notes.txt", "empty.gpx"}) {
-        std::ofstream(workspace_ / "gpsdat" / name) << "<gpx></gpx>\n";
+        std::ofstream(workspace_ / "gpsdat" / name) << "<gpx><wpt lat=\"35\" lon=\"139\"/></gpx>\n";
         dialogs_.paths.push_back((workspace_ / "gpsdat" / name).string());
         Click("Button21");
         EXPECT_EQ(Text("Memo2"), QStringLiteral("0 / 0")) << name;
@@ -313,7 +313,8 @@ TEST_F(EditorScreenTest, TracksThatAreGoneLeaveWhitePictures)
     EXPECT_EQ(dialogs_.Messages()[0], (workspace_ / "gpsdat" / "notes.txt").string() +
                                           " is not a track file the editor reads: their names end in gpx, log, "
                                           "nmea, nma, nme, dtr, trk, gdb, trl, trb, fit, vkx, tcx, kml or kmz.");
-    EXPECT_EQ(dialogs_.Messages()[1], (workspace_ / "gpsdat" / "empty.gpx").string() + " holds no track point.");
+    EXPECT_EQ(dialogs_.Messages()[1], (workspace_ / "gpsdat" / "empty.gpx").string() +
+                                          " holds no track point: the file holds only waypoints.");
 }
 
 TEST_F(EditorScreenTest, DragsEndWithoutEffectWhenThePointerLeavesTheirImage)
