@@ -64,6 +64,9 @@ int main(int argc, char** argv)
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintUsage(stdout);
+        std::printf("\nA track FILE is read by the ending of its name: gpx; log, nmea, nma, nme (NMEA 0183);\n"
+                    "dtr, trk; gdb; trl; trb; fit (watches); vkx (Vakaros race timers); tcx; kml, kmz.\n"
+                    "A file that gives no point says why on stderr; what a reader skipped is a note there.\n");
         return 0;
     }
     if (name == "--version") {
