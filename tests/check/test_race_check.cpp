@@ -208,7 +208,7 @@ TEST_F(RaceCheckTest, TheShiftedCopyCoversTheRace)
     Track("local.trb", Sailing(), 9 * 3600);
     const std::string copy = (ws_ / "gpsdat" / ShiftedFileName("local.trb")).string();
     EXPECT_EQ(ShiftedFileName("20240615.TEAM1.gpx"), "20240615_shifted.trb");
-    EXPECT_EQ(WriteShiftedCopy((ws_ / "gpsdat" / "local.trb").string(), copy, -9 * 3600), 481);
+    EXPECT_EQ(WriteShiftedCopy((ws_ / "gpsdat" / "local.trb").string(), copy, -9 * 3600).points, 481);
     Boat("local_shifted.trb", "Local");
     const RaceCheckResult result = Check();
     EXPECT_EQ(result.Count(Severity::Error) + result.Count(Severity::Warning), 0);
