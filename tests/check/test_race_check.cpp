@@ -219,6 +219,34 @@ TEST_F(RaceCheckTest, TheShiftedCopyCoversTheRace)
     EXPECT_FALSE(fs::exists(far));
 }
 
+TEST_F(RaceCheckTest, ABoatInAFormatTheViewerCannotReadIsAnErrorUnlessTheSaveMakesItsTrbCopy)
+{
+    Track("a.trb", Sailing());
+    std::ofstream(ws_ / "gpsdat" / "watch.fit") << "not loaded here";
+    std::ofstream(ws_ / "gpsdat" / "timer.VKX") << "nor here";
+    std::ofstream(ws_ / "gpsdat" / "log.nmea") << "";
+    Boat("a.trb", "Alpha");
+    Boat("watch.fit", "Watch");
+    Boat("timer.VKX", "Timer");
+    Boat("log.nmea", "Logger");
+    const auto viewer_errors = [this](const RaceCheckResult& result) {
+        std::vector<std::string> out;
+        for (const Finding& f : result.findings)
+            if (f.severity == Severity::Error && f.message.rfind("The viewer does not read", 0) == 0)
+                out.push_back(f.subject + ": " + f.message);
+        return out;
+    };
+    EXPECT_EQ(viewer_errors(Check()),
+              (std::vector<std::string>{"Watch: The viewer does not read the GPS file watch.fit: save the race with "
+                                        "\"Minimize GPS file size\" checked, which gives the viewer a TRB copy",
+                                        "Timer: The viewer does not read the GPS file timer.VKX: save the race with "
+                                        "\"Minimize GPS file size\" checked, which gives the viewer a TRB copy"}));
+    RaceCheckInput input;
+    input.app_dir = dir_;
+    input.minimize_on_save = true;
+    EXPECT_EQ(viewer_errors(CheckRace(race_, input)), std::vector<std::string>{});
+}
+
 TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)
 {
     Track("a.trb", Sailing());
