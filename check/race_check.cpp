@@ -218,6 +218,21 @@ void CheckBoatList(Findings& out, const RaceCheckResult& result)
             out.Race(Severity::Warning, out.Say(kSameName, {list(boats), name}));
 }
 
+// The viewer reads the kinds the editor always read, not those of watches,
+// race timers and apps.
+bool ViewerReads(TrackFileKind kind)
+{
+    switch (kind) {
+    case TrackFileKind::Gpx:
+    case TrackFileKind::Gdb:
+    case TrackFileKind::Trb:
+    case TrackFileKind::Trl:
+    case TrackFileKind::Text:
+    case TrackFileKind::Nmea: return true;
+    default: return false;
+    }
+}
+
 struct RaceWindow {
     DateTime start = 0, finish = 0;  // track time
     DateTime local_start = 0;
@@ -487,10 +502,13 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             out.Boat(boat, Severity::Error, out.Say(kNoGpsFile, {b.file}));
             continue;
         }
-        if (TrackFileKindOf(*path) == TrackFileKind::None) {
+        const TrackFileKind kind = TrackFileKindOf(*path);
+        if (kind == TrackFileKind::None) {
             out.Boat(boat, Severity::Error, out.Say(kUnknownKind, {b.file}));
             continue;
         }
+        if (!input.minimize_on_save && !ViewerReads(kind))
+            out.Boat(boat, Severity::Error, out.Say(kViewerCannotRead, {b.file}));
         try {
             LoadTrackFile(*path, track, edit, load.services);
         } catch (const DataError& e) {

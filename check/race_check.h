@@ -59,6 +59,7 @@ struct RaceCheckInput {
     std::string viewer_exe = "tackvue.exe";
     int ui_language = 2;         // of the findings' texts; the command-line tool's are English
     RaceFileSkips skipped;       // what the race file reader left out
+    bool minimize_on_save = false;   // Save Data gives the viewer TRB copies of the boats' files
     CaptureTimeReader capture_time;  // empty: pictures are not counted
     // What the compile screen took from its first boat's track and the user
     // has not changed since, so a finding can say where a value came from.

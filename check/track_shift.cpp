@@ -35,14 +35,17 @@ ShiftedCopy MakeShiftedCopy(const std::string& from, const std::string& to, doub
     std::string ending = to.substr(to.size() >= 4 ? to.size() - 4 : 0);
     for (char& c : ending)
         c = AsciiLower(c);
-    return {ending == ".gpx" ? EncodeGpxTrack(track) : EncodeTrbTrack(track, to), track.TrackCount};
+    ShiftedCopy copy;
+    copy.bytes = ending == ".gpx" ? EncodeGpxTrack(track, &copy.left_out) : EncodeTrbTrack(track, to, &copy.left_out);
+    copy.points = track.TrackCount - copy.left_out;
+    return copy;
 }
 
-std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds)
+ShiftedCopy WriteShiftedCopy(const std::string& from, const std::string& to, double seconds)
 {
-    const ShiftedCopy copy = MakeShiftedCopy(from, to, seconds);
+    ShiftedCopy copy = MakeShiftedCopy(from, to, seconds);
     WriteFileAtomically(to, copy.bytes);
-    return copy.points;
+    return copy;
 }
 
 } // namespace tackedit

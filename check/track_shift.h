@@ -26,7 +26,8 @@ std::string ShiftedFileName(const std::string& file);
 
 struct ShiftedCopy {
     std::string bytes;
-    std::int32_t points = 0;
+    std::int32_t points = 0;    // written
+    std::int32_t left_out = 0;  // within the second of the fix before: see WholeSecondFormat
 };
 
 // Loads `from` and moves its times: the bytes of `to` as TRB, or as GPX when
@@ -34,8 +35,7 @@ struct ShiftedCopy {
 // missing or does not read; a time the TRB format cannot hold is refused.
 ShiftedCopy MakeShiftedCopy(const std::string& from, const std::string& to, double seconds);
 
-// The same, written to `to`; nothing is written when it fails. Returns the
-// number of points written.
-std::int32_t WriteShiftedCopy(const std::string& from, const std::string& to, double seconds);
+// The same, written to `to`; nothing is written when it fails.
+ShiftedCopy WriteShiftedCopy(const std::string& from, const std::string& to, double seconds);
 
 } // namespace tackedit

@@ -111,8 +111,9 @@ int Shift(const std::vector<std::string>& args)
         return Usage();
     }
     try {
-        const std::int32_t points = WriteShiftedCopy(args[0], out, static_cast<double>(*amount) * unit);
-        std::printf("wrote %d points\n", points);
+        const ShiftedCopy copy = WriteShiftedCopy(args[0], out, static_cast<double>(*amount) * unit);
+        NoteLeftOut(out, copy.left_out);
+        std::printf("wrote %d points\n", copy.points);
     } catch (const DataError& e) {
         return Fail(e.what());
     }

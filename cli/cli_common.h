@@ -5,6 +5,7 @@
 #include "track/track_loader.h"
 #include "track/track_store.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,13 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error);
 bool EndsWithNoCase(const std::string& text, const char* ending);
 
 // Writes the whole track as TRB or GPX by the name's ending; false with the
-// message when the write fails.
-bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error);
+// message when the write fails. Says on stderr how many fixes the file left
+// out (those within the second of the fix before), which `left_out` gets.
+bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error,
+               std::int32_t* left_out = nullptr);
+
+// The note on stderr when a whole-second file left fixes out.
+void NoteLeftOut(const std::string& path, std::int32_t left_out);
 
 // The commands; args excludes the command name.
 int Dump(const std::vector<std::string>& args);

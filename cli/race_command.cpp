@@ -2,6 +2,8 @@
 // back under another name as Save Data writes it.
 
 #include "cli/cli_common.h"
+#include "platform/null_platform.h"
+#include "race/compile_core.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/workspace_files.h"
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 
 namespace tackedit::cli {
 
@@ -67,6 +70,26 @@ nlohmann::ordered_json RaceJson(const RaceSettings& r)
             {"ReplayTo", r.ReplayTo}};
 }
 
+// As Save Data makes them before it writes the race file, which then names them.
+std::vector<std::string> MakeTrbCopies(const RaceSettings& race, const std::string& app_dir)
+{
+    TrackStore track;
+    TrackEditState edit;
+    NullPendingEvents events;
+    CountingBeeper beeper;
+    NullCursor cursor;
+    LoadServices services{events, beeper, cursor, {}};
+    const bool terminal = ::isatty(2);
+    std::vector<std::string> trb_files;
+    ConvertGpsFilesToTrb(race, app_dir, track, edit, services,
+                         [terminal](const std::string& name) {
+                             if (terminal)
+                                 std::fprintf(stderr, "making %s\n", name.c_str());
+                         },
+                         trb_files);
+    return trb_files;
+}
+
 } // namespace
 
 int Race(const std::vector<std::string>& args)
@@ -106,6 +129,8 @@ int Race(const std::vector<std::string>& args)
             options.ui_language = ui_language;
             options.wind_file_box = race.WindFile;
             options.minimize_on_save = minimize;
+            if (minimize)
+                options.trb_files = MakeTrbCopies(race, app_dir);
             WriteRaceFile(folder + "/" + *write_name, race, options);
         }
     } catch (const DataError& e) {

@@ -62,17 +62,27 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
     return true;
 }
 
-bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error)
+void NoteLeftOut(const std::string& path, std::int32_t left_out)
 {
+    if (left_out > 0)
+        std::fprintf(stderr,
+                     "note: %s: left out %s logged within the same second as the point before (the file holds "
+                     "whole seconds)\n",
+                     path.c_str(), CountOf(left_out, texts::check::kPoint, 2).c_str());
+}
+
+bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error, std::int32_t* left_out)
+{
+    std::int32_t skipped = 0;
     try {
-        if (EndsWithNoCase(path, ".trb"))
-            WriteTrbTrack(path, store);
-        else
-            WriteGpxTrack(path, store);
+        skipped = EndsWithNoCase(path, ".trb") ? WriteTrbTrack(path, store) : WriteGpxTrack(path, store);
     } catch (const DataError& e) {
         error = e.what();
         return false;
     }
+    NoteLeftOut(path, skipped);
+    if (left_out)
+        *left_out = skipped;
     return true;
 }
 
@@ -207,9 +217,10 @@ int Convert(const std::vector<std::string>& args)
     }
     LoadedTrack track;
     std::string error;
-    if (!Load(args[0], track, error) || !SaveTrack(out, track.store, error))
+    std::int32_t left_out = 0;
+    if (!Load(args[0], track, error) || !SaveTrack(out, track.store, error, &left_out))
         return Fail(error);
-    std::printf("wrote %d points\n", track.store.TrackCount);
+    std::printf("wrote %d points\n", track.store.TrackCount - left_out);
     return 0;
 }
 

@@ -396,15 +396,21 @@ std::int32_t CompactTrack(TrackStore& store)
     return kept;
 }
 
-void SaveEditedTrack(TrackStore& store, const std::string& path, EditedTrackFormat format)
+std::int32_t SaveEditedTrack(TrackStore& store, const std::string& path, EditedTrackFormat format)
 {
     TrackStore compacted = store;
     CompactTrack(compacted);
-    if (format == EditedTrackFormat::Trb)
-        WriteTrbTrack(path, compacted);
-    else
-        WriteGpxTrack(path, compacted);
+    const std::int32_t left_out =
+        format == EditedTrackFormat::Trb ? WriteTrbTrack(path, compacted) : WriteGpxTrack(path, compacted);
+    // Fixes the file cannot tell apart stay in memory: the next save or check still has them.
     store = std::move(compacted);
+    return left_out;
+}
+
+std::int32_t SaveLeavesOut(const TrackStore& store, EditedTrackFormat format)
+{
+    return SameSecondFixes(store, format == EditedTrackFormat::Trb ? WholeSecondFormat::Trb : WholeSecondFormat::Gpx,
+                           true);
 }
 
 } // namespace tackedit

@@ -236,7 +236,11 @@ std::int32_t CompactTrack(TrackStore& store);
 
 // Compacts a copy of the track and writes it; only when the write succeeded does
 // the copy replace the track, so a failed save loses no deleted point. Raises
-// DataError naming the file.
-void SaveEditedTrack(TrackStore& store, const std::string& path, EditedTrackFormat format);
+// DataError naming the file. Returns how many fixes the file left out (those
+// within the second of the fix before, see WholeSecondFormat).
+std::int32_t SaveEditedTrack(TrackStore& store, const std::string& path, EditedTrackFormat format);
+
+// How many the save would leave out, for the confirmation.
+std::int32_t SaveLeavesOut(const TrackStore& store, EditedTrackFormat format);
 
 } // namespace tackedit

@@ -574,7 +574,8 @@ void EditorScreen::SaveEditedTrackAs(bool gpx)
 {
     const EditedTrackFormat format = gpx ? EditedTrackFormat::Gpx : EditedTrackFormat::Trb;
     const std::string name = EditedTrackName(state_.edit.CurrentTrackFile, format);
-    if (!services_.dialogs.AskYesNo("tackvue", SaveConfirmationText(name, state_.UiLanguage)))
+    if (!services_.dialogs.AskYesNo(
+            "tackvue", SaveConfirmationText(name, state_.UiLanguage, SaveLeavesOut(state_.track, format))))
         return;
     try {
         SaveEditedTrack(state_.track, name, format);

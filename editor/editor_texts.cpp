@@ -35,15 +35,18 @@ std::optional<std::int32_t> PointsIn(const std::string& path)
 
 } // namespace
 
-std::string SaveConfirmationText(const std::string& new_file, int ui_language)
+std::string SaveConfirmationText(const std::string& new_file, int ui_language, std::int32_t left_out)
 {
-    const std::string text = Say(texts::kSaveTrackAs, ui_language) + new_file;
+    std::string text = Say(texts::kSaveTrackAs, ui_language) + new_file;
     std::error_code error;
-    if (!std::filesystem::exists(new_file, error))
-        return text;
-    const auto points = PointsIn(new_file);
-    return text + Say(texts::kReplacesSave, ui_language,
-                      {points ? Say(texts::kReplacesPoints, ui_language, {std::to_string(*points)}) : ""});
+    if (std::filesystem::exists(new_file, error)) {
+        const auto points = PointsIn(new_file);
+        text += Say(texts::kReplacesSave, ui_language,
+                    {points ? Say(texts::kReplacesPoints, ui_language, {std::to_string(*points)}) : ""});
+    }
+    if (left_out > 0)
+        text += Say(texts::kSaveLeavesOut, ui_language, {CountOf(left_out, texts::check::kPoint, ui_language)});
+    return text;
 }
 
 std::string HoverTimeText(double track_time, std::optional<int> time_diff_hours)

@@ -7,6 +7,7 @@
 #include "race/compile_screen.h"
 #include "track/numbers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 
 #include <algorithm>
@@ -59,6 +60,7 @@ void CompileScreen::ButtonCheckRaceClick()
             screen.input.capture_time = ReadCaptureTime;
             screen.input.ui_language = state_.UiLanguage;
             screen.input.skipped = StillLeftOut(opened_skips_, screen.race);
+            screen.input.minimize_on_save = findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked();
             if (!preset_.file.empty()) {
                 screen.input.preset.file = preset_.file;
                 screen.input.preset.times =

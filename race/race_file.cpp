@@ -555,8 +555,9 @@ std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, 
         for (const char* line : kJapaneseBoatComment)
             out.Line(line);
     if (race.ClassCount() < 1) {
+        // The viewer gets the TRB copies with classes or without: it may not read the originals.
         for (int i = 1; i <= race.BoatCount; ++i)
-            out.Line(BoatLine(out, race, i, false));
+            out.Line(BoatLine(out, race, i, options.minimize_on_save, options.trb_files));
     } else {
         for (int c = 1; c <= race.ClassCount(); ++c) {
             out.Line("CLSN," + out.Field(race.ClassNames[static_cast<std::size_t>(c - 1)],

@@ -78,8 +78,8 @@ struct RaceWriteOptions {
     std::string wind_file_box;     // becomes WindFile
     bool minimize_on_save = false;
     // The files the conversion of this save gave the boats (see
-    // ConvertGpsFilesToTrb), which class lines then name; without it they name
-    // each boat's TRB name.
+    // ConvertGpsFilesToTrb), which the boat lines then name; without it they
+    // name each boat's TRB name.
     std::optional<std::vector<std::string>> trb_files;
 };
 

@@ -58,6 +58,9 @@ inline constexpr Text kChoosePictureFolder{"Choose the Picture Folder", "画像�
 inline constexpr Text kSaveTrackAs{"Save the track under this file name:\r\n", "次のファイル名で保存します\r\n"};
 inline constexpr Text kReplacesSave{"\r\n(It replaces an existing file%1.)", "\r\n（既存のファイル%1を置き換えます）"};
 inline constexpr Text kReplacesPoints{" of %1 points", "（%1点）"};
+inline constexpr Text kSaveLeavesOut{
+    "\r\n(Left out: %1 logged within the same second as the point before; the file holds whole seconds.)",
+    "\r\n（直前の点と同じ秒に記録された%1は保存しません。ファイルの時刻は秒単位です）"};
 inline constexpr Text kNotTrackFile{
     "%1 is not a track file the editor reads: their names end in gpx, log, nmea, nma, nme, dtr, trk, gdb, trl, "
     "trb, fit, vkx, tcx, kml or kmz.",
@@ -229,6 +232,11 @@ inline constexpr Text kLeftOutFile{"the GPS file %1 is not in gpsdat/", "GPSフ�
 inline constexpr Text kNoGpsFile{"The GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
 inline constexpr Text kUnknownKind{"The GPS file %1 is of no kind tackedit reads",
                                    "GPSファイル %1 は tackedit が読める形式ではありません"};
+inline constexpr Text kViewerCannotRead{
+    "The viewer does not read the GPS file %1: save the race with \"Minimize GPS file size\" checked, which gives "
+    "the viewer a TRB copy",
+    "ビューアはGPSファイル %1 を読めません。「Minimize GPS file size」をチェックして保存すると、"
+    "TRBに変換したファイルをビューアに渡します"};
 inline constexpr Text kDoesNotRead{"The GPS file does not read: %1", "GPSファイルが読めません：%1"};
 
 // The window.

@@ -36,6 +36,18 @@ check "gpx line ends" 6 "$(grep -c $'\r$' "$work/d.Gpx")"
 run dump "$work/d.Gpx"
 check "gpx read back" "$(printf 'count 2\ninterval 5\n1\t2010-05-03 01:02:03\t2130\t8355\n2\t2010-05-03 01:02:13\t-1995\t-9090')" "$out"
 
+# Faster than a fix a second: each writer keeps the first fix of each second as
+# it writes the time (TRB rounds, GPX cuts the fraction), and says what it left out.
+printf 'H DEG\nT N1.0 E1.0 2010/05/03 01:00:00.0 x\nT N2.0 E1.0 2010/05/03 01:00:00.6 x\nT N3.0 E1.0 2010/05/03 01:00:01.2 x\n' >"$work/fast.trk"
+declare -A kept
+for ending in trb gpx; do
+    run convert "$work/fast.trk" "$work/fast_s.$ending"
+    check "fast to $ending" "wrote 2 points|note: $work/fast_s.$ending: left out 1 point logged within the same second as the point before (the file holds whole seconds)" "$out|$err"
+    run dump "$work/fast_s.$ending"
+    kept[$ending]=$(cut -f3 <<<"$out" | tail -2 | tr '\n' ' ')
+done
+check "fast kept by each writer's second" "60 120 |60 180 " "${kept[trb]}|${kept[gpx]}"
+
 run dump "$work/missing.gpx"
 check "missing exit" 1 "$code"
 check "missing message" "error: $work/missing.gpx: no such file" "$err"
@@ -79,7 +91,8 @@ check "race start" '  "StartTime": "2024-06-15 09:30:00",' "$(grep '"StartTime"'
 check "race start-up values kept" '  "Loa": 4.7,' "$(grep '"Loa"' "$work/out")"
 check "race boat" '      "BoatGpsFile": "boat1.gpx",' "$(grep '"BoatGpsFile"' "$work/out")"
 check "race replay" '  "ReplayTo": 1830' "$(grep '"ReplayTo"' "$work/out")"
-check "race written" "BN,boat1.gpx,Alpha,0.9" "$(grep -a '^BN' "$ws/raceadmin/r2.txt" | tr -d '\r')"
+check "race written" "BN,boat1.trb,Alpha,0.9" "$(grep -a '^BN' "$ws/raceadmin/r2.txt" | tr -d '\r')"
+check "race minimized copy" 24 "$(stat -c %s "$ws/gpsdat/boat1.trb")"
 run race "$ws" r2.txt --japanese
 check "race japanese maps" '    "jcoast"' "$(grep -A1 '"MapNames"' "$work/out" | tail -1)"
 

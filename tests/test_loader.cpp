@@ -179,7 +179,8 @@ TEST_F(LoaderTest, BinaryFormatsBeepOncePerFile)
 
 TEST_F(LoaderTest, WritersReplaceFilesWholeAndLeaveNoTemporaryFiles)
 {
-    Load(Write("a.gpx", std::string(kGpxPoint) + kGpxPoint));
+    Load(Write("a.gpx", std::string(kGpxPoint) +
+                            "<trkpt lat=\"1\" lon=\"2\"><time>2010-01-01T00:00:01Z</time></trkpt>"));
     const std::string out = Write("out.trb", "old content");
     WriteTrbTrack(out, store_);
     EXPECT_EQ(fs::file_size(out), 24u);

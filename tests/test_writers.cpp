@@ -1,6 +1,7 @@
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
+#include "platform/null_platform.h"
 #include "track/track_formats.h"
 #include "write_failures.h"
 
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace tackedit {
@@ -85,6 +87,44 @@ TEST(GpxWriter, ReadsBackThroughTheGpxReader)
         EXPECT_EQ(FormatIsoDateTime(DecodeDateTime(back.TrackTime[i])),
                   FormatIsoDateTime(DecodeDateTime(s.TrackTime[i])));
     }
+}
+
+// 10 Hz from 00:00:00.05: TRB rounds its times to 0, 1 and 2 s, GPX cuts them
+// to 0 and 1 s; each writes the first fix of each of its seconds, and nothing
+// of a 1 Hz track is left out.
+TEST(WholeSecondWriters, KeepTheFirstFixOfEachSecondAsTheyWriteIt)
+{
+    const DateTime day = *TryEncodeDate(2010, 5, 3);
+    TrackStore fast, steady;
+    TrackFiller f(fast), g(steady);
+    for (int i = 0; i < 20; ++i) {
+        f.Store(day + (i * 0.1 + 0.05) / 86400, i * 60, 0);  // fix i at i degrees
+        g.Store(day + (i - 10) / 86400.0, i, 0);  // across midnight
+    }
+    f.Finish();
+    g.Finish();
+    fast.TrackMark[1] = 1;  // the GPX writer skips it: the next fix is its first of second 0
+
+    std::int32_t trb_left = -1, gpx_left = -1;
+    const std::string trb = EncodeTrbTrack(fast, "f.trb", &trb_left);
+    const std::string gpx = EncodeGpxTrack(fast, &gpx_left);
+    EXPECT_EQ(trb_left, 17);
+    EXPECT_EQ(gpx_left, 17);
+    EXPECT_EQ(SameSecondFixes(fast, WholeSecondFormat::Trb, false), 17);
+    EXPECT_EQ(SameSecondFixes(fast, WholeSecondFormat::Trb, true), 16);
+    EXPECT_EQ(SameSecondFixes(fast, WholeSecondFormat::Gpx, false), 17);
+    NullPendingEvents events;
+    TrackStore back;
+    ParseTrbTrack(trb, back, events);
+    ASSERT_EQ(back.TrackCount, 3);
+    EXPECT_EQ(std::vector<double>(&back.TrackLat[1], &back.TrackLat[4]), (std::vector<double>{0, 300, 900}));
+    ParseGpxTrack(gpx, "f.gpx", back);
+    ASSERT_EQ(back.TrackCount, 2);
+    EXPECT_EQ(std::vector<double>(&back.TrackLat[1], &back.TrackLat[3]), (std::vector<double>{60, 600}));
+
+    EncodeTrbTrack(steady, "s.trb", &trb_left);
+    EncodeGpxTrack(steady, &gpx_left);
+    EXPECT_EQ(trb_left + gpx_left, 0);
 }
 
 // Each way a replacing write can fail for real, and the rename through the seam:

@@ -291,13 +291,19 @@ void ReadTrbTrack(const std::string& path, TrackStore& store, PendingEvents& eve
     ReadBinaryFile(path, store, events, beeper, ParseTrbTrack);
 }
 
-std::string EncodeTrbTrack(const TrackStore& store, const std::string& file)
+std::int64_t TrbSecondOf(double track_time)
+{
+    return RoundHalfEven((static_cast<long double>(track_time) - TrackEpoch) * 24 * 3600);
+}
+
+std::string EncodeTrbTrack(const TrackStore& store, const std::string& file, std::int32_t* left_out)
 {
     std::string out;
     out.reserve(static_cast<std::size_t>(std::max(store.TrackCount, 0)) * 12);
+    std::int32_t skipped = 0;
+    std::int64_t previous = 0;
     for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
-        const std::int64_t seconds =
-            RoundHalfEven((static_cast<long double>(store.TrackTime[i]) - TrackEpoch) * 24 * 3600);
+        const std::int64_t seconds = TrbSecondOf(store.TrackTime[i]);
         // A time the 32-bit field cannot hold would come back as another date.
         if (seconds < INT32_MIN || seconds > INT32_MAX) {
             const DateTimeParts parts = DecodeDateTimeToSecond(store.TrackTime[i]);
@@ -305,16 +311,25 @@ std::string EncodeTrbTrack(const TrackStore& store, const std::string& file)
                             "point " + std::to_string(i) + " has the time " + FormatIsoDateTime(parts) +
                                 ", which a TRB file cannot hold (1901-12-13 to 2038-01-19)");
         }
+        if (i > 1 && seconds == previous) {
+            ++skipped;
+            continue;
+        }
+        previous = seconds;
         AppendInt32LE(out, static_cast<std::int32_t>(seconds));
         AppendFloat32LE(out, static_cast<float>(static_cast<long double>(store.TrackLat[i]) / 60));
         AppendFloat32LE(out, static_cast<float>(static_cast<long double>(store.TrackLon[i]) / 60));
     }
+    if (left_out)
+        *left_out = skipped;
     return out;
 }
 
-void WriteTrbTrack(const std::string& path, const TrackStore& store)
+std::int32_t WriteTrbTrack(const std::string& path, const TrackStore& store)
 {
-    WriteFileAtomically(path, EncodeTrbTrack(store, path));
+    std::int32_t left_out = 0;
+    WriteFileAtomically(path, EncodeTrbTrack(store, path, &left_out));
+    return left_out;
 }
 
 } // namespace tackedit

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace tackedit {
 
@@ -46,7 +47,35 @@ std::string FormatGeneralNumber(double value)
     return out;
 }
 
-std::string EncodeGpxTrack(const TrackStore& store)
+namespace {
+
+// One number per second a GPX time shows; only its equality matters.
+std::int64_t SecondKey(const DateTimeParts& t)
+{
+    return ((((std::int64_t{t.year} * 16 + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
+}
+
+} // namespace
+
+std::int64_t GpxSecondOf(double track_time) { return SecondKey(DecodeDateTime(track_time)); }
+
+std::int32_t SameSecondFixes(const TrackStore& store, WholeSecondFormat format, bool present_only)
+{
+    std::int32_t same = 0;
+    std::optional<std::int64_t> previous;
+    for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
+        if ((present_only || format == WholeSecondFormat::Gpx) && store.TrackMark[i] != 0)
+            continue;
+        const std::int64_t second =
+            format == WholeSecondFormat::Trb ? TrbSecondOf(store.TrackTime[i]) : GpxSecondOf(store.TrackTime[i]);
+        if (previous == second)
+            ++same;
+        previous = second;
+    }
+    return same;
+}
+
+std::string EncodeGpxTrack(const TrackStore& store, std::int32_t* left_out)
 {
     // Template pieces end in LF and every line then gets CR LF: LF CR LF.
     std::string out =
@@ -55,10 +84,18 @@ std::string EncodeGpxTrack(const TrackStore& store)
         " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\n\r\n"
         "<trk><trkseg>\n\r\n";
     char stamp[48];
+    std::int32_t skipped = 0;
+    std::optional<std::int64_t> previous;
     for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
         if (store.TrackMark[i] != 0)
             continue;
         const DateTimeParts t = DecodeDateTime(store.TrackTime[i]);
+        const std::int64_t second = SecondKey(t);
+        if (previous == second) {
+            ++skipped;
+            continue;
+        }
+        previous = second;
         std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day, t.hour,
                       t.minute, t.second);
         out += "<trkpt lat=\"";
@@ -70,12 +107,16 @@ std::string EncodeGpxTrack(const TrackStore& store)
         out += "</time></trkpt>\n\r\n";
     }
     out += "</trkseg></trk></gpx>\r\n";
+    if (left_out)
+        *left_out = skipped;
     return out;
 }
 
-void WriteGpxTrack(const std::string& path, const TrackStore& store)
+std::int32_t WriteGpxTrack(const std::string& path, const TrackStore& store)
 {
-    WriteFileAtomically(path, EncodeGpxTrack(store));
+    std::int32_t left_out = 0;
+    WriteFileAtomically(path, EncodeGpxTrack(store, &left_out));
+    return left_out;
 }
 
 } // namespace tackedit

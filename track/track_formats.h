@@ -64,14 +64,28 @@ void ReadTrlTrack(const std::string& path, TrackStore& store, PendingEvents& eve
 void ParseTrbTrack(std::string_view data, TrackStore& store, PendingEvents& events);
 void ReadTrbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper);
 
+// TRB and GPX hold whole seconds: TRB rounds a time to the nearest (halves to
+// even), GPX cuts the fraction off. Of fixes that the writer would give the same
+// second as the fix it wrote before, it writes none, so a 10 Hz track comes out
+// as one point a second rather than ten points at each time. The writers say
+// through `left_out` (and the Write forms return) how many they left out.
+enum class WholeSecondFormat { Trb, Gpx };
+std::int64_t TrbSecondOf(double track_time);
+std::int64_t GpxSecondOf(double track_time);
+
+// How many fixes the writer of `format` would leave out of the track: of the
+// present points only when present_only (what the GPX writer sees, and a TRB
+// save that drops the deleted points first).
+std::int32_t SameSecondFixes(const TrackStore& store, WholeSecondFormat format, bool present_only);
+
 // Points 1..TrackCount whatever their marks, 12 bytes each. The file is replaced
 // only once it is completely written.
-std::string EncodeTrbTrack(const TrackStore& store, const std::string& file);
-void WriteTrbTrack(const std::string& path, const TrackStore& store);
+std::string EncodeTrbTrack(const TrackStore& store, const std::string& file, std::int32_t* left_out = nullptr);
+std::int32_t WriteTrbTrack(const std::string& path, const TrackStore& store);
 
 // Present points only (TrackMark 0), as one track segment.
-std::string EncodeGpxTrack(const TrackStore& store);
-void WriteGpxTrack(const std::string& path, const TrackStore& store);
+std::string EncodeGpxTrack(const TrackStore& store, std::int32_t* left_out = nullptr);
+std::int32_t WriteGpxTrack(const std::string& path, const TrackStore& store);
 
 // General number format of the GPX writer: up to 15 significant digits, exponent
 // form below 0.00001 (5E-6) and from 1E15 up.

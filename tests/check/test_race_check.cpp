@@ -208,7 +208,7 @@ TEST_F(RaceCheckTest, TheShiftedCopyCoversTheRace)
     Track("local.trb", Sailing(), 9 * 3600);
     const std::string copy = (ws_ / "gpsdat" / ShiftedFileName("local.trb")).string();
     EXPECT_EQ(ShiftedFileName("20240615.TEAM1.gpx"), "20240615_shifted.trb");
-    EXPECT_EQ(WriteShiftedCopy((ws_ / "gpsdat" / "local.trb").string(), copy, -9 * 3600), 481);
+    EXPECT_EQ(WriteShiftedCopy((ws_ / "gpsdat" / "local.trb").string(), copy, -9 * 3600).points, 481);
     Boat("local_shifted.trb", "Local");
     const RaceCheckResult result = Check();
     EXPECT_EQ(result.Count(Severity::Error) + result.Count(Severity::Warning), 0);
@@ -217,6 +217,34 @@ TEST_F(RaceCheckTest, TheShiftedCopyCoversTheRace)
     const std::string far = (ws_ / "gpsdat" / "far.trb").string();
     EXPECT_THROW(WriteShiftedCopy(copy, far, static_cast<double>(kGpsWeekRollover)), DataError);
     EXPECT_FALSE(fs::exists(far));
+}
+
+TEST_F(RaceCheckTest, ABoatInAFormatTheViewerCannotReadIsAnErrorUnlessTheSaveMakesItsTrbCopy)
+{
+    Track("a.trb", Sailing());
+    std::ofstream(ws_ / "gpsdat" / "watch.fit") << "not loaded here";
+    std::ofstream(ws_ / "gpsdat" / "timer.VKX") << "nor here";
+    std::ofstream(ws_ / "gpsdat" / "log.nmea") << "";
+    Boat("a.trb", "Alpha");
+    Boat("watch.fit", "Watch");
+    Boat("timer.VKX", "Timer");
+    Boat("log.nmea", "Logger");
+    const auto viewer_errors = [this](const RaceCheckResult& result) {
+        std::vector<std::string> out;
+        for (const Finding& f : result.findings)
+            if (f.severity == Severity::Error && f.message.rfind("The viewer does not read", 0) == 0)
+                out.push_back(f.subject + ": " + f.message);
+        return out;
+    };
+    EXPECT_EQ(viewer_errors(Check()),
+              (std::vector<std::string>{"Watch: The viewer does not read the GPS file watch.fit: save the race with "
+                                        "\"Minimize GPS file size\" checked, which gives the viewer a TRB copy",
+                                        "Timer: The viewer does not read the GPS file timer.VKX: save the race with "
+                                        "\"Minimize GPS file size\" checked, which gives the viewer a TRB copy"}));
+    RaceCheckInput input;
+    input.app_dir = dir_;
+    input.minimize_on_save = true;
+    EXPECT_EQ(viewer_errors(CheckRace(race_, input)), std::vector<std::string>{});
 }
 
 TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)

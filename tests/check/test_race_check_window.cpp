@@ -3,6 +3,7 @@
 #include "window_test.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -242,6 +243,20 @@ TEST_F(JapaneseRaceCheckWindowTest, MissingPresetMapsSayWhereTheyCameFromAndGoBy
     Click("ButtonCheckRace");
     EXPECT_EQ(FindingWith("レース", "「5239」"), "");
     EXPECT_NE(FindingWith("レース", "「5339」"), "");
+}
+
+TEST_F(JapaneseRaceCheckWindowTest, AWatchFileIsAnErrorOnlyWhileTheSaveWouldNotMakeItsTrbCopy)
+{
+    std::ofstream(ws_ / "gpsdat" / "watch.fit") << "read or not, the viewer cannot";
+    state_.race.AddBoat("watch.fit", "Watch");
+    Find<QCheckBox>("CheckBox2")->setChecked(false);
+    CheckRace();
+    EXPECT_EQ(FindingWith("Watch", "ビューア"),
+              std::string("ビューアはGPSファイル watch.fit を読めません。「Minimize GPS file size」をチェックして"
+                          "保存すると、TRBに変換したファイルをビューアに渡します"));
+    Find<QCheckBox>("CheckBox2")->setChecked(true);
+    Click("ButtonCheckRace");
+    EXPECT_EQ(FindingWith("Watch", "ビューア"), "");
 }
 
 } // namespace

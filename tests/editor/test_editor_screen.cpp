@@ -631,6 +631,30 @@ TEST_F(EditorScreenTest, SavingDropsTheDeletedPointsAndContinuesWithTheNewFile)
               "Save the track under this file name:\r\n" + saved + "\r\n(It replaces an existing file of 850 points.)");
 }
 
+TEST_F(EditorScreenTest, ASaveSaysWhichFixesTheWholeSecondFileLeavesOutAndKeepsThemInMemory)
+{
+    const int seconds[] = {0, 0, 0, 1, 1, 2, 3, 3, 3, 3};
+    std::vector<Fix> fixes;
+    for (int i = 0; i < 10; ++i)
+        fixes.push_back({seconds[i], 2100 + i * 0.01, 8100 + i * 0.01});
+    Open(fixes);
+    state_.track.TrackMark[1] = MarkPoint;  // a deleted fix is not counted: the next one is first of its second
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button29");
+    const std::string saved = (workspace_ / "gpsdat" / "boat1_s.trb").string();
+    EXPECT_EQ(dialogs_.calls.back().text,
+              "Save the track under this file name:\r\n" + saved +
+                  "\r\n(Left out: 5 points logged within the same second as the point before; the file holds whole "
+                  "seconds.)");
+    EXPECT_EQ(state_.track.TrackCount, 9);
+    TrackStore reread;
+    NullPendingEvents events;
+    ParseTrbTrack(ReadFile(saved), reread, events);
+    ASSERT_EQ(reread.TrackCount, 4);
+    EXPECT_NEAR(reread.TrackLat[1], 2100.01, 1e-3);
+    EXPECT_NEAR(reread.TrackLat[2], 2100.03, 1e-3);
+}
+
 TEST_F(EditorScreenTest, SavingWithEveryPointDeletedWritesAnEmptyTrackAndClearsThePicture)
 {
     Open(Grid());
