@@ -86,7 +86,7 @@ std::unique_ptr<xml::ItemReader> MakeKmlReader()
     return std::make_unique<KmlItemReader>();
 }
 
-const xml::Format kKml{"KML", "track (gx:Track or Track)", {"when", "gx:coord", "coord"}, MakeKmlReader};
+const xml::Format kKml{"KML", "track (gx:Track or Track)", {"when", "gx:coord", "coord"}, 48, MakeKmlReader};
 
 // A KMZ's KML may inflate to no more than this: beyond it the archive is taken
 // for a zip bomb, whatever its entry claims.

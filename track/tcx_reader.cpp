@@ -81,7 +81,7 @@ private:
     double time_ = 0, lat_ = 0, lon_ = 0;
 };
 
-const xml::Format kTcx{"TCX", "trackpoints", {"Trackpoint"}, [] {
+const xml::Format kTcx{"TCX", "trackpoints", {"Trackpoint"}, 160, [] {
     return std::unique_ptr<xml::ItemReader>(new TcxItemReader);
 }};
 

@@ -389,9 +389,12 @@ void ParseDocument(const Format& format, std::string_view data, const std::strin
                    const PieceOptions& options)
 {
     std::optional<TrackFiller> filler(std::in_place, store);
+    // Address space only: pages stay unallocated until points fill them.
+    filler->ExpectPoints(data.size() / format.least_point_bytes);
     Pairing pairing;
     if (!ParseInPieces(format, data, file, *filler, pairing, options)) {
         filler.emplace(store);
+        filler->ExpectPoints(data.size() / format.least_point_bytes);
         pairing = Pairing();
         ParseInOnePass(format, data, file, *filler, pairing);
     }

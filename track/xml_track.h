@@ -57,6 +57,7 @@ struct Format {
     const char* name;                     // "TCX", for messages
     const char* point_words;              // "trackpoints": what a file without points lacks
     std::vector<std::string> cut_names;   // elements a piece may start at
+    std::size_t least_point_bytes;        // of the shortest point: room is reserved for that many
     std::unique_ptr<ItemReader> (*make_reader)();
 };
 
