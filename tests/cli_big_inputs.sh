@@ -29,12 +29,21 @@ measure() {
 
 # 1 GB of random bytes under each binary and text name (one file, four links).
 head -c 1G /dev/urandom >"$work/random.gpx"
-for ending in log gdb trb; do ln "$work/random.gpx" "$work/random.$ending"; done
-for ending in gpx log gdb trb; do
+for ending in log gdb trb tcx kml kmz; do ln "$work/random.gpx" "$work/random.$ending"; done
+for ending in gpx log gdb tcx kml kmz trb; do
   measure "random .$ending" "$work/random.$ending" dump "$work/random.$ending"
 done
 check "random .trb refused as too long" "error: $work/random.trb: more than 16000000 track points, more than a track may hold" "$(cat "$work/err")"
 rm -f "$work"/random.*
+
+# KMZ bombs: 1.1 GB of blanks in a 1 MB zip, its size told and hidden.
+for kind in told hidden; do
+  python3 "$(dirname "$0")/make_kmz_bomb.py" "$work/bomb.kmz" $([ $kind = hidden ] && echo --lie)
+  measure "KMZ bomb, size $kind" "$work/bomb.kmz" dump "$work/bomb.kmz"
+  check "KMZ bomb, size $kind: refused" \
+    "error: $work/bomb.kmz: the KMZ file's doc.kml would inflate to more than 1024 MB; it is refused" "$(cat "$work/err")"
+done
+rm -f "$work/bomb.kmz"
 
 # One GPX line of 100 MB: 1,600,000 points, none before it ends.
 {

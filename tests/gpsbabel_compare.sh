@@ -20,7 +20,10 @@ for arg in "$@"; do
   # the columns, degrees, "yyyy/mm/dd" and "hh:mm:ss[.fff]".
   awk -F'\t' -v file="$file" -v allowed="$allowed" '
     FNR == NR { if (NF == 4) { ot[++n] = $2; olat[n] = $3 / 60; olon[n] = $4 / 60 } next }
+    { sub(/\r$/, "") }
     FNR == 1 { FS = ","; $0 = $0; for (i = 1; i <= NF; i++) col[$i] = i; next }
+    # A point without a time (a KML line) is no track point here.
+    $col["Date"] == "" { untimed++; next }
     { m++; t = $col["Date"] " " substr($col["Time"], 1, 8); gsub("/", "-", t)
       tt[m] = t; tlat[m] = $col["Latitude"]; tlon[m] = $col["Longitude"] }
     function abs(x) { return x < 0 ? -x : x }
@@ -33,7 +36,8 @@ for arg in "$@"; do
           printf "  point %d: ours %s %.7f %.7f, gpsbabel %s %.7f %.7f\n", i, ot[i], olat[i], olon[i], tt[i], tlat[i], tlon[i]
         }
       }
-      printf "%s: %d of %d points equal to gpsbabel (%d ours)\n", file, equal, m, n
+      printf "%s: %d of %d points equal to gpsbabel (%d ours)%s\n", file, equal, m, n,
+        untimed ? sprintf(", %d of its points without a time left out", untimed) : ""
       exit ((n > m ? n : m) - equal > allowed)
     }' <(printf '%s\n' "$ours") <(printf '%s\n' "$theirs") || status=1
 done

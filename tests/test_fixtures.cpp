@@ -86,6 +86,11 @@ const Fixture kFixtures[] = {
     {"south_west_v2.gdb", "south_west.gpx", kGdbTolerance, 0},
     {"south_west_v3.gdb", "south_west.gpx", kGdbTolerance, 0},
     {"sample_gpsbabel.gpx", "sample.gpx", 0, 0},
+    {"sample.tcx", "sample.gpx", 0, 0},
+    {"south_west.tcx", "south_west.gpx", 0, 0},
+    {"sample.kml", "sample.gpx", 0, 0},
+    {"south_west.kml", "south_west.gpx", 0, 0},
+    {"sample.kmz", "sample.gpx", 0, 0},
 };
 
 // Same times to the second and same positions within `tolerance` minutes.

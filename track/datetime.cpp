@@ -206,4 +206,34 @@ std::optional<DateTime> datetime_detail::ParseAnyTimeOfDay(std::string_view text
     return TryEncodeTime(numbers[0], numbers[1], numbers[2], millisecond);
 }
 
+DateTime IsoZoneOffset(std::string_view text, std::size_t at)
+{
+    const auto digit = [&text](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    while (at < text.size() && (text[at] == '.' || digit(at)))
+        ++at;
+    if (at >= text.size() || (text[at] != '+' && text[at] != '-') || !digit(at + 1) || !digit(at + 2))
+        return 0;
+    const int sign = text[at] == '-' ? -1 : 1;
+    const int hours = (text[at + 1] - '0') * 10 + (text[at + 2] - '0');
+    std::size_t m = at + 3;
+    if (m < text.size() && text[m] == ':')
+        ++m;
+    const int minutes = digit(m) && digit(m + 1) ? (text[m] - '0') * 10 + (text[m + 1] - '0') : 0;
+    return sign * (hours * 60 + minutes) / 1440.0;
+}
+
+bool ReadIsoDateTime(std::string_view text, DateTime& time)
+{
+    text = TrimBlanks(text);
+    const std::size_t t = text.find_first_of("Tt");
+    if (t == std::string_view::npos)
+        return false;
+    const auto date = ParseDateYmd(text.substr(0, t));
+    DateTime of_day;
+    if (!date || !ReadTimeOfDay(text.substr(t + 1, 8), of_day))
+        return false;
+    time = CombineDateTime(*date, of_day) - IsoZoneOffset(text, t + 9);
+    return true;
+}
+
 } // namespace tackedit

@@ -141,5 +141,14 @@ inline bool ReadTimeOfDay(std::string_view text, DateTime& time)
 // falls in 1980..2079 (no GPS track is older than 1980).
 std::optional<DateTime> ParseDateYmd(std::string_view text);
 
+// How far ahead of UTC a time written in a zone is: the "+09:00", "-04:00" or
+// "+0115" that follows the seconds and any fraction from `at` on. "Z" or nothing
+// is UTC.
+DateTime IsoZoneOffset(std::string_view text, std::size_t at);
+
+// "2024-06-15T19:00:00Z" or "...+09:00" in UTC, as the GPX reader reads it: any
+// fraction of the second is cut off. False when the date or time does not convert.
+bool ReadIsoDateTime(std::string_view text, DateTime& time);
+
 
 } // namespace tackedit

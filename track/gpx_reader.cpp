@@ -93,26 +93,7 @@ public:
         DateTime time;
         if (!ReadTimeOfDay(time_text, time))
             throw DataError::Conversion(file_, LineOf(data_, offset), std::string(time_text), "time");
-        points_.push_back({CombineDateTime(last_date_, time) - ZoneOffset(window, letter_t + 9), lat, lon});
-    }
-
-    // A time given in a zone ("+09:00", "-04:00", "+0115" after the seconds and
-    // any fraction) is that much ahead of UTC, which track times are. "Z" or
-    // nothing is UTC.
-    static DateTime ZoneOffset(std::string_view window, std::size_t at)
-    {
-        const auto digit = [&window](std::size_t i) { return i < window.size() && window[i] >= '0' && window[i] <= '9'; };
-        while (at < window.size() && (window[at] == '.' || digit(at)))
-            ++at;
-        if (at >= window.size() || (window[at] != '+' && window[at] != '-') || !digit(at + 1) || !digit(at + 2))
-            return 0;
-        const int sign = window[at] == '-' ? -1 : 1;
-        const int hours = (window[at + 1] - '0') * 10 + (window[at + 2] - '0');
-        std::size_t m = at + 3;
-        if (m < window.size() && window[m] == ':')
-            ++m;
-        const int minutes = digit(m) && digit(m + 1) ? (window[m] - '0') * 10 + (window[m + 1] - '0') : 0;
-        return sign * (hours * 60 + minutes) / 1440.0;
+        points_.push_back({CombineDateTime(last_date_, time) - IsoZoneOffset(window, letter_t + 9), lat, lon});
     }
 
 private:

@@ -91,4 +91,22 @@ std::int32_t WriteGpxTrack(const std::string& path, const TrackStore& store);
 // form below 0.00001 (5E-6) and from 1E15 up.
 std::string FormatGeneralNumber(double value);
 
+// Training and phone apps. TCX: every Trackpoint with a Time and both degrees of
+// its Position. KML: gx:Track and Track, their n-th `when` with their n-th
+// coord; a file of lines and places only gives no points and a note. KMZ: the
+// first .kml entry of the zip, refused when it would inflate beyond 1 GB. XML
+// that is not well-formed raises DataError with its line.
+void ParseTcxTrack(std::string_view data, const std::string& file, TrackStore& store);
+void ParseTcxTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                           const PieceOptions& options);
+void ReadTcxTrack(const std::string& path, TrackStore& store);
+
+void ParseKmlTrack(std::string_view data, const std::string& file, TrackStore& store);
+void ParseKmlTrackInPieces(std::string_view data, const std::string& file, TrackStore& store,
+                           const PieceOptions& options);
+void ReadKmlTrack(const std::string& path, TrackStore& store);
+
+void ParseKmzTrack(std::string_view data, const std::string& file, TrackStore& store);
+void ReadKmzTrack(const std::string& path, TrackStore& store);
+
 } // namespace tackedit

@@ -73,12 +73,12 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             case TrackFileKind::Trl: ReadTrlTrack(path, store, services.events, services.beeper); break;
             case TrackFileKind::Text: ReadTextTrack(path, store); break;
             case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
+            case TrackFileKind::Tcx: ReadTcxTrack(path, store); break;
+            case TrackFileKind::Kml: ReadKmlTrack(path, store); break;
+            case TrackFileKind::Kmz: ReadKmzTrack(path, store); break;
             // Wired one by one as their readers land.
             case TrackFileKind::Fit:
             case TrackFileKind::Vkx:
-            case TrackFileKind::Tcx:
-            case TrackFileKind::Kml:
-            case TrackFileKind::Kmz:
             case TrackFileKind::None: break;
             }
         } catch (const FileChangedError&) {

@@ -9,6 +9,8 @@ written; a dump that differs from the stored one is reported.
 
 import re
 import struct
+import xml.etree.ElementTree as ElementTree
+import zipfile
 import sys
 from datetime import datetime, timezone
 from fractions import Fraction
@@ -53,6 +55,44 @@ def nmea_points(path):
 
         points.append((int(stamp.timestamp()), minutes(f[3], f[4]), minutes(f[5], f[6])))
     return points
+
+
+def iso_seconds(text):
+    stamp = datetime.strptime(text.strip()[:19], "%Y-%m-%dT%H:%M:%S").replace(tzinfo=timezone.utc)
+    return int(stamp.timestamp())  # gpsbabel writes UTC ("Z") only
+
+
+def local(tag):
+    return tag.rsplit("}", 1)[-1]
+
+
+def tcx_points(data):
+    points = []
+    for point in ElementTree.fromstring(data).iter():
+        if local(point.tag) != "Trackpoint":
+            continue
+        values = {local(e.tag): e.text for e in point.iter()}
+        if "Time" in values and "LatitudeDegrees" in values and "LongitudeDegrees" in values:
+            points.append((iso_seconds(values["Time"]), Fraction(values["LatitudeDegrees"]) * 60,
+                           Fraction(values["LongitudeDegrees"]) * 60))
+    return points
+
+
+def kml_points(data):
+    points = []
+    for track in ElementTree.fromstring(data).iter():
+        if local(track.tag) != "Track":
+            continue
+        whens = [iso_seconds(e.text) for e in track if local(e.tag) == "when"]
+        coords = [e.text.split() for e in track if local(e.tag) == "coord"]
+        points += [(t, Fraction(c[1]) * 60, Fraction(c[0]) * 60) for t, c in zip(whens, coords)]
+    return points
+
+
+def kmz_points(path):
+    with zipfile.ZipFile(path) as archive:
+        name = next(n for n in archive.namelist() if n.lower().endswith(".kml"))
+        return kml_points(archive.read(name))
 
 
 def gdb_scan(data):
@@ -129,7 +169,8 @@ def compare(name, got, source, tolerance):
 def main():
     check = "--check" in sys.argv
     failed = False
-    for fixture in sorted(HERE.glob("*.log")) + sorted(HERE.glob("*.gdb")) + sorted(HERE.glob("*.gpx")):
+    for fixture in sorted(HERE.glob("*.log")) + sorted(HERE.glob("*.gdb")) + sorted(HERE.glob("*.gpx")) + sorted(
+            HERE.glob("*.tcx")) + sorted(HERE.glob("*.kml")) + sorted(HERE.glob("*.kmz")):
         stem = fixture.stem.split("_v")[0].removesuffix("_gpsbabel")
         source = source_points(SOURCE / (stem + ".gpx"))
         if fixture.suffix == ".log":
@@ -139,6 +180,12 @@ def main():
             points, markers = gdb_scan(data)
             tolerance = GDB_TOLERANCE
             note = f" (length {len(data)}, markers at {markers}, scan ends at {len(data) - 7})"
+        elif fixture.suffix == ".tcx":
+            points, tolerance, note = tcx_points(fixture.read_bytes()), 0, ""
+        elif fixture.suffix == ".kml":
+            points, tolerance, note = kml_points(fixture.read_bytes()), 0, ""
+        elif fixture.suffix == ".kmz":
+            points, tolerance, note = kmz_points(fixture), 0, ""
         else:
             points, tolerance, note = source_points(fixture), 0, ""
         for problem in compare(fixture.name, points, source, tolerance):

@@ -1,0 +1,92 @@
+#pragma once
+
+// The common ground of the XML track readers (TCX, KML): expat does the
+// parsing, a format's ItemReader turns elements into items, and a Pairing turns
+// the items, in file order, into points.
+//
+// A large file is parsed in pieces on several threads. A piece starts at a tag
+// that opens one of the format's cut elements; it is parsed after a made-up
+// prefix that opens the elements the first cut lies in, which is right for
+// nearly every cut of a real file. Where the elements open at the end of one
+// piece are not those the next piece guessed, that piece is parsed again with
+// the right ones; where a piece ends anywhere but between tags (in a comment, a
+// CDATA section, past the root) or inside a point, the whole file is parsed in
+// one pass. Either way the outcome is what one pass gives.
+
+#include "track/parallel_parse.h"
+#include "track/track_formats.h"
+#include "track/track_store.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tackedit::xml {
+
+struct Item {
+    enum Kind : std::uint8_t { Point, When, Coord, TrackEnd, Skipped, Untimed };
+    Kind kind;
+    double time = 0, lat = 0, lon = 0;
+};
+
+// Element names as the file writes them, outermost first.
+using OpenElements = std::vector<std::string>;
+
+// The part of a name after its namespace prefix.
+std::string_view LocalName(std::string_view name);
+
+// What a format makes of the elements; one per piece. A reader's state between
+// points follows from the open elements alone.
+class ItemReader {
+public:
+    virtual ~ItemReader() = default;
+    // True when the element's text is wanted at its end.
+    virtual bool Start(const OpenElements& open) = 0;
+    // open still holds the element; text is its text when Start wanted it. A
+    // value that does not convert raises DataError (with line 0: the caller
+    // puts the line in).
+    virtual void End(const OpenElements& open, std::string_view text, std::vector<Item>& items) = 0;
+    // A piece may start with these elements open.
+    virtual bool CanStartIn(const OpenElements& open) const = 0;
+};
+
+struct Format {
+    const char* name;                     // "TCX", for messages
+    const char* point_words;              // "trackpoints": what a file without points lacks
+    std::vector<std::string> cut_names;   // elements a piece may start at
+    std::size_t least_point_bytes;        // of the shortest point: room is reserved for that many
+    std::unique_ptr<ItemReader> (*make_reader)();
+};
+
+// Turns items into points in file order; Finish adds the reader's notes.
+class Pairing {
+public:
+    void Add(const Item& item, std::vector<TrackPoint>& points);
+    void Finish(const Format& format, std::int32_t points, std::vector<std::string>& notes);
+
+private:
+    std::deque<double> whens_;
+    std::deque<std::pair<double, double>> coords_;
+    std::int64_t unpaired_ = 0, skipped_ = 0, untimed_ = 0;
+};
+
+// Parses one stream fed in chunks (a KMZ entry) and stores its points.
+class StreamReader {
+public:
+    StreamReader(const Format& format, const std::string& file, TrackStore& store);
+    ~StreamReader();
+    void Feed(std::string_view bytes, bool last);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// A whole document in memory, in pieces of options.bytes.
+void ParseDocument(const Format& format, std::string_view data, const std::string& file, TrackStore& store,
+                   const PieceOptions& options);
+
+} // namespace tackedit::xml
