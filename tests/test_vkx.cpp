@@ -49,6 +49,7 @@ TEST(VkxReader, PositionsAreTheTrackAndTheTimerEventsAreKept)
     vkx.LinePosition(kStartMs - 290000, 1, -35.125f, -139.75f);
     vkx.LinePosition(kStartMs - 280000, 1, NAN, 139.5f);  // no position: left out
     vkx.TimerEvent(kStartMs - 240000, 1, 240);            // the countdown started: not kept
+    vkx.TimerEvent(~0ULL, 3, 0);                          // no time: left out
     vkx.TimerEvent(kStartMs + 250, 3, 0);
     for (int i = 0; i < 20; ++i)
         vkx.Position(kStartMs + static_cast<std::uint64_t>(i) * 100, 35.1234567 + i * 1e-7, -139.7654321);
@@ -74,7 +75,8 @@ TEST(VkxReader, PositionsAreTheTrackAndTheTimerEventsAreKept)
     EXPECT_NEAR((events.list[2].time - kStart) * 86400, 0.25, 1e-6);
     EXPECT_EQ(events.list[3].kind, VkxEvent::RaceEnd);
     EXPECT_EQ(store.ReadNotes,
-              std::vector<std::string>{"1 line end ping without a position or of an unknown end left out"});
+              std::vector<std::string>{"2 race timer events or line pings left out: no time, no position or an "
+                                       "unknown line end"});
 }
 
 TEST(VkxReader, UnknownKeysAndVersionsAreErrorsNamingTheByte)

@@ -69,16 +69,20 @@ std::string Hex(unsigned value)
     return text;
 }
 
+bool InRange(std::uint64_t ms) { return ms <= kLastMillisecond; }
+
 // Both sums are exact integers below 2^53, so the division gives the nearest
 // double to the true day-based time.
+DateTime DayTime(std::uint64_t ms) { return static_cast<double>(kEpochMilliseconds + ms) / 86400000.0; }
+
 DateTime RowTime(std::string_view data, std::size_t payload, const std::string& file, unsigned key)
 {
     const std::uint64_t ms = ReadUInt64LE(data, payload);
-    if (ms > kLastMillisecond)
+    if (!InRange(ms))
         throw DataError(file, 0, std::to_string(ms),
                         "the time of the row " + Hex(key) + " at byte " + std::to_string(payload - 1) +
                             " is past the year 9999 (" + std::to_string(ms) + " ms since 1970)");
-    return static_cast<double>(kEpochMilliseconds + ms) / 86400000.0;
+    return DayTime(ms);
 }
 
 // 1e-7 degree to minutes of arc; value * 6 is exact, so is the rounding after it.
@@ -119,7 +123,8 @@ void ParseVkxTrack(std::string_view data, const std::string& file, TrackStore& s
         throw DataError(file, 0, Hex(Byte(data, 0)),
                         "not a VKX file: it starts with " + Hex(Byte(data, 0)) + ", not a page header (0xFF)");
     filler.ExpectPoints(size / (1 + kPositionPayload));
-    std::size_t bad_pings = 0;
+    // An event without a time or a ping without a position costs the track nothing.
+    std::size_t bad_events = 0;
     std::size_t at = 0;
     while (at < size) {
         const unsigned key = Byte(data, at);
@@ -153,24 +158,28 @@ void ParseVkxTrack(std::string_view data, const std::string& file, TrackStore& s
         } else if (key == kTimerEvent) {
             // 0 time (ms, U8), 8 event type (U1), 9 timer value (I4, seconds).
             const unsigned type = Byte(data, payload + 8);
-            if (type == kTimerRaceStart || type == kTimerRaceEnd)
-                found.list.push_back({type == kTimerRaceStart ? VkxEvent::RaceStart : VkxEvent::RaceEnd,
-                                      RowTime(data, payload, file, key)});
+            const std::uint64_t ms = ReadUInt64LE(data, payload);
+            if ((type == kTimerRaceStart || type == kTimerRaceEnd) && InRange(ms))
+                found.list.push_back({type == kTimerRaceStart ? VkxEvent::RaceStart : VkxEvent::RaceEnd, DayTime(ms)});
+            else if (type == kTimerRaceStart || type == kTimerRaceEnd)
+                ++bad_events;
         } else if (key == kLinePosition) {
             // 0 time (ms, U8), 8 line end (U1: 0 pin, 1 boat), 9 latitude, 13 longitude (F4, degrees).
             const unsigned end = Byte(data, payload + 8);
+            const std::uint64_t ms = ReadUInt64LE(data, payload);
             const float lat = ReadFloat32LE(data, payload + 9), lon = ReadFloat32LE(data, payload + 13);
-            if (end <= 1 && IsPosition(lat, lon))
-                found.list.push_back({end == 0 ? VkxEvent::Pin : VkxEvent::Boat, RowTime(data, payload, file, key),
+            if (end <= 1 && IsPosition(lat, lon) && InRange(ms))
+                found.list.push_back({end == 0 ? VkxEvent::Pin : VkxEvent::Boat, DayTime(ms),
                                       static_cast<double>(lat) * 60, static_cast<double>(lon) * 60});
             else
-                ++bad_pings;
+                ++bad_events;
         }
         at = payload + static_cast<std::size_t>(length);
     }
-    if (bad_pings > 0)
-        store.ReadNotes.push_back(std::to_string(bad_pings) + " line end ping" + (bad_pings == 1 ? "" : "s") +
-                                  " without a position or of an unknown end left out");
+    if (bad_events > 0)
+        store.ReadNotes.push_back(std::to_string(bad_events) +
+                                  " race timer events or line pings left out: no time, no position or an "
+                                  "unknown line end");
     if (filler.Count() == 0)
         store.ReadNotes.push_back("the file holds no positions");
     filler.Finish();
