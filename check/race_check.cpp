@@ -1,5 +1,6 @@
 #include "check/race_check.h"
 
+#include "check/timer_check.h"
 #include "check/track_shift.h"
 #include "editor/editor_core.h"
 #include "pictures/picture_index.h"
@@ -485,6 +486,8 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     TrackStore track;
     TrackEditState edit;
     QuietLoad load;
+    VkxEvents timer;
+    load.services.vkx_events = &timer;
     for (std::size_t k = 0; k < result.boats.size(); ++k) {
         BoatCheck& b = result.boats[k];
         const int boat = static_cast<int>(k + 1);
@@ -516,6 +519,8 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             continue;
         }
         CheckTrack(out, boat, b, track, window);
+        for (const Finding& f : TimerFindings(timer, window.start, race.TimeDiff, out.language))
+            out.Boat(boat, f.severity, f.message);
     }
     CheckTimeDifference(out, result, race);
     CheckPresetTimes(out, result, input);

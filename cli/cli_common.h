@@ -4,6 +4,7 @@
 
 #include "track/track_loader.h"
 #include "track/track_store.h"
+#include "track/vkx_reader.h"
 
 #include <cstdint>
 #include <string>
@@ -20,6 +21,7 @@ int Fail(const std::string& message);
 struct LoadedTrack {
     TrackStore store;
     TrackEditState edit;
+    VkxEvents vkx;  // a race timer's events; empty for other files
 };
 
 // Loads a track as the editor would; false with the message when it fails

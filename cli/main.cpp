@@ -18,7 +18,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"dump", Dump, "dump FILE"},
-    {"info", Info, "info FILE"},
+    {"info", Info, "info FILE           (a .vkx also: race_start, race_end, pin, boat lines)"},
     {"convert", Convert, "convert IN OUT      (OUT ending in .trb or .gpx)"},
     {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]"},

@@ -31,7 +31,7 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error)
     NullPendingEvents events;
     CountingBeeper beeper;
     NullCursor cursor;
-    LoadServices services{events, beeper, cursor, {}};
+    LoadServices services{events, beeper, cursor, {}, &track.vkx};
     try {
         LoadTrackFile(path, track.store, track.edit, services);
     } catch (const DataError& e) {
@@ -202,6 +202,12 @@ int Info(const std::vector<std::string>& args)
                     FormatIsoDateTime(DecodeDateTimeToSecond(s.last_time)).c_str());
         std::printf("south %.6f\nnorth %.6f\nwest %.6f\neast %.6f\ndistance %.2f\n", s.south / 60, s.north / 60,
                     s.west / 60, s.east / 60, s.distance);
+    }
+    for (const VkxEvent& e : track.vkx.list) {
+        std::printf("%s %s", VkxEventName(e.kind), FormatIsoDateTime(DecodeDateTimeToSecond(e.time)).c_str());
+        if (e.kind == VkxEvent::Pin || e.kind == VkxEvent::Boat)
+            std::printf(" %.6f %.6f", e.lat / 60, e.lon / 60);
+        std::printf("\n");
     }
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : Fail("cannot write the output");
 }

@@ -238,6 +238,20 @@ inline constexpr Text kViewerCannotRead{
     "ビューアはGPSファイル %1 を読めません。「Minimize GPS file size」をチェックして保存すると、"
     "TRBに変換したファイルをビューアに渡します"};
 inline constexpr Text kDoesNotRead{"The GPS file does not read: %1", "GPSファイルが読めません：%1"};
+// A race timer's log (VKX) against the race.
+inline constexpr Text kTimerRaceStart{"The race timer started the race at %1 race time, %2%3%4",
+                                      "レースタイマーのレーススタートはレース時刻 %1、%2%3%4"};
+inline constexpr Text kTimerAfter{"%1 after the race's start", "レースのスタートの%1後"};
+inline constexpr Text kTimerBefore{"%1 before the race's start", "レースのスタートの%1前"};
+inline constexpr Text kTimerOnStart{"at the race's start", "レースのスタートと同時"};
+inline constexpr Text kTimerNearest{" (the nearest of the %1 race starts it logged)",
+                                    "（記録された%1回のレーススタートのうち最も近いもの）"};
+inline constexpr Text kTimerOff{": more than %1 s off. Is the race's start %2 right?",
+                                "。%1秒を超えてずれています。レースのスタート %2 は正しいですか？"};
+inline constexpr Text kTimerLineEnd{"Start line from the race timer: the %1 end at %2, %3, pinged at %4",
+                                    "レースタイマーのスタートライン：%1 %2, %3（%4に記録）"};
+inline constexpr Text kPinEnd{"pin", "ピン側"};
+inline constexpr Text kBoatEnd{"boat", "本部船側"};
 
 // The window.
 inline constexpr Text kWindowTitle{"Race Check", "レースチェック"};

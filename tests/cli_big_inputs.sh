@@ -45,6 +45,13 @@ for kind in told hidden; do
 done
 rm -f "$work/bomb.kmz"
 
+# A VKX page header and then 1 GB of random bytes: refused where a key or a
+# version is not one of the format's, or a time is past the year 9999.
+{ printf '\xff\x05\0\0\0\0\0\0'; head -c 1G /dev/urandom; } >"$work/random.vkx"
+measure "random .vkx" "$work/random.vkx" dump "$work/random.vkx"
+check "random .vkx refused" yes "$(grep -qE "^error: $work/random.vkx: (unknown row key|the page at byte|the time of the row)" "$work/err" && echo yes)"
+rm -f "$work/random.vkx"
+
 # One GPX line of 100 MB: 1,600,000 points, none before it ends.
 {
   printf '<gpx><trk><trkseg>'

@@ -71,6 +71,11 @@ printf '<gpx><wpt lat="35" lon="139"/></gpx>\n' >"$work/w.gpx"
 run info "$work/w.gpx"
 check "no point says why" "0 warning: $work/w.gpx holds no track point: the file holds only waypoints." "$code $err"
 
+# A race timer's events follow the track's lines, in file order.
+run info "$2/vkx/race_timer.vkx"
+check "vkx events" "$(printf 'pin 2024-06-15 00:54:00 35.300098 139.480103\nboat 2024-06-15 00:54:10 35.300400 139.482193\nrace_start 2024-06-15 01:00:00\nrace_end 2024-06-15 01:01:00')" "$(tail -4 <<<"$out")"
+check "vkx info exit" 0 "$code"
+
 run convert "$work/a.gpx" "$work/x.txt"
 check "bad ending exit" 2 "$code"
 [ -e "$work/x.txt" ] && check "bad ending writes nothing" "absent" "present"

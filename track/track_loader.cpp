@@ -4,6 +4,7 @@
 #include "track/file_buffer.h"
 #include "track/numbers.h"
 #include "track/track_formats.h"
+#include "track/vkx_reader.h"
 
 namespace tackedit {
 
@@ -65,6 +66,8 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
         BusyCursorScope busy(services.cursor);
         store.TrackCount = 0;
         store.ReadNotes.clear();
+        if (services.vkx_events)
+            services.vkx_events->list.clear();
         try {
             switch (TrackFileKindOf(path)) {
             case TrackFileKind::Gpx: ReadGpxTrack(path, store); break;
@@ -76,9 +79,9 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             case TrackFileKind::Tcx: ReadTcxTrack(path, store); break;
             case TrackFileKind::Kml: ReadKmlTrack(path, store); break;
             case TrackFileKind::Kmz: ReadKmzTrack(path, store); break;
+            case TrackFileKind::Vkx: ReadVkxTrack(path, store, services.vkx_events); break;
             // Wired one by one as their readers land.
             case TrackFileKind::Fit:
-            case TrackFileKind::Vkx:
             case TrackFileKind::None: break;
             }
         } catch (const FileChangedError&) {

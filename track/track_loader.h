@@ -11,6 +11,8 @@
 
 namespace tackedit {
 
+struct VkxEvents;
+
 // Values every load resets and the editor reads.
 struct TrackEditState {
     std::string CurrentTrackFile;  // the caller's to set
@@ -31,6 +33,9 @@ struct LoadServices {
     Beeper& beeper;
     CursorControl& cursor;
     std::function<void()> ShowDeletionCounts;  // the editor's; may be empty
+    // Given, it receives what a race timer's file holds besides the track
+    // (emptied by every load, whatever the file).
+    VkxEvents* vkx_events = nullptr;
 };
 
 // The reader chosen by the last three characters of the name, lower-cased.

@@ -4,6 +4,7 @@
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/track_formats.h"
+#include "tests/vkx_encoder.h"
 
 #include <libexif/exif-data.h>
 
@@ -245,6 +246,45 @@ TEST_F(RaceCheckTest, ABoatInAFormatTheViewerCannotReadIsAnErrorUnlessTheSaveMak
     input.app_dir = dir_;
     input.minimize_on_save = true;
     EXPECT_EQ(viewer_errors(CheckRace(race_, input)), std::vector<std::string>{});
+}
+
+TEST_F(RaceCheckTest, ARaceTimersStartAndLineEndsAreTold)
+{
+    constexpr std::uint64_t kWindowMs = 1718413200000;  // 01:00 UTC, the race's 10:00
+    const auto write = [&](const std::string& name, const testing::VkxEncoder& vkx) {
+        std::ofstream(ws_ / "gpsdat" / name, std::ios::binary) << vkx.Bytes();
+    };
+    testing::VkxEncoder late;
+    late.LinePosition(kWindowMs - 300000, 0, 35.25f, 139.5f);
+    late.LinePosition(kWindowMs - 240000, 1, 35.25f, 139.5078125f);
+    late.LinePosition(kWindowMs - 180000, 0, 35.2421875f, 139.5f);  // pinged again: this one counts
+    late.LinePosition(kWindowMs + 600000, 0, 36.0f, 140.0f);       // after the start
+    for (const Fix& f : Sailing())
+        late.Position(kWindowMs + static_cast<std::uint64_t>(f.seconds * 1000), f.lat / 60, f.lon / 60);
+    late.TimerEvent(kWindowMs + 45400, 3, 0);
+    write("late.vkx", late);
+    testing::VkxEncoder twice;
+    twice.TimerEvent(kWindowMs + 4000, 3, 0);
+    twice.TimerEvent(kWindowMs + 7200000, 3, 0);  // the next race of the day
+    twice.Position(kWindowMs, 35, 139.5);
+    write("twice.VKX", twice);
+    Boat("late.vkx", "Late");
+    Boat("twice.VKX", "Twice");
+    const RaceCheckResult result = Check();
+
+    EXPECT_EQ(result.boats[0].points, 481);
+    EXPECT_EQ(Messages(result, "Late", Severity::Warning),
+              std::vector<std::string>{"The race timer started the race at 2024/06/15 10:00:45 race time, 45 s "
+                                       "after the race's start: more than 30 s off. Is the race's start "
+                                       "2024/06/15 10:00:00 right?"});
+    const auto late_notes = Messages(result, "Late", Severity::Info);
+    EXPECT_EQ(std::vector<std::string>(late_notes.end() - 2, late_notes.end()),
+              (std::vector<std::string>{
+                  "Start line from the race timer: the pin end at 35.242188, 139.500000, pinged at 9:57:00",
+                  "Start line from the race timer: the boat end at 35.250000, 139.507812, pinged at 9:56:00"}));
+    EXPECT_EQ(Messages(result, "Twice", Severity::Info).back(),
+              "The race timer started the race at 2024/06/15 10:00:04 race time, 4 s after the race's start (the "
+              "nearest of the 2 race starts it logged)");
 }
 
 TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)
