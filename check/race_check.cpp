@@ -519,6 +519,8 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             continue;
         }
         CheckTrack(out, boat, b, track, window);
+        for (const std::string& note : track.ReadNotes)
+            out.Boat(boat, Severity::Warning, out.Say(kReaderSays, {b.file, note}));
         for (const Finding& f : TimerFindings(timer, window.start, race.TimeDiff, out.language))
             out.Boat(boat, f.severity, f.message);
     }

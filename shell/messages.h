@@ -238,6 +238,8 @@ inline constexpr Text kViewerCannotRead{
     "ビューアはGPSファイル %1 を読めません。「Minimize GPS file size」をチェックして保存すると、"
     "TRBに変換したファイルをビューアに渡します"};
 inline constexpr Text kDoesNotRead{"The GPS file does not read: %1", "GPSファイルが読めません：%1"};
+// What the reader left out of a file that read (English, as its errors are).
+inline constexpr Text kReaderSays{"Reading %1: %2", "%1 の読み込み：%2"};
 // A race timer's log (VKX) against the race.
 inline constexpr Text kTimerRaceStart{"The race timer started the race at %1 race time, %2%3%4",
                                       "レースタイマーのレーススタートはレース時刻 %1、%2%3%4"};

@@ -270,7 +270,13 @@ TEST_F(RaceCheckTest, ARaceTimersStartAndLineEndsAreTold)
     write("twice.VKX", twice);
     Boat("late.vkx", "Late");
     Boat("twice.VKX", "Twice");
+    std::ofstream(ws_ / "gpsdat" / "cut.vkx", std::ios::binary) << twice.Bytes().substr(0, twice.Bytes().size() - 6);
+    Boat("cut.vkx", "Cut");
     const RaceCheckResult result = Check();
+    const auto cut = Messages(result, "Cut", Severity::Warning);
+    EXPECT_TRUE(std::any_of(cut.begin(), cut.end(), [](const std::string& m) {
+        return m.rfind("Reading cut.vkx: the last row (key ", 0) == 0;
+    })) << "what the reader left out is said";
 
     EXPECT_EQ(result.boats[0].points, 481);
     EXPECT_EQ(Messages(result, "Late", Severity::Warning),
