@@ -77,4 +77,10 @@ void WriteGpxTrack(const std::string& path, const TrackStore& store);
 // form below 0.00001 (5E-6) and from 1E15 up.
 std::string FormatGeneralNumber(double value);
 
+// FIT (watches, bike computers). What it reads past, or why it found no point,
+// goes to store.ReadNotes; a damaged or cut-off file keeps the points before
+// the damage. Bytes that do not begin with a FIT header raise DataError.
+void ParseFitTrack(std::string_view data, const std::string& file, TrackStore& store);
+void ReadFitTrack(const std::string& path, TrackStore& store);
+
 } // namespace tackedit

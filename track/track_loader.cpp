@@ -73,8 +73,8 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             case TrackFileKind::Trl: ReadTrlTrack(path, store, services.events, services.beeper); break;
             case TrackFileKind::Text: ReadTextTrack(path, store); break;
             case TrackFileKind::Nmea: ReadNmeaLog(path, store); break;
+            case TrackFileKind::Fit: ReadFitTrack(path, store); break;
             // Wired one by one as their readers land.
-            case TrackFileKind::Fit:
             case TrackFileKind::Vkx:
             case TrackFileKind::Tcx:
             case TrackFileKind::Kml:

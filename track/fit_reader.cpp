@@ -1,0 +1,325 @@
+// FIT, the binary files of watches and bike computers: a header, records that
+// define message layouts and records laid out by them, a CRC; files may follow
+// one another. Only `record` messages with a time and a position are points.
+
+#include "track/data_error.h"
+#include "track/datetime.h"
+#include "track/file_buffer.h"
+#include "track/track_formats.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tackedit {
+
+namespace {
+
+constexpr std::uint16_t kRecordMessage = 20;
+constexpr std::uint8_t kLatitudeField = 0, kLongitudeField = 1, kTimestampField = 253;
+constexpr std::uint32_t kInvalidPosition = 0x7FFFFFFF;
+constexpr std::uint32_t kInvalidTime = 0xFFFFFFFF;
+// 1989-12-31 00:00:00 UTC in seconds since 1970.
+constexpr std::int64_t kFitEpoch = 631065600;
+
+// CRC-16 with the reflected polynomial 0xA001, starting at 0, eight bytes a step.
+struct CrcTables {
+    std::uint16_t t[8][256];
+};
+
+constexpr CrcTables MakeCrcTables()
+{
+    CrcTables tables{};
+    for (int b = 0; b < 256; ++b) {
+        std::uint16_t crc = static_cast<std::uint16_t>(b);
+        for (int k = 0; k < 8; ++k)
+            crc = static_cast<std::uint16_t>(crc & 1 ? (crc >> 1) ^ 0xA001 : crc >> 1);
+        tables.t[0][b] = crc;
+    }
+    for (int s = 1; s < 8; ++s)
+        for (int b = 0; b < 256; ++b) {
+            const std::uint16_t prev = tables.t[s - 1][b];
+            tables.t[s][b] = static_cast<std::uint16_t>((prev >> 8) ^ tables.t[0][prev & 0xff]);
+        }
+    return tables;
+}
+
+constexpr CrcTables kCrc = MakeCrcTables();
+
+std::uint16_t FitCrc(const unsigned char* p, std::size_t n)
+{
+    std::uint32_t crc = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        const std::uint32_t lo = (static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8) ^ crc;
+        crc = kCrc.t[7][lo & 0xff] ^ kCrc.t[6][lo >> 8] ^ kCrc.t[5][p[2]] ^ kCrc.t[4][p[3]] ^ kCrc.t[3][p[4]] ^
+              kCrc.t[2][p[5]] ^ kCrc.t[1][p[6]] ^ kCrc.t[0][p[7]];
+    }
+    for (; n > 0; ++p, --n)
+        crc = (crc >> 8) ^ kCrc.t[0][(crc ^ *p) & 0xff];
+    return static_cast<std::uint16_t>(crc);
+}
+
+std::uint32_t Read32(const unsigned char* p, bool big_endian)
+{
+    if (big_endian)
+        return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+               static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+    return static_cast<std::uint32_t>(p[3]) << 24 | static_cast<std::uint32_t>(p[2]) << 16 |
+           static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+}
+
+std::uint16_t Read16(const unsigned char* p, bool big_endian)
+{
+    return static_cast<std::uint16_t>(big_endian ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+}
+
+// As FromEpochSeconds gives it, also past 2038, where FIT times still run.
+double FitTime(std::uint32_t seconds)
+{
+    return static_cast<double>(std::int64_t{25569} * 86400 + kFitEpoch + seconds) / SecondsPerDay;
+}
+
+// What a definition message says of its local message type: the bytes after
+// the record header, and where the fields this reader needs start (-1 when
+// absent or too short to hold their value).
+struct Layout {
+    bool defined = false;
+    bool big_endian = false;
+    bool record = false;
+    std::uint32_t size = 0;
+    std::int32_t time_at = -1, lat_at = -1, lon_at = -1;
+};
+
+class FitParser {
+public:
+    FitParser(std::string_view data, const std::string& file, TrackStore& store)
+        : data_(reinterpret_cast<const unsigned char*>(data.data())), size_(data.size()), file_(file),
+          store_(store), filler_(store)
+    {
+        // Nine bytes is the shortest record with a position; the room is only
+        // reserved, and taken as points arrive.
+        filler_.ExpectPoints(size_ / 9);
+    }
+
+    void Run()
+    {
+        std::size_t at = 0;
+        do {
+            at = ReadFile(at);
+        } while (at < size_);
+        if (crc_mismatches_ > 1)
+            store_.ReadNotes.push_back("the CRCs of " + std::to_string(crc_mismatches_) +
+                                       " of the chained files do not match: their points were read as they are");
+        SayWhatWasLeftOut();
+        filler_.Finish();
+    }
+
+private:
+    // One FIT file from `start`; returns where the next one starts, or size_
+    // when nothing more can be read.
+    std::size_t ReadFile(std::size_t start)
+    {
+        const std::size_t left = size_ - start;
+        const std::size_t header = left > 0 ? data_[start] : 0;
+        if (left < 12 || header < 12 || header > left || std::string_view(Chars(start + 8), 4) != ".FIT") {
+            if (start == 0)
+                throw DataError(file_, 0, "", "not a FIT file: it does not begin with a FIT file header");
+            Note("the " + std::to_string(left) + " bytes after byte " + std::to_string(start) +
+                 " are not a FIT file and were not read");
+            return size_;
+        }
+        if (header >= 14) {
+            const std::uint16_t header_crc = Read16(data_ + start + 12, false);
+            if (header_crc != 0 && header_crc != FitCrc(data_ + start, 12))
+                Note("the header CRC of the FIT file at byte " + std::to_string(start) +
+                     " does not match: its data was read all the same");
+        }
+        const std::size_t begin = start + header;
+        const std::uint64_t declared = Read32(data_ + start + 4, false);
+        const bool cut = declared > size_ - begin;
+        const std::size_t end = cut ? size_ : begin + static_cast<std::size_t>(declared);
+
+        layouts_ = {};
+        stop_reason_.clear();
+        time_known_ = false;
+        const std::size_t stopped = ReadRecords(begin, end);
+        if (stopped < end) {
+            const std::string reason = !stop_reason_.empty() ? stop_reason_
+                                       : cut ? "the file ends inside the record"
+                                             : "a record runs past the end of the data its header gives";
+            Note(reason + " at byte " + std::to_string(stopped) + ": the points before it were read");
+            return size_;
+        }
+        if (cut) {
+            Note("the file ends " + std::to_string(declared - (end - begin)) +
+                 " bytes short of the data its header gives: the points before byte " + std::to_string(end) +
+                 " were read");
+            return size_;
+        }
+        if (size_ - end < 2) {
+            Note("the file ends before its CRC: the points were read unchecked");
+            return size_;
+        }
+        if (Read16(data_ + end, false) != FitCrc(data_ + start, end - start) && ++crc_mismatches_ == 1)
+            Note("the file's CRC does not match: the points before byte " + std::to_string(end) +
+                 " were read as they are");
+        return end + 2;
+    }
+
+    // The records in [at, end); returns end, or where a record could not be read
+    // (with stop_reason_ saying why).
+    std::size_t ReadRecords(std::size_t at, std::size_t end)
+    {
+        while (at < end) {
+            const unsigned char head = data_[at];
+            if (head & 0x80) {
+                // Compressed timestamp: five bits of seconds after the last time.
+                if (!ReadData(at, end, head >> 5 & 3, true, head & 0x1f))
+                    return at;
+            } else if (head & 0x40) {
+                if (!ReadDefinition(at, end, head & 0x0f, (head & 0x20) != 0))
+                    return at;
+            } else if (!ReadData(at, end, head & 0x0f, false, 0)) {
+                return at;
+            }
+        }
+        return end;
+    }
+
+    // Bytes after the record header:
+    //   0 reserved, 1 architecture (0 little-endian, else big-endian),
+    //   2 global message number (16 bits), 4 field count, 5 fields of 3 bytes
+    //   (number, size, base type); with the developer flag, a count and 3-byte
+    //   developer fields (number, size, index) follow.
+    bool ReadDefinition(std::size_t& at, std::size_t end, int local, bool developer)
+    {
+        std::size_t p = at + 1;
+        if (end - p < 5)
+            return Stop();
+        Layout layout;
+        layout.defined = true;
+        layout.big_endian = data_[p + 1] != 0;
+        layout.record = Read16(data_ + p + 2, layout.big_endian) == kRecordMessage;
+        const std::size_t fields = data_[p + 4];
+        p += 5;
+        if (end - p < 3 * fields)
+            return Stop();
+        for (std::size_t f = 0; f < fields; ++f, p += 3) {
+            const unsigned char number = data_[p], size = data_[p + 1];
+            std::int32_t* where = number == kTimestampField ? &layout.time_at
+                                  : number == kLatitudeField ? &layout.lat_at
+                                  : number == kLongitudeField ? &layout.lon_at
+                                                              : nullptr;
+            if (where && *where < 0 && size >= 4)
+                *where = static_cast<std::int32_t>(layout.size);
+            layout.size += size;
+        }
+        if (developer) {
+            if (end - p < 1 || end - p - 1 < 3 * std::size_t{data_[p]})
+                return Stop();
+            const std::size_t count = data_[p++];
+            for (std::size_t f = 0; f < count; ++f, p += 3)
+                layout.size += data_[p + 1];
+        }
+        layouts_[static_cast<std::size_t>(local)] = layout;
+        at = p;
+        return true;
+    }
+
+    bool ReadData(std::size_t& at, std::size_t end, int local, bool compressed, unsigned offset)
+    {
+        const Layout& layout = layouts_[static_cast<std::size_t>(local)];
+        if (!layout.defined)
+            return Stop("a record uses local message type " + std::to_string(local) + " before its definition");
+        if (end - at - 1 < layout.size)
+            return Stop();
+        const unsigned char* body = data_ + at + 1;
+        bool timed = false;
+        if (compressed && time_known_) {
+            // The offset wraps when it is less than the last time's low five bits.
+            const std::uint32_t low = last_time_ & 0x1f;
+            last_time_ = (last_time_ & ~std::uint32_t{0x1f}) + offset + (offset < low ? 0x20 : 0);
+            timed = true;
+        }
+        if (layout.time_at >= 0) {
+            const std::uint32_t t = Read32(body + layout.time_at, layout.big_endian);
+            if (t != kInvalidTime) {
+                last_time_ = t;
+                time_known_ = timed = true;
+            }
+        }
+        if (layout.record) {
+            ++records_;
+            const std::uint32_t lat = layout.lat_at >= 0 ? Read32(body + layout.lat_at, layout.big_endian)
+                                                         : kInvalidPosition;
+            const std::uint32_t lon = layout.lon_at >= 0 ? Read32(body + layout.lon_at, layout.big_endian)
+                                                         : kInvalidPosition;
+            if (lat == kInvalidPosition || lon == kInvalidPosition)
+                ++without_position_;
+            else if (!timed)
+                ++without_time_;
+            else
+                filler_.Store(FitTime(last_time_), SemicirclesToMinutes(static_cast<std::int32_t>(lat)),
+                              SemicirclesToMinutes(static_cast<std::int32_t>(lon)));
+        }
+        at += 1 + layout.size;
+        return true;
+    }
+
+    // Without a reason: the record does not fit in the data.
+    bool Stop(std::string reason = {})
+    {
+        stop_reason_ = std::move(reason);
+        return false;
+    }
+
+    void SayWhatWasLeftOut()
+    {
+        const auto left_out = [this](std::int64_t n, const char* without) {
+            if (n > 0)
+                Note(std::to_string(n) + (n == 1 ? " record message without " : " record messages without ") +
+                     without + (n == 1 ? " was left out" : " were left out"));
+        };
+        if (filler_.Count() > 0) {
+            left_out(without_position_, "a position");
+            left_out(without_time_, "a time");
+        } else if (records_ == 0) {
+            Note("the file holds no record messages: a workout, settings or other file without a track");
+        } else if (without_time_ == 0) {
+            Note("the file holds no positions");
+        } else if (without_position_ == 0) {
+            Note("the file holds no times");
+        } else {
+            Note("the file holds no record message with both a time and a position");
+        }
+    }
+
+    void Note(std::string text) { store_.ReadNotes.push_back(std::move(text)); }
+    const char* Chars(std::size_t at) const { return reinterpret_cast<const char*>(data_ + at); }
+
+    const unsigned char* data_;
+    std::size_t size_;
+    const std::string& file_;
+    TrackStore& store_;
+    TrackFiller filler_;
+    std::array<Layout, 16> layouts_{};
+    std::uint32_t last_time_ = 0;
+    bool time_known_ = false;
+    std::string stop_reason_;
+    std::int64_t records_ = 0, without_position_ = 0, without_time_ = 0;
+    int crc_mismatches_ = 0;
+};
+
+} // namespace
+
+void ParseFitTrack(std::string_view data, const std::string& file, TrackStore& store)
+{
+    FitParser(data, file, store).Run();
+}
+
+void ReadFitTrack(const std::string& path, TrackStore& store)
+{
+    ReadTextFile(path, store, ParseFitTrack);
+}
+
+} // namespace tackedit
