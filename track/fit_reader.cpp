@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace tackedit {
 
@@ -21,10 +22,12 @@ constexpr std::uint32_t kInvalidPosition = 0x7FFFFFFF;
 constexpr std::uint32_t kInvalidTime = 0xFFFFFFFF;
 // 1989-12-31 00:00:00 UTC in seconds since 1970.
 constexpr std::int64_t kFitEpoch = 631065600;
+constexpr std::size_t kCrcThreadBytes = std::size_t{1} << 20;
 
-// CRC-16 with the reflected polynomial 0xA001, starting at 0, eight bytes a step.
+// CRC-16 with the reflected polynomial 0xA001, starting at 0, sixteen bytes a
+// step (a table for each byte's distance from the end of the step).
 struct CrcTables {
-    std::uint16_t t[8][256];
+    std::uint16_t t[16][256];
 };
 
 constexpr CrcTables MakeCrcTables()
@@ -36,7 +39,7 @@ constexpr CrcTables MakeCrcTables()
             crc = static_cast<std::uint16_t>(crc & 1 ? (crc >> 1) ^ 0xA001 : crc >> 1);
         tables.t[0][b] = crc;
     }
-    for (int s = 1; s < 8; ++s)
+    for (int s = 1; s < 16; ++s)
         for (int b = 0; b < 256; ++b) {
             const std::uint16_t prev = tables.t[s - 1][b];
             tables.t[s][b] = static_cast<std::uint16_t>((prev >> 8) ^ tables.t[0][prev & 0xff]);
@@ -49,10 +52,11 @@ constexpr CrcTables kCrc = MakeCrcTables();
 std::uint16_t FitCrc(const unsigned char* p, std::size_t n)
 {
     std::uint32_t crc = 0;
-    for (; n >= 8; p += 8, n -= 8) {
+    for (; n >= 16; p += 16, n -= 16) {
         const std::uint32_t lo = (static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8) ^ crc;
-        crc = kCrc.t[7][lo & 0xff] ^ kCrc.t[6][lo >> 8] ^ kCrc.t[5][p[2]] ^ kCrc.t[4][p[3]] ^ kCrc.t[3][p[4]] ^
-              kCrc.t[2][p[5]] ^ kCrc.t[1][p[6]] ^ kCrc.t[0][p[7]];
+        crc = kCrc.t[15][lo & 0xff] ^ kCrc.t[14][lo >> 8];
+        for (int i = 2; i < 16; ++i)
+            crc ^= kCrc.t[15 - i][p[i]];
     }
     for (; n > 0; ++p, --n)
         crc = (crc >> 8) ^ kCrc.t[0][(crc ^ *p) & 0xff];
@@ -142,7 +146,18 @@ private:
         layouts_ = {};
         stop_reason_.clear();
         time_known_ = false;
+        // On a large file the CRC costs as much as reading the records, so it
+        // is worked out meanwhile on another thread.
+        const bool checked = !cut && size_ - end >= 2;
+        std::uint16_t crc = 0;
+        std::jthread crc_thread;
+        if (checked && end - start >= kCrcThreadBytes)
+            crc_thread = std::jthread([&crc, this, start, end] { crc = FitCrc(data_ + start, end - start); });
+        else if (checked)
+            crc = FitCrc(data_ + start, end - start);
         const std::size_t stopped = ReadRecords(begin, end);
+        if (crc_thread.joinable())
+            crc_thread.join();
         if (stopped < end) {
             const std::string reason = !stop_reason_.empty() ? stop_reason_
                                        : cut ? "the file ends inside the record"
@@ -156,11 +171,11 @@ private:
                  " were read");
             return size_;
         }
-        if (size_ - end < 2) {
+        if (!checked) {
             Note("the file ends before its CRC: the points were read unchecked");
             return size_;
         }
-        if (Read16(data_ + end, false) != FitCrc(data_ + start, end - start) && ++crc_mismatches_ == 1)
+        if (Read16(data_ + end, false) != crc && ++crc_mismatches_ == 1)
             Note("the file's CRC does not match: the points before byte " + std::to_string(end) +
                  " were read as they are");
         return end + 2;
