@@ -137,6 +137,26 @@ TEST(FitReader, DamagedFilesKeepThePointsBeforeTheDamage)
     }
 }
 
+// Over 2 MB the CRC is worked out in pieces of 1 MB and joined.
+TEST(FitReader, LargeFilesCheckTheirWholeCrc)
+{
+    FitEncoder fit;
+    fit.Define(0, 20, kFitRecordFields);
+    for (std::uint32_t k = 0; k < 250000; ++k)  // 13 bytes each
+        fit.Data(0, {kStart + k, U(static_cast<std::int32_t>(k)), U(-7)});
+    const std::string good = fit.File();
+    const TrackStore s = Parse(good);
+    EXPECT_EQ(s.TrackCount, 250000);
+    EXPECT_TRUE(s.ReadNotes.empty()) << s.ReadNotes.front();
+    for (const std::size_t at : {std::size_t{1} << 20, std::size_t{3000001}}) {
+        std::string damaged = good;
+        damaged[at] ^= 0x40;
+        const TrackStore d = Parse(damaged);
+        ASSERT_EQ(d.ReadNotes.size(), 1u) << at;
+        EXPECT_EQ(d.ReadNotes[0].rfind("the file's CRC does not match", 0), 0u) << d.ReadNotes[0];
+    }
+}
+
 TEST(FitReader, SaysWhyNoPointWasFound)
 {
     const auto notes = [](auto build) {

@@ -7,10 +7,14 @@
 #include "track/file_buffer.h"
 #include "track/track_formats.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tackedit {
 
@@ -22,7 +26,6 @@ constexpr std::uint32_t kInvalidPosition = 0x7FFFFFFF;
 constexpr std::uint32_t kInvalidTime = 0xFFFFFFFF;
 // 1989-12-31 00:00:00 UTC in seconds since 1970.
 constexpr std::int64_t kFitEpoch = 631065600;
-constexpr std::size_t kCrcThreadBytes = std::size_t{1} << 20;
 
 // CRC-16 with the reflected polynomial 0xA001, starting at 0, sixteen bytes a
 // step (a table for each byte's distance from the end of the step).
@@ -62,6 +65,80 @@ std::uint16_t FitCrc(const unsigned char* p, std::size_t n)
         crc = (crc >> 8) ^ kCrc.t[0][(crc ^ *p) & 0xff];
     return static_cast<std::uint16_t>(crc);
 }
+
+// What n zero bytes do to the CRC register: a linear map of its 16 bits, one
+// column per bit. It joins the CRCs of pieces worked out apart:
+// crc(a b) = Shift(crc(a)) ^ crc(b) with the map of b's length.
+struct CrcShift {
+    std::uint16_t column[16];
+
+    std::uint16_t Apply(std::uint16_t crc) const
+    {
+        std::uint16_t out = 0;
+        for (int i = 0; i < 16; ++i)
+            if (crc >> i & 1)
+                out ^= column[i];
+        return out;
+    }
+
+    static CrcShift OfZeroBytes(std::size_t n)
+    {
+        CrcShift result, step;
+        for (int i = 0; i < 16; ++i) {
+            result.column[i] = static_cast<std::uint16_t>(1u << i);
+            step.column[i] = static_cast<std::uint16_t>((1u << i >> 8) ^ kCrc.t[0][1u << i & 0xff]);
+        }
+        for (; n > 0; n >>= 1, step = step.Then(step))
+            if (n & 1)
+                result = result.Then(step);
+        return result;
+    }
+
+    CrcShift Then(const CrcShift& next) const
+    {
+        CrcShift both;
+        for (int i = 0; i < 16; ++i)
+            both.column[i] = next.Apply(column[i]);
+        return both;
+    }
+};
+
+// The CRC of a large file in pieces: a helper thread takes them while this one
+// reads the records, and this one takes the rest once it is done, so a helper
+// the system holds back delays nothing.
+class PiecewiseCrc {
+public:
+    static constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+    PiecewiseCrc(const unsigned char* data, std::size_t n)
+        : data_(data), n_(n), crcs_((n + kPiece - 1) / kPiece), helper_([this] { Work(); }) {}
+
+    std::uint16_t Finish()
+    {
+        Work();
+        helper_.join();
+        const CrcShift whole = CrcShift::OfZeroBytes(kPiece);
+        std::uint16_t crc = 0;
+        for (std::size_t k = 0; k < crcs_.size(); ++k) {
+            const std::size_t length = std::min(kPiece, n_ - k * kPiece);
+            crc = (length == kPiece ? whole : CrcShift::OfZeroBytes(length)).Apply(crc) ^ crcs_[k];
+        }
+        return crc;
+    }
+
+private:
+    void Work()
+    {
+        for (std::size_t k; (k = next_.fetch_add(1)) < crcs_.size();)
+            crcs_[k] = FitCrc(data_ + k * kPiece, std::min(kPiece, n_ - k * kPiece));
+    }
+
+    const unsigned char* data_;
+    std::size_t n_;
+    std::vector<std::uint16_t> crcs_;
+    std::atomic<std::size_t> next_{0};
+    std::jthread helper_;  // last: it starts once the rest is set
+};
 
 std::uint32_t Read32(const unsigned char* p, bool big_endian)
 {
@@ -146,18 +223,12 @@ private:
         layouts_ = {};
         stop_reason_.clear();
         time_known_ = false;
-        // On a large file the CRC costs as much as reading the records, so it
-        // is worked out meanwhile on another thread.
+        // On a large file the CRC costs as much as reading the records.
         const bool checked = !cut && size_ - end >= 2;
-        std::uint16_t crc = 0;
-        std::jthread crc_thread;
-        if (checked && end - start >= kCrcThreadBytes)
-            crc_thread = std::jthread([&crc, this, start, end] { crc = FitCrc(data_ + start, end - start); });
-        else if (checked)
-            crc = FitCrc(data_ + start, end - start);
+        std::optional<PiecewiseCrc> pieces;
+        if (checked && end - start > 2 * PiecewiseCrc::kPiece)
+            pieces.emplace(data_ + start, end - start);
         const std::size_t stopped = ReadRecords(begin, end);
-        if (crc_thread.joinable())
-            crc_thread.join();
         if (stopped < end) {
             const std::string reason = !stop_reason_.empty() ? stop_reason_
                                        : cut ? "the file ends inside the record"
@@ -175,6 +246,7 @@ private:
             Note("the file ends before its CRC: the points were read unchecked");
             return size_;
         }
+        const std::uint16_t crc = pieces ? pieces->Finish() : FitCrc(data_ + start, end - start);
         if (Read16(data_ + end, false) != crc && ++crc_mismatches_ == 1)
             Note("the file's CRC does not match: the points before byte " + std::to_string(end) +
                  " were read as they are");
