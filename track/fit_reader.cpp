@@ -27,10 +27,11 @@ constexpr std::uint32_t kInvalidTime = 0xFFFFFFFF;
 // 1989-12-31 00:00:00 UTC in seconds since 1970.
 constexpr std::int64_t kFitEpoch = 631065600;
 
-// CRC-16 with the reflected polynomial 0xA001, starting at 0, sixteen bytes a
-// step (a table for each byte's distance from the end of the step).
+// CRC-16 with the reflected polynomial 0xA001, starting at 0, eight bytes a
+// step (a table for each byte's distance from the end of the step; sixteen
+// were slower here).
 struct CrcTables {
-    std::uint16_t t[16][256];
+    std::uint16_t t[8][256];
 };
 
 constexpr CrcTables MakeCrcTables()
@@ -42,7 +43,7 @@ constexpr CrcTables MakeCrcTables()
             crc = static_cast<std::uint16_t>(crc & 1 ? (crc >> 1) ^ 0xA001 : crc >> 1);
         tables.t[0][b] = crc;
     }
-    for (int s = 1; s < 16; ++s)
+    for (int s = 1; s < 8; ++s)
         for (int b = 0; b < 256; ++b) {
             const std::uint16_t prev = tables.t[s - 1][b];
             tables.t[s][b] = static_cast<std::uint16_t>((prev >> 8) ^ tables.t[0][prev & 0xff]);
@@ -52,18 +53,17 @@ constexpr CrcTables MakeCrcTables()
 
 constexpr CrcTables kCrc = MakeCrcTables();
 
-std::uint16_t FitCrc(const unsigned char* p, std::size_t n)
+// The register after n more bytes.
+std::uint32_t CrcRun(std::uint32_t crc, const unsigned char* p, std::size_t n)
 {
-    std::uint32_t crc = 0;
-    for (; n >= 16; p += 16, n -= 16) {
+    for (; n >= 8; p += 8, n -= 8) {
         const std::uint32_t lo = (static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8) ^ crc;
-        crc = kCrc.t[15][lo & 0xff] ^ kCrc.t[14][lo >> 8];
-        for (int i = 2; i < 16; ++i)
-            crc ^= kCrc.t[15 - i][p[i]];
+        crc = kCrc.t[7][lo & 0xff] ^ kCrc.t[6][lo >> 8] ^ kCrc.t[5][p[2]] ^ kCrc.t[4][p[3]] ^ kCrc.t[3][p[4]] ^
+              kCrc.t[2][p[5]] ^ kCrc.t[1][p[6]] ^ kCrc.t[0][p[7]];
     }
     for (; n > 0; ++p, --n)
         crc = (crc >> 8) ^ kCrc.t[0][(crc ^ *p) & 0xff];
-    return static_cast<std::uint16_t>(crc);
+    return crc;
 }
 
 // What n zero bytes do to the CRC register: a linear map of its 16 bits, one
@@ -102,6 +102,26 @@ struct CrcShift {
         return both;
     }
 };
+
+// Two runs at once, over the halves, keep the processor busier than one.
+std::uint16_t FitCrc(const unsigned char* p, std::size_t n)
+{
+    if (n < (std::size_t{1} << 16))
+        return static_cast<std::uint16_t>(CrcRun(0, p, n));
+    const std::size_t half = n / 16 * 8;
+    const unsigned char* q = p + half;
+    std::uint32_t a = 0, b = 0;
+    for (std::size_t i = 0; i < half; i += 8, p += 8, q += 8) {
+        const std::uint32_t la = (static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8) ^ a;
+        const std::uint32_t lb = (static_cast<std::uint32_t>(q[0]) | static_cast<std::uint32_t>(q[1]) << 8) ^ b;
+        a = kCrc.t[7][la & 0xff] ^ kCrc.t[6][la >> 8] ^ kCrc.t[5][p[2]] ^ kCrc.t[4][p[3]] ^ kCrc.t[3][p[4]] ^
+            kCrc.t[2][p[5]] ^ kCrc.t[1][p[6]] ^ kCrc.t[0][p[7]];
+        b = kCrc.t[7][lb & 0xff] ^ kCrc.t[6][lb >> 8] ^ kCrc.t[5][q[2]] ^ kCrc.t[4][q[3]] ^ kCrc.t[3][q[4]] ^
+            kCrc.t[2][q[5]] ^ kCrc.t[1][q[6]] ^ kCrc.t[0][q[7]];
+    }
+    b = CrcRun(b, q, n - 2 * half);
+    return static_cast<std::uint16_t>(CrcShift::OfZeroBytes(n - half).Apply(static_cast<std::uint16_t>(a)) ^ b);
+}
 
 // The CRC of a large file in pieces: a helper thread takes them while this one
 // reads the records, and this one takes the rest once it is done, so a helper
