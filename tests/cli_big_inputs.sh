@@ -27,13 +27,15 @@ measure() {
   [ "$peak_kb" -lt "$budget_kb" ] && passed=$((passed + 1)) || check "$name: peak memory" "< $budget_kb KB" "$peak_kb KB"
 }
 
-# 1 GB of random bytes under each binary and text name (one file, four links).
+# 1 GB of random bytes under each binary and text name (one file, links).
 head -c 1G /dev/urandom >"$work/random.gpx"
-for ending in log gdb trb tcx kml kmz; do ln "$work/random.gpx" "$work/random.$ending"; done
+for ending in log gdb trb tcx kml kmz fit; do ln "$work/random.gpx" "$work/random.$ending"; done
 for ending in gpx log gdb tcx kml kmz trb; do
   measure "random .$ending" "$work/random.$ending" dump "$work/random.$ending"
 done
 check "random .trb refused as too long" "error: $work/random.trb: more than 16000000 track points, more than a track may hold" "$(cat "$work/err")"
+measure "random .fit" "$work/random.fit" dump "$work/random.fit"
+check "random .fit refused" "error: $work/random.fit: not a FIT file: it does not begin with a FIT file header" "$(cat "$work/err")"
 rm -f "$work"/random.*
 
 # KMZ bombs: 1.1 GB of blanks in a 1 MB zip, its size told and hidden.

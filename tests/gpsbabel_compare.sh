@@ -20,7 +20,7 @@ for arg in "$@"; do
   # the columns, degrees, "yyyy/mm/dd" and "hh:mm:ss[.fff]".
   awk -F'\t' -v file="$file" -v allowed="$allowed" '
     FNR == NR { if (NF == 4) { ot[++n] = $2; olat[n] = $3 / 60; olon[n] = $4 / 60 } next }
-    { sub(/\r$/, "") }
+    { sub(/\r$/, "") }  # unicsv lines end in CR LF
     FNR == 1 { FS = ","; $0 = $0; for (i = 1; i <= NF; i++) col[$i] = i; next }
     # A point without a time (a KML line) is no track point here.
     $col["Date"] == "" { untimed++; next }

@@ -63,8 +63,8 @@ std::string ReadText(const std::string& path)
 }
 
 // Resolution of each format in minutes of arc: gpsbabel writes NMEA minutes with
-// three decimals and gdb positions in semicircles (180 / 2^31 degree), rounding
-// both to the nearest.
+// three decimals and gdb and FIT positions in semicircles (180 / 2^31 degree),
+// rounding both to the nearest.
 constexpr double kNmeaTolerance = 0.0005 + 1e-9;
 constexpr double kGdbTolerance = 180.0 * 60 / 2147483648.0 / 2 + 1e-9;
 
@@ -91,6 +91,8 @@ const Fixture kFixtures[] = {
     {"sample.kml", "sample.gpx", 0, 0},
     {"south_west.kml", "south_west.gpx", 0, 0},
     {"sample.kmz", "sample.gpx", 0, 0},
+    {"sample.fit", "sample.gpx", kGdbTolerance, 0},
+    {"south_west.fit", "south_west.gpx", kGdbTolerance, 0},
 };
 
 // Same times to the second and same positions within `tolerance` minutes.

@@ -20,13 +20,6 @@ namespace tackedit {
 
 namespace {
 
-// Semicircles (180 / 2^31 degree) to minutes of arc: value * 675 / 2^27, which
-// a double holds exactly.
-double SemicirclesToMinutes(std::int32_t value)
-{
-    return static_cast<double>(value) * (10800.0 / 2147483648.0);
-}
-
 std::uint8_t Byte(std::string_view data, std::size_t i)
 {
     return static_cast<std::uint8_t>(data[i]);

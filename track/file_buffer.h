@@ -98,6 +98,13 @@ inline float ReadFloat32LE(std::string_view data, std::size_t offset)
     return value;
 }
 
+// Semicircles (180 / 2^31 degree) to minutes of arc: value * 675 / 2^27, which
+// a double holds exactly.
+inline double SemicirclesToMinutes(std::int32_t value)
+{
+    return static_cast<double>(value) * (10800.0 / 2147483648.0);
+}
+
 inline void AppendInt32LE(std::string& out, std::int32_t value)
 {
     const auto u = static_cast<std::uint32_t>(value);

@@ -80,8 +80,7 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             case TrackFileKind::Kml: ReadKmlTrack(path, store); break;
             case TrackFileKind::Kmz: ReadKmzTrack(path, store); break;
             case TrackFileKind::Vkx: ReadVkxTrack(path, store, services.vkx_events); break;
-            // Wired one by one as their readers land.
-            case TrackFileKind::Fit:
+            case TrackFileKind::Fit: ReadFitTrack(path, store); break;
             case TrackFileKind::None: break;
             }
         } catch (const FileChangedError&) {

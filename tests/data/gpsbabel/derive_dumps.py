@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Derives the expected dump of every fixture here without running tackedit.
 
-Each fixture is decoded from its own bytes (NMEA text, gdb semicircles), checked
+Each fixture is decoded from its own bytes (NMEA text, gdb and FIT semicircles), checked
 against the source GPX it was made from, and its dump written as <fixture>.dump.
 Run from this folder: python3 derive_dumps.py [--check]. With --check nothing is
 written; a dump that differs from the stored one is reported.
@@ -124,6 +124,58 @@ def gdb_scan(data):
     return points, markers
 
 
+def fit_points(data):
+    """record messages (global 20) with a timestamp and a valid position, chained files in turn."""
+    points, start = [], 0
+    while start + 12 <= len(data) and data[start + 8 : start + 12] == b".FIT":
+        header = data[start]
+        at = start + header
+        end = at + struct.unpack_from("<I", data, start + 4)[0]
+        layouts, last = {}, None
+        while at < end:
+            head = data[at]
+            if head & 0x40 and not head & 0x80:
+                big = data[at + 2] == 1
+                order = ">" if big else "<"
+                number = struct.unpack_from(order + "H", data, at + 3)[0]
+                count = data[at + 5]
+                fields, offset, at = {}, 0, at + 6
+                for _ in range(count):
+                    fields.setdefault(data[at], (offset, data[at + 1]))
+                    offset += data[at + 1]
+                    at += 3
+                if head & 0x20:
+                    for _ in range(data[at]):
+                        offset += data[at + 2]
+                        at += 3
+                    at += 1
+                layouts[head & 0x0F] = (number, order, fields, offset)
+                continue
+            compressed = head & 0x80
+            number, order, fields, size = layouts[(head >> 5) & 3 if compressed else head & 0x0F]
+            body = data[at + 1 : at + 1 + size]
+
+            def value(field, kind):
+                offset, width = fields.get(field, (0, 0))
+                return struct.unpack_from(order + kind, body, offset)[0] if width >= 4 else None
+
+            stamp = None
+            if compressed and last is not None:
+                offset = head & 0x1F
+                stamp = (last & ~0x1F) + offset + (0x20 if offset < (last & 0x1F) else 0)
+                last = stamp
+            t = value(253, "I")
+            if t is not None and t != 0xFFFFFFFF:
+                stamp = last = t
+            lat, lon = value(0, "i"), value(1, "i")
+            if number == 20 and stamp is not None and None not in (lat, lon) and 0x7FFFFFFF not in (lat, lon):
+                scale = Fraction(180 * 60, 2**31)
+                points.append((stamp + 631065600, lat * scale, lon * scale))
+            at += 1 + size
+        start = end + 2
+    return points
+
+
 def shortest(value):
     # Shortest round-trip text, as std::to_chars writes it (no ".0" on integers).
     text = repr(float(value))
@@ -170,7 +222,7 @@ def main():
     check = "--check" in sys.argv
     failed = False
     for fixture in sorted(HERE.glob("*.log")) + sorted(HERE.glob("*.gdb")) + sorted(HERE.glob("*.gpx")) + sorted(
-            HERE.glob("*.tcx")) + sorted(HERE.glob("*.kml")) + sorted(HERE.glob("*.kmz")):
+            HERE.glob("*.tcx")) + sorted(HERE.glob("*.kml")) + sorted(HERE.glob("*.kmz")) + sorted(HERE.glob("*.fit")):
         stem = fixture.stem.split("_v")[0].removesuffix("_gpsbabel")
         source = source_points(SOURCE / (stem + ".gpx"))
         if fixture.suffix == ".log":
@@ -186,6 +238,8 @@ def main():
             points, tolerance, note = kml_points(fixture.read_bytes()), 0, ""
         elif fixture.suffix == ".kmz":
             points, tolerance, note = kmz_points(fixture), 0, ""
+        elif fixture.suffix == ".fit":
+            points, tolerance, note = fit_points(fixture.read_bytes()), GDB_TOLERANCE, ""
         else:
             points, tolerance, note = source_points(fixture), 0, ""
         for problem in compare(fixture.name, points, source, tolerance):
