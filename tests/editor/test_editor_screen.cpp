@@ -317,6 +317,27 @@ TEST_F(EditorScreenTest, TracksThatAreGoneLeaveWhitePictures)
                                           " holds no track point: the file holds only waypoints.");
 }
 
+// Watches, race timers and apps: their files open as any track does, and what
+// the reader left out is said.
+TEST_F(EditorScreenTest, WatchTimerAndAppFilesOpenLikeAnyTrack)
+{
+    const fs::path data = TACKEDIT_TEST_DATA;
+    for (const char* name : {"gpsbabel/sample.fit", "gpsbabel/sample.tcx", "gpsbabel/sample.kml",
+                             "gpsbabel/sample.kmz", "vkx/south_west.vkx"}) {
+        const fs::path copy = workspace_ / "gpsdat" / fs::path(name).filename();
+        fs::copy_file(data / name, copy, fs::copy_options::overwrite_existing);
+        dialogs_.paths.push_back(copy.string());
+        Click("Button21");
+        const bool vkx = copy.extension() == ".vkx";
+        EXPECT_EQ(Text("Memo2"), vkx ? QStringLiteral("12 / 12") : QStringLiteral("8 / 8")) << name;
+        EXPECT_FALSE(AllWhite(Picture("Image3"))) << name;
+        EXPECT_EQ(dialogs_.Messages().size(), vkx ? 1u : 0u) << name;
+    }
+    EXPECT_EQ(dialogs_.Messages().back(), (workspace_ / "gpsdat" / "south_west.vkx").string() +
+                                              ":\nthe last row (key 0x02 at byte 725) is cut off after 15 of its 45 "
+                                              "bytes and is left out");
+}
+
 TEST_F(EditorScreenTest, DragsEndWithoutEffectWhenThePointerLeavesTheirImage)
 {
     Open(Grid());
