@@ -97,7 +97,6 @@ public:
                 Sentence(kind, line, lines.LineNumber());
         }
         piece_.lines = lines.LineNumber();
-        out_.last = at_;
     }
 
 private:
@@ -180,7 +179,8 @@ private:
         // A receiver that has no time yet writes zeros.
         if (*d < 1 || *m < 1 || *y < 1)
             return;
-        const auto date = *y <= 9999 && *m <= 12 && *d <= 31
+        // The year has four digits: fewer are a sentence cut short.
+        const auto date = year.size() == 4 && *m <= 12 && *d <= 31
                               ? TryEncodeDate(static_cast<int>(*y), static_cast<int>(*m), static_cast<int>(*d))
                               : std::nullopt;
         if (!date)
@@ -257,7 +257,9 @@ private:
     std::string coordinate_;
     std::string_view line_;
     std::int64_t line_number_ = 0;
-    std::optional<std::int64_t> at_;  // the moment the last date or fix stands for
+    // The moment the last date or fix stands for, kept where the join finds it
+    // also when a fault ends the piece.
+    std::optional<std::int64_t>& at_ = out_.last;
 };
 
 // Dates the first `n` points, whose time is a time of day, forward from `at`.
