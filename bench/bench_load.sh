@@ -37,7 +37,7 @@ floor=build/bench/load-floor
 kinds=$(cat <<EOF
 GPX      bench.gpx      1500 gpx  30  $points -
 NMEA     bench.log      800  nmea 100 $points -
-NMEA-fix bench_fixes.log 800 nmea 100 $points -
+NMEA-fix bench_fixes.log 300 nmea 30 $points -
 text-DM  bench_dm.dtr   1000 -    -   $points -
 text-DEG bench_deg.dtr  1000 -    -   $points -
 text-DMS bench_dms.dtr  1000 -    -   $points -
