@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times `tackedit-cli info` loading the same 1,000,000-fix track in every format
 # the loader reads, as loggers and handheld units write them, against gpsbabel
-# reading the GPX and the NMEA log, and checks the speed and memory targets.
+# reading the GPX and the NMEA logs (with RMC, and GGA and ZDA only), and checks the speed and memory targets.
 # Usage: bench/bench_load.sh [RUNS]   (default 11; exits 1 when a target is missed)
 # The machine should be quiet: the script prints the load average it saw.
 set -euo pipefail
@@ -37,6 +37,7 @@ floor=build/bench/load-floor
 kinds=$(cat <<EOF
 GPX      bench.gpx      1500 gpx  30  $points -
 NMEA     bench.log      800  nmea 100 $points -
+NMEA-fix bench_fixes.log 300 nmea 30 $points -
 text-DM  bench_dm.dtr   1000 -    -   $points -
 text-DEG bench_deg.dtr  1000 -    -   $points -
 text-DMS bench_dms.dtr  1000 -    -   $points -

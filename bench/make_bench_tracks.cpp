@@ -1,8 +1,9 @@
 // Writes the load benchmark's inputs: the same boat's track, POINTS fixes at one
 // a second, in every format the loader reads, laid out as loggers and handheld
 // units write them.
-//   make-bench-tracks DIR POINTS       bench.gpx bench.log bench_{deg,dm,dms}.dtr
-//                                      bench.gdb bench.trl bench.trb
+//   make-bench-tracks DIR POINTS       bench.gpx bench.log bench_fixes.log
+//                                      bench_{deg,dm,dms}.dtr bench.gdb bench.trl bench.trb
+//   make-bench-tracks --fixes FILE POINTS       a log of GGA and ZDA, no RMC
 //   make-bench-tracks --race DIR BOATS POINTS   gpsdat/boatN.gpx, one per boat
 
 #include <cerrno>
@@ -18,6 +19,7 @@
 namespace {
 
 const char kUsage[] = "usage: make-bench-tracks DIR POINTS\n"
+                      "       make-bench-tracks --fixes FILE POINTS\n"
                       "       make-bench-tracks --race DIR BOATS POINTS\n";
 
 // A positive count, or -1: atol would turn a typo into an empty file.
@@ -231,6 +233,40 @@ bool WriteNmea(const std::string& path, long points)
     return out.Close();
 }
 
+// A logger without RMC: GGA, GSA, GLL and VTG for every fix, talker GN, and a
+// ZDA every minute, half a minute in, so the first fixes and those just past
+// each midnight are dated from a ZDA on the other side of them.
+bool WriteNmeaFixes(const std::string& path, long points)
+{
+    Output out(path);
+    if (!out.ok())
+        return false;
+    Boat boat(kStart, 1);
+    char body[200], lat[24], lon[24];
+    for (long i = 0; i < points; ++i) {
+        const Fix f = boat.Next();
+        const Civil c = ToCivil(f.time);
+        NmeaCoordinate(lat, sizeof lat, f.lat, 2);
+        NmeaCoordinate(lon, sizeof lon, f.lon, 3);
+        std::snprintf(body, sizeof body, "GNGGA,%02d%02d%02d.00,%s,N,%s,E,1,12,0.8,%.1f,M,39.4,M,,", c.hour,
+                      c.minute, c.second, lat, lon, f.elevation);
+        Sentence(out, body);
+        Sentence(out, "GNGSA,A,3,02,05,12,13,15,18,21,25,29,,,,1.6,0.9,1.3,1");
+        std::snprintf(body, sizeof body, "GNGLL,%s,N,%s,E,%02d%02d%02d.00,A,A", lat, lon, c.hour, c.minute,
+                      c.second);
+        Sentence(out, body);
+        std::snprintf(body, sizeof body, "GNVTG,%.1f,T,,M,%.1f,N,%.1f,K,A", f.course, f.speed_knots,
+                      f.speed_knots * 1.852);
+        Sentence(out, body);
+        if (i % 60 == 30) {
+            std::snprintf(body, sizeof body, "GNZDA,%02d%02d%02d.00,%02d,%02d,%04d,00,00", c.hour, c.minute,
+                          c.second, c.day, c.month, c.year);
+            Sentence(out, body);
+        }
+    }
+    return out.Close();
+}
+
 // A handheld unit's text track; style "DM", "DEG" or "DMS" names the notation in
 // the header, and the DMS file writes its dates month first.
 bool WriteText(const std::string& path, long points, const char* style)
@@ -382,6 +418,14 @@ int main(int argc, char** argv)
                 return 1;
         return 0;
     }
+    if (argc == 4 && std::strcmp(argv[1], "--fixes") == 0) {
+        const long points = ParseCount(argv[3]);
+        if (points < 0) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        return WriteNmeaFixes(argv[2], points) ? 0 : 1;
+    }
     if (argc != 3) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -393,6 +437,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool ok = WriteGpx(dir + "/bench.gpx", points, 0) && WriteNmea(dir + "/bench.log", points) &&
+                    WriteNmeaFixes(dir + "/bench_fixes.log", points) &&
                     WriteText(dir + "/bench_dm.dtr", points, "DM") &&
                     WriteText(dir + "/bench_deg.dtr", points, "DEG") &&
                     WriteText(dir + "/bench_dms.dtr", points, "DMS") && WriteGdb(dir + "/bench.gdb", points) &&

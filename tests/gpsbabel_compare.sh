@@ -14,7 +14,8 @@ for arg in "$@"; do
   file=${arg%=*} allowed=0
   [ "$file" != "$arg" ] && allowed=${arg##*=}
   ours=$("$cli" dump "$file") || { echo "$file: tackedit-cli cannot read it" >&2; status=1; continue; }
-  theirs=$(TZ=UTC gpsbabel -t -i "$format" -f "$file" -o unicsv -F -) || {
+  # unicsv ends its lines with CR LF; a CR left on "Time" would hide the column.
+  theirs=$(TZ=UTC gpsbabel -t -i "$format" -f "$file" -o unicsv -F - | tr -d '\r') || {
     echo "$file: gpsbabel cannot read it" >&2; status=1; continue; }
   # Ours: index, "yyyy-mm-dd hh:mm:ss", minutes of arc. Theirs: a header naming
   # the columns, degrees, "yyyy/mm/dd" and "hh:mm:ss[.fff]".

@@ -79,6 +79,8 @@ struct Fixture {
 const Fixture kFixtures[] = {
     {"sample.log", "sample.gpx", kNmeaTolerance, 0},
     {"south_west.log", "south_west.gpx", kNmeaTolerance, 0},
+    {"sample_fixes.log", "sample.gpx", kNmeaTolerance, 0},
+    {"south_west_fixes.log", "south_west.gpx", kNmeaTolerance, 0},
     {"sample_v1.gdb", "sample.gpx", kGdbTolerance, 0},
     {"sample_v2.gdb", "sample.gpx", kGdbTolerance, 0},
     {"sample_v3.gdb", "sample.gpx", kGdbTolerance, 0},

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct Outcome {
     std::int32_t count = 0, capacity = 0;
     std::vector<double> values;  // time, lat, lon of points 1..count
     std::string error;
+    std::vector<std::string> notes;
 };
 
 using PieceParser = std::function<void(std::string_view, TrackStore&, const PieceOptions&)>;
@@ -37,6 +39,7 @@ Outcome Parse(const PieceParser& parse, const std::string& data, const PieceOpti
     }
     out.count = store.TrackCount;
     out.capacity = store.TrackCapacity;
+    out.notes = store.ReadNotes;
     for (std::int32_t i = 1; i <= store.TrackCount; ++i)
         out.values.insert(out.values.end(), {store.TrackTime[i], store.TrackLat[i], store.TrackLon[i]});
     return out;
@@ -53,6 +56,7 @@ void ExpectSameInPieces(const PieceParser& parse, const std::string& data)
             EXPECT_EQ(pieces.count, whole.count);
             EXPECT_EQ(pieces.capacity, whole.capacity);
             EXPECT_EQ(pieces.values, whole.values);
+            EXPECT_EQ(pieces.notes, whole.notes);
         }
 }
 
@@ -70,6 +74,16 @@ private:
     std::uint32_t state_;
 };
 
+// A sentence with its checksum, or a wrong one.
+std::string Sentence(const std::string& body, bool damaged = false)
+{
+    unsigned sum = damaged ? 1 : 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    const char* hex = "0123456789ABCDEF";
+    return "$" + body + "*" + hex[sum >> 4] + hex[sum & 15];
+}
+
 std::string Nmea(Random& r, int lines, bool with_error)
 {
     std::string s;
@@ -81,11 +95,40 @@ std::string Nmea(Random& r, int lines, bool with_error)
         case 2: s += "$GPRMC,0000" + ss + ",A,3512.3,N,13945.6,E,0,0,000000"; break;  // zero date
         case 3: s += "  $gnrmc , 0001" + ss + " ,A,3512." + ss + ",S,13945.6,W,0,0,0" + std::to_string(1 + r.Below(9)) + "0210"; break;
         case 4: s += "$GPRMC,0000" + ss + ",A,3512." + ss + ",N,13945.6,E," + std::string(5100, '9') + ",0,020210"; break;
+        case 5: s += Sentence("GPRMC,0003" + ss + ",A,35x2.3,N,13945.6,E,0,0,010210", true); break;  // damaged
         default: s += "$GPRMC,0002" + ss + ".5,A,4807.0" + ss + ",N,01131.000,E,022.4,084.4,230394,003.1,W*6A"; break;
         }
         s += r.LineEnd();
         if (with_error && i == lines * 2 / 3)
-            s += "$GPRMC,000001,A,35x2.3,N,13945.6,E,0,0,010210\n";
+            s += Sentence("GPRMC,000001,A,35x2.3,N,13945.6,E,0,0,010210") + "\n";
+    }
+    return s;
+}
+
+// Fixes without RMC: dates now and then, midnight between them, the same fix
+// twice, fixes before the first date, damaged and cut sentences.
+std::string NmeaFixes(Random& r, int lines, bool with_error)
+{
+    std::string s;
+    int second = 86400 - 40;
+    for (int i = 0; i < lines; ++i) {
+        second = (second + r.Below(3)) % 86400;
+        char hms[16];
+        std::snprintf(hms, sizeof hms, "%02d%02d%02d.%d0", second / 3600, second / 60 % 60, second % 60, r.Below(2));
+        const std::string t = hms, ss = std::to_string(10 + r.Below(50));
+        switch (r.Below(9)) {
+        case 0: s += Sentence("GPZDA," + t + ",0" + std::to_string(1 + r.Below(3)) + ",01,2020,00,00"); break;
+        case 1: s += "$GPRMC," + t + ",V,,,,,,,3" + std::to_string(r.Below(2)) + "1219,,,N"; break;
+        case 2: s += Sentence("GNGNS," + t + ",3516." + ss + ",S,13932.9985,W,AN,09,0.9,2.1,39.4,,,V"); break;
+        case 3: s += Sentence("GLGLL,3516." + ss + ",N,13932.9985,E," + t + ",A,A"); break;
+        case 4: s += Sentence("GPGGA," + t + ",35x6." + ss + ",N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,", true); break;
+        case 5: s += "$GPGGA," + t + ",3516." + ss + ",N,13932.99"; break;  // cut short: no position
+        case 6: s += "$GPZDA," + t + ",01,01,20"; break;                      // cut short: damaged
+        default: s += Sentence("GPGGA," + t + ",3516." + ss + ",N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,"); break;
+        }
+        s += r.LineEnd();
+        if (with_error && i == lines * 2 / 3)
+            s += Sentence("GPGGA," + t + ",35x6.8,N,13932.9,E,1,09,0.9,2.1,M,39.4,M,,") + "\n";
     }
     return s;
 }
@@ -149,6 +192,11 @@ TEST(ParallelLoads, TextReadersGiveWhatOnePassGives)
             SCOPED_TRACE("seed " + std::to_string(seed) + (with_error ? " with an error" : ""));
             Random r(seed);
             ExpectSameInPieces(nmea, Nmea(r, 120, with_error));
+            const std::string fixes = NmeaFixes(r, 200, with_error);
+            const Outcome whole = Parse(nmea, fixes, {SIZE_MAX, 1});
+            EXPECT_EQ(whole.error.empty(), !with_error) << whole.error;
+            EXPECT_TRUE(with_error || whole.count > 50) << whole.count;
+            ExpectSameInPieces(nmea, fixes);
             ExpectSameInPieces(text, Text(r, 120, with_error));
             ExpectSameInPieces(gpx, Gpx(r, 80, with_error));
         }

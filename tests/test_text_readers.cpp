@@ -166,6 +166,99 @@ TEST(NmeaReader, SentencesWithoutAFixAreSkippedButBadFieldsStopTheLoad)
     EXPECT_EQ(ErrorLine(nmea, ok + "$GPRMC,000001,A,3512.3,N,13945.6,E,0,0,300210\n"), 2) << "30 February";
 }
 
+// A sentence with its checksum, as receivers write them.
+std::string Sentence(const std::string& body)
+{
+    unsigned sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    const char* hex = "0123456789ABCDEF";
+    return "$" + body + "*" + hex[sum >> 4] + hex[sum & 15] + "\r\n";
+}
+
+TEST(NmeaReader, FixesWithoutRmcAreDatedByZdaAcrossMidnight)
+{
+    TrackStore s;
+    ParseNmeaLog(Sentence("GPGGA,235958.00,3516.8011,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,") +
+                     Sentence("GPGGA,000000.00,3516.8021,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,") +
+                     Sentence("GPZDA,000001.00,01,01,2020,00,00") +
+                     Sentence("GNGNS,000001.00,3516.8031,S,13932.9985,W,AN,09,0.9,2.1,39.4,,,V") +
+                     Sentence("GLGLL,3516.8041,N,13932.9985,E,000001.00,A,A") +      // the same fix again
+                     Sentence("GAGGA,000002.00,3516.8051,N,13932.9985,E,0,00,,,M,,M,,") +  // no fix
+                     Sentence("GPGLL,3516.8061,N,13932.9985,E,000002.00,V,N") +
+                     Sentence("GNGNS,000002.00,3516.8071,N,13932.9985,E,NN,00,,,,,,V") +
+                     Sentence("BDGGA,000002.00,,,,,1,00,,,M,,M,,") +
+                     Sentence("GPZDA,235957.00,01,01,2020,00,00") +
+                     Sentence("GPGGA,235959.00,3516.8081,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,") +
+                     Sentence("GPGGA,000003.00,3516.8091,N,13932.9985,E,2,09,0.9,2.1,M,39.4,M,,") +
+                     Sentence("GPZDA,120000.00,05,03,2020,00,00") +
+                     Sentence("GPGLL,3516.8101,N,13932.9985,E,120001.00,A"),
+                 "a.nmea", s);
+    ASSERT_EQ(s.TrackCount, 6);
+    EXPECT_EQ(TimeOf(s, 1), "2019-12-31 23:59:58") << "dated back from the first ZDA";
+    EXPECT_EQ(s.TrackLat[1], 2116.8011);
+    EXPECT_EQ(TimeOf(s, 2), "2020-01-01 00:00:00");
+    EXPECT_EQ(TimeOf(s, 3), "2020-01-01 00:00:01");
+    EXPECT_EQ(s.TrackLat[3], -2116.8031);
+    EXPECT_EQ(s.TrackLon[3], -8372.9985);
+    EXPECT_EQ(TimeOf(s, 4), "2020-01-01 23:59:59");
+    EXPECT_EQ(TimeOf(s, 5), "2020-01-02 00:00:03") << "midnight between two ZDA sentences";
+    EXPECT_EQ(TimeOf(s, 6), "2020-03-05 12:00:01");
+    EXPECT_EQ(s.TrackLat[6], 2116.8101);
+    EXPECT_TRUE(s.ReadNotes.empty());
+}
+
+TEST(NmeaReader, FixesTakeTheDateOfTheLastRmcAndNeedOne)
+{
+    TrackStore s;
+    ParseNmeaLog("$GPRMC,235958.00,V,,,,,,,311219,,,N\n"
+                 "$GPGGA,235959.00,3516.8011,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,\n"
+                 "$GPRMC,000000.00,V,,,,,,,,,,N\n"
+                 "$GPGGA,000000.00,3516.8021,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,\n",
+                 "a.log", s);
+    ASSERT_EQ(s.TrackCount, 2);
+    EXPECT_EQ(TimeOf(s, 1), "2019-12-31 23:59:59");
+    EXPECT_EQ(TimeOf(s, 2), "2020-01-01 00:00:00");
+
+    ParseNmeaLog("$GPGGA,235959.00,3516.8011,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,\n", "a.log", s);
+    EXPECT_EQ(s.TrackCount, 0);
+    ASSERT_EQ(s.ReadNotes.size(), 1u);
+    EXPECT_EQ(s.ReadNotes[0], "1 fix was left out: the log holds no date (no ZDA sentence, no RMC sentence with a date)");
+}
+
+TEST(NmeaReader, DamagedSentencesAreSkippedAndCountedButMalformedOnesStopTheLoad)
+{
+    const std::string ok = Sentence("GPRMC,000001,A,3512.3,N,13945.6,E,0,0,010210");
+    TrackStore s;
+    ParseNmeaLog(ok + "$GPRMC,000002,A,35x2.3,N,13945.6,E,0,0,010210*00\r\n" + ok +
+                     "$GPRMC,000004,A,3512.3,N,13945.6,E,0,0,010210*00\r\n"  // reads well: kept
+                     "$GPRMC,000005,A,3512.3,N,139",
+                 "a.log", s);
+    EXPECT_EQ(s.TrackCount, 3);
+    ASSERT_EQ(s.ReadNotes.size(), 1u);
+    EXPECT_EQ(s.ReadNotes[0], "2 damaged sentences were skipped (checksum does not match or cut off): lines 2, 5");
+
+    const Parser nmea = ParseNmeaLog;
+    EXPECT_EQ(ErrorLine(nmea, ok + Sentence("GPRMC,000002,A,35x2.3,N,13945.6,E,0,0,010210") + ok), 2)
+        << "its checksum matches";
+
+    // The same among fixes without RMC.
+    const std::string date = Sentence("GPZDA,000000.00,01,01,2020,00,00");
+    const std::string bad_fix = "GPGGA,000001.00,35x6.8,N,13932.9985,E,1,09,0.9,2.1,M,39.4,M,,";
+    TrackStore f;
+    ParseNmeaLog(date + "$" + bad_fix + "*00\n" + Sentence("GPGGA,000002.00,3516.8,N,13932.9,E,1,09,,,M,,M,,") +
+                     "$GPZDA,000003.00,01,01,20",
+                 "a.log", f);
+    EXPECT_EQ(f.TrackCount, 1);
+    ASSERT_EQ(f.ReadNotes.size(), 1u);
+    EXPECT_EQ(f.ReadNotes[0], "2 damaged sentences were skipped (checksum does not match or cut off): lines 2, 4");
+    EXPECT_EQ(ErrorLine(nmea, date + Sentence(bad_fix)), 2);
+    EXPECT_EQ(ErrorLine(nmea, "$GPZDA,000000.00,01,13,2020,00,00\n$GPGGA,000002.00,3516.8,N,13932.9,E,1,,,,,,,,\n"), 1)
+        << "month 13, no checksums";
+    EXPECT_EQ(ErrorLine(nmea, date + Sentence("GPGGA,000002.00,3516.8,X,13932.9,E,1,09,,,M,,M,,")), 2)
+        << "not a hemisphere";
+}
+
 TEST(ParseCoordinate, ThreeNotationsAndTheHemisphereLetter)
 {
     EXPECT_EQ(*ParseCoordinate("N35.5", CoordDegrees), 2130);

@@ -1,16 +1,10 @@
-#include "track/coordinate_text.h"
-#include "track/data_error.h"
 #include "track/datetime.h"
-#include "track/field_splitter.h"
 #include "track/file_buffer.h"
-#include "track/numbers.h"
+#include "track/nmea_sentence.h"
 #include "track/parallel_parse.h"
-#include "track/text_scan.h"
 #include "track/track_formats.h"
 
 #include <algorithm>
-#include <initializer_list>
-#include <cstring>
 #include <string>
 
 namespace tackedit {
@@ -80,15 +74,7 @@ std::optional<double> ParseCoordinate(std::string_view text, int style)
 
 namespace {
 
-// Short pieces copied one after another, without a library call each.
-std::size_t Join(char* out, std::initializer_list<std::string_view> parts)
-{
-    std::size_t n = 0;
-    for (const std::string_view part : parts)
-        for (const char c : part)
-            out[n++] = c;
-    return n;
-}
+using nmea::Join;
 
 bool ContainsRmc(std::string_view id)
 {
@@ -101,7 +87,8 @@ bool ContainsRmc(std::string_view id)
 // The RMC sentences of one piece of a log. Its lines are numbered from 1.
 class RmcReader {
 public:
-    RmcReader(const std::string& file, ParsedPiece& piece) : file_(file), piece_(piece) {}
+    RmcReader(const std::string& file, ParsedPiece& piece, nmea::SentenceFaults& faults)
+        : file_(file), piece_(piece), faults_(faults) {}
 
     void Read(std::string_view text)
     {
@@ -121,24 +108,8 @@ public:
 private:
     void Sentence(std::string_view line, std::int64_t line_number)
     {
-        // Up to 5000 characters no remainder is cut short, so the fields are the
-        // trimmed texts between commas; longer lines take the general splitter.
         std::string_view f[10];
-        if (line.size() <= FieldSplitter::kRestLimit) {
-            const char* from = line.data();
-            const char* const end = from + line.size();
-            for (int i = 0; i < 10; ++i) {
-                const char* comma = FindByte(from, end, ',');
-                f[i] = TrimBlanks(std::string_view(from, static_cast<std::size_t>(comma - from)));
-                if (comma == end)
-                    break;
-                from = comma + 1;
-            }
-        } else {
-            long_line_.SplitFields(line, ',');
-            for (int i = 0; i < 10; ++i)
-                f[i] = long_line_[i];
-        }
+        nmea::SplitSentence(line, f, long_line_);
         // A receiver without a fix writes empty positions: nothing to read there.
         if (f[3].empty() || f[5].empty())
             return;
@@ -150,7 +121,7 @@ private:
             const auto month = ParseInteger(date.substr(std::min<std::size_t>(2, date.size()), 2));
             const auto day = ParseInteger(date.substr(0, 2));
             if (!year || !month || !day)
-                throw DataError::Conversion(file_, line_number, std::string(date), "date");
+                return Fail(line, line_number, std::string(date), "date");
             if (*year < 1 || *month < 1 || *day < 1)
                 return;
             // The century is always 20.
@@ -159,7 +130,7 @@ private:
                 Join(text, {"20", date.substr(4, 2), "/", date.substr(2, 2), "/", date.substr(0, 2)});
             const auto day_number = ParseDateYmd(std::string_view(text, n));
             if (!day_number)
-                throw DataError::Conversion(file_, line_number, std::string(date), "date");
+                return Fail(line, line_number, std::string(date), "date");
             last_date_ = *day_number;
             last_date_text_.assign(date);
             have_date_ = true;
@@ -169,40 +140,25 @@ private:
                                            ":", time.substr(std::min<std::size_t>(4, time.size()), 2)});
         DateTime time_of_day;
         if (!ReadTimeOfDay(std::string_view(clock, n), time_of_day))
-            throw DataError::Conversion(file_, line_number, std::string(time), "time");
+            return Fail(line, line_number, std::string(time), "time");
 
         double lat, lon;
-        if (!Coordinate(f[4], f[3], lat))
-            throw DataError::Conversion(file_, line_number, coordinate_, "latitude");
-        if (!Coordinate(f[6], f[5], lon))
-            throw DataError::Conversion(file_, line_number, coordinate_, "longitude");
+        if (!nmea::ReadCoordinate(f[4], f[3], lat, coordinate_))
+            return Fail(line, line_number, coordinate_, "latitude");
+        if (!nmea::ReadCoordinate(f[6], f[5], lon, coordinate_))
+            return Fail(line, line_number, coordinate_, "longitude");
         piece_.points.push_back({last_date_ + time_of_day, lat, lon});
     }
 
-    // The hemisphere letter's field followed by the number's, in degrees and
-    // minutes, into `minutes`; false when it does not convert.
-    bool Coordinate(std::string_view letter, std::string_view number, double& minutes)
+    // A damaged sentence is skipped; any other ends the load.
+    void Fail(std::string_view line, std::int64_t line_number, const std::string& text, const char* what)
     {
-        if (letter.size() == 1 && QuickCoordinate(letter[0], number, CoordDegreesMinutes, minutes))
-            return true;
-        std::optional<double> value;
-        char joined[64];
-        if (letter.size() + number.size() <= sizeof joined) {
-            const std::size_t n = Join(joined, {letter, number});
-            value = ParseCoordinate(std::string_view(joined, n), CoordDegreesMinutes);
-        }
-        if (!value) {
-            // Long texts, and the text an error message quotes.
-            coordinate_.assign(letter).append(number);
-            value = ParseCoordinate(coordinate_, CoordDegreesMinutes);
-        }
-        if (value)
-            minutes = *value;
-        return value.has_value();
+        faults_.Fail(line, DataError::Conversion(file_, line_number, text, what));
     }
 
     const std::string& file_;
     ParsedPiece& piece_;
+    nmea::SentenceFaults& faults_;
     FieldSplitter long_line_;
     std::string coordinate_;
     std::string last_date_text_;  // of the last date that converted
@@ -218,13 +174,34 @@ void ParseNmeaLogInPieces(std::string_view data, const std::string& file, TrackS
     TrackFiller filler(store);
     filler.ExpectPoints(data.size() / 40);  // an RMC sentence with a fix is longer
     const std::vector<std::size_t> cuts = CutAtLineStarts(data, options.bytes);
+    std::vector<nmea::SentenceFaults> piece_faults(cuts.size() - 1);
+    nmea::SentenceFaults faults;
+    std::int64_t lines_before = 0;
     PieceJob job;
     job.count = cuts.size() - 1;
     job.parse = [&](std::size_t k, ParsedPiece& piece) {
         piece.points.reserve((cuts[k + 1] - cuts[k]) / 40 + 1);  // room enough, as for the whole file
-        RmcReader(file, piece).Read(data.substr(cuts[k], cuts[k + 1] - cuts[k]));
+        RmcReader(file, piece, piece_faults[k]).Read(data.substr(cuts[k], cuts[k + 1] - cuts[k]));
+    };
+    job.join = [&](std::size_t k, ParsedPiece& piece) {
+        faults.Add(piece_faults[k], lines_before);
+        lines_before += piece.lines;
     };
     ParsePieces(job, filler, options.threads);
+    faults.Settle(data);
+
+    // A logger that writes no RMC sentence with a fix still writes its fixes.
+    std::size_t undated = 0;
+    if (filler.Count() == 0)
+        undated = nmea::ParseFixesInPieces(data, file, filler, options, faults);
+    const std::string damaged = faults.Note();
+    if (!damaged.empty())
+        store.ReadNotes.push_back(damaged);
+    if (undated > 0)
+        store.ReadNotes.push_back(std::to_string(undated) + (undated == 1 ? " fix was" : " fixes were") +
+                                  " left out: the log holds no date (no ZDA sentence, no RMC sentence with a date)");
+    else if (filler.Count() == 0)
+        store.ReadNotes.push_back("the log holds no fix (no RMC, GGA, GNS or GLL sentence with a position)");
     filler.Finish();
 }
 
