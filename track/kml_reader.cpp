@@ -12,14 +12,10 @@ namespace tackedit {
 
 namespace {
 
+using xml::Ancestor;
 using xml::Item;
 using xml::LocalName;
 using xml::OpenElements;
-
-std::string_view Ancestor(const OpenElements& open, std::size_t up)
-{
-    return open.size() > up ? LocalName(open[open.size() - 1 - up]) : std::string_view();
-}
 
 // gx:Track and the Track of KML 2.3, also inside a gx:MultiTrack: the n-th
 // `when` goes with the n-th gx:coord or coord ("lon lat alt"). Lines and places

@@ -8,15 +8,10 @@ namespace tackedit {
 
 namespace {
 
+using xml::Ancestor;
 using xml::Item;
 using xml::LocalName;
 using xml::OpenElements;
-
-// The local name of the element `up` levels above the innermost open one.
-std::string_view Ancestor(const OpenElements& open, std::size_t up)
-{
-    return open.size() > up ? LocalName(open[open.size() - 1 - up]) : std::string_view();
-}
 
 // A Trackpoint is a point when it has a Time and a Position with both degrees;
 // where it lies (Activity, Lap, Course) does not matter.

@@ -38,6 +38,12 @@ using OpenElements = std::vector<std::string>;
 // The part of a name after its namespace prefix.
 std::string_view LocalName(std::string_view name);
 
+// The local name of the element `up` levels above the innermost open one.
+inline std::string_view Ancestor(const OpenElements& open, std::size_t up)
+{
+    return open.size() > up ? LocalName(open[open.size() - 1 - up]) : std::string_view();
+}
+
 // What a format makes of the elements; one per piece. A reader's state between
 // points follows from the open elements alone.
 class ItemReader {
