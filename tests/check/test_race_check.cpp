@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -260,7 +261,8 @@ TEST_F(RaceCheckTest, ARaceTimersStartAndLineEndsAreTold)
     late.LinePosition(kWindowMs - 180000, 0, 35.2421875f, 139.5f);  // pinged again: this one counts
     late.LinePosition(kWindowMs + 600000, 0, 36.0f, 140.0f);       // after the start
     for (const Fix& f : Sailing())
-        late.Position(kWindowMs + static_cast<std::uint64_t>(f.seconds * 1000), f.lat / 60, f.lon / 60);
+        late.Position(static_cast<std::uint64_t>(static_cast<std::int64_t>(kWindowMs) + std::llround(f.seconds * 1000)),
+                      f.lat / 60, f.lon / 60);  // fixes before the window too
     late.TimerEvent(kWindowMs + 45400, 3, 0);
     write("late.vkx", late);
     testing::VkxEncoder twice;
