@@ -96,7 +96,8 @@ TEST(KmlReader, PairsTimesWithCoordsInEveryTrack)
 }
 
 // Pieces cut anywhere give what one pass gives: across laps, after a comment or
-// CDATA that holds a cut element's text, and with an error late in the file.
+// CDATA that holds a cut element's text, and with an error late in the file or
+// past the root.
 TEST(XmlReaders, PiecesGiveWhatOnePassGives)
 {
     // The first points lie elsewhere than the rest: the pieces' guess is wrong at first.
@@ -129,6 +130,8 @@ TEST(XmlReaders, PiecesGiveWhatOnePassGives)
     kml += "</gx:MultiTrack></Placemark></Document></kml>\n";
     const std::string broken_tcx = tcx.substr(0, tcx.size() / 2) + "<Time>\n" + tcx.substr(tcx.size() / 2);
     const std::string broken_kml = kml.substr(0, kml.size() * 2 / 3) + "</x>" + kml.substr(kml.size() * 2 / 3);
+    // Expat names text past the root by where its buffer ends.
+    const std::string past_root_kml = kml + ":00:00<gx:coord>1 2</gx:coord>";
     struct Case {
         const char* name;
         const std::string& text;
@@ -136,7 +139,8 @@ TEST(XmlReaders, PiecesGiveWhatOnePassGives)
     };
     const Case cases[] = {{"tcx", tcx, ParseTcxTrackInPieces}, {"kml", kml, ParseKmlTrackInPieces},
                           {"broken tcx", broken_tcx, ParseTcxTrackInPieces},
-                          {"broken kml", broken_kml, ParseKmlTrackInPieces}};
+                          {"broken kml", broken_kml, ParseKmlTrackInPieces},
+                          {"broken kml past its root", past_root_kml, ParseKmlTrackInPieces}};
     for (const Case& c : cases) {
         const std::string one_pass = Read(
             [&](std::string_view d, const std::string& f, TrackStore& s) { c.pieces(d, f, s, {c.text.size() * 2, 1}); },

@@ -106,7 +106,10 @@ public:
             const std::size_t n = std::min<std::size_t>(bytes.size(), 1 << 24);
             const bool final = last && n == bytes.size();
             if (XML_Parse(parser_, bytes.data(), static_cast<int>(n), final) == XML_STATUS_ERROR && !error) {
-                const XML_Error code = XML_GetErrorCode(parser_);
+                // Past the root, expat names the same fault by where its buffer
+                // ended; one name keeps pieces and one pass alike.
+                const XML_Error code = root_seen_ && open_.empty() ? XML_ERROR_JUNK_AFTER_DOC_ELEMENT
+                                                                     : XML_GetErrorCode(parser_);
                 error = std::make_exception_ptr(DataError(file_, Line(), "",
                     std::string("the ") + format_.name + " file is not well-formed XML: " + XML_ErrorString(code)));
             }
@@ -147,6 +150,7 @@ private:
             return;
         }
         self.open_.emplace_back(name);
+        self.root_seen_ = true;
         self.wants_.push_back(!self.in_prefix_ && self.Call([&] { return self.reader_->Start(self.open_); }));
         self.text_.clear();
     }
@@ -220,7 +224,7 @@ private:
     OpenElements open_;
     std::vector<char> wants_;  // per open element: its text is wanted
     std::string text_;
-    bool in_prefix_ = false, at_cut_ = false, cut_seen_ = false;
+    bool in_prefix_ = false, at_cut_ = false, cut_seen_ = false, root_seen_ = false;
 };
 
 // Offsets where pieces start: 0, then the "<" of the first cut element after
