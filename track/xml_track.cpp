@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <optional>
 
 namespace tackedit::xml {
@@ -60,16 +61,6 @@ namespace {
 constexpr std::size_t kMaxText = 256;  // of a value: more is not a number or a time anyway
 constexpr const char* kCutMark = "tackedit-cut";
 
-// Line breaks as expat counts them: LF, CR LF and a lone CR.
-std::int64_t LineBreaks(std::string_view text)
-{
-    std::int64_t n = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
-            ++n;
-    return n;
-}
-
 // One expat parser, the elements it has open and the items it made.
 class Parser {
 public:
@@ -103,7 +94,9 @@ public:
     bool Feed(std::string_view bytes, bool last)
     {
         while (!error && (!bytes.empty() || last)) {
-            const std::size_t n = std::min<std::size_t>(bytes.size(), 1 << 24);
+            // Once a chunk leaves a token unfinished, expat copies every later
+            // chunk into its own buffer: small chunks keep that buffer small.
+            const std::size_t n = std::min<std::size_t>(bytes.size(), 1 << 20);
             const bool final = last && n == bytes.size();
             if (XML_Parse(parser_, bytes.data(), static_cast<int>(n), final) == XML_STATUS_ERROR && !error) {
                 // Past the root, expat names the same fault by where its buffer
@@ -135,6 +128,7 @@ public:
     std::vector<Item> items;
     std::exception_ptr error;
     OpenElements open;  // where the piece ended: the elements open then
+    std::int64_t lines = 0;  // line breaks before that end, as expat counts them
     bool one_pass_only = false;  // a document type or an encoding other than UTF-8
 
 private:
@@ -146,6 +140,7 @@ private:
         if (self.at_cut_) {
             self.cut_seen_ = std::strcmp(name, kCutMark) == 0;
             self.open = self.open_;
+            self.lines = self.Line() - 1;
             XML_StopParser(self.parser_, XML_FALSE);
             return;
         }
@@ -289,6 +284,7 @@ struct PieceOutcome {
     std::vector<Item> items;
     std::exception_ptr error;
     OpenElements open;
+    std::int64_t lines = 0;
     bool clean = false;
 };
 
@@ -299,6 +295,7 @@ PieceOutcome Outcome(Parser& parser, bool last)
     out.items = std::move(parser.items);
     out.error = parser.error;
     out.open = std::move(parser.open);
+    out.lines = parser.lines;
     return out;
 }
 
@@ -321,8 +318,19 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
             return false;
     }
     const OpenElements guess = outcomes[0].open;
+    // Item storage goes round: freed on a helper thread, it would be given back
+    // to the system and taken again for every piece.
+    std::mutex spare_mutex;
+    std::vector<std::vector<Item>> spare;
     const auto parse = [&](std::size_t k, const OpenElements& context) {
         Parser parser(format, file, &context);
+        {
+            std::lock_guard lock(spare_mutex);
+            if (!spare.empty()) {
+                parser.items = std::move(spare.back());
+                spare.pop_back();
+            }
+        }
         parser.Feed(piece_of(k), k + 1 == count);
         outcomes[k] = Outcome(parser, k + 1 == count);
     };
@@ -330,8 +338,7 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
     bool clean_before = true;
     PieceJob job;
     job.count = count;
-    job.parse = [&](std::size_t k, ParsedPiece& piece) {
-        piece.lines = LineBreaks(piece_of(k));
+    job.parse = [&](std::size_t k, ParsedPiece&) {
         if (k > 0)
             parse(k, guess);
     };
@@ -346,8 +353,14 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
         for (const Item& item : out.items)
             pairing.Add(item, piece.points);
         piece.error = out.error;
+        piece.lines = out.lines;
         open_before = std::move(out.open);
         clean_before = out.clean;
+        out.items.clear();
+        {
+            std::lock_guard lock(spare_mutex);
+            spare.push_back(std::move(out.items));
+        }
         out = PieceOutcome();
     };
     try {
