@@ -100,7 +100,8 @@ protected:
     }
     std::string Stored() const { return std::string(ReadWholeFile(settings_path_).view()); }
 
-    std::string PathShown() const { return FromQString(panel_->findChild<QLabel*>("Label45")->text()); }
+    // The label elides a long path by its width in the font; the tooltip holds it whole.
+    std::string PathShown() const { return FromQString(panel_->findChild<QLabel*>("Label45")->toolTip()); }
 
     std::string folder_, settings_path_, builtin_, tool_a_, tool_b_, two_tools_;
     DownloadToolList tools_;
