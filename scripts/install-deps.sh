@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
-          libjpeg62-turbo-dev libexif-dev libexpat1-dev libzip-dev gpsbabel
+          libjpeg62-turbo-dev libexif-dev libxml2-dev libzip-dev gpsbabel
           fonts-ipafont-gothic time "$@")
 
 missing=()

@@ -156,10 +156,9 @@ void ParseKmzTrack(std::string_view data, const std::string& file, TrackStore& s
     xml::Format format = kKml;
     const std::string label = "KML document " + name + " in the KMZ";
     format.name = label.c_str();
-    xml::StreamReader reader(format, file, store);
     std::string buffer(1 << 16, '\0');
     std::uint64_t inflated = 0;
-    for (;;) {
+    xml::ParseStream(format, file, store, [&]() {
         const zip_int64_t n = zip_fread(entry.get(), buffer.data(), buffer.size());
         if (n < 0)
             throw DataError(file, 0, "", "cannot inflate " + name + " in the KMZ file: " +
@@ -167,10 +166,8 @@ void ParseKmzTrack(std::string_view data, const std::string& file, TrackStore& s
         inflated += static_cast<std::uint64_t>(n);
         if (inflated > kMaxKmlBytes)
             throw DataError(file, 0, "", refused);
-        reader.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)), n == 0);
-        if (n == 0)
-            break;
-    }
+        return std::string_view(buffer.data(), static_cast<std::size_t>(n));
+    });
 }
 
 void ReadKmzTrack(const std::string& path, TrackStore& store)

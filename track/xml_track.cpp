@@ -3,20 +3,16 @@
 #include "track/data_error.h"
 #include "track/numbers.h"
 
-#include <expat.h>
+#include <libxml/parser.h>
+#include <libxml/SAX2.h>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <optional>
 
 namespace tackedit::xml {
-
-std::string_view LocalName(std::string_view name)
-{
-    const std::size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
 
 void Pairing::Add(const Item& item, std::vector<TrackPoint>& points)
 {
@@ -61,141 +57,224 @@ namespace {
 constexpr std::size_t kMaxText = 256;  // of a value: more is not a number or a time anyway
 constexpr const char* kCutMark = "tackedit-cut";
 
-// One expat parser, the elements it has open and the items it made.
+// Bytes to parse, served in order; empty at the end. Called on the parsing
+// thread between the parser's reads, so it may take the items made so far.
+using Source = std::function<std::string_view()>;
+
+// One libxml2 parser, the elements it has open and the items it made.
 class Parser {
 public:
     // context: the elements a piece starts in; nullptr for the start of a document.
-    Parser(const Format& format, const std::string& file, const OpenElements* context)
-        : format_(format), file_(file), reader_(format.make_reader()),
-          parser_(XML_ParserCreate(context ? "UTF-8" : nullptr))
+    // prefixes: the namespace prefixes to declare there.
+    Parser(const Format& format, const std::string& file, const OpenElements* context,
+           const std::vector<std::string>& prefixes = {})
+        : format_(format), file_(file), reader_(format.make_reader())
     {
-        if (!parser_)
-            throw std::bad_alloc();
-        XML_SetUserData(parser_, this);
-        XML_SetElementHandler(parser_, OnStart, OnEnd);
-        XML_SetCharacterDataHandler(parser_, OnText);
-        if (!context) {
-            XML_SetXmlDeclHandler(parser_, OnDeclaration);
-            XML_SetStartDoctypeDeclHandler(parser_, OnDoctype);
+        if (!context)
             return;
+        for (const std::string& name : *context) {
+            prefix_ += "<" + name;
+            // An undeclared prefix costs an error message per element, though
+            // one that is not counted.
+            if (prefix_.size() == name.size() + 1)
+                for (const std::string& p : prefixes)
+                    prefix_ += " xmlns:" + p + "=\"urn:tackedit\"";
+            prefix_ += ">";
         }
-        std::string prefix;
-        for (const std::string& name : *context)
-            prefix += "<" + name + ">";
-        in_prefix_ = true;
-        Feed(prefix, false);
-        in_prefix_ = false;
+        prefix_left_ = context->size();
     }
-    ~Parser() { XML_ParserFree(parser_); }
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
 
-    // False once an error stopped the parse (error says which).
-    bool Feed(std::string_view bytes, bool last)
+    // Parses what source serves, after the made-up prefix. With a cut, the cut
+    // mark follows the bytes: the parse stops there when the piece ends cleanly.
+    void Parse(const Source& source, bool cut)
     {
-        while (!error && (!bytes.empty() || last)) {
-            // Once a chunk leaves a token unfinished, expat copies every later
-            // chunk into its own buffer: small chunks keep that buffer small.
-            const std::size_t n = std::min<std::size_t>(bytes.size(), 1 << 20);
-            const bool final = last && n == bytes.size();
-            if (XML_Parse(parser_, bytes.data(), static_cast<int>(n), final) == XML_STATUS_ERROR && !error) {
-                // Past the root, expat names the same fault by where its buffer
-                // ended; one name keeps pieces and one pass alike.
-                const XML_Error code = root_seen_ && open_.empty() ? XML_ERROR_JUNK_AFTER_DOC_ELEMENT
-                                                                     : XML_GetErrorCode(parser_);
-                error = std::make_exception_ptr(DataError(file_, Line(), "",
-                    std::string("the ") + format_.name + " file is not well-formed XML: " + XML_ErrorString(code)));
-            }
-            bytes.remove_prefix(n);
-            if (final)
-                break;
-        }
-        return !error;
+        source_ = &source;
+        pending_ = prefix_;
+        served_ = 0;
+        cut_ = cut;
+        xmlSAXHandler sax{};
+        sax.initialized = XML_SAX2_MAGIC;
+        sax.startElementNs = OnStart;
+        sax.endElementNs = OnEnd;
+        sax.serror = OnError;
+        sax.internalSubset = OnDoctype;
+        sax.startDocument = OnStartDocument;
+        ctxt_ = xmlCreateIOParserCtxt(&sax, this, OnRead, nullptr, this,
+                                      prefix_.empty() ? XML_CHAR_ENCODING_NONE : XML_CHAR_ENCODING_UTF8);
+        if (!ctxt_)
+            throw std::bad_alloc();
+        // No network, no document type loaded, no entity expanded.
+        xmlCtxtUseOptions(ctxt_, XML_PARSE_NONET);
+        xmlParseDocument(ctxt_);
+        // Entity declarations land in a document of libxml2's own even for SAX.
+        if (ctxt_->myDoc)
+            xmlFreeDoc(ctxt_->myDoc);
+        xmlFreeParserCtxt(ctxt_);
+        ctxt_ = nullptr;
     }
 
     // After a piece: true when it ended between tags, in elements a piece may start in.
-    bool EndsCleanly()
-    {
-        if (error)
-            return false;
-        at_cut_ = true;
-        XML_Parse(parser_, "<tackedit-cut/>", 15, XML_FALSE);
-        return cut_seen_ && reader_->CanStartIn(open_);
-    }
-
-    bool CanStartIn(const OpenElements& open) const { return reader_->CanStartIn(open); }
+    bool EndsCleanly() const { return !error && cut_seen_ && reader_->CanStartIn(open); }
 
     std::vector<Item> items;
     std::exception_ptr error;
     OpenElements open;  // where the piece ended: the elements open then
-    std::int64_t lines = 0;  // line breaks before that end, as expat counts them
+    std::int64_t lines = 0;  // line breaks before that end
     bool one_pass_only = false;  // a document type or an encoding other than UTF-8
+    std::vector<std::string> prefixes;  // namespace prefixes declared so far
 
 private:
-    std::int64_t Line() const { return static_cast<std::int64_t>(XML_GetCurrentLineNumber(parser_)); }
+    std::int64_t Line() const { return ctxt_ ? xmlSAX2GetLineNumber(ctxt_) : 0; }
 
-    static void OnStart(void* user, const XML_Char* name, const XML_Char**)
+    static int OnRead(void* user, char* buffer, int length)
     {
         auto& self = *static_cast<Parser*>(user);
-        if (self.at_cut_) {
-            self.cut_seen_ = std::strcmp(name, kCutMark) == 0;
-            self.open = self.open_;
-            self.lines = self.Line() - 1;
-            XML_StopParser(self.parser_, XML_FALSE);
-            return;
+        if (self.error || self.stopped_)
+            return -1;
+        try {
+            while (self.pending_.empty()) {
+                if (self.at_end_)
+                    return 0;
+                self.pending_ = (*self.source_)();
+                if (self.pending_.empty()) {
+                    self.at_end_ = true;
+                    if (self.cut_) {
+                        self.mark_served_ = true;
+                        self.mark_from_ = self.served_;
+                        self.pending_ = "<tackedit-cut/>";
+                    }
+                }
+            }
+        } catch (...) {
+            self.error = std::current_exception();
+            return -1;
         }
-        self.open_.emplace_back(name);
-        self.root_seen_ = true;
-        self.wants_.push_back(!self.in_prefix_ && self.Call([&] { return self.reader_->Start(self.open_); }));
-        self.text_.clear();
+        const std::size_t n = std::min(self.pending_.size(), static_cast<std::size_t>(length));
+        std::memcpy(buffer, self.pending_.data(), n);
+        self.pending_.remove_prefix(n);
+        self.served_ += n;
+        return static_cast<int>(n);
     }
 
-    static void OnEnd(void* user, const XML_Char*)
+    static void OnStart(void* user, const xmlChar* local, const xmlChar* prefix, const xmlChar*, int declared,
+                        const xmlChar** namespaces, int, int, const xmlChar**)
     {
         auto& self = *static_cast<Parser*>(user);
-        if (self.at_cut_ || self.open_.empty())
-            return;  // the end of the mark: expat ends an empty element before it stops
-        if (self.wants_.back())
-            self.Call([&] {
-                self.reader_->End(self.open_, self.text_, self.items);
-                return true;
-            });
-        else
-            self.Call([&] {
-                self.reader_->End(self.open_, {}, self.items);
-                return true;
-            });
+        for (int i = 0; i < declared; ++i) {
+            const char* p = reinterpret_cast<const char*>(namespaces[2 * i]);
+            if (p && std::strcmp(p, "xml") != 0 &&
+                std::find(self.prefixes.begin(), self.prefixes.end(), p) == self.prefixes.end())
+                self.prefixes.emplace_back(p);
+        }
+        const char* name = reinterpret_cast<const char*>(local);
+        // Only the mark lies past the bytes served before it.
+        if (self.mark_served_ && !prefix && std::strcmp(name, kCutMark) == 0 &&
+            static_cast<std::size_t>(xmlByteConsumed(self.ctxt_)) > self.mark_from_) {
+            self.cut_seen_ = true;
+            self.open = self.open_;
+            self.lines = self.Line() - 1;
+            self.Stop();
+            return;
+        }
+        // Names keep their storage from one element to the next.
+        std::string& element = self.open_.emplace_back();
+        if (!self.spare_names_.empty()) {
+            element.swap(self.spare_names_.back());
+            self.spare_names_.pop_back();
+            element.clear();
+        }
+        if (prefix)
+            element.append(reinterpret_cast<const char*>(prefix)).push_back(':');
+        element.append(name);
+        if (self.prefix_left_ > 0) {
+            --self.prefix_left_;
+            self.wants_.push_back(false);
+            return;
+        }
+        self.wants_.push_back(self.Call([&] { return self.reader_->Start(self.open_); }));
+        self.text_.clear();
+        self.WantText(self.wants_.back());
+    }
+
+    static void OnEnd(void* user, const xmlChar*, const xmlChar*, const xmlChar*)
+    {
+        auto& self = *static_cast<Parser*>(user);
+        if (self.stopped_ || self.open_.empty())
+            return;
+        self.Call([&] {
+            self.reader_->End(self.open_, self.wants_.back() ? std::string_view(self.text_) : std::string_view(),
+                              self.items);
+            return true;
+        });
+        self.spare_names_.push_back(std::move(self.open_.back()));
         self.open_.pop_back();
         self.wants_.pop_back();
         self.text_.clear();
+        self.WantText(!self.wants_.empty() && self.wants_.back());
     }
 
-    static void OnText(void* user, const XML_Char* text, int length)
+    static void OnText(void* user, const xmlChar* text, int length)
     {
         auto& self = *static_cast<Parser*>(user);
-        if (!self.wants_.empty() && self.wants_.back() && self.text_.size() < kMaxText)
-            self.text_.append(text, std::min<std::size_t>(static_cast<std::size_t>(length), kMaxText));
+        if (self.text_.size() < kMaxText)
+            self.text_.append(reinterpret_cast<const char*>(text),
+                              std::min<std::size_t>(static_cast<std::size_t>(length), kMaxText));
     }
 
-    static void OnDeclaration(void* user, const XML_Char*, const XML_Char* encoding, int)
+    static void OnError(void* user, xmlErrorPtr e)
     {
         auto& self = *static_cast<Parser*>(user);
-        if (!encoding)
+        // Warnings and namespace errors (a piece's made-up prefix declares none)
+        // leave the document readable.
+        if (!e || e->level != XML_ERR_FATAL || self.error || self.stopped_)
             return;
-        std::string e(encoding);
+        std::string message = e->message ? e->message : "error " + std::to_string(e->code);
+        while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ')
+            message.pop_back();
+        self.error = std::make_exception_ptr(DataError(self.file_, e->line, "",
+            std::string("the ") + self.format_.name + " file is not well-formed XML: " + message));
+    }
+
+    static void OnStartDocument(void* user)
+    {
+        auto& self = *static_cast<Parser*>(user);
+        const xmlParserInputPtr input = self.ctxt_->input;
+        if (input && input->buf && input->buf->encoder) {
+            self.one_pass_only = true;
+            return;
+        }
+        if (!self.ctxt_->encoding)
+            return;
+        std::string e(reinterpret_cast<const char*>(self.ctxt_->encoding));
         for (char& c : e)
             c = AsciiLower(c);
         if (e != "utf-8" && e != "us-ascii")
             self.one_pass_only = true;
     }
 
-    static void OnDoctype(void* user, const XML_Char*, const XML_Char*, const XML_Char*, int)
+    static void OnDoctype(void* user, const xmlChar*, const xmlChar*, const xmlChar*)
     {
         static_cast<Parser*>(user)->one_pass_only = true;  // it may declare entities later pieces use
     }
 
+    // Most text lies between elements and is not wanted: libxml2 skips the
+    // call when no handler is set.
+    void WantText(bool wanted)
+    {
+        ctxt_->sax->characters = wanted ? OnText : nullptr;
+        ctxt_->sax->cdataBlock = wanted ? OnText : nullptr;
+    }
+
+    void Stop()
+    {
+        stopped_ = true;
+        xmlStopParser(ctxt_);
+    }
+
     // A value that does not convert ends the parse with its line; no exception
-    // may cross expat's C frames.
+    // may cross libxml2's C frames.
     template <class Fn>
     bool Call(Fn fn)
     {
@@ -208,18 +287,24 @@ private:
         } catch (...) {
             error = std::current_exception();
         }
-        XML_StopParser(parser_, XML_FALSE);
+        Stop();
         return false;
     }
 
     const Format& format_;
     const std::string& file_;
     std::unique_ptr<ItemReader> reader_;
-    XML_Parser parser_;
+    xmlParserCtxtPtr ctxt_ = nullptr;
+    const Source* source_ = nullptr;
+    std::string prefix_;
+    std::size_t prefix_left_ = 0;  // elements of the prefix not yet opened
+    std::string_view pending_;     // served next
+    std::size_t served_ = 0, mark_from_ = 0;
     OpenElements open_;
     std::vector<char> wants_;  // per open element: its text is wanted
+    std::vector<std::string> spare_names_;
     std::string text_;
-    bool in_prefix_ = false, at_cut_ = false, cut_seen_ = false, root_seen_ = false;
+    bool cut_ = false, at_end_ = false, mark_served_ = false, cut_seen_ = false, stopped_ = false;
 };
 
 // Offsets where pieces start: 0, then the "<" of the first cut element after
@@ -263,19 +348,31 @@ void Drain(std::vector<Item>& items, Pairing& pairing, std::vector<TrackPoint>& 
     filler.Append(points.data(), points.size());
 }
 
-void ParseInOnePass(const Format& format, std::string_view data, const std::string& file, TrackFiller& filler,
-                    Pairing& pairing)
+// Parses what source serves in one pass, storing points as items come.
+void ParseStreamInto(const Format& format, const std::string& file, const Source& source, TrackFiller& filler,
+                     Pairing& pairing)
 {
     Parser parser(format, file, nullptr);
     std::vector<TrackPoint> points;
-    do {
-        const std::string_view chunk = data.substr(0, 1 << 20);
-        data.remove_prefix(chunk.size());
-        parser.Feed(chunk, data.empty());
+    const Source draining = [&]() {
         Drain(parser.items, pairing, points, filler);
-    } while (!data.empty() && !parser.error);
+        return source();
+    };
+    parser.Parse(draining, false);
+    if (!parser.error)
+        Drain(parser.items, pairing, points, filler);
     if (parser.error)
         std::rethrow_exception(parser.error);
+}
+
+void ParseInOnePass(const Format& format, std::string_view data, const std::string& file, TrackFiller& filler,
+                    Pairing& pairing)
+{
+    ParseStreamInto(format, file, [&data]() {
+        const std::string_view chunk = data.substr(0, 1 << 20);
+        data.remove_prefix(chunk.size());
+        return chunk;
+    }, filler, pairing);
 }
 
 struct OnePassNeeded {};
@@ -288,8 +385,16 @@ struct PieceOutcome {
     bool clean = false;
 };
 
-PieceOutcome Outcome(Parser& parser, bool last)
+// Parses one piece; all but the last end at the cut mark.
+PieceOutcome ParsePiece(Parser& parser, std::string_view piece, bool last)
 {
+    bool served = false;
+    parser.Parse([&]() {
+        if (served)
+            return std::string_view();
+        served = true;
+        return piece;
+    }, !last);
     PieceOutcome out;
     out.clean = last || parser.EndsCleanly();
     out.items = std::move(parser.items);
@@ -310,12 +415,13 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
         return false;
     const auto piece_of = [&](std::size_t k) { return data.substr(cuts[k], cuts[k + 1] - cuts[k]); };
     std::vector<PieceOutcome> outcomes(count);
+    std::vector<std::string> prefixes;
     {
         Parser first(format, file, nullptr);
-        first.Feed(piece_of(0), false);
-        outcomes[0] = Outcome(first, false);
+        outcomes[0] = ParsePiece(first, piece_of(0), false);
         if (first.one_pass_only || !outcomes[0].clean)
             return false;
+        prefixes = std::move(first.prefixes);
     }
     const OpenElements guess = outcomes[0].open;
     // Item storage goes round: freed on a helper thread, it would be given back
@@ -323,7 +429,7 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
     std::mutex spare_mutex;
     std::vector<std::vector<Item>> spare;
     const auto parse = [&](std::size_t k, const OpenElements& context) {
-        Parser parser(format, file, &context);
+        Parser parser(format, file, &context, prefixes);
         {
             std::lock_guard lock(spare_mutex);
             if (!spare.empty()) {
@@ -331,8 +437,7 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
                 spare.pop_back();
             }
         }
-        parser.Feed(piece_of(k), k + 1 == count);
-        outcomes[k] = Outcome(parser, k + 1 == count);
+        outcomes[k] = ParsePiece(parser, piece_of(k), k + 1 == count);
     };
     OpenElements open_before;
     bool clean_before = true;
@@ -350,9 +455,11 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
                 parse(k, open_before);
         }
         PieceOutcome& out = outcomes[k];
+        // A fault's line and words are those one pass gives.
+        if (out.error)
+            throw OnePassNeeded();
         for (const Item& item : out.items)
             pairing.Add(item, piece.points);
-        piece.error = out.error;
         piece.lines = out.lines;
         open_before = std::move(out.open);
         clean_before = out.clean;
@@ -373,38 +480,21 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
 
 } // namespace
 
-struct StreamReader::State {
-    State(const Format& format, const std::string& file, TrackStore& store)
-        : format(format), store(store), filler(store), parser(format, file, nullptr) {}
-    const Format& format;
-    TrackStore& store;
-    TrackFiller filler;
-    Parser parser;
-    Pairing pairing;
-    std::vector<TrackPoint> points;
-};
-
-StreamReader::StreamReader(const Format& format, const std::string& file, TrackStore& store)
-    : state_(std::make_unique<State>(format, file, store)) {}
-
-StreamReader::~StreamReader() = default;
-
-void StreamReader::Feed(std::string_view bytes, bool last)
+void ParseStream(const Format& format, const std::string& file, TrackStore& store,
+                 const std::function<std::string_view()>& next)
 {
-    State& s = *state_;
-    s.parser.Feed(bytes, last);
-    Drain(s.parser.items, s.pairing, s.points, s.filler);
-    if (s.parser.error)
-        std::rethrow_exception(s.parser.error);
-    if (last) {
-        s.pairing.Finish(s.format, s.filler.Count(), s.store.ReadNotes);
-        s.filler.Finish();
-    }
+    xmlInitParser();
+    TrackFiller filler(store);
+    Pairing pairing;
+    ParseStreamInto(format, file, next, filler, pairing);
+    pairing.Finish(format, filler.Count(), store.ReadNotes);
+    filler.Finish();
 }
 
 void ParseDocument(const Format& format, std::string_view data, const std::string& file, TrackStore& store,
                    const PieceOptions& options)
 {
+    xmlInitParser();  // before the pieces' threads
     std::optional<TrackFiller> filler(std::in_place, store);
     // Address space only: pages stay unallocated until points fill them.
     filler->ExpectPoints(data.size() / format.least_point_bytes);

@@ -1,6 +1,6 @@
 #pragma once
 
-// The common ground of the XML track readers (TCX, KML): expat does the
+// The common ground of the XML track readers (TCX, KML): libxml2 does the
 // parsing, a format's ItemReader turns elements into items, and a Pairing turns
 // the items, in file order, into points.
 //
@@ -10,8 +10,9 @@
 // nearly every cut of a real file. Where the elements open at the end of one
 // piece are not those the next piece guessed, that piece is parsed again with
 // the right ones; where a piece ends anywhere but between tags (in a comment, a
-// CDATA section, past the root) or inside a point, the whole file is parsed in
-// one pass. Either way the outcome is what one pass gives.
+// CDATA section, past the root) or inside a point, or where a piece holds a
+// fault, the whole file is parsed in one pass. Either way the outcome is what
+// one pass gives.
 
 #include "track/parallel_parse.h"
 #include "track/track_formats.h"
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,7 +38,11 @@ struct Item {
 using OpenElements = std::vector<std::string>;
 
 // The part of a name after its namespace prefix.
-std::string_view LocalName(std::string_view name);
+inline std::string_view LocalName(std::string_view name)
+{
+    const std::size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
 
 // The local name of the element `up` levels above the innermost open one.
 inline std::string_view Ancestor(const OpenElements& open, std::size_t up)
@@ -79,17 +85,10 @@ private:
     std::int64_t unpaired_ = 0, skipped_ = 0, untimed_ = 0;
 };
 
-// Parses one stream fed in chunks (a KMZ entry) and stores its points.
-class StreamReader {
-public:
-    StreamReader(const Format& format, const std::string& file, TrackStore& store);
-    ~StreamReader();
-    void Feed(std::string_view bytes, bool last);
-
-private:
-    struct State;
-    std::unique_ptr<State> state_;
-};
+// Parses one stream (a KMZ entry) and stores its points: next() gives its
+// bytes in order, empty at the end, and may raise DataError.
+void ParseStream(const Format& format, const std::string& file, TrackStore& store,
+                 const std::function<std::string_view()>& next);
 
 // A whole document in memory, in pieces of options.bytes.
 void ParseDocument(const Format& format, std::string_view data, const std::string& file, TrackStore& store,
