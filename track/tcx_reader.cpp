@@ -90,7 +90,7 @@ void ParseTcxTrackInPieces(std::string_view data, const std::string& file, Track
 
 void ParseTcxTrack(std::string_view data, const std::string& file, TrackStore& store)
 {
-    ParseTcxTrackInPieces(data, file, store, PieceOptions());
+    ParseTcxTrackInPieces(data, file, store, xml::kPieceOptions);
 }
 
 void ReadTcxTrack(const std::string& path, TrackStore& store)

@@ -65,22 +65,13 @@ using Source = std::function<std::string_view()>;
 class Parser {
 public:
     // context: the elements a piece starts in; nullptr for the start of a document.
-    // prefixes: the namespace prefixes to declare there.
-    Parser(const Format& format, const std::string& file, const OpenElements* context,
-           const std::vector<std::string>& prefixes = {})
+    Parser(const Format& format, const std::string& file, const OpenElements* context)
         : format_(format), file_(file), reader_(format.make_reader())
     {
         if (!context)
             return;
-        for (const std::string& name : *context) {
-            prefix_ += "<" + name;
-            // An undeclared prefix costs an error message per element, though
-            // one that is not counted.
-            if (prefix_.size() == name.size() + 1)
-                for (const std::string& p : prefixes)
-                    prefix_ += " xmlns:" + p + "=\"urn:tackedit\"";
-            prefix_ += ">";
-        }
+        for (const std::string& name : *context)
+            prefix_ += "<" + name + ">";
         prefix_left_ = context->size();
     }
     Parser(const Parser&) = delete;
@@ -94,11 +85,15 @@ public:
         pending_ = prefix_;
         served_ = 0;
         cut_ = cut;
+        // The first version of the handlers: names as the file writes them,
+        // prefixes and all, and no namespace resolved, which is also faster.
         xmlSAXHandler sax{};
-        sax.initialized = XML_SAX2_MAGIC;
-        sax.startElementNs = OnStart;
-        sax.endElementNs = OnEnd;
-        sax.serror = OnError;
+        sax.initialized = 1;
+        sax.startElement = OnStart;
+        sax.endElement = OnEnd;
+        sax.error = OnError;
+        sax.fatalError = OnError;
+        sax.warning = OnWarning;
         sax.internalSubset = OnDoctype;
         sax.startDocument = OnStartDocument;
         ctxt_ = xmlCreateIOParserCtxt(&sax, this, OnRead, nullptr, this,
@@ -123,7 +118,6 @@ public:
     OpenElements open;  // where the piece ended: the elements open then
     std::int64_t lines = 0;  // line breaks before that end
     bool one_pass_only = false;  // a document type or an encoding other than UTF-8
-    std::vector<std::string> prefixes;  // namespace prefixes declared so far
 
 private:
     std::int64_t Line() const { return ctxt_ ? xmlSAX2GetLineNumber(ctxt_) : 0; }
@@ -158,19 +152,12 @@ private:
         return static_cast<int>(n);
     }
 
-    static void OnStart(void* user, const xmlChar* local, const xmlChar* prefix, const xmlChar*, int declared,
-                        const xmlChar** namespaces, int, int, const xmlChar**)
+    static void OnStart(void* user, const xmlChar* qualified, const xmlChar**)
     {
         auto& self = *static_cast<Parser*>(user);
-        for (int i = 0; i < declared; ++i) {
-            const char* p = reinterpret_cast<const char*>(namespaces[2 * i]);
-            if (p && std::strcmp(p, "xml") != 0 &&
-                std::find(self.prefixes.begin(), self.prefixes.end(), p) == self.prefixes.end())
-                self.prefixes.emplace_back(p);
-        }
-        const char* name = reinterpret_cast<const char*>(local);
+        const char* name = reinterpret_cast<const char*>(qualified);
         // Only the mark lies past the bytes served before it.
-        if (self.mark_served_ && !prefix && std::strcmp(name, kCutMark) == 0 &&
+        if (self.mark_served_ && std::strcmp(name, kCutMark) == 0 &&
             static_cast<std::size_t>(xmlByteConsumed(self.ctxt_)) > self.mark_from_) {
             self.cut_seen_ = true;
             self.open = self.open_;
@@ -185,8 +172,6 @@ private:
             self.spare_names_.pop_back();
             element.clear();
         }
-        if (prefix)
-            element.append(reinterpret_cast<const char*>(prefix)).push_back(':');
         element.append(name);
         if (self.prefix_left_ > 0) {
             --self.prefix_left_;
@@ -198,7 +183,7 @@ private:
         self.WantText(self.wants_.back());
     }
 
-    static void OnEnd(void* user, const xmlChar*, const xmlChar*, const xmlChar*)
+    static void OnEnd(void* user, const xmlChar*)
     {
         auto& self = *static_cast<Parser*>(user);
         if (self.stopped_ || self.open_.empty())
@@ -223,14 +208,20 @@ private:
                               std::min<std::size_t>(static_cast<std::size_t>(length), kMaxText));
     }
 
-    static void OnError(void* user, xmlErrorPtr e)
+    static void OnWarning(void*, const char*, ...) {}
+
+    // The words come formatted; the error itself is the context's last.
+    static void OnError(void* user, const char*, ...)
     {
         auto& self = *static_cast<Parser*>(user);
-        // Warnings and namespace errors (a piece's made-up prefix declares none)
-        // leave the document readable.
+        const xmlError* e = xmlCtxtGetLastError(self.ctxt_);
+        // Warnings leave the document readable.
         if (!e || e->level != XML_ERR_FATAL || self.error || self.stopped_)
             return;
         std::string message = e->message ? e->message : "error " + std::to_string(e->code);
+        // Without a tree libxml2 knows no line of the start tag, and says 0.
+        if (e->code == XML_ERR_TAG_NAME_MISMATCH && e->str1 && e->str2)
+            message = std::string("Opening and ending tag mismatch: ") + e->str1 + " and " + e->str2;
         while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ')
             message.pop_back();
         self.error = std::make_exception_ptr(DataError(self.file_, e->line, "",
@@ -415,13 +406,11 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
         return false;
     const auto piece_of = [&](std::size_t k) { return data.substr(cuts[k], cuts[k + 1] - cuts[k]); };
     std::vector<PieceOutcome> outcomes(count);
-    std::vector<std::string> prefixes;
     {
         Parser first(format, file, nullptr);
         outcomes[0] = ParsePiece(first, piece_of(0), false);
         if (first.one_pass_only || !outcomes[0].clean)
             return false;
-        prefixes = std::move(first.prefixes);
     }
     const OpenElements guess = outcomes[0].open;
     // Item storage goes round: freed on a helper thread, it would be given back
@@ -429,7 +418,7 @@ bool ParseInPieces(const Format& format, std::string_view data, const std::strin
     std::mutex spare_mutex;
     std::vector<std::vector<Item>> spare;
     const auto parse = [&](std::size_t k, const OpenElements& context) {
-        Parser parser(format, file, &context, prefixes);
+        Parser parser(format, file, &context);
         {
             std::lock_guard lock(spare_mutex);
             if (!spare.empty()) {

@@ -90,6 +90,10 @@ private:
 void ParseStream(const Format& format, const std::string& file, TrackStore& store,
                  const std::function<std::string_view()>& next);
 
+// Pieces of a few MB for a format whose pieces hold few items: the parser's
+// setup for each one costs more than the finer spread of smaller ones wins.
+inline constexpr PieceOptions kPieceOptions{std::size_t{4} << 20, 0};
+
 // A whole document in memory, in pieces of options.bytes.
 void ParseDocument(const Format& format, std::string_view data, const std::string& file, TrackStore& store,
                    const PieceOptions& options);
