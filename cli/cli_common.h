@@ -50,5 +50,7 @@ int Shift(const std::vector<std::string>& args);  // check_command.cpp
 int PhotoTime(const std::vector<std::string>& args);   // picture_commands.cpp
 int Pictures(const std::vector<std::string>& args);    // picture_commands.cpp
 int Distribute(const std::vector<std::string>& args);  // picture_commands.cpp
+int Replay(const std::vector<std::string>& args);      // replay_commands.cpp
+int Results(const std::vector<std::string>& args);     // replay_commands.cpp
 
 } // namespace tackedit::cli

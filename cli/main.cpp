@@ -28,6 +28,8 @@ const Command kCommands[] = {
     {"pictures", Pictures, "pictures WORKSPACE NAME"},
     {"distribute", Distribute,
      "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]"},
+    {"replay", Replay, "replay WORKSPACE OUTDIR RACEFILE... [--no-pictures] [--replace]"},
+    {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]"},
 };
 
 void PrintUsage(std::FILE* out)

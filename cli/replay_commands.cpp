@@ -1,0 +1,120 @@
+// replay: a folder that plays races in a browser; results: who finished where.
+
+#include "cli/cli_common.h"
+#include "platform/trash.h"
+#include "replay/race_results.h"
+#include "replay/replay_builder.h"
+#include "track/data_error.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tackedit::cli {
+
+namespace {
+
+std::string Workspace(const std::string& arg) { return (std::filesystem::path(arg) / "").string(); }
+
+// "1:02:03.4"
+std::string Clock(double seconds)
+{
+    const auto tenths = static_cast<long long>(std::llround(seconds * 10));
+    char text[40];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60, tenths / 10 % 60,
+                  tenths % 10);
+    return text;
+}
+
+} // namespace
+
+int Replay(const std::vector<std::string>& args)
+{
+    bool pictures = true, replace = false;
+    std::vector<std::string> names;
+    for (const std::string& arg : args) {
+        if (arg == "--no-pictures")
+            pictures = false;
+        else if (arg == "--replace")
+            replace = true;
+        else if (arg.rfind("--", 0) == 0)
+            return Usage();
+        else
+            names.push_back(arg);
+    }
+    if (names.size() < 3)
+        return Usage();
+    ReplayBuildOptions options;
+    options.app_dir = Workspace(names[0]);
+    options.pictures = pictures;
+    options.replace = replace;
+    options.move_to_trash = MoveToTrash;
+    if (::isatty(2))
+        options.progress = [](const std::string& race) { std::fprintf(stderr, "Reading %s\n", race.c_str()); };
+    try {
+        BuildReplay({names.begin() + 2, names.end()}, names[1], options);
+    } catch (const DataError& e) {
+        return Fail(e.what());
+    }
+    std::printf("%s\n", (std::filesystem::path(names[1]) / "index.html").string().c_str());
+    return 0;
+}
+
+int Results(const std::vector<std::string>& args)
+{
+    std::string format;
+    std::vector<std::string> names;
+    for (const std::string& arg : args) {
+        if (arg == "--json" || arg == "--csv")
+            format = arg;
+        else if (arg.rfind("--", 0) == 0)
+            return Usage();
+        else
+            names.push_back(arg);
+    }
+    if (names.size() != 2)
+        return Usage();
+    ReplayRace race;
+    try {
+        race = ReadReplayRace(Workspace(names[0]), names[1], ReplayReadOptions{false});
+    } catch (const DataError& e) {
+        return Fail(e.what());
+    }
+    const auto results = ComputeResults(race);
+    if (!results)
+        return Fail(names[1] + ": no results: the course does not end with F at a line (CRS and LN lines)");
+    const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };
+    if (format == "--json") {
+        nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+        for (const RaceResult& r : *results)
+            rows.push_back({{"name", r.name},
+                            {"finish", r.finish ? nlohmann::ordered_json(finish(r)) : nullptr},
+                            {"elapsed", r.elapsed ? nlohmann::ordered_json(*r.elapsed) : nullptr},
+                            {"corrected", r.corrected ? nlohmann::ordered_json(*r.corrected) : nullptr},
+                            {"rank", r.rank ? nlohmann::ordered_json(*r.rank) : nullptr},
+                            {"status", r.status}});
+        std::printf("%s\n", rows.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        return 0;
+    }
+    const bool csv = format == "--csv";
+    std::printf(csv ? "rank,name,finish,elapsed,corrected,status\n" : "rank\tname\tfinish\telapsed\tcorrected\tstatus\n");
+    for (const RaceResult& r : *results) {
+        std::string name = r.name;
+        if (csv && name.find_first_of(",\"") != std::string::npos) {
+            std::string quoted = "\"";
+            for (const char c : name)
+                quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+            name = quoted + "\"";
+        }
+        std::printf(csv ? "%s,%s,%s,%s,%s,%s\n" : "%s\t%s\t%s\t%s\t%s\t%s\n",
+                    r.rank ? std::to_string(*r.rank).c_str() : "", name.c_str(), finish(r).c_str(),
+                    r.elapsed ? Clock(*r.elapsed).c_str() : "", r.corrected ? Clock(*r.corrected).c_str() : "",
+                    r.status.c_str());
+    }
+    return 0;
+}
+
+} // namespace tackedit::cli

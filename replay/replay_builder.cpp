@@ -1,0 +1,206 @@
+#include "replay/replay_builder.h"
+
+#include "pictures/picture_reduce.h"
+#include "track/data_error.h"
+#include "track/file_buffer.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tackedit {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Varint(std::string& out, std::uint64_t v)
+{
+    while (v >= 0x80) {
+        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+}
+
+std::uint64_t Zigzag(std::int64_t v) { return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63); }
+
+std::string Base64(const std::string& bytes)
+{
+    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const std::uint32_t n = static_cast<unsigned char>(bytes[i]) << 16 |
+                                static_cast<unsigned char>(bytes[i + 1]) << 8 | static_cast<unsigned char>(bytes[i + 2]);
+        for (int s = 18; s >= 0; s -= 6)
+            out.push_back(kAlphabet[(n >> s) & 63]);
+    }
+    if (i < bytes.size()) {
+        std::uint32_t n = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out.push_back(kAlphabet[(n >> 18) & 63]);
+        out.push_back(kAlphabet[(n >> 12) & 63]);
+        out.push_back(i + 1 < bytes.size() ? kAlphabet[(n >> 6) & 63] : '=');
+        out.push_back('=');
+    }
+    return out;
+}
+
+void WriteFile(const fs::path& path, std::string_view bytes, const std::string& shown_as)
+{
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw DataError(shown_as, 0, "", "cannot be written");
+}
+
+// A name for the page: letters, digits, "-", "_" and "." only.
+std::string SafeName(const std::string& name)
+{
+    std::string out;
+    for (const char c : name)
+        out.push_back((std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_');
+    return out.empty() || out[0] == '.' ? "_" + out : out;
+}
+
+} // namespace
+
+std::string EncodeFixes(const ReplayBoat& boat)
+{
+    std::string bytes;
+    bytes.reserve(boat.time.size() * 4);
+    for (std::size_t i = 0; i < boat.time.size(); ++i) {
+        if (i == 0) {
+            Varint(bytes, Zigzag(boat.time[0]));
+            Varint(bytes, Zigzag(boat.lat[0]));
+            Varint(bytes, Zigzag(boat.lon[0]));
+            continue;
+        }
+        Varint(bytes, static_cast<std::uint64_t>(boat.time[i] - boat.time[i - 1]));
+        Varint(bytes, Zigzag(std::int64_t{boat.lat[i]} - boat.lat[i - 1]));
+        Varint(bytes, Zigzag(std::int64_t{boat.lon[i]} - boat.lon[i - 1]));
+    }
+    return Base64(bytes);
+}
+
+std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& pictures)
+{
+    using nlohmann::ordered_json;
+    ordered_json boats = ordered_json::array();
+    for (const ReplayBoat& b : race.boats)
+        boats.push_back({{"name", b.name}, {"color", b.color}, {"shown", b.shown}, {"entered", b.entered},
+                         {"tcf", b.tcf}, {"startOffset", b.start_offset}, {"fixes", b.time.size()},
+                         {"track", EncodeFixes(b)}});
+    ordered_json marks = ordered_json::array(), lines = ordered_json::array(), wind = ordered_json::array(),
+                 shots = ordered_json::array();
+    for (const ReplayMark& m : race.marks)
+        marks.push_back({{"label", m.label}, {"lat", m.lat}, {"lon", m.lon}});
+    for (const ReplayLine& l : race.lines)
+        lines.push_back({{"lat1", l.lat1}, {"lon1", l.lon1}, {"lat2", l.lat2}, {"lon2", l.lon2}});
+    for (const ReplayWind& w : race.wind)
+        wind.push_back({w.time, w.direction, w.speed});
+    for (std::size_t i = 0; i < race.pictures.size() && i < pictures.size(); ++i)
+        shots.push_back({{"src", pictures[i]}, {"time", race.pictures[i].time}});
+    ordered_json land = nullptr;
+    if (race.land) {
+        land = ordered_json::array();
+        for (const auto& polygon : *race.land) {
+            ordered_json flat = ordered_json::array();
+            for (const double v : polygon)
+                flat.push_back(std::round(v * 1e5) / 1e5);
+            land.push_back(std::move(flat));
+        }
+    }
+    const ordered_json data = {{"file", race.file}, {"title1", race.title1}, {"title2", race.title2},
+                               {"timeDiff", race.time_diff}, {"start", race.start}, {"finish", race.finish},
+                               {"replayFrom", race.replay_from}, {"replayTo", race.replay_to},
+                               {"playSpeedPre", race.play_speed_pre}, {"playSpeedAfter", race.play_speed_after},
+                               {"northUp", race.north_up}, {"windDir", race.wind_dir}, {"magVar", race.mag_var},
+                               {"boats", boats}, {"marks", marks}, {"lines", lines}, {"course", race.course},
+                               {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land},
+                               {"landNote", race.land_note}};
+    // "</" could end the script early where a page inlines it; JSON lets "\/" stand for "/".
+    std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3))
+        json.replace(at, 2, "<\\/");
+    return "(window.TACK_RACES = window.TACK_RACES || []).push(" + json + ");\n";
+}
+
+void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
+                 const ReplayBuildOptions& options)
+{
+    const fs::path target = fs::path(out_dir).lexically_normal();
+    const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec)) && !options.replace)
+        throw DataError(out_dir, 0, "", "already exists; --replace moves it to the trash first");
+    if (!fs::is_directory(parent, ec))
+        throw DataError(parent.string(), 0, "", "no such folder");
+    std::string pattern = (parent / ("." + target.filename().string() + ".building-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw DataError(parent.string(), 0, "", "a folder cannot be made there");
+    const fs::path building(pattern);
+    // mkdtemp keeps the folder to its owner; the replay is for everyone who may read here.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    fs::permissions(building, static_cast<fs::perms>(0777 & ~mask), ec);
+    try {
+        std::string script_tags;
+        for (std::size_t k = 0; k < race_files.size(); ++k) {
+            if (options.progress)
+                options.progress(race_files[k]);
+            ReplayReadOptions read;
+            read.pictures = options.pictures;
+            const ReplayRace race = ReadReplayRace(options.app_dir, race_files[k], read);
+            const std::string id = "race-" + std::to_string(k + 1);
+            std::vector<std::string> names;
+            for (const ReplayPicture& picture : race.pictures) {
+                const std::string name = "pictures/" + id + "/" + SafeName(picture.name);
+                try {
+                    const FileBytes jpeg = ReadWholeFile(picture.source);
+                    const ReducedPicture reduced = ReduceJpeg(jpeg.view(), 1280, 80, picture.source);
+                    WriteFile(building / name, reduced.jpeg, (target / name).string());
+                    names.push_back(name);
+                } catch (const DataError&) {
+                    names.push_back("");  // the page leaves out a picture without a file
+                }
+            }
+            WriteFile(building / "races" / (id + ".js"), RaceScript(race, names),
+                      (target / "races" / (id + ".js")).string());
+            script_tags += "<script src=\"races/" + id + ".js\"></script>\n";
+        }
+        for (const WebFile& file : ReplayWebFiles()) {
+            std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
+            if (std::string_view(file.path) == "index.html") {
+                const std::string mark = "<!-- tackedit:races -->";
+                const std::size_t at = bytes.find(mark);
+                if (at != std::string::npos)
+                    bytes.replace(at, mark.size(), script_tags);
+            }
+            WriteFile(building / file.path, bytes, (target / file.path).string());
+        }
+        if (fs::exists(fs::symlink_status(target, ec))) {
+            if (!options.move_to_trash || !options.move_to_trash(target.string()))
+                throw DataError(out_dir, 0, "", "cannot be moved to the trash");
+        }
+        fs::rename(building, target, ec);
+        if (ec)
+            throw DataError(out_dir, 0, "", "cannot be put in place: " + ec.message());
+    } catch (...) {
+        fs::remove_all(building, ec);
+        throw;
+    }
+}
+
+} // namespace tackedit

@@ -1,0 +1,47 @@
+#pragma once
+
+// The browser replay: a folder whose index.html plays races in any browser
+// from file://, with the page's code and the races' data as classic scripts and
+// nothing fetched from elsewhere.
+
+#include "replay/replay_data.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+// A boat's fixes as the page decodes them: base64 of LEB128 varints, the first
+// fix's time, latitude and longitude zigzag-coded, then per fix the seconds
+// since the last one and the zigzag-coded steps in microdegrees.
+std::string EncodeFixes(const ReplayBoat& boat);
+
+// The classic script that adds the race to window.TACK_RACES; `pictures` are
+// the names the race's pictures have in the replay folder.
+std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& pictures);
+
+// The page's files as the build put them into the program.
+struct WebFile {
+    const char* path;  // "index.html", "js/data.js" ...
+    const unsigned char* bytes;
+    std::size_t size;
+};
+const std::vector<WebFile>& ReplayWebFiles();
+
+struct ReplayBuildOptions {
+    std::string app_dir;  // the workspace, with its trailing separator
+    bool pictures = true;
+    bool replace = false;  // an existing folder goes to the trash
+    std::function<bool(const std::string&)> move_to_trash;
+    std::function<void(const std::string& what)> progress;  // may be empty
+};
+
+// Writes out_dir for the races in this order. The folder is built beside its
+// place under a private name and renamed into place when complete; an existing
+// out_dir is an error unless options.replace. A race file that does not read
+// raises DataError naming it and its line; nothing is left behind.
+void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
+                 const ReplayBuildOptions& options);
+
+} // namespace tackedit

@@ -1,0 +1,247 @@
+#include "replay/replay_data.h"
+
+#include "check/photo_time.h"
+#include "check/track_shift.h"
+#include "pictures/picture_index.h"
+#include "race/race_file.h"
+#include "race/race_settings.h"
+#include "track/data_error.h"
+#include "track/datetime.h"
+#include "track/file_buffer.h"
+#include "track/numbers.h"
+#include "track/track_loader.h"
+#include "track/workspace_files.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace tackedit {
+
+namespace {
+
+// Twenty colours told apart on water and on land, then round again.
+constexpr const char* kColors[] = {"#e6194b", "#3cb44b", "#ffe119", "#4363d8", "#f58231", "#911eb4", "#46f0f0",
+                                   "#f032e6", "#bcf60c", "#fabebe", "#008080", "#e6beff", "#9a6324", "#fffac8",
+                                   "#800000", "#aaffc3", "#808000", "#ffd8b1", "#000075", "#ffffff"};
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+std::int32_t Micro(double degrees) { return static_cast<std::int32_t>(std::llround(degrees * 1e6)); }
+
+bool Plausible(double lat, double lon) { return std::fabs(lat) <= 90 && std::fabs(lon) <= 180; }
+
+} // namespace
+
+std::int64_t ReplaySeconds(double date_time)
+{
+    const auto ms = static_cast<std::int64_t>(std::llround((date_time - TrackEpoch) * SecondsPerDay * 1000));
+    return FloorDiv(ms, 1000);
+}
+
+void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat)
+{
+    struct Fix {
+        std::int64_t time;
+        std::int32_t lat, lon;
+    };
+    std::vector<Fix> fixes;
+    fixes.reserve(static_cast<std::size_t>(std::max(track.TrackCount, 0)));
+    for (std::int32_t i = 1; i <= track.TrackCount; ++i) {
+        const double lat = track.TrackLat[i] / 60, lon = track.TrackLon[i] / 60;
+        if (!Plausible(lat, lon) || (lat == 0 && lon == 0))
+            continue;  // nowhere a boat sails; the check names such points
+        fixes.push_back({ReplaySeconds(track.TrackTime[i]) + std::int64_t{time_diff} * 3600, Micro(lat), Micro(lon)});
+    }
+    std::stable_sort(fixes.begin(), fixes.end(), [](const Fix& a, const Fix& b) { return a.time < b.time; });
+    boat.time.clear();
+    boat.lat.clear();
+    boat.lon.clear();
+    for (const Fix& f : fixes) {
+        if (!boat.time.empty() && boat.time.back() == f.time)
+            continue;
+        boat.time.push_back(f.time);
+        boat.lat.push_back(f.lat);
+        boat.lon.push_back(f.lon);
+    }
+}
+
+std::optional<std::array<double, 4>> TrackBox(const std::vector<ReplayBoat>& boats)
+{
+    std::optional<std::array<double, 4>> box;
+    for (const ReplayBoat& b : boats)
+        for (std::size_t i = 0; i < b.time.size(); ++i) {
+            const double lat = b.lat[i] / 1e6, lon = b.lon[i] / 1e6;
+            if (!box)
+                box = std::array<double, 4>{lat, lon, lat, lon};
+            auto& r = *box;
+            r = {std::min(r[0], lat), std::min(r[1], lon), std::max(r[2], lat), std::max(r[3], lon)};
+        }
+    return box;
+}
+
+void PlaceMarksAndLines(const std::vector<std::array<double, 2>>& marks,
+                        const std::vector<std::array<double, 4>>& lines, ReplayRace& race)
+{
+    const auto box = TrackBox(race.boats);
+    // Near: inside the tracks' box grown by half its size and at least 0.1 degree.
+    const auto near = [&](double lat, double lon) {
+        if (!Plausible(lat, lon))
+            return false;
+        if (!box)
+            return true;
+        const auto& b = *box;
+        const double margin = std::max({0.1, (b[2] - b[0]) / 2, (b[3] - b[1]) / 2});
+        return lat >= b[0] - margin && lat <= b[2] + margin && lon >= b[1] - margin && lon <= b[3] + margin;
+    };
+    // Degrees as the file holds them, else minutes of arc; empty when neither fits.
+    const auto place = [&](const double* values, std::size_t n) -> std::optional<std::vector<double>> {
+        for (const double scale : {1.0, 60.0}) {
+            std::vector<double> v(values, values + n);
+            bool fits = true;
+            for (std::size_t i = 0; i + 1 < n; i += 2) {
+                v[i] /= scale;
+                v[i + 1] /= scale;
+                fits = fits && near(v[i], v[i + 1]);
+            }
+            if (fits)
+                return v;
+        }
+        return std::nullopt;
+    };
+    for (std::size_t k = 0; k < marks.size(); ++k) {
+        const auto v = place(marks[k].data(), 2);
+        if (v)
+            race.marks.push_back({std::to_string(k + 1), (*v)[0], (*v)[1]});
+        else
+            race.notes.push_back("MK " + std::to_string(k + 1) + " left out: it lies near no track");
+    }
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const auto v = place(lines[k].data(), 4);
+        if (v)
+            race.lines.push_back({(*v)[0], (*v)[1], (*v)[2], (*v)[3]});
+        else
+            race.notes.push_back("LN " + std::to_string(k + 1) + " left out: it lies near no track");
+    }
+}
+
+std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std::string& why)
+{
+    std::string bytes;
+    try {
+        bytes = std::string(ReadWholeFile(path).view());
+    } catch (const DataError& e) {
+        why = e.what();
+        return std::nullopt;
+    }
+    std::vector<ReplayWind> rows;
+    std::int64_t line = 0;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        std::size_t end = bytes.find('\n', at);
+        if (end == std::string::npos)
+            end = bytes.size();
+        const std::string_view text = TrimBlanks(std::string_view(bytes).substr(at, end - at));
+        at = end + 1;
+        ++line;
+        if (text.empty())
+            continue;
+        const std::size_t c1 = text.find(','), c2 = c1 == std::string_view::npos ? c1 : text.find(',', c1 + 1);
+        const auto time = c1 == std::string_view::npos ? std::nullopt : ParseRaceDateTime(text.substr(0, c1));
+        const auto direction = c2 == std::string_view::npos ? std::nullopt : ParseReal(TrimBlanks(text.substr(c1 + 1, c2 - c1 - 1)));
+        const auto speed = c2 == std::string_view::npos ? std::nullopt : ParseReal(TrimBlanks(text.substr(c2 + 1)));
+        if (!time || !direction || !speed) {
+            if (rows.empty() && line == 1)
+                continue;  // a header
+            why = path + ":" + std::to_string(line) + ": not a wind row (date time,direction,speed)";
+            return std::nullopt;
+        }
+        rows.push_back({ReplaySeconds(*time), static_cast<double>(*direction), static_cast<double>(*speed)});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const ReplayWind& a, const ReplayWind& b) { return a.time < b.time; });
+    return rows;
+}
+
+ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options)
+{
+    const auto path = FindWorkspaceFile(app_dir + "raceadmin", race_file);
+    if (!path)
+        throw DataError(app_dir + "raceadmin/" + race_file, 0, "", "no such race file");
+    RaceSettings race;
+    ReadRaceFile(*path, app_dir, 2, race);
+
+    ReplayRace out;
+    out.file = race_file;
+    out.title1 = race.Title1;
+    out.title2 = race.Title2;
+    out.time_diff = race.TimeDiff;
+    out.start = ReplaySeconds(race.StartTime);
+    out.finish = ReplaySeconds(race.FinishTime);
+    out.replay_from = race.ReplayFrom;
+    out.replay_to = race.ReplayTo;
+    out.play_speed_pre = race.PlaySpeedPre;
+    out.play_speed_after = race.PlaySpeedAfter;
+    out.north_up = race.NorthUp;
+    out.wind_dir = race.WindDir;
+    out.mag_var = race.MagVar;
+    out.course = race.CourseList;
+
+    TrackStore track;
+    TrackEditState edit;
+    QuietLoad load;
+    for (int i = 0; i < race.BoatCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        ReplayBoat boat;
+        boat.name = race.BoatName[k];
+        boat.file = race.BoatGpsFile[k];
+        boat.color = kColors[k % std::size(kColors)];
+        boat.shown = race.BoatShown[k] != 0;
+        boat.entered = race.BoatEntered[k] != 0;
+        boat.tcf = race.BoatTcf[k];
+        boat.start_offset = race.BoatStartOffset[k];
+        const auto gps = FindWorkspaceFile(app_dir + "gpsdat", boat.file);
+        try {
+            if (!gps)
+                throw DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file");
+            LoadTrackFile(*gps, track, edit, load.services);
+            TakeFixes(track, race.TimeDiff, boat);
+        } catch (const DataError& e) {
+            out.notes.push_back(boat.name + ": " + e.what());
+        }
+        if (boat.time.empty() && out.notes.empty())
+            out.notes.push_back(boat.name + ": no fix in " + boat.file);
+        out.boats.push_back(std::move(boat));
+    }
+    PlaceMarksAndLines(race.MarkList, race.LineList, out);
+
+    if (!race.WindFile.empty()) {
+        std::string why;
+        const auto wind_path = FindWorkspaceFile(app_dir + "winddat", race.WindFile);
+        const auto rows = wind_path ? ReadWindFile(*wind_path, why) : std::nullopt;
+        if (rows)
+            out.wind = *rows;
+        else
+            out.notes.push_back("The wind file " + race.WindFile + " does not read" + (why.empty() ? "" : ": " + why) +
+                                "; the wind shown is the race's wind direction");
+    }
+
+    if (options.pictures) {
+        const std::string folder = PictureFolderPath(race.PicFolder);
+        if (!folder.empty()) {
+            const std::int64_t from = out.start + out.replay_from - 30, to = out.start + out.replay_to + 30;
+            for (const PictureFile& file : ListPictureFiles(folder)) {
+                const std::string picture = folder + "/" + file.name;
+                const auto taken = ReadCaptureTime(picture);
+                if (!taken)
+                    continue;
+                const std::int64_t time =
+                    ReplaySeconds(*taken) + static_cast<std::int64_t>(std::llround(race.PicTimeCorr));
+                if (time >= from && time <= to)
+                    out.pictures.push_back({picture, file.name, time});
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace tackedit

@@ -1,0 +1,96 @@
+#pragma once
+
+// What the browser replay shows of one race: read from the race file and the
+// boats' tracks as the viewer would get them, with every time in the race's
+// local time as whole seconds since 1970 (so the page needs no time zone).
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+struct ReplayBoat {
+    std::string name, file, color;
+    bool shown = true, entered = true;
+    double tcf = 0;
+    int start_offset = 0;  // seconds
+    // Fixes, strictly increasing whole seconds; positions in microdegrees.
+    std::vector<std::int64_t> time;
+    std::vector<std::int32_t> lat, lon;
+};
+
+struct ReplayMark {
+    std::string label;  // its number in the race file, from 1
+    double lat = 0, lon = 0;  // degrees
+};
+
+struct ReplayLine {
+    double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+};
+
+struct ReplayWind {
+    std::int64_t time = 0;
+    double direction = 0, speed = 0;
+};
+
+struct ReplayPicture {
+    std::string source;  // the picture file, full path
+    std::string name;    // its name in the replay folder
+    std::int64_t time = 0;
+};
+
+struct ReplayRace {
+    std::string file, title1, title2;
+    int time_diff = 0;
+    std::int64_t start = 0, finish = 0;
+    int replay_from = 0, replay_to = 0;
+    double play_speed_pre = 5, play_speed_after = 5;
+    int north_up = 0, wind_dir = 0;
+    double mag_var = 0;
+    std::vector<ReplayBoat> boats;
+    std::vector<ReplayMark> marks;
+    std::vector<ReplayLine> lines;
+    std::vector<std::string> course;
+    std::vector<ReplayWind> wind;
+    std::vector<ReplayPicture> pictures;
+    std::vector<std::string> notes;  // what the page says besides the race
+    // Land polygons, flat lon/lat pairs in degrees; nullopt when no shoreline
+    // data could be read (land_note says why).
+    std::optional<std::vector<std::vector<double>>> land;
+    std::string land_note;
+};
+
+// Local seconds since 1970 of a day-based date-time, the nearest millisecond
+// cut to its second.
+std::int64_t ReplaySeconds(double date_time);
+
+// The fixes of a track store in local time: sorted, the first fix of each second.
+struct TrackStore;
+void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat);
+
+// The boats' tracks' box in degrees (south, west, north, east); nullopt without fixes.
+std::optional<std::array<double, 4>> TrackBox(const std::vector<ReplayBoat>& boats);
+
+// MK and LN values as degrees: as the file holds them when they lie near the
+// tracks, else as minutes of arc when those do; left out with a note otherwise.
+void PlaceMarksAndLines(const std::vector<std::array<double, 2>>& marks,
+                        const std::vector<std::array<double, 4>>& lines, ReplayRace& race);
+
+// The wind file's rows "date time,direction,speed" (a header line allowed),
+// times in the race's local time; nullopt with `why` when it does not read.
+std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std::string& why);
+
+struct ReplayReadOptions {
+    bool pictures = true;
+};
+
+// Reads WORKSPACE/raceadmin/NAME and everything it names as Save Data would
+// (the race file reader, the track readers). A race file that does not read
+// raises DataError naming its file and line; a boat whose track does not read
+// stays in with no fixes and a note.
+ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options);
+
+} // namespace tackedit

@@ -1,0 +1,139 @@
+// The browser replay's builder and the results it shares with the page.
+#include "replay/race_results.h"
+#include "replay/replay_builder.h"
+#include "track/data_error.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace tackedit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A boat sailing north along longitude 139.5 from `lat` at one fix a second.
+ReplayBoat Northward(const std::string& name, std::int64_t t0, double lat, int fixes, double step = 2e-5)
+{
+    ReplayBoat b;
+    b.name = name;
+    for (int i = 0; i < fixes; ++i) {
+        b.time.push_back(t0 + i);
+        b.lat.push_back(static_cast<std::int32_t>(std::llround((lat + i * step) * 1e6)));
+        b.lon.push_back(139500000);
+    }
+    return b;
+}
+
+// Start line at 35.000, finish line at 35.010 (about 1.1 km north), the first mark beyond it.
+ReplayRace Course()
+{
+    ReplayRace race;
+    race.start = 1000;
+    race.course = {"S", "1", "F"};
+    race.marks = {{"1", 35.02, 139.5}};
+    race.lines = {{35.0, 139.49, 35.0, 139.51}, {35.01, 139.49, 35.01, 139.51}};
+    return race;
+}
+
+TEST(ReplayResults, FinishesOcsDnfAndShareRanks)
+{
+    ReplayRace race = Course();
+    race.boats.push_back(Northward("Slow", 990, 34.999, 800));                   // crosses 35.010 at about 1540
+    race.boats.push_back(Northward("Handicapped", 990, 34.999, 800));
+    race.boats.back().tcf = 0.5;
+    race.boats.push_back(Northward("Twin", 990, 34.999, 800));
+    race.boats.back().tcf = 1;                                                  // 0 and 1 are alike
+    race.boats.push_back(Northward("Early", 990, 35.0005, 800));               // over the line at the start
+    race.boats.push_back(Northward("Short", 990, 34.999, 300));                // never reaches the finish
+    race.boats.push_back(Northward("Spectator", 990, 34.999, 800));
+    race.boats.back().entered = false;
+    const auto results = ComputeResults(race);
+    ASSERT_TRUE(results);
+    ASSERT_EQ(results->size(), 5u);
+    EXPECT_EQ((*results)[0].name, "Handicapped");
+    EXPECT_EQ((*results)[0].rank, 1);
+    EXPECT_EQ((*results)[1].rank, 2);
+    EXPECT_EQ((*results)[2].rank, 2) << "equal corrected times share a rank";
+    EXPECT_NEAR(*(*results)[1].elapsed, 540, 0.11);  // (35.010 - 34.999) / 2e-5, less the 10 s before the start
+    EXPECT_EQ(FormatLocalSeconds(*(*results)[1].finish), "1970-01-01 00:25:40");
+    EXPECT_EQ((*results)[3].status, "OCS");
+    EXPECT_TRUE((*results)[3].finish) << "an OCS boat keeps its finish";
+    EXPECT_EQ((*results)[4].status, "DNF");
+    EXPECT_FALSE((*results)[4].finish);
+
+    race.course.back() = "1";
+    EXPECT_FALSE(ComputeResults(race)) << "no results without F at the end";
+}
+
+TEST(ReplayResults, AFinishCountsOnlyOnceTheBoatWasAwayFromTheLine)
+{
+    // Start and finish on one line: leaving it at the start is no finish.
+    ReplayBoat out_and_back = Northward("Boat", 1000, 34.9999, 200);  // 400 m north of the line and more
+    for (int i = 0; i < 200; ++i) {
+        out_and_back.time.push_back(1200 + i);
+        out_and_back.lat.push_back(out_and_back.lat[199 - i] - 1);
+        out_and_back.lon.push_back(139500000);
+    }
+    const ReplayLine line{35.0, 139.49, 35.0, 139.51};
+    const auto crossing = FinishCrossing(out_and_back, line, 1000);
+    ASSERT_TRUE(crossing);
+    EXPECT_GT(*crossing, 1390) << "the crossing on the way back, not the one at the start";
+    EXPECT_FALSE(FinishCrossing(Northward("Near", 1000, 34.9999, 3, 1e-4), line, 1000)) << "never 100 m away";
+}
+
+TEST(ReplayData, MarksInMinutesOfArcAndStrayOnesAreNoted)
+{
+    ReplayRace race;
+    race.boats.push_back(Northward("A", 0, 35.25, 10));
+    PlaceMarksAndLines({{35.26, 139.5}, {35.26 * 60, 139.5 * 60}, {10, 10}}, {{35.25 * 60, 139.49 * 60, 35.25 * 60, 139.51 * 60}},
+                       race);
+    ASSERT_EQ(race.marks.size(), 2u);
+    EXPECT_DOUBLE_EQ(race.marks[1].lat, 35.26);
+    EXPECT_EQ(race.marks[1].label, "2");
+    ASSERT_EQ(race.lines.size(), 1u);
+    EXPECT_DOUBLE_EQ(race.lines[0].lon2, 139.51);
+    EXPECT_EQ(race.notes, std::vector<std::string>{"MK 3 left out: it lies near no track"});
+}
+
+TEST(ReplayBuilder, EncodesCompactlyAndBuildsOnlyWholeFolders)
+{
+    ReplayBoat b;
+    b.time = {100, 101, 103};
+    b.lat = {-1, 63, 0};
+    b.lon = {64, 64, 64};
+    // Zigzag 200, 1, 128 as LEB128: C8 01 | 01 | 80 01; then 1, 128, 0: 01 | 80 01 | 00; then 2, 125, 0.
+    EXPECT_EQ(EncodeFixes(b), "yAEBgAEBgAEAAn0A");
+
+    const fs::path root = fs::temp_directory_path() / ("tackedit-replay-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "ws/raceadmin");
+    fs::create_directories(root / "ws/gpsdat");
+    std::ofstream(root / "ws/raceadmin/bad.txt") << "T1,x\r\nST,not a date\r\n";
+    ReplayBuildOptions options;
+    options.app_dir = (root / "ws/").string();
+    try {
+        BuildReplay({"bad.txt"}, (root / "out").string(), options);
+        ADD_FAILURE() << "a race file that does not read";
+    } catch (const DataError& e) {
+        EXPECT_NE(std::string(e.what()).find("bad.txt:2"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 1) << "nothing left behind";
+
+    std::ofstream(root / "ws/raceadmin/good.txt") << "T1,x\r\nST,2024/06/15 10:00:00\r\n";
+    BuildReplay({"good.txt"}, (root / "out").string(), options);
+    EXPECT_TRUE(fs::exists(root / "out/races/race-1.js"));
+    EXPECT_THROW(BuildReplay({"good.txt"}, (root / "out").string(), options), DataError) << "no --replace";
+    options.replace = true;
+    options.move_to_trash = [&](const std::string& path) { return fs::remove_all(path) > 0; };
+    BuildReplay({"good.txt"}, (root / "out").string(), options);
+    EXPECT_TRUE(fs::exists(root / "out/races/race-1.js"));
+    fs::remove_all(root);
+}
+
+} // namespace
+} // namespace tackedit
