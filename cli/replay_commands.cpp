@@ -79,7 +79,7 @@ int Results(const std::vector<std::string>& args)
         return Usage();
     ReplayRace race;
     try {
-        race = ReadReplayRace(Workspace(names[0]), names[1], ReplayReadOptions{false});
+        race = ReadReplayRace(Workspace(names[0]), names[1], ReplayReadOptions{false, false});
     } catch (const DataError& e) {
         return Fail(e.what());
     }

@@ -5,6 +5,7 @@
 #include "pictures/picture_index.h"
 #include "race/race_file.h"
 #include "race/race_settings.h"
+#include "replay/shoreline.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/file_buffer.h"
@@ -213,6 +214,24 @@ ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_fi
         out.boats.push_back(std::move(boat));
     }
     PlaceMarksAndLines(race.MarkList, race.LineList, out);
+
+    if (options.land) {
+        auto box = TrackBox(out.boats);
+        for (const ReplayMark& m : out.marks)
+            if (box)
+                *box = {std::min((*box)[0], m.lat), std::min((*box)[1], m.lon), std::max((*box)[2], m.lat),
+                        std::max((*box)[3], m.lon)};
+        if (box) {
+            // Room to pan and zoom out: half the area's size and at least 4 km.
+            auto& b = *box;
+            const double margin = std::max({0.04, (b[2] - b[0]) / 2, (b[3] - b[1]) / 2});
+            b = {std::max(-90.0, b[0] - margin), std::max(-180.0, b[1] - margin), std::min(90.0, b[2] + margin),
+                 std::min(180.0, b[3] + margin)};
+            out.land = ReadShoreline(b, out.land_note);
+        } else {
+            out.land_note = "no fix places the race on the map";
+        }
+    }
 
     if (!race.WindFile.empty()) {
         std::string why;

@@ -85,6 +85,7 @@ std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std
 
 struct ReplayReadOptions {
     bool pictures = true;
+    bool land = true;  // the shoreline around the tracks, through GMT
 };
 
 // Reads WORKSPACE/raceadmin/NAME and everything it names as Save Data would

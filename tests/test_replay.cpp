@@ -1,6 +1,7 @@
 // The browser replay's builder and the results it shares with the page.
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
+#include "replay/shoreline.h"
 #include "track/data_error.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,28 @@ TEST(ReplayBuilder, EncodesCompactlyAndBuildsOnlyWholeFolders)
     BuildReplay({"good.txt"}, (root / "out").string(), options);
     EXPECT_TRUE(fs::exists(root / "out/races/race-1.js"));
     fs::remove_all(root);
+}
+
+} // namespace
+} // namespace tackedit
+
+namespace tackedit {
+namespace {
+
+TEST(ReplayLand, ShorePiecesAreClosedAlongTheBoxWithLandOnTheirLeft)
+{
+    const GeoBox box{0, 0, 10, 10};
+    // A coast from the west edge to the east edge, land to the north; an island.
+    const auto land = CloseShoreline({{0, 5, 5, 6, 10, 5}, {2, 2, 3, 2, 3, 3, 2, 2}, {4, 4, 5, 5}}, box);
+    ASSERT_EQ(land.size(), 2u) << "the piece that ends inside the box is left out";
+    EXPECT_EQ(land[0], (std::vector<double>{2, 2, 3, 2, 3, 3, 2, 2}));
+    EXPECT_EQ(land[1], (std::vector<double>{0, 5, 5, 6, 10, 5, 10, 10, 0, 10}));
+    // Two coasts of one strait, each closed with the corners on its own side.
+    const auto strait = CloseShoreline({{10, 2, 0, 3}, {0, 7, 10, 8}}, box);
+    ASSERT_EQ(strait.size(), 2u);
+    EXPECT_EQ(strait[0], (std::vector<double>{10, 2, 0, 3, 0, 0, 10, 0}));
+    EXPECT_EQ(strait[1], (std::vector<double>{0, 7, 10, 8, 10, 10, 0, 10}));
+    EXPECT_EQ(ParseShorelineDump("> Shore Bin # 1, Level 1\n> x\n1\t2\n3 4\n> y\n5 6\n").size(), 2u);
 }
 
 } // namespace
