@@ -4,6 +4,7 @@
 #include "platform/null_platform.h"
 #include "platform/text_codec.h"
 #include "race/race_file.h"
+#include "replay/replay_builder.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/file_buffer.h"
@@ -341,6 +342,32 @@ void PutInPlace(const std::string& building, const std::string& dist, const Dist
 
 } // namespace
 
+namespace {
+
+// The browser replay of the play list in replay/, its pictures the
+// distribution's own reduced copies.
+void AddReplay(const DistributionPlayList& list, const DistributionOptions& options, const std::string& building)
+{
+    ReplayBuildOptions replay;
+    replay.app_dir = options.app_dir;
+    replay.pictures = options.export_pictures;
+    // As the viewer's play list, without the race files that are gone.
+    std::vector<std::string> races;
+    for (const std::string& name : list.DistRaceFiles)
+        if (FindWorkspaceFile(options.app_dir + "raceadmin", name))
+            races.push_back(name);
+    const std::string folder = building + "/replay";
+    MakeFolder(folder);
+    WriteReplay(races, folder, replay,
+                [&](std::size_t, const std::string& race_file, const ReplayPicture& picture) {
+                    const std::string name = "pic/" + race_file.substr(0, race_file.find('.')) + "/s_" + picture.name;
+                    std::error_code error;
+                    return fs::is_regular_file(building + "/" + name, error) ? "../" + name : std::string();
+                });
+}
+
+} // namespace
+
 std::string BuildDistribution(const DistributionPlayList& list, const DistributionOptions& options,
                               RaceSettings& race)
 {
@@ -354,6 +381,7 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         FillDistribution(list, options, building, race);
         if (options.finish)
             options.finish(building);
+        AddReplay(list, options, building);
         PutInPlace(building, dist, options, list.DistName);
     } catch (const DataError& e) {
         std::error_code ignored;

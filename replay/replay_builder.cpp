@@ -137,6 +137,47 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
     return "(window.TACK_RACES = window.TACK_RACES || []).push(" + json + ");\n";
 }
 
+void WriteReplay(const std::vector<std::string>& race_files, const std::string& folder,
+                 const ReplayBuildOptions& options, const ReplayPictureSource& pictures)
+{
+    const fs::path building(folder);
+    const auto reduced_copy = [&](std::size_t k, const std::string&, const ReplayPicture& picture) -> std::string {
+        const std::string name = "pictures/race-" + std::to_string(k + 1) + "/" + SafeName(picture.name);
+        try {
+            const FileBytes jpeg = ReadWholeFile(picture.source);
+            const ReducedPicture reduced = ReduceJpeg(jpeg.view(), 1280, 80, picture.source);
+            WriteFile(building / name, reduced.jpeg, (building / name).string());
+            return name;
+        } catch (const DataError&) {
+            return "";  // the page goes on without it
+        }
+    };
+    std::string script_tags;
+    for (std::size_t k = 0; k < race_files.size(); ++k) {
+        if (options.progress)
+            options.progress(race_files[k]);
+        ReplayReadOptions read;
+        read.pictures = options.pictures;
+        const ReplayRace race = ReadReplayRace(options.app_dir, race_files[k], read);
+        const std::string id = "race-" + std::to_string(k + 1);
+        std::vector<std::string> names;
+        for (const ReplayPicture& picture : race.pictures)
+            names.push_back(pictures ? pictures(k, race_files[k], picture) : reduced_copy(k, race_files[k], picture));
+        WriteFile(building / "races" / (id + ".js"), RaceScript(race, names), (building / "races" / (id + ".js")).string());
+        script_tags += "<script src=\"races/" + id + ".js\"></script>\n";
+    }
+    for (const WebFile& file : ReplayWebFiles()) {
+        std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
+        if (std::string_view(file.path) == "index.html") {
+            const std::string mark = "<!-- tackedit:races -->";
+            const std::size_t at = bytes.find(mark);
+            if (at != std::string::npos)
+                bytes.replace(at, mark.size(), script_tags);
+        }
+        WriteFile(building / file.path, bytes, (building / file.path).string());
+    }
+}
+
 void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
                  const ReplayBuildOptions& options)
 {
@@ -156,39 +197,14 @@ void BuildReplay(const std::vector<std::string>& race_files, const std::string& 
     ::umask(mask);
     fs::permissions(building, static_cast<fs::perms>(0777 & ~mask), ec);
     try {
-        std::string script_tags;
-        for (std::size_t k = 0; k < race_files.size(); ++k) {
-            if (options.progress)
-                options.progress(race_files[k]);
-            ReplayReadOptions read;
-            read.pictures = options.pictures;
-            const ReplayRace race = ReadReplayRace(options.app_dir, race_files[k], read);
-            const std::string id = "race-" + std::to_string(k + 1);
-            std::vector<std::string> names;
-            for (const ReplayPicture& picture : race.pictures) {
-                const std::string name = "pictures/" + id + "/" + SafeName(picture.name);
-                try {
-                    const FileBytes jpeg = ReadWholeFile(picture.source);
-                    const ReducedPicture reduced = ReduceJpeg(jpeg.view(), 1280, 80, picture.source);
-                    WriteFile(building / name, reduced.jpeg, (target / name).string());
-                    names.push_back(name);
-                } catch (const DataError&) {
-                    names.push_back("");  // the page leaves out a picture without a file
-                }
-            }
-            WriteFile(building / "races" / (id + ".js"), RaceScript(race, names),
-                      (target / "races" / (id + ".js")).string());
-            script_tags += "<script src=\"races/" + id + ".js\"></script>\n";
-        }
-        for (const WebFile& file : ReplayWebFiles()) {
-            std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
-            if (std::string_view(file.path) == "index.html") {
-                const std::string mark = "<!-- tackedit:races -->";
-                const std::size_t at = bytes.find(mark);
-                if (at != std::string::npos)
-                    bytes.replace(at, mark.size(), script_tags);
-            }
-            WriteFile(building / file.path, bytes, (target / file.path).string());
+        try {
+            WriteReplay(race_files, building.string(), options);
+        } catch (const DataError& e) {
+            // The user knows the folder by its final name.
+            if (e.file().starts_with(building.string()))
+                throw DataError(target.string() + e.file().substr(building.string().size()), e.line(), e.text(),
+                                e.message());
+            throw;
         }
         if (fs::exists(fs::symlink_status(target, ec))) {
             if (!options.move_to_trash || !options.move_to_trash(target.string()))

@@ -37,6 +37,16 @@ struct ReplayBuildOptions {
     std::function<void(const std::string& what)> progress;  // may be empty
 };
 
+// Where a race's picture is in the replay folder ("" leaves it out); it may
+// write the picture there.
+using ReplayPictureSource = std::function<std::string(std::size_t race, const std::string& race_file,
+                                                      const ReplayPicture& picture)>;
+
+// Writes the replay's files into an existing folder: the page, and a script per
+// race. Without `pictures`, the pictures are reduced copies in pictures/.
+void WriteReplay(const std::vector<std::string>& race_files, const std::string& folder,
+                 const ReplayBuildOptions& options, const ReplayPictureSource& pictures = {});
+
 // Writes out_dir for the races in this order. The folder is built beside its
 // place under a private name and renamed into place when complete; an existing
 // out_dir is an error unless options.replace. A race file that does not read
