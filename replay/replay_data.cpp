@@ -69,16 +69,29 @@ void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat)
 
 std::optional<std::array<double, 4>> TrackBox(const std::vector<ReplayBoat>& boats)
 {
-    std::optional<std::array<double, 4>> box;
+    // The middle 99 % of the fixes: a wild fix a logger wrote far away must not
+    // stretch the race area over half a country.
+    std::vector<double> lats, lons;
+    std::size_t total = 0;
     for (const ReplayBoat& b : boats)
-        for (std::size_t i = 0; i < b.time.size(); ++i) {
-            const double lat = b.lat[i] / 1e6, lon = b.lon[i] / 1e6;
-            if (!box)
-                box = std::array<double, 4>{lat, lon, lat, lon};
-            auto& r = *box;
-            r = {std::min(r[0], lat), std::min(r[1], lon), std::max(r[2], lat), std::max(r[3], lon)};
-        }
-    return box;
+        total += b.time.size();
+    const std::size_t stride = std::max<std::size_t>(1, total / 200000);
+    std::size_t k = 0;
+    for (const ReplayBoat& b : boats)
+        for (std::size_t i = 0; i < b.time.size(); ++i, ++k)
+            if (k % stride == 0) {
+                lats.push_back(b.lat[i] / 1e6);
+                lons.push_back(b.lon[i] / 1e6);
+            }
+    if (lats.empty())
+        return std::nullopt;
+    const auto quantile = [](std::vector<double>& v, double q) {
+        const auto at = v.begin() + static_cast<std::ptrdiff_t>(std::llround(q * static_cast<double>(v.size() - 1)));
+        std::nth_element(v.begin(), at, v.end());
+        return *at;
+    };
+    return std::array<double, 4>{quantile(lats, 0.005), quantile(lons, 0.005), quantile(lats, 0.995),
+                                 quantile(lons, 0.995)};
 }
 
 void PlaceMarksAndLines(const std::vector<std::array<double, 2>>& marks,

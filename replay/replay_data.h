@@ -71,7 +71,8 @@ std::int64_t ReplaySeconds(double date_time);
 struct TrackStore;
 void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat);
 
-// The boats' tracks' box in degrees (south, west, north, east); nullopt without fixes.
+// The box of the boats' tracks in degrees (south, west, north, east), the
+// farthest half percent of the fixes on each side left out; nullopt without fixes.
 std::optional<std::array<double, 4>> TrackBox(const std::vector<ReplayBoat>& boats);
 
 // MK and LN values as degrees: as the file holds them when they lie near the
