@@ -1,0 +1,289 @@
+// The replay: clock, panels and the test interface.
+(function (root) {
+  "use strict";
+  var Tack = root.Tack, D = Tack.data, R = Tack.results, T = Tack.i18n, doc = root.document;
+  var $ = function (id) { return doc.getElementById(id); };
+  var raws = root.TACK_RACES || [];
+
+  var app = {
+    index: -1, race: null, time: 0, playing: false, speedChoice: "race", tail: 60, follow: -1, loop: false,
+    view: new Tack.projection.View(), dpr: 1, samples: [], motions: [], results: [], dirty: true,
+    prepared: [], lastFrame: 0, lastPanel: 0, resultsKey: "", ctx: null
+  };
+
+  function fmtSecs(s) {
+    if (s === null) return "";
+    var whole = Math.floor(s), tenth = Math.round((s - whole) * 10);
+    if (tenth === 10) { whole++; tenth = 0; }
+    return D.fmtClock({ start: 0 }, whole) + (tenth ? "." + tenth : "");
+  }
+  function cell(tr, text, cls) {
+    var td = doc.createElement("td");
+    td.textContent = text;
+    if (cls) td.className = cls;
+    tr.appendChild(td);
+    return td;
+  }
+  function el(tag, cls, text) {
+    var e = doc.createElement(tag);
+    if (cls) e.className = cls;
+    if (text !== undefined) e.textContent = text;
+    return e;
+  }
+
+  app.speed = function () {
+    var r = app.race;
+    if (!r) return 1;
+    return app.speedChoice === "race" ? (app.time < r.start ? r.speedPre : r.speedAfter) : app.speedChoice;
+  };
+
+  app.select = function (i) {
+    if (!(i >= 0 && i < raws.length)) throw new Error("no race " + i + " (there are " + raws.length + ")");
+    if (!app.prepared[i]) app.prepared[i] = D.prepareRace(raws[i]);
+    var r = app.race = app.prepared[i];
+    app.index = i; app.time = r.from; app.follow = -1;
+    app.samples = r.boats.map(D.newSample);
+    app.motions = r.boats.map(function () { return { speed: 0, course: NaN, dist: 0 }; });
+    app.results = R.compute(r);
+    app.view.up = r.northUp ? 0 : D.meanWind(r);
+    app.resize(); app.fit();
+    $("race-list").value = String(i);
+    $("title1").textContent = r.title1 || r.file;
+    $("title2").textContent = r.title2;
+    var sl = $("slider");
+    sl.min = r.from; sl.max = r.to; sl.step = 1;
+    buildBoats(); buildPhotos(); showNotes(r.notes);
+    app.resultsKey = ""; app.dirty = true; app.lastPanel = 0;
+  };
+
+  app.seek = function (sec) { app.time = sec; app.dirty = true; app.lastPanel = 0; };
+  app.play = function (speed) {
+    if (!app.race) return;
+    if (speed !== undefined) app.setSpeed(speed);
+    if (app.time >= app.race.to) app.time = app.race.from;
+    app.playing = true; app.lastFrame = 0; app.dirty = true;
+  };
+  app.pause = function () { app.playing = false; app.dirty = true; };
+  app.setSpeed = function (v) {
+    var sel = $("speed");
+    if (v === "race" || v === undefined) { app.speedChoice = "race"; sel.value = "race"; return; }
+    v = +v;
+    if (!(v > 0)) throw new Error("speed " + v + " is not a positive factor");
+    app.speedChoice = v;
+    if (!sel.querySelector('option[value="' + v + '"]')) sel.appendChild(el("option", "", v + "\u00d7")).value = String(v);
+    sel.value = String(v);
+  };
+  app.fit = function () {
+    var r = app.race;
+    if (!r) return;
+    var sets = r.boats.filter(function (b) { return b.n; });
+    if (!sets.length) sets = [{ x: r.marks.map(function (m) { return (m.lon - r.lon0) * r.kx; }),
+      y: r.marks.map(function (m) { return (m.lat - r.lat0) * D.M_PER_DEG; }) }];
+    app.follow = -1; app.view.fit(sets, 40); app.dirty = true;
+  };
+  app.resize = function () {
+    var c = $("map"), box = c.parentNode.getBoundingClientRect();
+    app.dpr = Math.min(root.devicePixelRatio || 1, 2);
+    app.view.w = Math.max(1, box.width); app.view.h = Math.max(1, box.height);
+    c.width = Math.round(app.view.w * app.dpr); c.height = Math.round(app.view.h * app.dpr);
+    app.dirty = true;
+  };
+  app.startLoop = function () {
+    if (!raws.length) return;
+    app.loop = true;
+    var de = doc.documentElement;
+    if (de.requestFullscreen && !doc.fullscreenElement) de.requestFullscreen().catch(function () {});
+    app.select(app.index < 0 ? 0 : app.index); app.setSpeed("race"); app.play();
+    $("loop").classList.add("on");
+  };
+  app.stopLoop = function () { app.loop = false; $("loop").classList.remove("on"); };
+
+  function update() {
+    var r = app.race;
+    for (var k = 0; k < r.boats.length; k++) {
+      D.sample(r.boats[k], app.time, app.samples[k]);
+      D.motion(r, r.boats[k], app.time, app.samples[k], app.motions[k]);
+    }
+  }
+
+  function buildBoats() {
+    var body = $("boats-body");
+    body.textContent = "";
+    app.race.boats.forEach(function (b, k) {
+      var tr = el("tr");
+      var name = cell(tr, "", "name"), sw = el("span", "swatch");
+      sw.style.background = b.entered ? b.color : "#8a9399";
+      name.appendChild(sw); name.appendChild(doc.createTextNode(b.name));
+      b.cols = [cell(tr, "", "num"), cell(tr, "", "num"), cell(tr, "", "num")];
+      tr.addEventListener("click", function () { app.follow = k; app.dirty = true; });
+      body.appendChild(tr);
+      b.row = tr;
+    });
+  }
+  function setText(td, s) { if (td.textContent !== s) td.textContent = s; }
+
+  function panels() {
+    var r = app.race;
+    r.boats.forEach(function (b, k) {
+      var o = app.samples[k], m = app.motions[k], c = b.cols, on = o.visible && !o.gap;
+      setText(c[0], on ? m.speed.toFixed(1) : "\u2013");
+      setText(c[1], on && !isNaN(m.course) ? String(Math.round(m.course) % 360).padStart(3, "0") + "\u00b0" : "\u2013");
+      setText(c[2], m.dist.toFixed(2));
+      b.row.classList.toggle("off", !o.visible || o.gap);
+      b.row.classList.toggle("followed", k === app.follow);
+    });
+    r.pictures.forEach(function (p) {
+      var on = Math.abs(app.time - p.time) <= 30;
+      if (on && !p.img.src) p.img.src = p.src;
+      p.img.hidden = !on;
+    });
+    $("photos").classList.toggle("empty", !r.pictures.some(function (p) { return !p.img.hidden; }));
+    resultsTable();
+  }
+
+  // A row appears once the replay passes the boat's finish; boats without one at the window's end.
+  function resultsTable() {
+    var end = app.time >= app.race.to, shown = app.results.filter(function (x) {
+      return x.finishTime !== null ? x.finishTime <= app.time : end;
+    });
+    var key = shown.length + ":" + end + ":" + T.lang;
+    if (key === app.resultsKey) return;
+    app.resultsKey = key;
+    var rows = shown.map(function (x) { return Object.assign({}, x); });
+    R.rank(rows);
+    var body = $("results-body"), note = $("results-note");
+    body.textContent = "";
+    rows.forEach(function (x) {
+      var tr = el("tr");
+      cell(tr, x.rank === null ? "" : String(x.rank), "num"); cell(tr, x.name, "name");
+      cell(tr, x.finish ? x.finish.slice(11) : "", "num"); cell(tr, fmtSecs(x.elapsed), "num");
+      cell(tr, fmtSecs(x.corrected), "num"); cell(tr, x.status);
+      body.appendChild(tr);
+    });
+    note.textContent = !app.results.length ? T.t("noFinish") : !rows.length ? T.t("noneYet") : "";
+    $("results").hidden = !rows.length;
+  }
+
+  function buildPhotos() {
+    var strip = $("photos");
+    strip.textContent = "";
+    app.race.pictures.forEach(function (p) {
+      var img = p.img = el("img");
+      img.alt = p.src; img.hidden = true;
+      img.addEventListener("click", function () {
+        $("overlay-img").src = p.src; $("overlay").hidden = false; app.seek(p.time);
+      });
+      strip.appendChild(img);
+    });
+  }
+
+  function showNotes(list) {
+    var box = $("notes");
+    box.textContent = "";
+    list.forEach(function (n) {
+      var p = el("p", "note", n), x = el("button", "close", "\u00d7");
+      x.title = T.t("close");
+      x.addEventListener("click", function () { p.remove(); });
+      p.appendChild(x); box.appendChild(p);
+    });
+  }
+
+  function clock() {
+    var r = app.race, d = app.time - r.start;
+    setText($("clock-main"), D.fmtClock(r, app.time));
+    setText($("clock-label"), T.t(Math.floor(app.time) < r.start ? "toStart" : "elapsedLabel"));
+    setText($("clock-day"), D.fmtDay(app.time));
+    setText($("play"), T.t(app.playing ? "pause" : "play"));
+    var sl = $("slider");
+    if (doc.activeElement !== sl || app.playing) sl.value = app.time;
+    $("clock").classList.toggle("pre", d < 0);
+  }
+
+  function tick(now) {
+    root.requestAnimationFrame(tick);
+    var r = app.race;
+    if (!r) return;
+    if (app.playing) {
+      var dt = app.lastFrame ? Math.min((now - app.lastFrame) / 1000, 0.25) : 0;
+      app.time += dt * app.speed();
+      app.dirty = true;
+      if (app.time >= r.to) {
+        app.time = r.to;
+        if (app.loop) { app.select((app.index + 1) % raws.length); app.play(); } else app.playing = false;
+      }
+    }
+    app.lastFrame = now;
+    if (app.follow >= 0 && app.samples[app.follow] && app.samples[app.follow].visible) {
+      app.view.cx = app.samples[app.follow].x; app.view.cy = app.samples[app.follow].y; app.dirty = true;
+    }
+    if (!app.dirty) return;
+    app.dirty = false;
+    update();
+    Tack.draw.frame(app.ctx, app);
+    clock();
+    if (!app.playing || now - app.lastPanel > 250) { app.lastPanel = now; panels(); }
+    if (doc.body.dataset.ready !== "1") doc.body.dataset.ready = "1";
+  }
+
+  app.setLang = function (lang) {
+    T.lang = lang; T.apply(doc);
+    app.resultsKey = ""; app.dirty = true; app.lastPanel = 0;
+  };
+
+  function init() {
+    app.ctx = $("map").getContext("2d", { alpha: false });
+    var list = $("race-list");
+    raws.forEach(function (r, i) {
+      var o = el("option", "", r.title1 || r.file || String(i + 1));
+      o.value = String(i); list.appendChild(o);
+    });
+    app.setLang(T.detect(root.navigator));
+    Tack.controls.bind(app);
+    if (raws.length) app.select(0);
+    else {
+      $("notes").appendChild(el("p", "note", T.t("noRaces")));
+      app.resize();
+      Tack.draw.frame(app.ctx, app);
+      doc.body.dataset.ready = "1";
+    }
+    root.requestAnimationFrame(tick);
+  }
+
+  function now() {
+    if (!app.race) throw new Error("no race selected");
+    return app.race;
+  }
+  root.tackReplay = {
+    races: function () {
+      return raws.map(function (r) {
+        return { file: r.file, title: r.title1 && r.title2 ? r.title1 + " \u2014 " + r.title2 : (r.title1 || r.title2 || "") };
+      });
+    },
+    select: function (i) { app.stopLoop(); app.pause(); app.select(i); },
+    seek: function (s) { now(); app.seek(D.parseTime(s)); },
+    play: function (speed) { now(); app.play(speed); },
+    pause: function () { app.stopLoop(); app.pause(); },
+    state: function () {
+      var r = now();
+      update();
+      return {
+        race: app.index, time: D.fmtTime(Math.floor(app.time)), playing: app.playing, speed: app.speed(),
+        boats: r.boats.map(function (b, k) {
+          var o = app.samples[k];
+          return { name: b.name, lat: b.n ? o.lat : null, lon: b.n ? o.lon : null, visible: o.visible, gap: o.gap };
+        })
+      };
+    },
+    results: function () {
+      now();
+      return app.results.map(function (x) {
+        return { name: x.name, finish: x.finish, elapsed: x.elapsed, corrected: x.corrected, rank: x.rank, status: x.status };
+      });
+    }
+  };
+
+  Tack.main = app;
+  if (typeof module !== "undefined") module.exports = app;
+  if (!doc) return;
+  if (doc.readyState === "loading") doc.addEventListener("DOMContentLoaded", init); else init();
+})(typeof window !== "undefined" ? window : globalThis);
