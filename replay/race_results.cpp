@@ -126,8 +126,9 @@ std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race)
         const std::int64_t own_start = race.start + boat.start_offset;
         if (const auto tc = FinishCrossing(boat, finish, own_start)) {
             r.finish = static_cast<std::int64_t>(std::llround(*tc));
-            r.elapsed = Tenths(*tc - static_cast<double>(own_start));
-            r.corrected = Tenths(*r.elapsed * (boat.tcf == 0 ? 1 : boat.tcf));
+            const double elapsed = *tc - static_cast<double>(own_start);
+            r.elapsed = Tenths(elapsed);
+            r.corrected = Tenths(elapsed * (boat.tcf == 0 ? 1 : boat.tcf));
         }
         const auto at_start = PositionAt(boat, plane, static_cast<double>(own_start));
         if (course_side != 0 && at_start && Sign(Cross(sa, sb, *at_start)) == course_side) {
