@@ -173,19 +173,22 @@ async function main() {
     await gap.shot("gap.png");
     check(gap.errors.length === 0, "console errors on the gap race: " + gap.errors.join(" | "));
   } finally {
+    // Chromium writes its profile until it has gone.
+    const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
     cdp.browser.kill();
+    await gone;
   }
 }
 
 main().then(() => {
-  fs.rmSync(tmp, { recursive: true, force: true });
+  fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
   if (failures.length) {
     console.error("FAIL:\n  " + failures.join("\n  "));
     process.exit(1);
   }
   console.log("replay in chromium: ok");
 }, (e) => {
-  fs.rmSync(tmp, { recursive: true, force: true });
+  fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
   console.error("FAIL: " + (e.stack || e));
   process.exit(1);
 });
