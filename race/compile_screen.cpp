@@ -254,7 +254,15 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     // Under the wind data file box, beside the map list's short caption.
     auto* check = AddControl<QPushButton>(this, "ButtonCheckRace", QRect(548, 229, 117, 19));
     connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
+    auto* replay = AddControl<QPushButton>(this, "ButtonReplay", QRect(448, 229, 96, 19));
+    connect(replay, &QPushButton::clicked, this, [this] { ButtonReplayClick(); });
     ApplyEnglishCaptions(this);
+}
+
+void CompileScreen::showEvent(QShowEvent* event)
+{
+    PlaceReplayButton();
+    QFrame::showEvent(event);
 }
 
 void CompileScreen::ShowError(const std::string& text) { services_.dialogs.ShowMessage("tackvue", text); }

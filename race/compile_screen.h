@@ -54,6 +54,8 @@ public:
     void Button16Click();
     // "Check Race": the race check on the screen's values, in its own window.
     void ButtonCheckRaceClick();
+    // "Replay": the race on the screen in the browser (compile_replay.cpp).
+    void ButtonReplayClick();
 
     int ZoneHours() const { return zone_hours_; }
 
@@ -66,7 +68,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void PlaceReplayButton();
     void RefillBoatList(const char* separator);
     void RaceAreaFromTrack();
     void SetPickers(DateTime start, DateTime finish);

@@ -3,6 +3,7 @@
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
 #include "race/compile_screen.h"
+#include "race/replay_open.h"
 #include "track/data_error.h"
 #include "platform/qt/named_controls.h"
 #include "shell/captions.h"
@@ -78,6 +79,9 @@ ShowRaceScreen::ShowRaceScreen(QWidget* parent, AppState& state, PlatformService
     connect(races, &QListWidget::itemClicked, this, &ShowRaceScreen::ListBox8Click);
     auto* cancel = AddControl<QPushButton>(this, "Button15", QRect(88, 241, 89, 26), QStringLiteral("Cancel"));
     connect(cancel, &QPushButton::clicked, this, &ShowRaceScreen::Button15Click);
+    // Pressed, a click on a race replays it in the browser instead of starting the viewer.
+    auto* browser = AddControl<QPushButton>(this, "ButtonShowReplay", QRect(181, 241, 68, 26));
+    browser->setCheckable(true);
 }
 
 void ShowRaceScreen::ListRaceFiles()
@@ -91,6 +95,11 @@ void ShowRaceScreen::ListBox8Click()
     if (!item)
         return;
     state_.RaceFileName = FromQString(item->text());
+    if (findChild<QPushButton*>(QStringLiteral("ButtonShowReplay"))->isChecked()) {
+        if (OpenReplayOfRaceFile(state_.RaceFileName, state_, services_))
+            host_.SwitchScreen(1);
+        return;
+    }
     try {
         WriteHandoffFile(state_.paths.HandoffFilePath, state_.RaceFileName);
     } catch (const DataError& e) {

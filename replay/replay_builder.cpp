@@ -137,8 +137,33 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
     return "(window.TACK_RACES = window.TACK_RACES || []).push(" + json + ");\n";
 }
 
+ReplayRaces RaceFiles(const std::vector<std::string>& race_files, const ReplayBuildOptions& options)
+{
+    ReplayRaces races;
+    races.count = race_files.size();
+    races.file = [race_files](std::size_t k) { return race_files[k]; };
+    races.read = [race_files, app_dir = options.app_dir, pictures = options.pictures](std::size_t k) {
+        ReplayReadOptions read;
+        read.pictures = pictures;
+        return ReadReplayRace(app_dir, race_files[k], read);
+    };
+    return races;
+}
+
 void WriteReplay(const std::vector<std::string>& race_files, const std::string& folder,
                  const ReplayBuildOptions& options, const ReplayPictureSource& pictures)
+{
+    WriteReplay(RaceFiles(race_files, options), folder, options, pictures);
+}
+
+void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
+                 const ReplayBuildOptions& options)
+{
+    BuildReplay(RaceFiles(race_files, options), out_dir, options);
+}
+
+void WriteReplay(const ReplayRaces& races, const std::string& folder, const ReplayBuildOptions& options,
+                 const ReplayPictureSource& pictures)
 {
     const fs::path building(folder);
     const auto reduced_copy = [&](std::size_t k, const std::string&, const ReplayPicture& picture) -> std::string {
@@ -153,16 +178,15 @@ void WriteReplay(const std::vector<std::string>& race_files, const std::string& 
         }
     };
     std::string script_tags;
-    for (std::size_t k = 0; k < race_files.size(); ++k) {
+    for (std::size_t k = 0; k < races.count; ++k) {
+        const std::string file = races.file(k);
         if (options.progress)
-            options.progress(race_files[k]);
-        ReplayReadOptions read;
-        read.pictures = options.pictures;
-        const ReplayRace race = ReadReplayRace(options.app_dir, race_files[k], read);
+            options.progress(file);
+        const ReplayRace race = races.read(k);
         const std::string id = "race-" + std::to_string(k + 1);
         std::vector<std::string> names;
         for (const ReplayPicture& picture : race.pictures)
-            names.push_back(pictures ? pictures(k, race_files[k], picture) : reduced_copy(k, race_files[k], picture));
+            names.push_back(pictures ? pictures(k, file, picture) : reduced_copy(k, file, picture));
         WriteFile(building / "races" / (id + ".js"), RaceScript(race, names), (building / "races" / (id + ".js")).string());
         script_tags += "<script src=\"races/" + id + ".js\"></script>\n";
     }
@@ -178,8 +202,7 @@ void WriteReplay(const std::vector<std::string>& race_files, const std::string& 
     }
 }
 
-void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
-                 const ReplayBuildOptions& options)
+void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const ReplayBuildOptions& options)
 {
     const fs::path target = fs::path(out_dir).lexically_normal();
     const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -198,7 +221,7 @@ void BuildReplay(const std::vector<std::string>& race_files, const std::string& 
     fs::permissions(building, static_cast<fs::perms>(0777 & ~mask), ec);
     try {
         try {
-            WriteReplay(race_files, building.string(), options);
+            WriteReplay(races, building.string(), options);
         } catch (const DataError& e) {
             // The user knows the folder by its final name.
             if (e.file().starts_with(building.string()))

@@ -42,8 +42,21 @@ struct ReplayBuildOptions {
 using ReplayPictureSource = std::function<std::string(std::size_t race, const std::string& race_file,
                                                       const ReplayPicture& picture)>;
 
+// The races of a replay, read one at a time: race k of count, with the name of
+// its race file.
+struct ReplayRaces {
+    std::size_t count = 0;
+    std::function<ReplayRace(std::size_t k)> read;
+    std::function<std::string(std::size_t k)> file;
+};
+
+// Race files of the workspace, read as Save Data gives them to the viewer.
+ReplayRaces RaceFiles(const std::vector<std::string>& race_files, const ReplayBuildOptions& options);
+
 // Writes the replay's files into an existing folder: the page, and a script per
 // race. Without `pictures`, the pictures are reduced copies in pictures/.
+void WriteReplay(const ReplayRaces& races, const std::string& folder, const ReplayBuildOptions& options,
+                 const ReplayPictureSource& pictures = {});
 void WriteReplay(const std::vector<std::string>& race_files, const std::string& folder,
                  const ReplayBuildOptions& options, const ReplayPictureSource& pictures = {});
 
@@ -51,6 +64,7 @@ void WriteReplay(const std::vector<std::string>& race_files, const std::string& 
 // place under a private name and renamed into place when complete; an existing
 // out_dir is an error unless options.replace. A race file that does not read
 // raises DataError naming it and its line; nothing is left behind.
+void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const ReplayBuildOptions& options);
 void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
                  const ReplayBuildOptions& options);
 

@@ -183,7 +183,12 @@ ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_fi
         throw DataError(app_dir + "raceadmin/" + race_file, 0, "", "no such race file");
     RaceSettings race;
     ReadRaceFile(*path, app_dir, 2, race);
+    return MakeReplayRace(race, app_dir, race_file, options);
+}
 
+ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, const std::string& race_file,
+                          const ReplayReadOptions& options)
+{
     ReplayRace out;
     out.file = race_file;
     out.title1 = race.Title1;

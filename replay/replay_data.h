@@ -89,6 +89,12 @@ struct ReplayReadOptions {
     bool land = true;  // the shoreline around the tracks, through GMT
 };
 
+// The replay of a race record (read from `file`, or the compile screen's as
+// Save Data would write it), its tracks and wind read from the workspace.
+struct RaceSettings;
+ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, const std::string& file,
+                          const ReplayReadOptions& options);
+
 // Reads WORKSPACE/raceadmin/NAME and everything it names as Save Data would
 // (the race file reader, the track readers). A race file that does not read
 // raises DataError naming its file and line; a boat whose track does not read

@@ -35,6 +35,8 @@ const Caption kCaptions[] = {
     {"Label14", "Time Difference", "時差"},
     {"Button9", "Save Data", "データの保存+航跡表示"},
     {"ButtonCheckRace", "Check Race", "レースチェック"},
+    {"ButtonReplay", "Replay", "リプレイ"},
+    {"ButtonShowReplay", "Browser", "ブラウザ"},
     {"Label17", "Attachment Files", "添付ファイル名"},
     {"Label21", "Select File to Edit", "編集ファイルの選択"},
     {"Label23", "Click to choose distribution race files ", "配布レースファイル選択"},
@@ -68,6 +70,10 @@ const Caption kCaptions[] = {
 const Caption kToolTips[] = {
     {"Image6", "Time line: left drag keeps only the time range, right drag deletes it.",
      "時間軸：左ドラッグで時間帯選択（範囲外を削除）/右ドラッグで時間帯削除"},
+    {"ButtonShowReplay", "Pressed: a click on a race replays it in the browser instead of the viewer",
+     "押すと、レースをクリックしたときビューアではなくブラウザでリプレイします"},
+    {"ButtonReplay", "Replay the race on the screen in the browser (nothing is saved)",
+     "画面のレースをブラウザでリプレイします（何も保存しません）"},
 };
 
 // What the English captions are too short to say.

@@ -278,6 +278,12 @@ inline constexpr Text kBoatListChanged{
     "%1 を書きましたが、チェックの後で艇のリストが変わりました。手でレースに加えてください。"};
 } // namespace check
 
+// The browser replay.
+inline constexpr Text kReplayNotBuilt{"The replay could not be built: %1", "リプレイを作れませんでした: %1"};
+inline constexpr Text kReplayNoBrowser{
+    "The replay is in %1, but no browser opened it: open index.html there in a browser.",
+    "リプレイは %1 にできましたが、ブラウザで開けませんでした。そこにある index.html をブラウザで開いてください。"};
+
 } // namespace texts
 
 } // namespace tackedit

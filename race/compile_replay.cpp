@@ -1,0 +1,56 @@
+// "Replay": the race as it stands on the compile screen, in the browser.
+
+#include "race/compile_screen.h"
+#include "race/race_file.h"
+#include "race/replay_open.h"
+#include "shell/messages.h"
+#include "platform/qt/qt_platform.h"
+#include "track/data_error.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace tackedit {
+
+void CompileScreen::PlaceReplayButton()
+{
+    // Left of "Check Race", after the map list's caption where that is shown.
+    auto* button = findChild<QPushButton*>(QStringLiteral("ButtonReplay"));
+    auto* caption = findChild<QLabel*>(QStringLiteral("Label26"));
+    int left = 448;
+    if (caption && caption->isVisibleTo(this))
+        left += caption->fontMetrics().horizontalAdvance(caption->text()) + 8;
+    button->setGeometry(left, 229, std::max(546 - left, 40), 19);
+}
+
+void CompileScreen::ButtonReplayClick()
+{
+    RaceSettings race = state_.race;
+    ReadRaceScreen(race);
+    const std::string file =
+        state_.RaceFileName.empty() ? FromQString(ComboBox1->currentText()) : state_.RaceFileName;
+    RaceWriteOptions options;
+    options.ui_language = state_.UiLanguage;
+    options.wind_file_box = FromQString(ComboBox2->currentText());
+    // As Save Data writes it and the viewer reads it back, with no file written.
+    RaceSettings as_saved = race;
+    try {
+        const std::string bytes = EncodeRaceFile(race, options, file);
+        ResetRaceForReading(as_saved);
+        ParseRaceFile(bytes, file, state_.paths.AppDir, as_saved);
+        CompleteRaceRead(state_.paths.AppDir, state_.UiLanguage, as_saved);
+    } catch (const DataError& e) {
+        ShowError(Say(texts::kReplayNotBuilt, state_.UiLanguage, {e.what()}));
+        return;
+    }
+    ReplayRaces races;
+    races.count = 1;
+    races.file = [file](std::size_t) { return file; };
+    races.read = [&](std::size_t) { return MakeReplayRace(as_saved, state_.paths.AppDir, file, {}); };
+    OpenReplay(races, state_, services_);
+}
+
+} // namespace tackedit

@@ -1,0 +1,18 @@
+#pragma once
+
+// The browser replay from the windows: built into ctrl/replay/ and opened in
+// the desktop's browser.
+
+#include "replay/replay_builder.h"
+#include "shell/app_state.h"
+
+namespace tackedit {
+
+// Builds the replay of these races (a busy cursor meanwhile) and opens it; a
+// race that does not read, or no browser, is a message. True when it opened.
+bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& services);
+
+// The replay of the race file chosen on the show-race screen.
+bool OpenReplayOfRaceFile(const std::string& race_file, AppState& state, PlatformServices& services);
+
+} // namespace tackedit
