@@ -43,7 +43,7 @@ test("finishes, corrected times, shared ranks and the order of the table", () =>
 });
 
 test("being away before the start does not arm the finish", () => {
-  const early = [[-100, 35.005, 139.005], [-50, 35.0003, 139.005], [50, 35.0002, 139.005], [60, 34.9999, 139.005]];
+  const early = [[-100, 34.995, 139.005], [-50, 34.9997, 139.005], [50, 34.9998, 139.005], [60, 35.0001, 139.005]];
   assert.equal(R.compute(race([boat("X", early)]))[0].status, "DNF");
 });
 
