@@ -101,15 +101,21 @@
   function tails(ctx, app) {
     var r = app.race, from = app.tail === Infinity ? r.from : app.time - app.tail;
     app.view.apply(ctx, app.dpr);
-    ctx.lineWidth = 2 / app.view.s; ctx.lineJoin = "round"; ctx.globalAlpha = 0.75;
+    var min2 = 2.25 / (app.view.s * app.view.s);
+    ctx.lineWidth = 2 / app.view.s; ctx.lineJoin = "bevel"; ctx.globalAlpha = 0.75;
     for (var k = 0; k < r.boats.length; k++) {
       var b = r.boats[k], o = app.samples[k];
       if (!o.visible) continue;
       var i0 = Math.max(0, data.indexAt(b.t, b.n, from)), t = b.t;
       ctx.strokeStyle = b.entered ? b.color : GREY;
-      ctx.beginPath(); ctx.moveTo(b.x[i0], b.y[i0]);
+      var lx = b.x[i0], ly = b.y[i0];
+      ctx.beginPath(); ctx.moveTo(lx, ly);
       for (var i = i0 + 1; i <= o.i; i++) {
-        if (t[i] - t[i - 1] > data.GAP) ctx.moveTo(b.x[i], b.y[i]); else ctx.lineTo(b.x[i], b.y[i]);
+        var x = b.x[i], y = b.y[i];
+        if (t[i] - t[i - 1] > data.GAP) ctx.moveTo(x, y);
+        else if ((x - lx) * (x - lx) + (y - ly) * (y - ly) >= min2 || i === o.i) ctx.lineTo(x, y);
+        else continue; // closer than a pixel or so to the last point drawn: nothing to see
+        lx = x; ly = y;
       }
       if (!o.gap && o.f > 0) ctx.lineTo(o.x, o.y);
       ctx.stroke();
