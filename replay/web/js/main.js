@@ -50,6 +50,7 @@
     $("race-list").value = String(i);
     $("title1").textContent = r.title1 || r.file;
     $("title2").textContent = r.title2;
+    doc.title = [r.title1, r.title2].filter(Boolean).join(" \u2014 ") || r.file;
     var sl = $("slider");
     sl.min = r.from; sl.max = r.to; sl.step = 1;
     buildBoats(); buildPhotos(); showNotes(r.notes);
