@@ -257,7 +257,7 @@
   root.tackReplay = {
     races: function () {
       return raws.map(function (r) {
-        return { file: r.file, title: r.title1 && r.title2 ? r.title1 + " \u2014 " + r.title2 : (r.title1 || r.title2 || "") };
+        return { file: r.file, title: (r.title1 || "") + (r.title1 && r.title2 ? " \u2014 " + r.title2 : "") };
       });
     },
     select: function (i) { app.stopLoop(); app.pause(); app.select(i); },
