@@ -195,6 +195,7 @@
     setText($("clock-label"), T.t(Math.floor(app.time) < r.start ? "toStart" : "elapsedLabel"));
     setText($("clock-day"), D.fmtDay(app.time));
     setText($("play"), T.t(app.playing ? "pause" : "play"));
+    setText($("speed-now"), app.speed() + "\u00d7");
     var sl = $("slider");
     if (doc.activeElement !== sl || app.playing) sl.value = app.time;
     $("clock").classList.toggle("pre", d < 0);
