@@ -72,7 +72,8 @@
       speedPre: num(raw.playSpeedPre, 1) > 0 ? raw.playSpeedPre : 1,
       speedAfter: num(raw.playSpeedAfter, 1) > 0 ? raw.playSpeedAfter : 1,
       northUp: num(raw.northUp, 0) > 0, marks: raw.marks || [], lines: raw.lines || [],
-      course: raw.course || [], notes: (raw.notes || []).slice(), pictures: raw.pictures || [],
+      course: raw.course || [], notes: (raw.notes || []).slice(),
+      pictures: (raw.pictures || []).map(function (p) { return { src: String(p.src), time: num(p.time, 0) }; }),
       wind: (raw.wind || []).slice().sort(function (a, b) { return a[0] - b[0]; }),
       land: raw.land || null, boats: []
     };

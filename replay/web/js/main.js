@@ -134,7 +134,7 @@
       b.row.classList.toggle("followed", k === app.follow);
     });
     r.pictures.forEach(function (p) {
-      var on = Math.abs(app.time - p.time) <= 30;
+      var on = !p.broken && Math.abs(app.time - p.time) <= 30;
       if (on && !p.img.src) p.img.src = p.src;
       p.img.hidden = !on;
     });
@@ -171,6 +171,7 @@
     app.race.pictures.forEach(function (p) {
       var img = p.img = el("img");
       img.alt = p.src; img.hidden = true;
+      img.addEventListener("error", function () { p.broken = true; addNote(T.t("noPicture") + " " + p.src); });
       img.addEventListener("click", function () {
         $("overlay-img").src = p.src; $("overlay").hidden = false; app.seek(p.time);
       });
@@ -178,16 +179,13 @@
     });
   }
 
-  function showNotes(list) {
-    var box = $("notes");
-    box.textContent = "";
-    list.forEach(function (n) {
-      var p = el("p", "note", n), x = el("button", "close", "\u00d7");
-      x.title = T.t("close");
-      x.addEventListener("click", function () { p.remove(); });
-      p.appendChild(x); box.appendChild(p);
-    });
+  function addNote(n) {
+    var p = el("p", "note", n), x = el("button", "close", "\u00d7");
+    x.title = T.t("close");
+    x.addEventListener("click", function () { p.remove(); });
+    p.appendChild(x); $("notes").appendChild(p);
   }
+  function showNotes(list) { $("notes").textContent = ""; list.forEach(addNote); }
 
   function clock() {
     var r = app.race, d = app.time - r.start;
