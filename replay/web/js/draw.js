@@ -30,7 +30,7 @@
     return dg + "\u00b0" + (mn < 10 ? "0" : "") + mn.toFixed(dec) + "\u2032" + (v < 0 ? neg : pos);
   }
 
-  function grid(ctx, r, v) {
+  function grid(ctx, r, v, hide) {
     var la0 = Infinity, la1 = -Infinity, lo0 = Infinity, lo1 = -Infinity;
     [[0, 0], [v.w, 0], [0, v.h], [v.w, v.h]].forEach(function (c) {
       v.toPlanar(c[0], c[1], p);
@@ -61,6 +61,7 @@
     ctx.stroke();
     for (var i = 0; i < labels.length; i += 3) {
       var lx = Math.min(Math.max(labels[i + 1] + 4, 4), v.w - 70), ly = Math.min(Math.max(labels[i + 2] - 4, 14), v.h - 4);
+      if (hide && lx < hide.right && ly > hide.top && ly - 12 < hide.bottom) continue; // under the clock
       ctx.fillText(labels[i], lx, ly);
     }
   }
@@ -197,7 +198,7 @@
       ctx.lineWidth = 1 / v.s; ctx.strokeStyle = SHORE; ctx.stroke();
       ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
     }
-    grid(ctx, r, v);
+    grid(ctx, r, v, app.covered);
     marks(ctx, r, v);
     if (app.tail > 0) tails(ctx, app);
     boats(ctx, app);

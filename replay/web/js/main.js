@@ -87,6 +87,8 @@
     app.dpr = Math.min(root.devicePixelRatio || 1, 2);
     app.view.w = Math.max(1, box.width); app.view.h = Math.max(1, box.height);
     c.width = Math.round(app.view.w * app.dpr); c.height = Math.round(app.view.h * app.dpr);
+    var k = $("clock").getBoundingClientRect();
+    app.covered = { right: k.right - box.left + 4, top: k.top - box.top - 4, bottom: k.bottom - box.top + 4 };
     app.dirty = true;
   };
   app.startLoop = function () {
