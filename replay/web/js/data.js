@@ -72,7 +72,8 @@
       speedPre: num(raw.playSpeedPre, 1) > 0 ? raw.playSpeedPre : 1,
       speedAfter: num(raw.playSpeedAfter, 1) > 0 ? raw.playSpeedAfter : 1,
       northUp: num(raw.northUp, 0) > 0, marks: raw.marks || [], lines: raw.lines || [],
-      course: raw.course || [], notes: (raw.notes || []).slice(), pictures: raw.pictures || [],
+      course: raw.course || [], notes: (raw.notes || []).slice(),
+      pictures: (raw.pictures || []).map(function (p) { return { src: String(p.src), time: num(p.time, 0) }; }),
       wind: (raw.wind || []).slice().sort(function (a, b) { return a[0] - b[0]; }),
       land: raw.land || null, boats: []
     };
@@ -181,7 +182,11 @@
     sample(b, t1, back);
     if (time > t1) out.speed = (cur.dist - back.dist) / (time - t1) * 3600;
     var dx = cur.x - back.x, dy = cur.y - back.y, i = cur.i;
-    if (Math.hypot(dx, dy) < 1 && i + 1 < b.n && b.t[i + 1] - b.t[i] <= GAP) { dx = b.x[i + 1] - b.x[i]; dy = b.y[i + 1] - b.y[i]; }
+    // Standing still or held in a gap: the heading of the nearest segment sailed.
+    if (Math.hypot(dx, dy) < 1) {
+      var j = i + 1 < b.n && b.t[i + 1] - b.t[i] <= GAP ? i : i > 0 && b.t[i] - b.t[i - 1] <= GAP ? i - 1 : -1;
+      if (j >= 0) { dx = b.x[j + 1] - b.x[j]; dy = b.y[j + 1] - b.y[j]; }
+    }
     if (dx || dy) out.course = (Math.atan2(dx, dy) * 180 / Math.PI + 360) % 360;
     if (time > r.start) out.dist = cur.dist - sample(b, r.start, atStart).dist;
     return out;

@@ -30,7 +30,7 @@
     return dg + "\u00b0" + (mn < 10 ? "0" : "") + mn.toFixed(dec) + "\u2032" + (v < 0 ? neg : pos);
   }
 
-  function grid(ctx, r, v) {
+  function grid(ctx, r, v, hide) {
     var la0 = Infinity, la1 = -Infinity, lo0 = Infinity, lo1 = -Infinity;
     [[0, 0], [v.w, 0], [0, v.h], [v.w, v.h]].forEach(function (c) {
       v.toPlanar(c[0], c[1], p);
@@ -61,6 +61,7 @@
     ctx.stroke();
     for (var i = 0; i < labels.length; i += 3) {
       var lx = Math.min(Math.max(labels[i + 1] + 4, 4), v.w - 70), ly = Math.min(Math.max(labels[i + 2] - 4, 14), v.h - 4);
+      if (hide && lx < hide.right && ly > hide.top && ly - 12 < hide.bottom) continue; // under the clock
       ctx.fillText(labels[i], lx, ly);
     }
   }
@@ -101,15 +102,21 @@
   function tails(ctx, app) {
     var r = app.race, from = app.tail === Infinity ? r.from : app.time - app.tail;
     app.view.apply(ctx, app.dpr);
-    ctx.lineWidth = 2 / app.view.s; ctx.lineJoin = "round"; ctx.globalAlpha = 0.75;
+    var min2 = 2.25 / (app.view.s * app.view.s);
+    ctx.lineWidth = 2 / app.view.s; ctx.lineJoin = "bevel"; ctx.globalAlpha = 0.75;
     for (var k = 0; k < r.boats.length; k++) {
       var b = r.boats[k], o = app.samples[k];
       if (!o.visible) continue;
       var i0 = Math.max(0, data.indexAt(b.t, b.n, from)), t = b.t;
       ctx.strokeStyle = b.entered ? b.color : GREY;
-      ctx.beginPath(); ctx.moveTo(b.x[i0], b.y[i0]);
+      var lx = b.x[i0], ly = b.y[i0];
+      ctx.beginPath(); ctx.moveTo(lx, ly);
       for (var i = i0 + 1; i <= o.i; i++) {
-        if (t[i] - t[i - 1] > data.GAP) ctx.moveTo(b.x[i], b.y[i]); else ctx.lineTo(b.x[i], b.y[i]);
+        var x = b.x[i], y = b.y[i];
+        if (t[i] - t[i - 1] > data.GAP) ctx.moveTo(x, y);
+        else if ((x - lx) * (x - lx) + (y - ly) * (y - ly) >= min2 || i === o.i) ctx.lineTo(x, y);
+        else continue; // closer than a pixel or so to the last point drawn: nothing to see
+        lx = x; ly = y;
       }
       if (!o.gap && o.f > 0) ctx.lineTo(o.x, o.y);
       ctx.stroke();
@@ -191,7 +198,7 @@
       ctx.lineWidth = 1 / v.s; ctx.strokeStyle = SHORE; ctx.stroke();
       ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
     }
-    grid(ctx, r, v);
+    grid(ctx, r, v, app.covered);
     marks(ctx, r, v);
     if (app.tail > 0) tails(ctx, app);
     boats(ctx, app);

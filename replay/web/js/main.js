@@ -50,6 +50,7 @@
     $("race-list").value = String(i);
     $("title1").textContent = r.title1 || r.file;
     $("title2").textContent = r.title2;
+    doc.title = [r.title1, r.title2].filter(Boolean).join(" \u2014 ") || r.file;
     var sl = $("slider");
     sl.min = r.from; sl.max = r.to; sl.step = 1;
     buildBoats(); buildPhotos(); showNotes(r.notes);
@@ -86,6 +87,8 @@
     app.dpr = Math.min(root.devicePixelRatio || 1, 2);
     app.view.w = Math.max(1, box.width); app.view.h = Math.max(1, box.height);
     c.width = Math.round(app.view.w * app.dpr); c.height = Math.round(app.view.h * app.dpr);
+    var k = $("clock").getBoundingClientRect();
+    app.covered = { right: k.right - box.left + 4, top: k.top - box.top - 4, bottom: k.bottom - box.top + 4 };
     app.dirty = true;
   };
   app.startLoop = function () {
@@ -133,7 +136,7 @@
       b.row.classList.toggle("followed", k === app.follow);
     });
     r.pictures.forEach(function (p) {
-      var on = Math.abs(app.time - p.time) <= 30;
+      var on = !p.broken && Math.abs(app.time - p.time) <= 30;
       if (on && !p.img.src) p.img.src = p.src;
       p.img.hidden = !on;
     });
@@ -170,6 +173,7 @@
     app.race.pictures.forEach(function (p) {
       var img = p.img = el("img");
       img.alt = p.src; img.hidden = true;
+      img.addEventListener("error", function () { p.broken = true; addNote(T.t("noPicture") + " " + p.src); });
       img.addEventListener("click", function () {
         $("overlay-img").src = p.src; $("overlay").hidden = false; app.seek(p.time);
       });
@@ -177,16 +181,13 @@
     });
   }
 
-  function showNotes(list) {
-    var box = $("notes");
-    box.textContent = "";
-    list.forEach(function (n) {
-      var p = el("p", "note", n), x = el("button", "close", "\u00d7");
-      x.title = T.t("close");
-      x.addEventListener("click", function () { p.remove(); });
-      p.appendChild(x); box.appendChild(p);
-    });
+  function addNote(n) {
+    var p = el("p", "note", n), x = el("button", "close", "\u00d7");
+    x.title = T.t("close");
+    x.addEventListener("click", function () { p.remove(); });
+    p.appendChild(x); $("notes").appendChild(p);
   }
+  function showNotes(list) { $("notes").textContent = ""; list.forEach(addNote); }
 
   function clock() {
     var r = app.race, d = app.time - r.start;
@@ -194,6 +195,7 @@
     setText($("clock-label"), T.t(Math.floor(app.time) < r.start ? "toStart" : "elapsedLabel"));
     setText($("clock-day"), D.fmtDay(app.time));
     setText($("play"), T.t(app.playing ? "pause" : "play"));
+    setText($("speed-now"), app.speed() + "\u00d7");
     var sl = $("slider");
     if (doc.activeElement !== sl || app.playing) sl.value = app.time;
     $("clock").classList.toggle("pre", d < 0);
@@ -256,7 +258,7 @@
   root.tackReplay = {
     races: function () {
       return raws.map(function (r) {
-        return { file: r.file, title: r.title1 && r.title2 ? r.title1 + " \u2014 " + r.title2 : (r.title1 || r.title2 || "") };
+        return { file: r.file, title: (r.title1 || "") + (r.title1 && r.title2 ? " \u2014 " + r.title2 : "") };
       });
     },
     select: function (i) { app.stopLoop(); app.pause(); app.select(i); },

@@ -107,3 +107,11 @@ test("times, the clock and the mean wind", () => {
   assert.deepEqual(race([], { magVar: -5, windDir: 90 }).windTrue, 85);
   assert.equal(D.meanWind(race([], { magVar: -5, windDir: 90 })), 85);
 });
+
+test("a boat held in a gap keeps pointing the way it sailed into it", () => {
+  const r = race([boat("A", [[T0, 35, 139], [T0 + 5, 35, 139.001], [T0 + 200, 35.01, 139.001]])]);
+  const b = r.boats[0], o = D.newSample(), m = {};
+  D.sample(b, T0 + 100, o); D.motion(r, b, T0 + 100, o, m);
+  assert.equal(o.gap, true);
+  assert.ok(Math.abs(m.course - 90) < 0.5, m.course);
+});
