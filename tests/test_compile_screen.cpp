@@ -134,6 +134,25 @@ TEST_F(CompileScreenTest, AddingBoatsPresetsTheRaceAndSavingHandsItToTheViewer)
     EXPECT_EQ(state_.RaceFileName, "race2.txt");
 }
 
+TEST_F(CompileScreenTest, ReplayShowsTheRaceOnTheScreenAndSavesNothing)
+{
+    NewRaceWithBoats({{"20240615_TEAM1.gpx", "Team One"}});
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("Not Saved Yet"));
+    Click("ButtonReplay");
+    ASSERT_EQ(shell_.opened.size(), 1u);
+    EXPECT_EQ(shell_.opened[0], ws_.string() + "/ctrl/replay/index.html");
+    const std::string script = ReadFile(ws_ / "ctrl/replay/races/race-1.js");
+    EXPECT_NE(script.find("\"title1\":\"Not Saved Yet\""), std::string::npos) << "the screen's values";
+    EXPECT_NE(script.find("\"fixes\":30"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(ws_ / "raceadmin"));
+    EXPECT_FALSE(cursor_.busy);
+
+    shell_.succeed = false;  // no browser: said, and built again over the last one
+    Click("ButtonReplay");
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("no browser opened it"), std::string::npos);
+}
+
 TEST_F(CompileScreenTest, SaveCancelPaths)
 {
     Start();
