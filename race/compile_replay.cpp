@@ -26,6 +26,12 @@ void CompileScreen::PlaceReplayButton()
     button->setGeometry(left, 229, std::max(546 - left, 40), 19);
 }
 
+void CompileScreen::showEvent(QShowEvent* event)
+{
+    PlaceReplayButton();
+    QFrame::showEvent(event);
+}
+
 void CompileScreen::ButtonReplayClick()
 {
     RaceSettings race = state_.race;

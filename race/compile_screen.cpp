@@ -259,11 +259,6 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     ApplyEnglishCaptions(this);
 }
 
-void CompileScreen::showEvent(QShowEvent* event)
-{
-    PlaceReplayButton();
-    QFrame::showEvent(event);
-}
 
 void CompileScreen::ShowError(const std::string& text) { services_.dialogs.ShowMessage("tackvue", text); }
 
