@@ -12,20 +12,25 @@
 #include "platform/null_platform.h"
 #include "race/handoff_file.h"
 #include "race/race_file.h"
+#include "replay/replay_builder.h"
+#include "track/data_error.h"
 #include "track/track_loader.h"
 #include "track/workspace_files.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -269,6 +274,28 @@ QString StatusLine(const ShownRace& shown)
 
 } // namespace
 
+// The browser replay of the race, in ctrl/replay/; what happened, for the window.
+QString OpenReplay(const std::string& app_dir, const std::string& file)
+{
+    ReplayBuildOptions options;
+    options.app_dir = app_dir;
+    options.replace = true;
+    options.move_to_trash = [](const std::string& path) {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+        return !error;
+    };
+    const std::string folder = app_dir + "ctrl/replay";
+    try {
+        BuildReplay({file}, folder, options);
+    } catch (const DataError& e) {
+        return "No replay: " + Q(e.what());
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Q(folder + "/index.html"))))
+        return "No browser opened the replay in " + Q(folder) + "; the picture below stays.";
+    return "The replay opened in the browser (" + Q(folder) + "/index.html).";
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -321,6 +348,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot write %s\n", render_to.constData());
         return saved ? 0 : 1;
     }
+    if (shown.error.empty() && !shown.file.empty())
+        layout->addWidget(new QLabel(OpenReplay(app_dir, shown.file)));
     window.show();
     return app.exec();
 }
