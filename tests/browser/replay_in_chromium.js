@@ -4,10 +4,11 @@
 // to tackedit-cli's, both languages. Screenshots go to SHOTS.
 // Usage: node replay_in_chromium.js TACKEDIT-CLI DEMO-WORKSPACE SHOTS
 "use strict";
-const { spawn, execFileSync } = require("node:child_process");
+const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
+const { launch, openPage, sleep } = require("./cdp.js");
 
 const [cli, demo, shots] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-browser-"));
@@ -32,76 +33,6 @@ function gapWorkspace() {
   return ws;
 }
 
-// Chromium on a pipe: fd 3 takes commands, fd 4 gives answers and events, NUL-separated.
-function launch() {
-  const browser = spawn("chromium", ["--headless", "--no-sandbox", "--disable-gpu", "--remote-debugging-pipe",
-    "--user-data-dir=" + path.join(tmp, "profile"), "--window-size=1280,800", "--no-first-run", "about:blank"],
-    { stdio: ["ignore", "ignore", "ignore", "pipe", "pipe"] });
-  let id = 0, buffer = "";
-  const waiting = new Map(), listeners = [];
-  browser.stdio[4].on("data", (chunk) => {
-    buffer += chunk.toString("utf8");
-    let end;
-    while ((end = buffer.indexOf("\0")) >= 0) {
-      const message = JSON.parse(buffer.slice(0, end));
-      buffer = buffer.slice(end + 1);
-      if (message.id && waiting.has(message.id)) {
-        const { resolve, reject } = waiting.get(message.id);
-        waiting.delete(message.id);
-        message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
-      } else {
-        for (const listen of listeners) listen(message);
-      }
-    }
-  });
-  const send = (method, params = {}, sessionId) => new Promise((resolve, reject) => {
-    const message = { id: ++id, method, params };
-    if (sessionId) message.sessionId = sessionId;
-    waiting.set(message.id, { resolve, reject });
-    browser.stdio[3].write(JSON.stringify(message) + "\0");
-  });
-  return { browser, send, on: (f) => listeners.push(f) };
-}
-
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-
-async function openPage(cdp, url, locale) {
-  const { targetId } = await cdp.send("Target.createTarget", { url: "about:blank" });
-  const { sessionId } = await cdp.send("Target.attachToTarget", { targetId, flatten: true });
-  const send = (method, params) => cdp.send(method, params, sessionId);
-  const page = { send, requests: [], errors: [] };
-  cdp.on((m) => {
-    if (m.sessionId !== sessionId) return;
-    if (m.method === "Network.requestWillBeSent") page.requests.push(m.params.request.url);
-    if (m.method === "Runtime.exceptionThrown") page.errors.push(JSON.stringify(m.params.exceptionDetails.exception || m.params.exceptionDetails.text));
-    if (m.method === "Runtime.consoleAPICalled" && (m.params.type === "error" || m.params.type === "assert"))
-      page.errors.push(m.params.args.map((a) => a.value || a.description).join(" "));
-    if (m.method === "Log.entryAdded" && m.params.entry.level === "error") page.errors.push(m.params.entry.text);
-  });
-  for (const domain of ["Network", "Runtime", "Log", "Page"]) await send(domain + ".enable");
-  await send("Emulation.setLocaleOverride", { locale });
-  const { userAgent } = await cdp.send("Browser.getVersion");
-  await send("Emulation.setUserAgentOverride", { userAgent, acceptLanguage: locale });
-  await send("Emulation.setDeviceMetricsOverride", { width: 1280, height: 800, deviceScaleFactor: 1, mobile: false });
-  page.eval = async (expression) => {
-    const r = await send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise: true });
-    if (r.exceptionDetails) throw new Error(expression + ": " + JSON.stringify(r.exceptionDetails));
-    return r.result.value;
-  };
-  await send("Page.navigate", { url });
-  const started = Date.now();
-  while (!(await page.eval("document.body && document.body.dataset.ready === '1'").catch(() => false))) {
-    if (Date.now() - started > 10000) throw new Error("the page was not ready within 10 s");
-    await sleep(50);
-  }
-  page.readyMs = Date.now() - started;
-  page.shot = async (name) => {
-    const { data } = await send("Page.captureScreenshot", { format: "png" });
-    fs.writeFileSync(path.join(shots, name), Buffer.from(data, "base64"));
-  };
-  return page;
-}
-
 // tackedit-cli dump: UTC times and minutes of arc, as local seconds and degrees.
 function dump(file, timeDiff) {
   return execFileSync(cli, ["dump", file], { encoding: "utf8" }).split("\n").filter((l) => /^\d+\t/.test(l)).map((l) => {
@@ -118,9 +49,9 @@ async function main() {
   execFileSync(cli, ["replay", demo, out, "demo_race.txt", "--no-pictures"]);
   const gapOut = path.join(tmp, "gap-replay");
   execFileSync(cli, ["replay", gapWorkspace(), gapOut, "gap.txt"]);
-  const cdp = launch();
+  const cdp = launch(path.join(tmp, "profile"));
   try {
-    const page = await openPage(cdp, "file://" + out + "/index.html", "en-US");
+    const page = await openPage(cdp, "file://" + out + "/index.html", "en-US", shots);
     console.log(`demo page ready in ${page.readyMs} ms`);
     check((await page.eval("tackReplay.races().length")) === 1, "one race in the play list");
 
@@ -152,14 +83,14 @@ async function main() {
       page.requests.filter((u) => !u.startsWith("file://" + out + "/")).join(" "));
     check(page.errors.length === 0, "console errors: " + page.errors.join(" | "));
 
-    const ja = await openPage(cdp, "file://" + out + "/index.html", "ja-JP");
+    const ja = await openPage(cdp, "file://" + out + "/index.html", "ja-JP", shots);
     const captions = async (p) => p.eval("document.body.innerText");
     check((await captions(ja)).includes("成績") && !(await captions(ja)).includes("Results") &&
       (await captions(page)).includes("Results"), "Japanese captions by the browser's language");
     await ja.shot("demo-ja.png");
 
     // The gap rule, before the first and after the last fix.
-    const gap = await openPage(cdp, "file://" + gapOut + "/index.html", "en-US");
+    const gap = await openPage(cdp, "file://" + gapOut + "/index.html", "en-US", shots);
     const at = async (time) => gap.eval(`tackReplay.seek("${time}"), tackReplay.state().boats`);
     let b = (await at("2024-06-15 10:00:50"))[0];
     check(b.visible && !b.gap && near(b.lat, 35.2505), "Gappy at 10:00:50: " + JSON.stringify(b));

@@ -1,0 +1,78 @@
+// Headless Chromium driven over the DevTools protocol on a pipe, with no
+// library: what the replay's browser test and benchmark share.
+"use strict";
+const { spawn } = require("node:child_process");
+const fs = require("node:fs");
+const path = require("node:path");
+
+// Chromium on a pipe: fd 3 takes commands, fd 4 gives answers and events, NUL-separated.
+function launch(profile) {
+  const browser = spawn("chromium", ["--headless", "--no-sandbox", "--disable-gpu", "--remote-debugging-pipe",
+    "--user-data-dir=" + profile, "--window-size=1280,800", "--no-first-run", "about:blank"],
+    { stdio: ["ignore", "ignore", "ignore", "pipe", "pipe"] });
+  let id = 0, buffer = "";
+  const waiting = new Map(), listeners = [];
+  browser.stdio[4].on("data", (chunk) => {
+    buffer += chunk.toString("utf8");
+    let end;
+    while ((end = buffer.indexOf("\0")) >= 0) {
+      const message = JSON.parse(buffer.slice(0, end));
+      buffer = buffer.slice(end + 1);
+      if (message.id && waiting.has(message.id)) {
+        const { resolve, reject } = waiting.get(message.id);
+        waiting.delete(message.id);
+        message.error ? reject(new Error(JSON.stringify(message.error))) : resolve(message.result);
+      } else {
+        for (const listen of listeners) listen(message);
+      }
+    }
+  });
+  const send = (method, params = {}, sessionId) => new Promise((resolve, reject) => {
+    const message = { id: ++id, method, params };
+    if (sessionId) message.sessionId = sessionId;
+    waiting.set(message.id, { resolve, reject });
+    browser.stdio[3].write(JSON.stringify(message) + "\0");
+  });
+  return { browser, send, on: (f) => listeners.push(f) };
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+async function openPage(cdp, url, locale, shots) {
+  const { targetId } = await cdp.send("Target.createTarget", { url: "about:blank" });
+  const { sessionId } = await cdp.send("Target.attachToTarget", { targetId, flatten: true });
+  const send = (method, params) => cdp.send(method, params, sessionId);
+  const page = { send, requests: [], errors: [] };
+  cdp.on((m) => {
+    if (m.sessionId !== sessionId) return;
+    if (m.method === "Network.requestWillBeSent") page.requests.push(m.params.request.url);
+    if (m.method === "Runtime.exceptionThrown") page.errors.push(JSON.stringify(m.params.exceptionDetails.exception || m.params.exceptionDetails.text));
+    if (m.method === "Runtime.consoleAPICalled" && (m.params.type === "error" || m.params.type === "assert"))
+      page.errors.push(m.params.args.map((a) => a.value || a.description).join(" "));
+    if (m.method === "Log.entryAdded" && m.params.entry.level === "error") page.errors.push(m.params.entry.text);
+  });
+  for (const domain of ["Network", "Runtime", "Log", "Page"]) await send(domain + ".enable");
+  await send("Emulation.setLocaleOverride", { locale });
+  const { userAgent } = await cdp.send("Browser.getVersion");
+  await send("Emulation.setUserAgentOverride", { userAgent, acceptLanguage: locale });
+  await send("Emulation.setDeviceMetricsOverride", { width: 1280, height: 800, deviceScaleFactor: 1, mobile: false });
+  page.eval = async (expression) => {
+    const r = await send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise: true });
+    if (r.exceptionDetails) throw new Error(expression + ": " + JSON.stringify(r.exceptionDetails));
+    return r.result.value;
+  };
+  await send("Page.navigate", { url });
+  const started = Date.now();
+  while (!(await page.eval("document.body && document.body.dataset.ready === '1'").catch(() => false))) {
+    if (Date.now() - started > 10000) throw new Error("the page was not ready within 10 s");
+    await sleep(50);
+  }
+  page.readyMs = Date.now() - started;
+  page.shot = async (name) => {
+    const { data } = await send("Page.captureScreenshot", { format: "png" });
+    fs.writeFileSync(path.join(shots, name), Buffer.from(data, "base64"));
+  };
+  return page;
+}
+
+module.exports = { launch, openPage, sleep };
