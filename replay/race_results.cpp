@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include "track/datetime.h"
+
 #include <cstdio>
 
 namespace tackedit {
@@ -153,22 +155,15 @@ std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race)
 std::string FormatLocalSeconds(std::int64_t seconds)
 {
     const std::int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
-    std::int64_t rest = seconds - days * 86400;
-    // Days since 1970 to a civil date.
-    std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t y = yoe + era * 400 + (m <= 2);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld", static_cast<long long>(y),
-                  static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(rest / 3600),
-                  static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60));
-    return text;
+    // Whole days and the second of the day apart: no rounding can move the second.
+    const DateTime date = TrackEpoch + static_cast<double>(days);
+    const DateTimeParts day = DecodeDateTimeToSecond(date);
+    DateTimeParts parts = day;
+    const std::int64_t rest = seconds - days * 86400;
+    parts.hour = static_cast<int>(rest / 3600);
+    parts.minute = static_cast<int>(rest / 60 % 60);
+    parts.second = static_cast<int>(rest % 60);
+    return FormatIsoDateTime(parts);
 }
 
 } // namespace tackedit

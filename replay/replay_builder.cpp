@@ -242,4 +242,21 @@ void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const Rep
     }
 }
 
+std::string BuildControlReplay(const ReplayRaces& races, const std::string& app_dir)
+{
+    ReplayBuildOptions options;
+    options.app_dir = app_dir;
+    options.replace = true;
+    options.move_to_trash = [](const std::string& path) {
+        std::error_code error;
+        fs::remove_all(path, error);
+        return !error;
+    };
+    std::error_code ignored;
+    fs::create_directories(app_dir + "ctrl", ignored);
+    const std::string folder = app_dir + "ctrl/replay";
+    BuildReplay(races, folder, options);
+    return folder + "/index.html";
+}
+
 } // namespace tackedit

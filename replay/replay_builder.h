@@ -68,4 +68,8 @@ void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const Rep
 void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
                  const ReplayBuildOptions& options);
 
+// The windows' replay: WORKSPACE/ctrl/replay, replaced at each build (our own
+// output, so the old one is removed, not trashed). Returns its index.html.
+std::string BuildControlReplay(const ReplayRaces& races, const std::string& app_dir);
+
 } // namespace tackedit

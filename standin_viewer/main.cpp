@@ -30,7 +30,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -277,23 +276,17 @@ QString StatusLine(const ShownRace& shown)
 // The browser replay of the race, in ctrl/replay/; what happened, for the window.
 QString OpenReplay(const std::string& app_dir, const std::string& file)
 {
-    ReplayBuildOptions options;
-    options.app_dir = app_dir;
-    options.replace = true;
-    options.move_to_trash = [](const std::string& path) {
-        std::error_code error;
-        std::filesystem::remove_all(path, error);
-        return !error;
-    };
-    const std::string folder = app_dir + "ctrl/replay";
+    ReplayBuildOptions read;
+    read.app_dir = app_dir;
+    std::string index;
     try {
-        BuildReplay({file}, folder, options);
+        index = BuildControlReplay(RaceFiles({file}, read), app_dir);
     } catch (const DataError& e) {
         return "No replay: " + Q(e.what());
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Q(folder + "/index.html"))))
-        return "No browser opened the replay in " + Q(folder) + "; the picture below stays.";
-    return "The replay opened in the browser (" + Q(folder) + "/index.html).";
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Q(index))))
+        return "No browser opened the replay " + Q(index) + "; the picture below stays.";
+    return "The replay opened in the browser (" + Q(index) + ").";
 }
 
 int main(int argc, char** argv)
