@@ -138,6 +138,7 @@ struct DecodeState {
     std::vector<unsigned char> row;           // one decoded row
     std::vector<unsigned char> intermediate;  // target width × scaled height
     int size = 0;
+    bool enlarge = true;
     bool prepared = false;
 };
 
@@ -219,7 +220,9 @@ bool Decode(const unsigned char* data, std::size_t bytes, DecodeState& state, Er
         return false;
     }
     state.source = {static_cast<int>(w), static_cast<int>(h)};
-    state.target = ReducedSize(state.source.width, state.source.height, state.size);
+    const int longer = std::max(state.source.width, state.source.height);
+    state.target = ReducedSize(state.source.width, state.source.height,
+                               state.enlarge ? state.size : std::min(state.size, longer));
 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
@@ -311,7 +314,7 @@ PictureSize ReducedSize(int width, int height, int size)
     return {scaled(width, height), size};
 }
 
-ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const std::string& file)
+ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const std::string& file, bool enlarge)
 {
     if (size < 1 || size > kMaxPictureSide)
         throw DataError(file, 0, "", "picture size " + std::to_string(size) + " is out of range");
@@ -319,6 +322,7 @@ ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const st
     InitErrors(errors);
     DecodeState state;
     state.size = size;
+    state.enlarge = enlarge;
     if (!Decode(reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size(), state, errors)) {
         const std::string message = std::string("cannot decode the picture: ") + errors.message;
         if (errors.too_large)

@@ -47,6 +47,8 @@ struct ReducedPicture {
 // unsupported) raises DataError naming `file`, one too large for the limits
 // above PictureTooLargeError; a picture whose data is merely damaged or cut
 // short is decoded as far as it goes (the rest grey) and carries a warning.
-ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const std::string& file = "picture");
+// Without `enlarge` a picture smaller than `size` keeps its own size.
+ReducedPicture ReduceJpeg(std::string_view jpeg, int size, int quality, const std::string& file = "picture",
+                          bool enlarge = true);
 
 } // namespace tackedit

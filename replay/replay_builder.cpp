@@ -112,13 +112,17 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
         wind.push_back({w.time, w.direction, w.speed});
     for (std::size_t i = 0; i < race.pictures.size() && i < pictures.size(); ++i)
         shots.push_back({{"src", pictures[i]}, {"time", race.pictures[i].time}});
-    ordered_json land = nullptr;
+    ordered_json land = nullptr, land_box = nullptr;
+    const auto rounded = [](double v) { return std::round(v * 1e5) / 1e5; };
     if (race.land) {
+        land_box = ordered_json::array();
+        for (const double v : race.land_box)
+            land_box.push_back(rounded(v));
         land = ordered_json::array();
         for (const auto& polygon : *race.land) {
             ordered_json flat = ordered_json::array();
             for (const double v : polygon)
-                flat.push_back(std::round(v * 1e5) / 1e5);
+                flat.push_back(rounded(v));
             land.push_back(std::move(flat));
         }
     }
@@ -128,7 +132,7 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
                                {"playSpeedPre", race.play_speed_pre}, {"playSpeedAfter", race.play_speed_after},
                                {"northUp", race.north_up}, {"windDir", race.wind_dir}, {"magVar", race.mag_var},
                                {"boats", boats}, {"marks", marks}, {"lines", lines}, {"course", race.course},
-                               {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land},
+                               {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land}, {"landBox", land_box},
                                {"landNote", race.land_note}};
     // "</" could end the script early where a page inlines it; JSON lets "\/" stand for "/".
     std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -170,7 +174,7 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
         const std::string name = "pictures/race-" + std::to_string(k + 1) + "/" + SafeName(picture.name);
         try {
             const FileBytes jpeg = ReadWholeFile(picture.source);
-            const ReducedPicture reduced = ReduceJpeg(jpeg.view(), 1280, 80, picture.source);
+            const ReducedPicture reduced = ReduceJpeg(jpeg.view(), 1280, 80, picture.source, false);
             WriteFile(building / name, reduced.jpeg, (building / name).string());
             return name;
         } catch (const DataError&) {

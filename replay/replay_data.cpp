@@ -246,6 +246,7 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
             b = {std::max(-90.0, b[0] - margin), std::max(-180.0, b[1] - margin), std::min(90.0, b[2] + margin),
                  std::min(180.0, b[3] + margin)};
             out.land = ReadShoreline(b, out.land_note);
+            out.land_box = b;
         } else {
             out.land_note = "no fix places the race on the map";
         }

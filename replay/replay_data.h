@@ -60,6 +60,7 @@ struct ReplayRace {
     // Land polygons, flat lon/lat pairs in degrees; nullopt when no shoreline
     // data could be read (land_note says why).
     std::optional<std::vector<std::vector<double>>> land;
+    std::array<double, 4> land_box{};  // south, west, north, east: where the land is cut
     std::string land_note;
 };
 

@@ -7,7 +7,8 @@
 // It takes no arguments: the workspace is the folder the program lies in.
 // TACKVUE_STANDIN_RENDER=<png path> renders the window into that file and exits
 // (0 when the picture was written) instead of showing it, printing the window's
-// status line; with QT_QPA_PLATFORM=offscreen this needs no display.
+// status line and what became of the browser replay; with
+// QT_QPA_PLATFORM=offscreen this needs no display.
 
 #include "platform/null_platform.h"
 #include "race/handoff_file.h"
@@ -24,6 +25,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QProcess>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -273,6 +275,23 @@ QString StatusLine(const ShownRace& shown)
 
 } // namespace
 
+// $BROWSER first, as xdg-open itself honours it; then the desktop's choice.
+bool OpenInBrowser(const QUrl& url)
+{
+    const QString browser = qEnvironmentVariable("BROWSER").section(':', 0, 0);
+    if (browser.isEmpty())
+        return QDesktopServices::openUrl(url);
+    QStringList words = QProcess::splitCommand(browser);
+    if (words.isEmpty())
+        return false;
+    const QString program = words.takeFirst();
+    if (words.contains("%s"))
+        words.replaceInStrings("%s", url.toString());
+    else
+        words << url.toString();
+    return QProcess::startDetached(program, words);
+}
+
 // The browser replay of the race, in ctrl/replay/; what happened, for the window.
 QString OpenReplay(const std::string& app_dir, const std::string& file)
 {
@@ -284,7 +303,7 @@ QString OpenReplay(const std::string& app_dir, const std::string& file)
     } catch (const DataError& e) {
         return "No replay: " + Q(e.what());
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(Q(index))))
+    if (!OpenInBrowser(QUrl::fromLocalFile(Q(index))))
         return "No browser opened the replay " + Q(index) + "; the picture below stays.";
     return "The replay opened in the browser (" + Q(index) + ").";
 }
@@ -332,17 +351,23 @@ int main(int argc, char** argv)
     if (shown.error.empty())
         layout->addWidget(new QLabel(status));
 
+    QString replay;
+    if (shown.error.empty() && !shown.file.empty()) {
+        replay = OpenReplay(app_dir, shown.file);
+        layout->addWidget(new QLabel(replay));
+    }
+
     const QByteArray render_to = qgetenv("TACKVUE_STANDIN_RENDER");
     if (!render_to.isEmpty()) {
         window.adjustSize();
         const bool saved = window.grab().save(QString::fromLocal8Bit(render_to), "PNG");
         std::printf("%s\n", status.toStdString().c_str());
+        if (!replay.isEmpty())
+            std::printf("%s\n", replay.toStdString().c_str());
         if (!saved)
             std::fprintf(stderr, "cannot write %s\n", render_to.constData());
         return saved ? 0 : 1;
     }
-    if (shown.error.empty() && !shown.file.empty())
-        layout->addWidget(new QLabel(OpenReplay(app_dir, shown.file)));
     window.show();
     return app.exec();
 }

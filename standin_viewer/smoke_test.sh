@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Smoke test of the viewer stand-in, run by ctest: lays out a copy of the demo
 # workspace with the program in it, renders the window offscreen for the demo
-# race in both modes and for the failures it must explain in its window.
+# race in both modes and for the failures it must explain in its window, with
+# a stand-in browser that notes the page it was asked to open.
 # usage: smoke_test.sh VIEWER DEMO_FOLDER
 set -u
 viewer=$1
@@ -13,6 +14,11 @@ cp "$viewer" "$ws/tackvue.exe"
 mkdir -p "$ws/ctrl"
 export QT_QPA_PLATFORM=offscreen
 failures=0
+bin="$ws/bin"
+mkdir -p "$bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$ws" >"$bin/browser"
+chmod +x "$bin/browser"
+export BROWSER="$bin/browser"
 
 fail() {
     echo "FAIL: $*"
@@ -46,6 +52,17 @@ handoff demo_race.txt
 render edit "demo_race.txt: Edit mode, $boats boats, $boats with track points between start and finish" 900
 handoff demo_race.txt_b
 render normal "demo_race.txt: Normal mode, $boats boats" 900
+
+# The browser was handed the replay of the race, built in ctrl/replay.
+for _ in $(seq 50); do [ "$(wc -l <"$ws/opened.txt" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
+[ "$(sort -u "$ws/opened.txt" 2>/dev/null)" = "file://$ws/ctrl/replay/index.html" ] ||
+    fail "the browser was not handed ctrl/replay/index.html twice: $(cat "$ws/opened.txt" 2>/dev/null)"
+grep -q '"file":"demo_race.txt"' "$ws/ctrl/replay/races/"*.js 2>/dev/null || fail "ctrl/replay does not hold the race"
+out=$(BROWSER= TACKVUE_STANDIN_RENDER="$ws/nobrowser.png" "$ws/tackvue.exe" 2>/dev/null)
+case "$out" in
+*"No browser opened the replay $ws/ctrl/replay/index.html; the picture below stays."*) ;;
+*) fail "no browser: '$out'" ;;
+esac
 
 # One boat's track cannot be read, the other's file name differs in case.
 printf 'T N3515.1 E13928 2024/06/15 01:00:00 0\r\n' >"$ws/gpsdat/broken.dtr"

@@ -1,8 +1,9 @@
 // The replay page in headless Chromium, driven over the DevTools protocol on a
 // pipe (no library): nothing is fetched from outside the folder, no console
 // error, boats where their tracks say, the gap rule, play speed, results equal
-// to tackedit-cli's, both languages. Screenshots go to SHOTS.
-// Usage: node replay_in_chromium.js TACKEDIT-CLI DEMO-WORKSPACE SHOTS
+// to tackedit-cli's, both languages, the photo strip and Loop. Screenshots go
+// to SHOTS.
+// Usage: node replay_in_chromium.js TACKEDIT-CLI MAKE-PICTURES DEMO-WORKSPACE SHOTS
 "use strict";
 const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
@@ -10,15 +11,17 @@ const os = require("node:os");
 const path = require("node:path");
 const { launch, openPage, sleep } = require("./cdp.js");
 
-const [cli, demo, shots] = process.argv.slice(2);
+const [cli, makePictures, demo, shots] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-browser-"));
 const failures = [];
 const check = (ok, what) => { if (!ok) failures.push(what); };
 
-// A race of two boats: one with a 120 s gap, one that starts late.
+// A race of two boats, one with a 120 s gap, one that starts late, and photos
+// taken at 10:01 and 10:04; a second race of the late boat alone.
 function gapWorkspace() {
   const ws = path.join(tmp, "ws");
-  for (const d of ["raceadmin", "gpsdat"]) fs.mkdirSync(path.join(ws, d), { recursive: true });
+  for (const d of ["raceadmin", "gpsdat", "photos"]) fs.mkdirSync(path.join(ws, d), { recursive: true });
+  execFileSync(makePictures, [path.join(ws, "photos"), "2", "320", "240", "80", "2024:06:15 10:01:00", "180"]);
   const gpx = (fixes) => '<?xml version="1.0"?>\n<gpx version="1.1" creator="test"><trk><trkseg>\n' +
     fixes.map(([s, lat]) => `<trkpt lat="${lat.toFixed(6)}" lon="139.460000"><time>` +
       new Date(Date.UTC(2024, 5, 15, 1, 0, s)).toISOString().replace(".000", "") + "</time></trkpt>").join("\n") +
@@ -29,7 +32,10 @@ function gapWorkspace() {
   fs.writeFileSync(path.join(ws, "gpsdat/gap.gpx"), gpx(gappy));
   fs.writeFileSync(path.join(ws, "gpsdat/late.gpx"), gpx([[120, 35.26], [122, 35.26002]]));
   fs.writeFileSync(path.join(ws, "raceadmin/gap.txt"),
-    "T1,Gap\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:10:00\r\nTD,9\r\nBN,gap.gpx,Gappy\r\nBN,late.gpx,Late\r\n");
+    "T1,Gap\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:10:00\r\nTD,9\r\nBN,gap.gpx,Gappy\r\nBN,late.gpx,Late\r\n" +
+    `PIC,${path.join(ws, "photos")},0\r\n`);
+  fs.writeFileSync(path.join(ws, "raceadmin/late.txt"),
+    "T1,Late\r\nST,2024/06/15 10:02:00\r\nFT,2024/06/15 10:03:00\r\nTD,9\r\nBN,late.gpx,Late\r\n");
   return ws;
 }
 
@@ -48,7 +54,7 @@ async function main() {
   const out = path.join(tmp, "replay");
   execFileSync(cli, ["replay", demo, out, "demo_race.txt", "--no-pictures"]);
   const gapOut = path.join(tmp, "gap-replay");
-  execFileSync(cli, ["replay", gapWorkspace(), gapOut, "gap.txt"]);
+  execFileSync(cli, ["replay", gapWorkspace(), gapOut, "gap.txt", "late.txt"]);
   const cdp = launch(path.join(tmp, "profile"));
   try {
     const page = await openPage(cdp, "file://" + out + "/index.html", "en-US", shots);
@@ -102,6 +108,50 @@ async function main() {
     check(!b.visible, "Gappy after its last fix: " + JSON.stringify(b));
     await at("2024-06-15 10:02:30");
     await gap.shot("gap.png");
+
+    // The photo strip: a photo while the replay is within 30 s of it; a click shows it large and goes there.
+    const strip = async (time) => gap.eval(`tackReplay.seek("${time}"), new Promise((done) => setTimeout(() => done(
+      Array.from(document.querySelectorAll("#photos img")).filter((i) => !i.hidden).map((i) => i.alt)), 400))`);
+    check(JSON.stringify(await strip("2024-06-15 10:01:25")) === '["pictures/race-1/IMG_0001.JPG"]',
+      "the 10:01 photo at 10:01:25");
+    check((await strip("2024-06-15 10:02:30")).length === 0 &&
+      (await gap.eval(`document.getElementById("photos").classList.contains("empty")`)), "no photo at 10:02:30");
+    check(JSON.stringify(await strip("2024-06-15 10:03:31")) === '["pictures/race-1/IMG_0002.JPG"]',
+      "the 10:04 photo at 10:03:31");
+    const shown = await gap.eval(`(() => { const i = Array.from(document.querySelectorAll("#photos img")).find((i) => !i.hidden);
+      i.click(); const big = document.getElementById("overlay-img");
+      return new Promise((done) => { const seen = () => done({ open: !document.getElementById("overlay").hidden,
+        width: big.naturalWidth, time: tackReplay.state().time });
+        if (big.complete && big.naturalWidth) seen(); else big.onload = seen; setTimeout(seen, 3000); }); })()`);
+    check(shown.open && shown.width === 320 && shown.time === "2024-06-15 10:04:00",
+      "a click on the photo shows it large at its time: " + JSON.stringify(shown));
+    await gap.shot("photo.png");
+    await gap.eval(`document.getElementById("overlay").click()`);
+
+    // Loop: every race at its own speeds, one after the other, round again.
+    check((await gap.eval("tackReplay.races().length")) === 2, "two races in the gap replay");
+    const loopTo = async (race) => {
+      const end = +(await gap.eval(`document.getElementById("slider").max`));
+      await gap.eval(`tackReplay.seek(${JSON.stringify(fmt(end - 1))})`);
+      for (let k = 0; k < 40; k++) {
+        const st = await gap.eval("tackReplay.state()");
+        if (st.race === race) return st;
+        await sleep(100);
+      }
+      return gap.eval("tackReplay.state()");
+    };
+    await gap.eval(`document.getElementById("loop").click()`);
+    let st = await gap.eval("tackReplay.state()");
+    check(st.playing && st.race === 0 && (await gap.eval(`document.getElementById("loop").classList.contains("on")`)),
+      "Loop plays the race: " + JSON.stringify(st));
+    st = await loopTo(1);
+    check(st.race === 1 && st.playing, "Loop goes on to the next race: " + JSON.stringify(st));
+    st = await loopTo(0);
+    check(st.race === 0 && st.playing, "Loop goes round to the first race again: " + JSON.stringify(st));
+    await gap.eval("tackReplay.pause()");
+    check(!(await gap.eval(`document.getElementById("loop").classList.contains("on")`)), "pause ends Loop");
+    check(gap.requests.every((u) => u.startsWith("file://" + gapOut + "/")), "gap replay requests outside the folder: " +
+      gap.requests.filter((u) => !u.startsWith("file://" + gapOut + "/")).join(" "));
     check(gap.errors.length === 0, "console errors on the gap race: " + gap.errors.join(" | "));
   } finally {
     // Chromium writes its profile until it has gone.

@@ -125,7 +125,36 @@
       }
       return a;
     }) : null;
+    r.shoreXY = r.landXY ? shoreRuns(r.land, r.landXY, raw.landBox) : null;
     return r;
+  }
+
+  // The polygons' runs along the shore: the sides laid along the box where the
+  // land was cut are no coast and get no stroke.
+  function shoreRuns(land, xy, box) {
+    var runs = [];
+    var cut = function (poly, i, j) {
+      if (!box || box.length !== 4) return false;
+      var near = function (a, b) { return Math.abs(a - b) < 1e-7; };
+      var lo1 = poly[i], la1 = poly[i + 1], lo2 = poly[j], la2 = poly[j + 1];
+      return (near(la1, box[0]) && near(la2, box[0])) || (near(la1, box[2]) && near(la2, box[2])) ||
+        (near(lo1, box[1]) && near(lo2, box[1])) || (near(lo1, box[3]) && near(lo2, box[3]));
+    };
+    land.forEach(function (poly, k) {
+      var a = xy[k], n = a.length >> 1, run = [];
+      for (var v = 0; v < n; v++) {
+        var w = (v + 1) % n;
+        if (cut(poly, 2 * v, 2 * w)) {
+          if (run.length) runs.push(Float32Array.from(run));
+          run = [];
+          continue;
+        }
+        if (!run.length) run.push(a[2 * v], a[2 * v + 1]);
+        run.push(a[2 * w], a[2 * w + 1]);
+      }
+      if (run.length) runs.push(Float32Array.from(run));
+    });
+    return runs;
   }
 
   function planar(r, lat, lon, out) {

@@ -195,6 +195,10 @@
         ctx.closePath();
       });
       ctx.fillStyle = LAND; ctx.fill();
+      ctx.beginPath();
+      r.shoreXY.forEach(function (a) {
+        for (var i = 0; i + 1 < a.length; i += 2) if (i) ctx.lineTo(a[i], a[i + 1]); else ctx.moveTo(a[i], a[i + 1]);
+      });
       ctx.lineWidth = 1 / v.s; ctx.strokeStyle = SHORE; ctx.stroke();
       ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
     }

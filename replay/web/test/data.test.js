@@ -115,3 +115,12 @@ test("a boat held in a gap keeps pointing the way it sailed into it", () => {
   assert.equal(o.gap, true);
   assert.ok(Math.abs(m.course - 90) < 0.5, m.course);
 });
+
+test("the land's sides along the cut box get no shore stroke", () => {
+  // The coast from the west edge to the east edge, land to the north, closed along the box; an island.
+  const r = race([boat("A", [[T0, 5, 5], [T0 + 1, 5.001, 5]])],
+    { land: [[0, 5, 5, 6, 10, 5, 10, 10, 0, 10], [2, 2, 3, 2, 3, 3, 2, 2]], landBox: [0, 0, 10, 10] });
+  const lonlat = (a) => Array.from({ length: a.length / 2 }, (_, i) =>
+    [+(a[2 * i] / r.kx + r.lon0).toFixed(4) + 0, +(a[2 * i + 1] / D.M_PER_DEG + r.lat0).toFixed(4) + 0]);
+  assert.deepEqual(r.shoreXY.map(lonlat), [[[0, 5], [5, 6], [10, 5]], [[2, 2], [3, 2], [3, 3], [2, 2], [2, 2]]]);
+});
