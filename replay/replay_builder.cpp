@@ -132,8 +132,8 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
                                {"playSpeedPre", race.play_speed_pre}, {"playSpeedAfter", race.play_speed_after},
                                {"northUp", race.north_up}, {"windDir", race.wind_dir}, {"magVar", race.mag_var},
                                {"boats", boats}, {"marks", marks}, {"lines", lines}, {"course", race.course},
-                               {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land}, {"landBox", land_box},
-                               {"landNote", race.land_note}};
+                               {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land},
+                               {"landBox", land_box}, {"landNote", race.land_note}};
     // "</" could end the script early where a page inlines it; JSON lets "\/" stand for "/".
     std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3))
