@@ -225,12 +225,20 @@ void EditorScreen::OpenTrackForEditing()
 {
     const auto chosen = services_.dialogs.OpenFile("ALL(*.*)|*.*|*.TRB|*.TRB|*.DTR|*.DTR|*.GPX|*.GPX",
                                                    state_.paths.AppDir + "gpsdat");
-    if (!chosen || !FileExists(*chosen))
+    if (chosen && FileExists(*chosen))
+        EditTrack(*chosen);
+}
+
+void EditorScreen::EditTrack(const std::string& file)
+{
+    if (!FileExists(file)) {
+        services_.dialogs.ShowMessage("tackvue", file + ": no such file");
         return;
-    state_.edit.CurrentTrackFile = *chosen;
+    }
+    state_.edit.CurrentTrackFile = file;
     LoadServices load{services_.events, services_.beeper, services_.cursor, [this] { ShowDeletionCounts(); }};
     try {
-        LoadTrackFile(*chosen, state_.track, state_.edit, load);
+        LoadTrackFile(file, state_.track, state_.edit, load);
     } catch (const DataError& e) {
         services_.dialogs.ShowMessage("tackvue", e.what());
         return;
@@ -251,9 +259,9 @@ void EditorScreen::OpenTrackForEditing()
     DrawTimeline();
     if (state_.track.TrackCount == 0)
         services_.dialogs.ShowMessage("tackvue",
-                                      NoPointsMessage(*chosen, state_.UiLanguage, state_.track.ReadNotes));
+                                      NoPointsMessage(file, state_.UiLanguage, state_.track.ReadNotes));
     else if (!state_.track.ReadNotes.empty())
-        services_.dialogs.ShowMessage("tackvue", *chosen + ":\n" + JoinedNotes(state_.track.ReadNotes));
+        services_.dialogs.ShowMessage("tackvue", file + ":\n" + JoinedNotes(state_.track.ReadNotes));
 }
 
 void EditorScreen::RefillAutoEditLists()

@@ -37,6 +37,8 @@ public:
 
     // Button21 of the cover: choose a track file, load it, show the editor.
     void OpenTrackForEditing();
+    // Opens a track file in the editor, from anywhere.
+    void EditTrack(const std::string& file);
     // The two value lists of automatic editing, back to 20 s and 12 knots.
     void RefillAutoEditLists();
 

@@ -115,7 +115,7 @@ void CompileScreen::SaveData()
     if (mode != MessageAnswer::Cancel) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
-        if (const std::string problem = services_.shell.StartProgram(state_.paths.ViewerPath); !problem.empty())
+        if (const std::string problem = services_.shell.StartProgram(ViewerToStart(state_.paths)); !problem.empty())
             services_.dialogs.ShowMessage("tackvue", problem);
     }
     host_.SwitchScreen(1);

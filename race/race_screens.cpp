@@ -106,7 +106,7 @@ void ShowRaceScreen::ListBox8Click()
         services_.dialogs.ShowMessage("tackvue", e.what());
         return;
     }
-    if (const std::string problem = services_.shell.StartProgram(state_.paths.ViewerPath); !problem.empty())
+    if (const std::string problem = services_.shell.StartProgram(ViewerToStart(state_.paths)); !problem.empty())
         services_.dialogs.ShowMessage("tackvue", problem);
     host_.SwitchScreen(1);
 }

@@ -18,8 +18,10 @@
 #include "track/track_loader.h"
 #include "track/track_store.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
 
 namespace tackedit {
 
@@ -28,11 +30,23 @@ struct WorkspacePaths {
     std::string AppDir;  // with a trailing separator
     std::string ViewerExe = "tackvue.exe";
     std::string ViewerPath;
+    std::string StandinViewerPath;  // our stand-in beside an installed editor; empty when none
     std::string CtrlDir;
     std::string SettingsFilePath;
     std::string HandoffFilePath;
     std::string DownloadToolPath;
 };
+
+// The viewer to start: the workspace's own, else the stand-in, else the
+// workspace's name for it (whose start then fails as it always did).
+inline std::string ViewerToStart(const WorkspacePaths& paths)
+{
+    std::error_code ec;
+    if (paths.StandinViewerPath.empty() || std::filesystem::exists(paths.ViewerPath, ec) ||
+        !std::filesystem::is_regular_file(paths.StandinViewerPath, ec))
+        return paths.ViewerPath;
+    return paths.StandinViewerPath;
+}
 
 struct AppState {
     int ScreenMode = 0;

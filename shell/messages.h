@@ -284,6 +284,20 @@ inline constexpr Text kReplayNoBrowser{
     "The replay is in %1, but no browser opened it: open index.html there in a browser.",
     "リプレイは %1 にできましたが、ブラウザで開けませんでした。そこにある index.html をブラウザで開いてください。"};
 
+// Where the editor works, and files it was asked to open.
+inline constexpr Text kWorkspaceMade{
+    "tackedit made its workspace in %1, with the demo race. Its track files go in gpsdat, its race files in "
+    "raceadmin.",
+    "tackedit の作業フォルダを %1 に作りました（デモのレース入り）。GPS ファイルは gpsdat に、レースファイルは "
+    "raceadmin に入ります。"};
+inline constexpr Text kOneFileAtATime{"tackedit opens one file at a time: %1 was opened, the others were not.",
+                                      "tackedit が開くファイルは一度に一つです。%1 を開き、ほかは開きませんでした。"};
+inline constexpr Text kRaceOutsideWorkspace{
+    "%1 is not in the workspace's race folder %2. Open it from a workspace's raceadmin folder, or start tackedit "
+    "--workspace with the folder that holds its raceadmin.",
+    "%1 は作業フォルダのレースフォルダ %2 にありません。作業フォルダの raceadmin から開くか、その raceadmin "
+    "を持つフォルダを tackedit --workspace で指定してください。"};
+
 } // namespace texts
 
 } // namespace tackedit

@@ -182,6 +182,29 @@ void TForm1::dropEvent(QDropEvent* event)
     compile_->DropFiles(paths);
 }
 
+void TForm1::OpenFiles(const std::vector<std::string>& files)
+{
+    if (files.empty())
+        return;
+    const std::string& file = files.front();
+    std::string name = file.substr(file.find_last_of('/') + 1);
+    const bool race_file = name.size() > 4 && QString::fromStdString(name).endsWith(".txt", Qt::CaseInsensitive);
+    if (race_file) {
+        std::error_code ec;
+        const auto folder = std::filesystem::weakly_canonical(state_.paths.AppDir + "raceadmin", ec);
+        const auto parent = std::filesystem::weakly_canonical(std::filesystem::absolute(file, ec).parent_path(), ec);
+        if (parent == folder)
+            compile_->OpenRace(name);
+        else
+            services_.dialogs.ShowMessage("tackvue", Say(texts::kRaceOutsideWorkspace, state_.UiLanguage,
+                                                         {file, state_.paths.AppDir + "raceadmin"}));
+    } else {
+        editor_->EditTrack(file);
+    }
+    if (files.size() > 1)
+        services_.dialogs.ShowMessage("tackvue", Say(texts::kOneFileAtATime, state_.UiLanguage, {file}));
+}
+
 void TForm1::SwitchScreen(int mode)
 {
     state_.ScreenMode = mode;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 namespace tackedit {
 
@@ -27,6 +28,9 @@ public:
     TForm1(AppState& state, PlatformServices& services, std::string program_folder);
 
     void SwitchScreen(int mode) override;
+    // Files given on the command line: a race file of the workspace opens on
+    // the compile screen, any other file in the track editor.
+    void OpenFiles(const std::vector<std::string>& files);
     void ShowScreen();
     void HideAllPanels();
     void ReadSettings();

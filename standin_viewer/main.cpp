@@ -4,7 +4,8 @@
 // titles, start and finish, the mode and every boat's track on a plain map; the
 // part of each track between start and finish is drawn strong.
 //
-// It takes no arguments: the workspace is the folder the program lies in.
+// It takes no arguments: the workspace is TACKEDIT_WORKSPACE, which the editor
+// sets for the programs it starts, else the folder the program lies in.
 // TACKVUE_STANDIN_RENDER=<png path> renders the window into that file and exits
 // (0 when the picture was written) instead of showing it, printing the window's
 // status line and what became of the browser replay; with
@@ -311,7 +312,11 @@ QString OpenReplay(const std::string& app_dir, const std::string& file)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const std::string app_dir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    // The editor names its workspace; started alone, the stand-in lies in it.
+    QString workspace = qEnvironmentVariable("TACKEDIT_WORKSPACE");
+    if (workspace.isEmpty())
+        workspace = QCoreApplication::applicationDirPath();
+    const std::string app_dir = workspace.toStdString() + (workspace.endsWith('/') ? "" : "/");
     const ShownRace shown = ReadRace(app_dir);
 
     QWidget window;

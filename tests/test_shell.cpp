@@ -3,6 +3,7 @@
 #include "shell/application.h"
 #include "shell/captions.h"
 #include "shell/tform1.h"
+#include "shell/workspace_choice.h"
 #include "window_test.h"
 #include "track/numbers.h"
 
@@ -362,6 +363,93 @@ TEST_F(ShellTest, WorkspacePathsComeFromTheProgramFolder)
     EXPECT_EQ(state_.paths.ViewerPath, app + "tackvue.exe");
     EXPECT_EQ(state_.tools.DownloadTools[0], app + "GPSFETCH.exe");
     EXPECT_TRUE(fs::is_directory(workspace_ / "ctrl"));
+}
+
+TEST_F(ShellTest, WorkspaceIsChosenAndAMissingOneIsMadeWithTheDemo)
+{
+    const fs::path demo = workspace_ / "share/tackedit/demo", bin = workspace_ / "bin", home = workspace_ / "home";
+    fs::create_directories(demo / "raceadmin");
+    fs::create_directories(bin);
+    std::ofstream(demo / "raceadmin/demo_race.txt") << "T1,Demo\r\n";
+    ASSERT_EQ(InstalledDemo(bin.string()), demo.string());
+    EXPECT_FALSE(InstalledDemo(workspace_.string()));
+
+    WorkspaceRequest installed{bin.string(), "", "", nullptr, nullptr, demo.string()};
+    installed.home = home.c_str();
+    // Never the writable folder of an installed program: ~/tackedit, made once.
+    WorkspaceChoice first = ChooseWorkspace(installed);
+    EXPECT_EQ(first.folder, (home / "tackedit").string() + "/");
+    EXPECT_EQ(first.made, (home / "tackedit").string());
+    EXPECT_TRUE(fs::is_regular_file(home / "tackedit/raceadmin/demo_race.txt"));
+    EXPECT_TRUE(fs::is_directory(home / "tackedit/gpsdat") && fs::is_directory(home / "tackedit/ctrl"));
+    EXPECT_EQ(ChooseWorkspace(installed).made, "") << "made on the first start only";
+
+    // --workspace, then an opened race file's workspace, then TACKEDIT_WORKSPACE.
+    const std::string other = (workspace_ / "other").string(), env = (workspace_ / "env").string();
+    fs::create_directories(other + "/raceadmin");
+    installed.environment = env.c_str();
+    EXPECT_EQ(ChooseWorkspace(installed).folder, env + "/");
+    installed.opened_file = other + "/RACEADMIN/../raceadmin/cup.txt";
+    EXPECT_EQ(ChooseWorkspace(installed).folder, other + "/");
+    installed.argument = (workspace_ / "arg").string();
+    EXPECT_EQ(ChooseWorkspace(installed).folder, installed.argument + "/");
+
+    // A program built or unpacked by the user works beside itself.
+    const WorkspaceRequest unpacked{workspace_.string(), "", "", nullptr, home.c_str(), ""};
+    EXPECT_EQ(ChooseWorkspace(unpacked).folder, workspace_.string() + "/");
+    EXPECT_EQ(ChooseWorkspace(unpacked).made, "");
+
+    // A file in the way is an error, and nothing half-made stays beside it.
+    std::ofstream(workspace_ / "file");
+    installed = {bin.string(), (workspace_ / "file").string(), "", nullptr, nullptr, demo.string()};
+    EXPECT_NE(ChooseWorkspace(installed).error.find("is not a folder"), std::string::npos);
+    installed.argument = (workspace_ / "file/sub").string();
+    const WorkspaceChoice blocked = ChooseWorkspace(installed);
+    EXPECT_TRUE(blocked.folder.empty());
+    EXPECT_NE(blocked.error.find("Cannot make the workspace"), std::string::npos) << blocked.error;
+    for (const auto& entry : fs::directory_iterator(workspace_))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
+TEST_F(ShellTest, FilesOnTheCommandLineOpenWhereTheyBelong)
+{
+    fs::create_directories(workspace_ / "raceadmin");
+    std::ofstream(workspace_ / "raceadmin/cup.txt") << "T1,Cup\r\nST,2024/06/15 10:00:00\r\n";
+    std::ofstream(workspace_ / "elsewhere.txt") << "T1,Away\r\n";
+    std::ofstream(workspace_ / "boat.gpx")
+        << "<gpx><trk><trkseg><trkpt lat=\"35.1\" lon=\"139.4\"><time>2024-06-15T01:00:00Z</time></trkpt>"
+           "</trkseg></trk></gpx>";
+    Start();
+    form_->OpenFiles({(workspace_ / "raceadmin/../raceadmin/cup.txt").string()});
+    EXPECT_EQ(state_.ScreenMode, 3);
+    EXPECT_EQ(state_.RaceFileName, "cup.txt");
+    EXPECT_EQ(state_.race.Title1, "Cup");
+
+    form_->OpenFiles({(workspace_ / "elsewhere.txt").string()});
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("is not in the workspace's race folder"), std::string::npos);
+    EXPECT_EQ(state_.RaceFileName, "cup.txt");
+
+    form_->OpenFiles({(workspace_ / "boat.gpx").string(), (workspace_ / "elsewhere.txt").string()});
+    EXPECT_EQ(state_.ScreenMode, 22);
+    EXPECT_EQ(state_.edit.CurrentTrackFile, (workspace_ / "boat.gpx").string());
+    EXPECT_EQ(state_.track.TrackCount, 1);
+    ASSERT_EQ(dialogs_.Messages().size(), 2u);
+    EXPECT_NE(dialogs_.Messages()[1].find("one file at a time"), std::string::npos);
+}
+
+TEST_F(ShellTest, TheStandInStartsWhenTheWorkspaceHasNoViewer)
+{
+    WorkspacePaths paths;
+    paths.ViewerPath = (workspace_ / "tackvue.exe").string();
+    EXPECT_EQ(ViewerToStart(paths), paths.ViewerPath) << "no stand-in named";
+    paths.StandinViewerPath = (workspace_ / "bin/tackvue-standin").string();
+    EXPECT_EQ(ViewerToStart(paths), paths.ViewerPath) << "the stand-in is not there";
+    fs::create_directories(workspace_ / "bin");
+    std::ofstream(paths.StandinViewerPath) << "x";
+    EXPECT_EQ(ViewerToStart(paths), paths.StandinViewerPath);
+    std::ofstream(paths.ViewerPath) << "x";
+    EXPECT_EQ(ViewerToStart(paths), paths.ViewerPath) << "the workspace's own viewer comes first";
 }
 
 TEST_F(ShellTest, HelpButtonsOpenThePageOfTheLanguage)
