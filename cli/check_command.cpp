@@ -78,10 +78,10 @@ int Check(const std::vector<std::string>& args)
     if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
         return Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
     Progress progress;
-    const RaceCheckResult result =
-        CheckRaceFile(app_dir, names[1], ReadCaptureTime, [&](const std::string& what, std::size_t done, std::size_t count) {
-            progress.Show(what, done, count);
-        });
+    const auto show = [&](const std::string& what, std::size_t number, std::size_t count) {
+        progress.Show(what, number, count);
+    };
+    const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime, show);
     ClearProgressLine();
     if (json) {
         std::printf("%s\n", CheckJson(result).dump(2).c_str());

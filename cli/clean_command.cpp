@@ -66,6 +66,7 @@ int Clean(const std::vector<std::string>& args)
         progress.Show("writing " + out + " (" + std::to_string(kept) + " points)");
     if (!SaveTrack(out, track.store, error))
         return Fail(error);
+    ClearProgressLine();
     if (!Quiet())
         std::printf("kept %d of %d\n", kept, loaded);
     return 0;

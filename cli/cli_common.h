@@ -39,7 +39,7 @@ bool SaveTrack(const std::string& path, const TrackStore& store, std::string& er
 
 // A track file this big takes long enough to read that a terminal shows what
 // is going on; the size to show ("37 MB"), or nullopt for a smaller one.
-inline constexpr std::uintmax_t kBigTrackBytes = 4 << 20;
+inline constexpr std::uintmax_t kBigTrackBytes = 16 << 20;
 std::optional<std::string> BigTrackSize(const std::string& path);
 
 // The note on stderr when a whole-second file left fixes out.

@@ -244,6 +244,7 @@ int Convert(const std::vector<std::string>& args)
         progress.Show("writing " + out + " (" + std::to_string(track.store.TrackCount) + " points)");
     if (!SaveTrack(out, track.store, error, &left_out))
         return Fail(error);
+    ClearProgressLine();
     if (!Quiet())
         std::printf("wrote %d points\n", track.store.TrackCount - left_out);
     return 0;

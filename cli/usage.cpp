@@ -24,7 +24,7 @@ const Command kCommands[] = {
      "Writes the track IN to OUT as TRB or GPX by OUT's ending (.trb or .gpx, any\n"
      "case) and prints \"wrote N points\". Both keep whole seconds: fixes within the\n"
      "second of the fix before are left out, and a note says how many. On a\n"
-     "terminal, a track of more than 4 MB shows what is being read and written.\n"},
+     "terminal, a track of more than 16 MB shows what is being read and written.\n"},
     {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]",
      "print a race file as JSON; write it under another name",
      "Reads WORKSPACE/raceadmin/NAME (the name matched without regard to case) as\n"
@@ -41,7 +41,7 @@ const Command kCommands[] = {
      "the editor's automatic editing, then a save",
      "Runs the editor's automatic editing on the track IN, saves the points left to\n"
      "OUT (.trb or .gpx) and prints \"kept K of N\". On a terminal, a track of more\n"
-     "than 4 MB shows what is being read and written.\n"
+     "than 16 MB shows what is being read and written.\n"
      "\n"
      "  --max-speed KNOTS    delete the points the speed test finds above KNOTS\n"
      "  --interval SECONDS   then thin the track to one point every SECONDS\n"},
