@@ -181,7 +181,11 @@ void CheckPictures(Findings& out, const RaceSettings& race, const RaceCheckInput
     NullPendingEvents events;
     IndexPictures(kept_race, index, events);
     int inside = 0;
-    for (const PictureFile& file : ListPictureFiles(folder)) {
+    const std::vector<PictureFile> files = ListPictureFiles(folder);
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const PictureFile& file = files[k];
+        if (input.progress)
+            input.progress("picture", k + 1, files.size());
         const auto taken = input.capture_time(folder + "/" + file.name);
         if (!taken)
             continue;
@@ -491,6 +495,8 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     for (std::size_t k = 0; k < result.boats.size(); ++k) {
         BoatCheck& b = result.boats[k];
         const int boat = static_cast<int>(k + 1);
+        if (input.progress)
+            input.progress("boat", k + 1, result.boats.size());
         if (!b.in_race) {
             const RaceFileSkips::Boat& skip = skips[static_cast<std::size_t>(-race_boat[k] - 1)];
             out.Boat(boat, Severity::Error,
@@ -530,12 +536,13 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
 }
 
 RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& name,
-                              const CaptureTimeReader& capture_time)
+                              const CaptureTimeReader& capture_time, const CheckProgress& progress)
 {
     RaceCheckInput input;
     input.app_dir = app_dir;
     input.race_file_name = name;
     input.capture_time = capture_time;
+    input.progress = progress;
     const auto path = FindWorkspaceFile(app_dir + "raceadmin", name);
     RaceCheckResult result;
     if (!path) {

@@ -53,6 +53,9 @@ struct RaceCheckResult {
 // The capture time of a picture in the camera's local time; nullopt when it has none.
 using CaptureTimeReader = std::function<std::optional<DateTime>(const std::string& path)>;
 
+// How far a long check is: reading picture or boat `number` (1-based) of `count`.
+using CheckProgress = std::function<void(const std::string& what, std::size_t number, std::size_t count)>;
+
 struct RaceCheckInput {
     std::string app_dir;         // the workspace, with its trailing separator
     std::string race_file_name;  // bare name; empty when there is none yet
@@ -61,6 +64,7 @@ struct RaceCheckInput {
     RaceFileSkips skipped;       // what the race file reader left out
     bool minimize_on_save = false;   // Save Data gives the viewer TRB copies of the boats' files
     CaptureTimeReader capture_time;  // empty: pictures are not counted
+    CheckProgress progress;          // may be empty
     // What the compile screen took from its first boat's track and the user
     // has not changed since, so a finding can say where a value came from.
     struct TrackPreset {
@@ -80,7 +84,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
 // Reads WORKSPACE/raceadmin/NAME as the editor does and checks it; a race file
 // that is missing or does not read is an error finding.
 RaceCheckResult CheckRaceFile(const std::string& app_dir, const std::string& name,
-                              const CaptureTimeReader& capture_time);
+                              const CaptureTimeReader& capture_time, const CheckProgress& progress = {});
 
 // ---- Track times against the race window ----
 

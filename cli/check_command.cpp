@@ -4,6 +4,7 @@
 #include "check/race_check.h"
 #include "check/track_shift.h"
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
 #include "track/workspace_files.h"
@@ -76,7 +77,12 @@ int Check(const std::vector<std::string>& args)
     const std::string app_dir = (std::filesystem::path(names[0]) / "").string();
     if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
         return Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
-    const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime);
+    Progress progress;
+    const auto show = [&](const std::string& what, std::size_t number, std::size_t count) {
+        progress.Show(what, number, count);
+    };
+    const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime, show);
+    ClearProgressLine();
     if (json) {
         std::printf("%s\n", CheckJson(result).dump(2).c_str());
     } else {
@@ -113,7 +119,8 @@ int Shift(const std::vector<std::string>& args)
     try {
         const ShiftedCopy copy = WriteShiftedCopy(args[0], out, static_cast<double>(*amount) * unit);
         NoteLeftOut(out, copy.left_out);
-        std::printf("wrote %d points\n", copy.points);
+        if (!Quiet())
+            std::printf("wrote %d points\n", copy.points);
     } catch (const DataError& e) {
         return Fail(e.what());
     }

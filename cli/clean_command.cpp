@@ -2,6 +2,7 @@
 // of the points that remain.
 
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "editor/editor_core.h"
 #include "track/numbers.h"
 
@@ -50,6 +51,10 @@ int Clean(const std::vector<std::string>& args)
 
     LoadedTrack track;
     std::string error;
+    Progress progress;
+    const auto big = BigTrackSize(in);
+    if (big)
+        progress.Show("reading " + in + " (" + *big + ")");
     if (!Load(in, track, error))
         return Fail(error);
     // A fresh load: every point present, FirstPresent 1 and LastPresent TrackCount,
@@ -57,9 +62,13 @@ int Clean(const std::vector<std::string>& args)
     const std::int32_t loaded = track.store.TrackCount;
     RunAutoEdit(track.store, track.edit, settings);
     const std::int32_t kept = CompactTrack(track.store);
+    if (big)
+        progress.Show("writing " + out + " (" + std::to_string(kept) + " points)");
     if (!SaveTrack(out, track.store, error))
         return Fail(error);
-    std::printf("kept %d of %d\n", kept, loaded);
+    ClearProgressLine();
+    if (!Quiet())
+        std::printf("kept %d of %d\n", kept, loaded);
     return 0;
 }
 

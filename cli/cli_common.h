@@ -7,6 +7,7 @@
 #include "track/vkx_reader.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ bool EndsWithNoCase(const std::string& text, const char* ending);
 // out (those within the second of the fix before), which `left_out` gets.
 bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error,
                std::int32_t* left_out = nullptr);
+
+// A track file this big takes long enough to read that a terminal shows what
+// is going on; the size to show ("37 MB"), or nullopt for a smaller one.
+inline constexpr std::uintmax_t kBigTrackBytes = 16 << 20;
+std::optional<std::string> BigTrackSize(const std::string& path);
 
 // The note on stderr when a whole-second file left fixes out.
 void NoteLeftOut(const std::string& path, std::int32_t left_out);

@@ -2,6 +2,7 @@
 // and a distribution folder, as the editor makes them.
 
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "distribution/distribution_core.h"
 #include "pictures/photo_metadata.h"
 #include "pictures/picture_export.h"
@@ -16,7 +17,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
-#include <unistd.h>
 
 namespace tackedit::cli {
 
@@ -109,6 +109,7 @@ int Distribute(const std::vector<std::string>& args)
     RaceSettings race;
     DistributionPlayList list;
     list.DistName = name;
+    Progress progress;
     try {
         for (const std::string& file : races)
             ChooseDistRaceFile(list, file, app_dir, 2, race);
@@ -128,17 +129,18 @@ int Distribute(const std::vector<std::string>& args)
                 export_options.threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
                 PictureIndex index;
                 NullPendingEvents events;
-                const bool terminal = ::isatty(2);
                 failures = ExportDistributionPictures(
-                    list.DistRaceFiles, export_options, race, index, events, [terminal](const PictureProgress& step) {
-                        if (terminal)
-                            std::fprintf(stderr, "%s   ( %d / %d )\n", step.name.c_str(), step.number, step.count);
+                    list.DistRaceFiles, export_options, race, index, events, [&](const PictureProgress& step) {
+                        progress.Show("pictures", static_cast<std::size_t>(step.number),
+                                      static_cast<std::size_t>(step.count));
                     });
             };
+        progress.Show("copying the races' files");
         const std::string dist = BuildDistribution(list, options, race);
+        ClearProgressLine();
         std::printf("%s\n", dist.c_str());
         for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
-            std::fprintf(stderr, "note: pictures from outside the workspace: %s\n", line.c_str());
+            Note("pictures from outside the workspace: " + line);
         if (failures.empty())
             return 0;
         // The folder stays built; leaving pictures out is still a failure to report.
@@ -147,6 +149,7 @@ int Distribute(const std::vector<std::string>& args)
         const std::string report = PictureReportText(failures, failures.size());
         if (left_out)
             return Fail(report);
+        ClearProgressLine();
         std::fprintf(stderr, "warning: %s\n", report.c_str());
         return 0;
     } catch (const DataError& e) {

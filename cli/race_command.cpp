@@ -2,6 +2,7 @@
 // back under another name as Save Data writes it.
 
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "platform/null_platform.h"
 #include "race/compile_core.h"
 #include "race/race_file.h"
@@ -12,7 +13,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace tackedit::cli {
 
@@ -79,14 +79,10 @@ std::vector<std::string> MakeTrbCopies(const RaceSettings& race, const std::stri
     CountingBeeper beeper;
     NullCursor cursor;
     LoadServices services{events, beeper, cursor, {}};
-    const bool terminal = ::isatty(2);
+    Progress progress;
     std::vector<std::string> trb_files;
     ConvertGpsFilesToTrb(race, app_dir, track, edit, services,
-                         [terminal](const std::string& name) {
-                             if (terminal)
-                                 std::fprintf(stderr, "making %s\n", name.c_str());
-                         },
-                         trb_files);
+                         [&progress](const std::string& name) { progress.Show("making " + name); }, trb_files);
     return trb_files;
 }
 

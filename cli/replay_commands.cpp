@@ -1,6 +1,7 @@
 // replay: a folder that plays races in a browser; results: who finished where.
 
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "platform/trash.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
@@ -11,7 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace tackedit::cli {
 
@@ -52,13 +52,18 @@ int Replay(const std::vector<std::string>& args)
     options.pictures = pictures;
     options.replace = replace;
     options.move_to_trash = MoveToTrash;
-    if (::isatty(2))
-        options.progress = [](const std::string& race) { std::fprintf(stderr, "Reading %s\n", race.c_str()); };
+    Progress progress;
+    ReplayRaces races = RaceFiles({names.begin() + 2, names.end()}, options);
+    races.read = [&progress, &races, read = races.read](std::size_t k) {
+        progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
+        return read(k);
+    };
     try {
-        BuildReplay({names.begin() + 2, names.end()}, names[1], options);
+        BuildReplay(races, names[1], options);
     } catch (const DataError& e) {
         return Fail(e.what());
     }
+    ClearProgressLine();
     std::printf("%s\n", (std::filesystem::path(names[1]) / "index.html").string().c_str());
     return 0;
 }

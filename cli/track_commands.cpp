@@ -1,6 +1,7 @@
 // dump and convert: a track file as the editor loads it.
 
 #include "cli/cli_common.h"
+#include "cli/progress.h"
 #include "platform/null_platform.h"
 #include "shell/messages.h"
 #include "track/data_error.h"
@@ -14,6 +15,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace tackedit::cli {
 
@@ -42,12 +44,13 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error)
     const auto& notes = track.store.ReadNotes;
     std::size_t said = 0;
     if (track.store.TrackCount == 0) {
+        ClearProgressLine();
         std::fprintf(stderr, "warning: %s holds no track point%s%s\n", path.c_str(), notes.empty() ? "." : ": ",
                      notes.empty() ? "" : notes[0].c_str());
         said = 1;
     }
     for (; said < notes.size(); ++said)
-        std::fprintf(stderr, "note: %s: %s\n", path.c_str(), notes[said].c_str());
+        Note(path + ": " + notes[said]);
     return true;
 }
 
@@ -65,10 +68,17 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 void NoteLeftOut(const std::string& path, std::int32_t left_out)
 {
     if (left_out > 0)
-        std::fprintf(stderr,
-                     "note: %s: left out %s logged within the same second as the point before (the file holds "
-                     "whole seconds)\n",
-                     path.c_str(), CountOf(left_out, texts::check::kPoint, 2).c_str());
+        Note(path + ": left out " + CountOf(left_out, texts::check::kPoint, 2) +
+             " logged within the same second as the point before (the file holds whole seconds)");
+}
+
+std::optional<std::string> BigTrackSize(const std::string& path)
+{
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(path, error);
+    if (error || bytes < kBigTrackBytes)
+        return std::nullopt;
+    return std::to_string((bytes + (1 << 19)) >> 20) + " MB";
 }
 
 bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error, std::int32_t* left_out)
@@ -224,9 +234,19 @@ int Convert(const std::vector<std::string>& args)
     LoadedTrack track;
     std::string error;
     std::int32_t left_out = 0;
-    if (!Load(args[0], track, error) || !SaveTrack(out, track.store, error, &left_out))
+    Progress progress;
+    const auto big = BigTrackSize(args[0]);
+    if (big)
+        progress.Show("reading " + args[0] + " (" + *big + ")");
+    if (!Load(args[0], track, error))
         return Fail(error);
-    std::printf("wrote %d points\n", track.store.TrackCount - left_out);
+    if (big)
+        progress.Show("writing " + out + " (" + std::to_string(track.store.TrackCount) + " points)");
+    if (!SaveTrack(out, track.store, error, &left_out))
+        return Fail(error);
+    ClearProgressLine();
+    if (!Quiet())
+        std::printf("wrote %d points\n", track.store.TrackCount - left_out);
     return 0;
 }
 

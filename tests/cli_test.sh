@@ -120,7 +120,7 @@ check "race without name" 2 "$code"
 
 run
 check "no arguments exit" 2 "$code"
-case "$err" in usage:*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL usage text: $err" ;; esac
+case "$err" in Usage:*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL usage text: $err" ;; esac
 run dump
 check "dump without file" 2 "$code"
 run frobnicate x
@@ -129,7 +129,7 @@ check "unknown command named" "error: unknown command 'frobnicate'" "$(head -1 "
 for flag in --help -h help; do
   run $flag
   check "$flag exit" 0 "$code"
-  case "$out" in usage:*dump*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL $flag usage: $out" ;; esac
+  case "$out" in Usage:*dump*) passed=$((passed + 1)) ;; *) failed=$((failed + 1)); echo "FAIL $flag usage: $out" ;; esac
 done
 version=$(sed -n 's/^project(tackedit VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
 run --version

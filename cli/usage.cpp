@@ -1,0 +1,185 @@
+// What tackedit-cli --help and COMMAND --help print.
+
+#include "cli/usage.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace tackedit::cli {
+
+namespace {
+
+const Command kCommands[] = {
+    {"dump", Dump, "dump FILE", "print a track's points, one a line",
+     "Prints a track as the editor loads it: \"count N\", \"interval S\" (the mean\n"
+     "sampling interval in seconds), then per point its number, its time (UTC,\n"
+     "YYYY-MM-DD HH:MM:SS to the nearest second) and its latitude and longitude in\n"
+     "minutes of arc (degrees times 60), separated by tabs.\n"},
+    {"info", Info, "info FILE", "a quick look at a track: times, extent, distance",
+     "Prints \"count N\", \"interval S\", the first and last time, the extent (south,\n"
+     "north, west, east in degrees) and the distance sailed in nautical miles. A\n"
+     ".vkx file from a Vakaros race timer adds its events, one a line: race_start,\n"
+     "race_end, pin and boat.\n"},
+    {"convert", Convert, "convert IN OUT", "write a track as TRB or GPX",
+     "Writes the track IN to OUT as TRB or GPX by OUT's ending (.trb or .gpx, any\n"
+     "case) and prints \"wrote N points\". Both keep whole seconds: fixes within the\n"
+     "second of the fix before are left out, and a note says how many. On a\n"
+     "terminal, a track of more than 16 MB shows what is being read and written.\n"},
+    {"race", Race, "race WORKSPACE NAME [--japanese] [--write NEWNAME [--minimize]]",
+     "print a race file as JSON; write it under another name",
+     "Reads WORKSPACE/raceadmin/NAME (the name matched without regard to case) as\n"
+     "the editor does at start-up and prints the race as JSON. Boat and attachment\n"
+     "files that are missing or reach outside the workspace are skipped.\n"
+     "\n"
+     "  --japanese        read it as the Japanese interface does\n"
+     "  --write NEWNAME   write the race to WORKSPACE/raceadmin/NEWNAME as \"Save\n"
+     "                    Data\" does; nothing is written when a text cannot be\n"
+     "                    stored\n"
+     "  --minimize        with --write: first make the boats' TRB copies in gpsdat/\n"
+     "                    and name them\n"},
+    {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]",
+     "the editor's automatic editing, then a save",
+     "Runs the editor's automatic editing on the track IN, saves the points left to\n"
+     "OUT (.trb or .gpx) and prints \"kept K of N\". On a terminal, a track of more\n"
+     "than 16 MB shows what is being read and written.\n"
+     "\n"
+     "  --max-speed KNOTS    delete the points the speed test finds above KNOTS\n"
+     "  --interval SECONDS   then thin the track to one point every SECONDS\n"},
+    {"check", Check, "check WORKSPACE RACEFILE [--json]", "what would make the viewer show a race wrongly",
+     "Checks WORKSPACE/raceadmin/RACEFILE as the \"Check Race\" button does, without\n"
+     "changing a file, and prints one finding a line: SEVERITY, SUBJECT and MESSAGE\n"
+     "separated by tabs. SEVERITY is error, warning or info. On a terminal it shows\n"
+     "which boat's track it reads.\n"
+     "\n"
+     "  --json   one JSON object instead: the findings and a record per boat\n"
+     "\n"
+     "Exit status: 0 nothing to fix, 3 warnings only, 1 at least one error (or no\n"
+     "such race file), 2 bad usage.\n"},
+    {"shift", Shift, "shift IN OUT (--hours H | --seconds S | --weeks W)", "a track with its clock mended",
+     "Writes a copy of the track IN to OUT (.trb or .gpx) with every time moved by\n"
+     "the amount given, and prints \"wrote N points\". A time a TRB file cannot hold\n"
+     "is refused and nothing is written.\n"
+     "\n"
+     "  --hours H     move by H hours (negative: earlier)\n"
+     "  --seconds S   move by S seconds\n"
+     "  --weeks W     move by W weeks (1024 mends a GPS week-number rollover)\n"},
+    {"photo-time", PhotoTime, "photo-time JPEG", "a picture's capture time",
+     "Prints the capture time a picture holds (2010/05/12 10:20:30), or an empty\n"
+     "line when it has none or is no picture; it fails only for a missing file.\n"},
+    {"pictures", Pictures, "pictures WORKSPACE NAME", "the pictures a race keeps",
+     "Reads the race file WORKSPACE/raceadmin/NAME and prints its picture count\n"
+     "line, then \"name,time\" for each picture kept for the race.\n"},
+    {"distribute", Distribute,
+     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]",
+     "build a distribution folder that replays races elsewhere",
+     "Builds WORKSPACE/distribution/DISTNAME as the distribution screen does, with\n"
+     "the race files in the order given, and prints the folder built. On a terminal\n"
+     "it shows how many pictures are done. Pictures left out are listed on stderr\n"
+     "and make the exit status 1 although the folder stays built.\n"
+     "\n"
+     "  --no-help       leave the help files out\n"
+     "  --no-pictures   leave the pictures out\n"
+     "  --quality Q     JPEG quality of the reduced pictures, 1 to 100 (30)\n"
+     "  --replace       an existing folder of that name goes to the trash once the\n"
+     "                  new one is complete; without it the command fails\n"},
+    {"replay", Replay, "replay WORKSPACE OUTDIR RACEFILE... [--no-pictures] [--replace]",
+     "build a folder that replays races in a browser",
+     "Writes OUTDIR, whose index.html plays the races in the order given in any\n"
+     "browser from file://, and prints the path of index.html. A race file that does\n"
+     "not read leaves nothing behind. On a terminal it shows which race it reads.\n"
+     "\n"
+     "  --no-pictures   leave the races' pictures out\n"
+     "  --replace       an existing OUTDIR goes to the trash once the new one is\n"
+     "                  complete; without it the command fails\n"},
+    {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]", "who finished where",
+     "Prints the results the replay page shows for a race whose course ends with F\n"
+     "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
+     "separated by tabs.\n"
+     "\n"
+     "  --json   a JSON array instead\n"
+     "  --csv    comma-separated values instead\n"},
+};
+
+const char kQuiet[] =
+    "  -q, --quiet   no progress and no notes on stderr (errors and warnings still\n"
+    "                print), and no \"wrote N points\" or \"kept K of N\" on stdout\n";
+
+} // namespace
+
+std::span<const Command> Commands() { return kCommands; }
+
+const Command* FindCommand(const std::string& name)
+{
+    for (const Command& command : kCommands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
+
+const char kSynopsis[] = "Usage: tackedit-cli COMMAND ARGUMENT... [--quiet]\n"
+                         "   or: tackedit-cli COMMAND --help\n"
+                         "   or: tackedit-cli --help | --version\n";
+
+void PrintUsage(std::FILE* out)
+{
+    std::fprintf(out, "%s\nCommands:\n", kSynopsis);
+    for (const Command& command : kCommands)
+        std::fprintf(out, "  %s\n", command.usage);
+}
+
+void PrintHelp()
+{
+    std::printf("%s\n"
+                "Prepares sailing-race data for tackedit and its viewer without the window:\n"
+                "reads, checks and converts GPS tracks and race files of a workspace (the\n"
+                "folder holding raceadmin/, gpsdat/ and the others) and builds distributions\n"
+                "and browser replays from them. \"tackedit-cli COMMAND --help\" tells more of\n"
+                "each command.\n"
+                "\n"
+                "Commands:\n",
+                kSynopsis);
+    // A summary starts in the same column on the line or below the usage, as
+    // help2man reads a tagged paragraph.
+    const int column = 22;
+    for (const Command& command : kCommands) {
+        const int width = static_cast<int>(std::strlen(command.usage)) + 2;
+        if (width + 2 <= column)
+            std::printf("  %s%*s%s\n", command.usage, column - width, "", command.summary);
+        else
+            std::printf("  %s\n%*s%s\n", command.usage, column, "", command.summary);
+    }
+    std::printf("\n"
+                "Track files:\n"
+                "  A track FILE is read by the ending of its name: gpx; log, nmea, nma, nme\n"
+                "  (NMEA 0183); dtr, trk; gdb; trl; trb; fit (watches); vkx (Vakaros race\n"
+                "  timers); tcx; kml, kmz. A file that gives no point says why on stderr;\n"
+                "  what a reader skipped is a note there.\n"
+                "\n"
+                "Progress:\n"
+                "  Long work (distribute, replay, check, convert and clean of a big file)\n"
+                "  shows how far it is on stderr when stderr is a terminal, on one line\n"
+                "  rewritten in place; never when stderr is a file or a pipe.\n"
+                "\n"
+                "Exit status:\n"
+                "  0   success\n"
+                "  1   failure: an error line on stderr names the file and, where there is\n"
+                "      one, the line; distribute also when it left pictures out, check when\n"
+                "      the race has an error\n"
+                "  2   bad usage: an unknown command or option, or missing arguments\n"
+                "  3   check only: the race has warnings but no error\n"
+                "\n"
+                "Options:\n"
+                "  -h, --help    print this help; after a command, that command's help\n"
+                "  --version     print the program's name and version\n"
+                "%s",
+                kQuiet);
+}
+
+void PrintCommandHelp(const Command& command)
+{
+    std::printf("Usage: tackedit-cli %s [--quiet]\n\n%s\nOptions of every command:\n"
+                "  -h, --help    print this help\n%s",
+                command.usage, command.help, kQuiet);
+}
+
+} // namespace tackedit::cli
