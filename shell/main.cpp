@@ -15,8 +15,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tackedit [--workspace DIR] [FILE]\n"
-    "       tackedit --help | --version\n"
+    "Usage: tackedit [--workspace DIR] [FILE]\n"
+    "   or: tackedit --help | --version\n"
     "Opens the editor of sailing-race data on its workspace.\n"
     "\n"
     "A race FILE (.txt) in a workspace's raceadmin folder opens on the compile\n"
