@@ -23,18 +23,23 @@ constexpr const char* kUsage =
     "screen, in that workspace; any other FILE is a GPS track and opens in the track\n"
     "editor.\n"
     "\n"
+    "Workspace:\n"
+    "  The workspace is --workspace DIR; else the workspace of a FILE opened from\n"
+    "  its raceadmin or gpsdat folder; else TACKEDIT_WORKSPACE; else the program's\n"
+    "  own folder when it may write there and is not installed; else ~/tackedit,\n"
+    "  made on first start with the demo race. The viewer tackvue.exe is looked for\n"
+    "  in the workspace; without it the stand-in viewer tackvue-standin is started.\n"
+    "\n"
     "Options:\n"
     "  --workspace DIR  work in DIR (made with the workspace folders and the demo race\n"
     "                   when it does not exist)\n"
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n"
     "\n"
-    "The workspace is --workspace DIR; else the workspace of a FILE opened from its\n"
-    "raceadmin or gpsdat folder; else TACKEDIT_WORKSPACE; else the program's own\n"
-    "folder when it may write there and is not installed; else ~/tackedit, made on\n"
-    "first start with the demo race. The viewer tackvue.exe is looked for in the\n"
-    "workspace; without it the stand-in viewer tackvue-standin is started.\n"
-    "TACKEDIT_LANG=ja or TACKEDIT_LANG=en chooses the language of the captions.\n";
+    "Environment:\n"
+    "  TACKEDIT_WORKSPACE  the workspace, unless --workspace or the FILE names one\n"
+    "  TACKEDIT_LANG       ja or en: the language of the captions (else the\n"
+    "                      system's language, English without a Japanese font)\n";
 
 struct Arguments {
     std::string workspace;
