@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <fstream>
 #include <iterator>
 
@@ -311,6 +312,24 @@ QString OpenReplay(const std::string& app_dir, const std::string& file)
 
 int main(int argc, char** argv)
 {
+    // Answered before any window exists, so they need no display.
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("tackvue-standin %s\n", TACKEDIT_VERSION);
+        return 0;
+    }
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::printf("Usage: tackvue-standin\n"
+                    "   or: tackvue-standin --help | --version\n"
+                    "Shows the race that tackedit hands to its viewer (ctrl/editfile.edt of the\n"
+                    "workspace): titles, start and finish, every boat's track on a plain map, and\n"
+                    "opens the race's replay in the browser. tackedit starts it when the workspace\n"
+                    "holds no tackvue.exe.\n"
+                    "\n"
+                    "Environment:\n"
+                    "  TACKEDIT_WORKSPACE  the workspace (tackedit sets it); else the program's folder\n"
+                    "  BROWSER             the browser for the replay; else the desktop's\n");
+        return 0;
+    }
     QApplication app(argc, argv);
     // The editor names its workspace; started alone, the stand-in lies in it.
     QString workspace = qEnvironmentVariable("TACKEDIT_WORKSPACE");
