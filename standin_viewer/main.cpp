@@ -33,9 +33,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <string>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 namespace {
 
