@@ -68,6 +68,17 @@ expect "man -w tackedit-cli" /usr/share/man/man1/tackedit-cli.1.gz "$(man -w tac
 expect "man -w tackvue-standin" /usr/share/man/man1/tackvue-standin.1.gz "$(man -w tackvue-standin 2>&1)"
 grep -qx 'application/x-tackedit-race' /usr/share/mime/types && ok "MIME types registered" \
   || bad "MIME types registered"
+# What a file manager makes of the files, and what opens them. A race file's
+# .txt ending decides first; its content tells it only without that ending.
+mkdir -p "$tmp/files"
+cp demo/gpsdat/umikaze.trb "$tmp/files/boat.trb"
+cp demo/raceadmin/demo_race.txt "$tmp/files/race"
+expect "type of a TRB file" application/x-tackedit-trb \
+  "$(gio info -a standard::content-type "$tmp/files/boat.trb" | awk '/content-type/ {print $2}')"
+expect "type of a race file by its content" application/x-tackedit-race \
+  "$(gio info -a standard::content-type "$tmp/files/race" | awk '/content-type/ {print $2}')"
+desktop_id=$(basename "$(dpkg -L tackedit | grep '^/usr/share/applications/.*\.desktop$')")
+expect "TRB files open with tackedit" "$desktop_id" "$(xdg-mime query default application/x-tackedit-trb)"
 
 # Tab completion as bash would ask for it.
 complete_line() {  # complete_line COMMAND WORD... : prints the candidates, sorted
