@@ -60,7 +60,7 @@ nlohmann::ordered_json CheckJson(const RaceCheckResult& result)
 
 } // namespace
 
-int Check(const std::vector<std::string>& args)
+int Check(Console& console, const std::vector<std::string>& args)
 {
     bool json = false;
     std::vector<std::string> names;
@@ -68,21 +68,21 @@ int Check(const std::vector<std::string>& args)
         if (arg == "--json")
             json = true;
         else if (arg.rfind("--", 0) == 0)
-            return Usage();
+            return console.Usage();
         else
             names.push_back(arg);
     }
     if (names.size() != 2)
-        return Usage();
+        return console.Usage();
     const std::string app_dir = (std::filesystem::path(names[0]) / "").string();
     if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
-        return Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
-    Progress progress;
+        return console.Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
+    Progress progress(console);
     const auto show = [&](const std::string& what, std::size_t number, std::size_t count) {
         progress.Show(what, number, count);
     };
     const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime, show);
-    ClearProgressLine();
+    console.ClearProgressLine();
     if (json) {
         std::printf("%s\n", CheckJson(result).dump(2).c_str());
     } else {
@@ -91,16 +91,16 @@ int Check(const std::vector<std::string>& args)
                         OneField(f.message).c_str());
     }
     if (std::fflush(stdout) != 0)
-        return Fail("cannot write the output");
+        return console.Fail("cannot write the output");
     if (result.Count(Severity::Error) > 0)
         return 1;
     return result.Count(Severity::Warning) > 0 ? 3 : 0;
 }
 
-int Shift(const std::vector<std::string>& args)
+int Shift(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() != 4)
-        return Usage();
+        return console.Usage();
     const std::string& out = args[1];
     const auto amount = ParseReal(args[3]);
     double unit = 0;
@@ -111,18 +111,18 @@ int Shift(const std::vector<std::string>& args)
     else if (args[2] == "--weeks")
         unit = 7 * 86400;
     if (unit == 0 || !amount || !std::isfinite(static_cast<double>(*amount)))
-        return Usage();
+        return console.Usage();
     if (!EndsWithNoCase(out, ".trb") && !EndsWithNoCase(out, ".gpx")) {
         std::fprintf(stderr, "tackedit-cli: %s: the output must end in .trb or .gpx\n", out.c_str());
-        return Usage();
+        return console.Usage();
     }
     try {
         const ShiftedCopy copy = WriteShiftedCopy(args[0], out, static_cast<double>(*amount) * unit);
-        NoteLeftOut(out, copy.left_out);
-        if (!Quiet())
+        NoteLeftOut(console, out, copy.left_out);
+        if (!console.quiet)
             std::printf("wrote %d points\n", copy.points);
     } catch (const DataError& e) {
-        return Fail(e.what());
+        return console.Fail(e.what());
     }
     return 0;
 }

@@ -26,37 +26,37 @@ std::optional<float> ParseOption(const std::string& option, const std::string& t
 
 } // namespace
 
-int Clean(const std::vector<std::string>& args)
+int Clean(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() < 2)
-        return Usage();
+        return console.Usage();
     const std::string& in = args[0];
     const std::string& out = args[1];
     AutoEditSettings settings;
     for (std::size_t i = 2; i < args.size(); i += 2) {
         const std::string& option = args[i];
         if (i + 1 >= args.size() || (option != "--max-speed" && option != "--interval"))
-            return Usage();
+            return console.Usage();
         std::optional<float>& into = option == "--max-speed" ? settings.MaxSpeed : settings.Interval;
         if (into)
-            return Usage();  // given twice
+            return console.Usage();  // given twice
         into = ParseOption(option, args[i + 1]);
         if (!into)
-            return Usage();
+            return console.Usage();
     }
     if (!EndsWithNoCase(out, ".trb") && !EndsWithNoCase(out, ".gpx")) {
         std::fprintf(stderr, "tackedit-cli: %s: the output must end in .trb or .gpx\n", out.c_str());
-        return Usage();
+        return console.Usage();
     }
 
     LoadedTrack track;
     std::string error;
-    Progress progress;
+    Progress progress(console);
     const auto big = BigTrackSize(in);
     if (big)
         progress.Show("reading " + in + " (" + *big + ")");
-    if (!Load(in, track, error))
-        return Fail(error);
+    if (!Load(console, in, track, error))
+        return console.Fail(error);
     // A fresh load: every point present, FirstPresent 1 and LastPresent TrackCount,
     // exactly what the editor's first redraw leaves.
     const std::int32_t loaded = track.store.TrackCount;
@@ -64,10 +64,10 @@ int Clean(const std::vector<std::string>& args)
     const std::int32_t kept = CompactTrack(track.store);
     if (big)
         progress.Show("writing " + out + " (" + std::to_string(kept) + " points)");
-    if (!SaveTrack(out, track.store, error))
-        return Fail(error);
-    ClearProgressLine();
-    if (!Quiet())
+    if (!SaveTrack(console, out, track.store, error))
+        return console.Fail(error);
+    console.ClearProgressLine();
+    if (!console.quiet)
         std::printf("kept %d of %d\n", kept, loaded);
     return 0;
 }

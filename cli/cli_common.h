@@ -13,11 +13,23 @@
 
 namespace tackedit::cli {
 
-// Prints the usage of every command on stderr; returns the bad-usage exit code 2.
-int Usage();
+// What a run of a command says on stderr besides its output: errors, notes
+// and the progress line. One per run, made by main and handed to the command.
+struct Console {
+    std::string command;  // the command's name; empty before one is known
+    bool quiet = false;   // --quiet: no notes and no progress
+    std::size_t line_columns = 0;  // of the progress line on the terminal now; 0 when none
 
-// Prints "error: MESSAGE" on stderr; returns the failure exit code 1.
-int Fail(const std::string& message);
+    // This command's usage (every command's before one is known) on stderr;
+    // returns the bad-usage exit code 2.
+    int Usage();
+    // "error: MESSAGE" on stderr; returns the failure exit code 1.
+    int Fail(const std::string& message);
+    // "note: TEXT" on stderr unless quiet.
+    void Note(const std::string& text);
+    // Clears the progress line, if one is showing, so a message starts on a clean line.
+    void ClearProgressLine();
+};
 
 struct LoadedTrack {
     TrackStore store;
@@ -27,14 +39,14 @@ struct LoadedTrack {
 
 // Loads a track as the editor would; false with the message when it fails
 // (a missing file is a failure here).
-bool Load(const std::string& path, LoadedTrack& track, std::string& error);
+bool Load(Console& console, const std::string& path, LoadedTrack& track, std::string& error);
 
 bool EndsWithNoCase(const std::string& text, const char* ending);
 
 // Writes the whole track as TRB or GPX by the name's ending; false with the
 // message when the write fails. Says on stderr how many fixes the file left
 // out (those within the second of the fix before), which `left_out` gets.
-bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error,
+bool SaveTrack(Console& console, const std::string& path, const TrackStore& store, std::string& error,
                std::int32_t* left_out = nullptr);
 
 // A track file this big takes long enough to read that a terminal shows what
@@ -43,20 +55,20 @@ inline constexpr std::uintmax_t kBigTrackBytes = 16 << 20;
 std::optional<std::string> BigTrackSize(const std::string& path);
 
 // The note on stderr when a whole-second file left fixes out.
-void NoteLeftOut(const std::string& path, std::int32_t left_out);
+void NoteLeftOut(Console& console, const std::string& path, std::int32_t left_out);
 
 // The commands; args excludes the command name.
-int Dump(const std::vector<std::string>& args);
-int Info(const std::vector<std::string>& args);
-int Convert(const std::vector<std::string>& args);
-int Race(const std::vector<std::string>& args);   // race_command.cpp
-int Clean(const std::vector<std::string>& args);  // clean_command.cpp
-int Check(const std::vector<std::string>& args);  // check_command.cpp
-int Shift(const std::vector<std::string>& args);  // check_command.cpp
-int PhotoTime(const std::vector<std::string>& args);   // picture_commands.cpp
-int Pictures(const std::vector<std::string>& args);    // picture_commands.cpp
-int Distribute(const std::vector<std::string>& args);  // picture_commands.cpp
-int Replay(const std::vector<std::string>& args);      // replay_commands.cpp
-int Results(const std::vector<std::string>& args);     // replay_commands.cpp
+int Dump(Console& console, const std::vector<std::string>& args);
+int Info(Console& console, const std::vector<std::string>& args);
+int Convert(Console& console, const std::vector<std::string>& args);
+int Race(Console& console, const std::vector<std::string>& args);   // race_command.cpp
+int Clean(Console& console, const std::vector<std::string>& args);  // clean_command.cpp
+int Check(Console& console, const std::vector<std::string>& args);  // check_command.cpp
+int Shift(Console& console, const std::vector<std::string>& args);  // check_command.cpp
+int PhotoTime(Console& console, const std::vector<std::string>& args);   // picture_commands.cpp
+int Pictures(Console& console, const std::vector<std::string>& args);    // picture_commands.cpp
+int Distribute(Console& console, const std::vector<std::string>& args);  // picture_commands.cpp
+int Replay(Console& console, const std::vector<std::string>& args);      // replay_commands.cpp
+int Results(Console& console, const std::vector<std::string>& args);     // replay_commands.cpp
 
 } // namespace tackedit::cli

@@ -10,10 +10,10 @@
 
 namespace tackedit::cli {
 
-int Usage()
+int Console::Usage()
 {
     ClearProgressLine();
-    if (const Command* command = FindCommand(CommandName())) {
+    if (const Command* command = FindCommand(this->command)) {
         std::fprintf(stderr, "Usage: tackedit-cli %s [--quiet]\n(tackedit-cli %s --help tells more)\n",
                      command->usage, command->name);
     } else {
@@ -22,7 +22,7 @@ int Usage()
     return 2;
 }
 
-int Fail(const std::string& message)
+int Console::Fail(const std::string& message)
 {
     ClearProgressLine();
     std::fprintf(stderr, "error: %s\n", message.c_str());
@@ -34,21 +34,22 @@ int Fail(const std::string& message)
 int main(int argc, char** argv)
 {
     using namespace tackedit::cli;
+    Console console;
     if (argc < 2)
-        return Usage();
+        return console.Usage();
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         if (argc > 2) {
             const Command* command = FindCommand(argv[2]);
             if (!command) {
                 std::fprintf(stderr, "error: unknown command '%s'\n", argv[2]);
-                return Usage();
+                return console.Usage();
             }
             PrintCommandHelp(*command);
         } else {
             PrintHelp();
         }
-        return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+        return std::fflush(stdout) == 0 ? 0 : console.Fail("cannot write the output");
     }
     if (name == "--version") {
         std::printf("tackedit-cli %s\n", TACKEDIT_VERSION);
@@ -57,15 +58,15 @@ int main(int argc, char** argv)
     const Command* command = FindCommand(name);
     if (!command) {
         std::fprintf(stderr, "error: unknown command '%s'\n", name.c_str());
-        return Usage();
+        return console.Usage();
     }
-    SetCommandName(name);
+    console.command = name;
     std::vector<std::string> args;
     bool help = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quiet" || arg == "-q")
-            SetQuiet(true);
+            console.quiet = true;
         else if (arg == "--help" || arg == "-h")
             help = true;
         else
@@ -73,7 +74,7 @@ int main(int argc, char** argv)
     }
     if (help) {
         PrintCommandHelp(*command);
-        return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+        return std::fflush(stdout) == 0 ? 0 : console.Fail("cannot write the output");
     }
-    return command->run(args);
+    return command->run(console, args);
 }

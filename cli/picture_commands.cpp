@@ -29,33 +29,33 @@ std::string WorkspaceDir(const std::string& arg)
 
 } // namespace
 
-int PhotoTime(const std::vector<std::string>& args)
+int PhotoTime(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() != 1)
-        return Usage();
+        return console.Usage();
     std::error_code error;
     if (!std::filesystem::is_regular_file(args[0], error))
-        return Fail(args[0] + ": no such file");
+        return console.Fail(args[0] + ": no such file");
     std::printf("%s\n", ReadPhotoMetadata(args[0]).c_str());
     return 0;
 }
 
-int Pictures(const std::vector<std::string>& args)
+int Pictures(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() != 2)
-        return Usage();
+        return console.Usage();
     const std::string app_dir = WorkspaceDir(args[0]);
     const std::string folder = app_dir + "raceadmin";
     const auto path = FindWorkspaceFile(folder, args[1]);
     if (!path)
-        return Fail(folder + "/" + args[1] + ": no such race file");
+        return console.Fail(folder + "/" + args[1] + ": no such race file");
     RaceSettings race;
     PictureIndex index;
     NullPendingEvents events;
     try {
         ReadRaceFile(*path, app_dir, 2, race);
     } catch (const DataError& e) {
-        return Fail(e.what());
+        return console.Fail(e.what());
     }
     IndexPictures(race, index, events);
     std::printf("%s\n", PictureCountText(race, index).c_str());
@@ -64,7 +64,7 @@ int Pictures(const std::vector<std::string>& args)
     return 0;
 }
 
-int Distribute(const std::vector<std::string>& args)
+int Distribute(Console& console, const std::vector<std::string>& args)
 {
     std::vector<std::string> positional;
     bool help = true, pictures = true, replace = false;
@@ -79,37 +79,37 @@ int Distribute(const std::vector<std::string>& args)
         } else if (args[i] == "--quality" && i + 1 < args.size()) {
             const auto value = ParseInteger(args[++i]);
             if (!value || *value < 1 || *value > 100)
-                return Usage();
+                return console.Usage();
             quality = static_cast<int>(*value);
         } else if (args[i].starts_with("--")) {
-            return Usage();
+            return console.Usage();
         } else {
             positional.push_back(args[i]);
         }
     }
     if (positional.size() < 3)
-        return Usage();
+        return console.Usage();
     const std::string app_dir = WorkspaceDir(positional[0]);
     const std::string name(TrimBlanks(positional[1]));
     const std::vector<std::string> races(positional.begin() + 2, positional.end());
     for (std::size_t i = 0; i < races.size(); ++i)
         if (std::find(races.begin(), races.begin() + static_cast<std::ptrdiff_t>(i), races[i]) !=
             races.begin() + static_cast<std::ptrdiff_t>(i))
-            return Usage();
+            return console.Usage();
     if (races.size() > DistributionPlayList::kMaxRaces)
-        return Usage();
+        return console.Usage();
     if (const auto problem = DistributionNameProblem(name))
-        return Fail(*problem);
+        return console.Fail(*problem);
     for (const std::string& race : races)
         if (!FindWorkspaceFile(app_dir + "raceadmin", race))
-            return Fail(app_dir + "raceadmin/" + race + ": no such race file");
+            return console.Fail(app_dir + "raceadmin/" + race + ": no such race file");
     if (const auto old = ExistingDistributionFolder(app_dir, name); old && !replace)
-        return Fail(*old + ": the distribution folder exists (--replace moves it to the trash)");
+        return console.Fail(*old + ": the distribution folder exists (--replace moves it to the trash)");
 
     RaceSettings race;
     DistributionPlayList list;
     list.DistName = name;
-    Progress progress;
+    Progress progress(console);
     try {
         for (const std::string& file : races)
             ChooseDistRaceFile(list, file, app_dir, 2, race);
@@ -137,10 +137,10 @@ int Distribute(const std::vector<std::string>& args)
             };
         progress.Show("copying the races' files");
         const std::string dist = BuildDistribution(list, options, race);
-        ClearProgressLine();
+        console.ClearProgressLine();
         std::printf("%s\n", dist.c_str());
         for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
-            Note("pictures from outside the workspace: " + line);
+            console.Note("pictures from outside the workspace: " + line);
         if (failures.empty())
             return 0;
         // The folder stays built; leaving pictures out is still a failure to report.
@@ -148,12 +148,12 @@ int Distribute(const std::vector<std::string>& args)
                                           [](const PictureFailure& f) { return f.LeftOut(); });
         const std::string report = PictureReportText(failures, failures.size());
         if (left_out)
-            return Fail(report);
-        ClearProgressLine();
+            return console.Fail(report);
+        console.ClearProgressLine();
         std::fprintf(stderr, "warning: %s\n", report.c_str());
         return 0;
     } catch (const DataError& e) {
-        return Fail(e.what());
+        return console.Fail(e.what());
     }
 }
 

@@ -8,9 +8,6 @@ namespace tackedit::cli {
 
 namespace {
 
-bool quiet = false;
-std::string command_name;
-std::size_t line_columns = 0;  // of the progress line on the terminal now
 
 // A terminal's width in columns; 80 when it does not say.
 std::size_t TerminalColumns()
@@ -46,12 +43,7 @@ std::string FitColumns(const std::string& text, std::size_t columns, std::size_t
 
 } // namespace
 
-void SetQuiet(bool value) { quiet = value; }
-bool Quiet() { return quiet; }
-void SetCommandName(const std::string& name) { command_name = name; }
-const std::string& CommandName() { return command_name; }
-
-void Note(const std::string& text)
+void Console::Note(const std::string& text)
 {
     if (quiet)
         return;
@@ -59,7 +51,7 @@ void Note(const std::string& text)
     std::fprintf(stderr, "note: %s\n", text.c_str());
 }
 
-void ClearProgressLine()
+void Console::ClearProgressLine()
 {
     if (line_columns == 0)
         return;
@@ -68,17 +60,18 @@ void ClearProgressLine()
     line_columns = 0;
 }
 
-Progress::Progress() : shown_(!quiet && ::isatty(2) == 1) {}
+Progress::Progress(Console& console) : console_(console), shown_(!console.quiet && ::isatty(2) == 1) {}
 
-Progress::~Progress() { ClearProgressLine(); }
+Progress::~Progress() { console_.ClearProgressLine(); }
 
 void Progress::Show(const std::string& what)
 {
     if (!shown_)
         return;
     std::size_t used = 0;
-    const std::string text = FitColumns(command_name + ": " + what, TerminalColumns() - 1, used);
+    const std::string text = FitColumns(console_.command + ": " + what, TerminalColumns() - 1, used);
     // Spaces cover what a longer line before left.
+    std::size_t& line_columns = console_.line_columns;
     const std::size_t pad = line_columns > used ? line_columns - used : 0;
     std::fprintf(stderr, "\r%s%*s", text.c_str(), static_cast<int>(pad), "");
     std::fflush(stderr);
@@ -91,7 +84,7 @@ void Progress::Show(const std::string& what, std::size_t done, std::size_t count
     if (!shown_)
         return;
     // Redrawing for every item would make a fast loop wait on the terminal.
-    if (done != count && done != 0 && line_columns > 0 &&
+    if (done != count && done != 0 && console_.line_columns > 0 &&
         std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(100))
         return;
     Show(what + " " + std::to_string(done) + "/" + std::to_string(count));

@@ -3,19 +3,12 @@
 // What a command says beside its output: progress while long work runs, and
 // notes. --quiet silences both; errors always print.
 
+#include "cli/cli_common.h"
+
 #include <chrono>
 #include <string>
 
 namespace tackedit::cli {
-
-// Set by main before the command runs.
-void SetQuiet(bool quiet);
-bool Quiet();
-void SetCommandName(const std::string& name);
-const std::string& CommandName();
-
-// "note: TEXT" on stderr unless --quiet.
-void Note(const std::string& text);
 
 // One line on stderr, rewritten in place, saying how far the command is:
 // "distribute: pictures 12/80". Only a terminal sees it (logs and pipes stay
@@ -23,7 +16,7 @@ void Note(const std::string& text);
 // any other message on stderr.
 class Progress {
 public:
-    Progress();
+    explicit Progress(Console& console);
     ~Progress();
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
@@ -33,11 +26,9 @@ public:
     void Show(const std::string& what, std::size_t done, std::size_t count);
 
 private:
+    Console& console_;
     bool shown_;
     std::chrono::steady_clock::time_point last_{};
 };
-
-// Clears the progress line, if one is showing, so a message starts on a clean line.
-void ClearProgressLine();
 
 } // namespace tackedit::cli

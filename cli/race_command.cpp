@@ -71,7 +71,7 @@ nlohmann::ordered_json RaceJson(const RaceSettings& r)
 }
 
 // As Save Data makes them before it writes the race file, which then names them.
-std::vector<std::string> MakeTrbCopies(const RaceSettings& race, const std::string& app_dir)
+std::vector<std::string> MakeTrbCopies(Console& console, const RaceSettings& race, const std::string& app_dir)
 {
     TrackStore track;
     TrackEditState edit;
@@ -79,7 +79,7 @@ std::vector<std::string> MakeTrbCopies(const RaceSettings& race, const std::stri
     CountingBeeper beeper;
     NullCursor cursor;
     LoadServices services{events, beeper, cursor, {}};
-    Progress progress;
+    Progress progress(console);
     std::vector<std::string> trb_files;
     ConvertGpsFilesToTrb(race, app_dir, track, edit, services,
                          [&progress](const std::string& name) { progress.Show("making " + name); }, trb_files);
@@ -88,10 +88,10 @@ std::vector<std::string> MakeTrbCopies(const RaceSettings& race, const std::stri
 
 } // namespace
 
-int Race(const std::vector<std::string>& args)
+int Race(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() < 2)
-        return Usage();
+        return console.Usage();
     const std::string app_dir = (std::filesystem::path(args[0]) / "").string();
     const std::string& name = args[1];
     int ui_language = 2;
@@ -105,17 +105,17 @@ int Race(const std::vector<std::string>& args)
         else if (args[i] == "--minimize")
             minimize = true;
         else
-            return Usage();
+            return console.Usage();
     }
     if (minimize && !write_name)
-        return Usage();
+        return console.Usage();
 
     const std::string folder = app_dir + "raceadmin";
     const auto path = FindWorkspaceFile(folder, name);
     if (!path)
-        return Fail(folder + "/" + name + ": no such race file");
+        return console.Fail(folder + "/" + name + ": no such race file");
     if (write_name && !IsBareFileName(*write_name))
-        return Fail(*write_name + ": the new race file must be a bare file name");
+        return console.Fail(*write_name + ": the new race file must be a bare file name");
 
     RaceSettings race;  // the start-up values
     try {
@@ -126,11 +126,11 @@ int Race(const std::vector<std::string>& args)
             options.wind_file_box = race.WindFile;
             options.minimize_on_save = minimize;
             if (minimize)
-                options.trb_files = MakeTrbCopies(race, app_dir);
+                options.trb_files = MakeTrbCopies(console, race, app_dir);
             WriteRaceFile(folder + "/" + *write_name, race, options);
         }
     } catch (const DataError& e) {
-        return Fail(e.what());
+        return console.Fail(e.what());
     }
     std::printf("%s\n", RaceJson(race).dump(2).c_str());
     return 0;

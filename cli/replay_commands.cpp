@@ -31,7 +31,7 @@ std::string Clock(double seconds)
 
 } // namespace
 
-int Replay(const std::vector<std::string>& args)
+int Replay(Console& console, const std::vector<std::string>& args)
 {
     bool pictures = true, replace = false;
     std::vector<std::string> names;
@@ -41,18 +41,18 @@ int Replay(const std::vector<std::string>& args)
         else if (arg == "--replace")
             replace = true;
         else if (arg.rfind("--", 0) == 0)
-            return Usage();
+            return console.Usage();
         else
             names.push_back(arg);
     }
     if (names.size() < 3)
-        return Usage();
+        return console.Usage();
     ReplayBuildOptions options;
     options.app_dir = Workspace(names[0]);
     options.pictures = pictures;
     options.replace = replace;
     options.move_to_trash = MoveToTrash;
-    Progress progress;
+    Progress progress(console);
     ReplayRaces races = RaceFiles({names.begin() + 2, names.end()}, options);
     races.read = [&progress, &races, read = races.read](std::size_t k) {
         progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
@@ -61,14 +61,14 @@ int Replay(const std::vector<std::string>& args)
     try {
         BuildReplay(races, names[1], options);
     } catch (const DataError& e) {
-        return Fail(e.what());
+        return console.Fail(e.what());
     }
-    ClearProgressLine();
+    console.ClearProgressLine();
     std::printf("%s\n", (std::filesystem::path(names[1]) / "index.html").string().c_str());
     return 0;
 }
 
-int Results(const std::vector<std::string>& args)
+int Results(Console& console, const std::vector<std::string>& args)
 {
     std::string format;
     std::vector<std::string> names;
@@ -76,21 +76,21 @@ int Results(const std::vector<std::string>& args)
         if (arg == "--json" || arg == "--csv")
             format = arg;
         else if (arg.rfind("--", 0) == 0)
-            return Usage();
+            return console.Usage();
         else
             names.push_back(arg);
     }
     if (names.size() != 2)
-        return Usage();
+        return console.Usage();
     ReplayRace race;
     try {
         race = ReadReplayRace(Workspace(names[0]), names[1], ReplayReadOptions{false, false});
     } catch (const DataError& e) {
-        return Fail(e.what());
+        return console.Fail(e.what());
     }
     const auto results = ComputeResults(race);
     if (!results)
-        return Fail(names[1] + ": no results: the course does not end with F at a line (CRS and LN lines)");
+        return console.Fail(names[1] + ": no results: the course does not end with F at a line (CRS and LN lines)");
     const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };
     if (format == "--json") {
         nlohmann::ordered_json rows = nlohmann::ordered_json::array();

@@ -19,7 +19,7 @@
 
 namespace tackedit::cli {
 
-bool Load(const std::string& path, LoadedTrack& track, std::string& error)
+bool Load(Console& console, const std::string& path, LoadedTrack& track, std::string& error)
 {
     if (!FileExists(path)) {
         error = path + ": no such file";
@@ -44,13 +44,13 @@ bool Load(const std::string& path, LoadedTrack& track, std::string& error)
     const auto& notes = track.store.ReadNotes;
     std::size_t said = 0;
     if (track.store.TrackCount == 0) {
-        ClearProgressLine();
+        console.ClearProgressLine();
         std::fprintf(stderr, "warning: %s holds no track point%s%s\n", path.c_str(), notes.empty() ? "." : ": ",
                      notes.empty() ? "" : notes[0].c_str());
         said = 1;
     }
     for (; said < notes.size(); ++said)
-        Note(path + ": " + notes[said]);
+        console.Note(path + ": " + notes[said]);
     return true;
 }
 
@@ -65,10 +65,10 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
     return true;
 }
 
-void NoteLeftOut(const std::string& path, std::int32_t left_out)
+void NoteLeftOut(Console& console, const std::string& path, std::int32_t left_out)
 {
     if (left_out > 0)
-        Note(path + ": left out " + CountOf(left_out, texts::check::kPoint, 2) +
+        console.Note(path + ": left out " + CountOf(left_out, texts::check::kPoint, 2) +
              " logged within the same second as the point before (the file holds whole seconds)");
 }
 
@@ -81,7 +81,8 @@ std::optional<std::string> BigTrackSize(const std::string& path)
     return std::to_string((bytes + (1 << 19)) >> 20) + " MB";
 }
 
-bool SaveTrack(const std::string& path, const TrackStore& store, std::string& error, std::int32_t* left_out)
+bool SaveTrack(Console& console, const std::string& path, const TrackStore& store, std::string& error,
+               std::int32_t* left_out)
 {
     std::int32_t skipped = 0;
     try {
@@ -90,7 +91,7 @@ bool SaveTrack(const std::string& path, const TrackStore& store, std::string& er
         error = e.what();
         return false;
     }
-    NoteLeftOut(path, skipped);
+    NoteLeftOut(console, path, skipped);
     if (left_out)
         *left_out = skipped;
     return true;
@@ -152,20 +153,20 @@ private:
 
 // Loads the one FILE argument: 0, or the exit code when there is not exactly
 // one or it does not load.
-int LoadArgument(const std::vector<std::string>& args, LoadedTrack& track)
+int LoadArgument(Console& console, const std::vector<std::string>& args, LoadedTrack& track)
 {
     if (args.size() != 1)
-        return Usage();
+        return console.Usage();
     std::string error;
-    return Load(args[0], track, error) ? 0 : Fail(error);
+    return Load(console, args[0], track, error) ? 0 : console.Fail(error);
 }
 
 } // namespace
 
-int Dump(const std::vector<std::string>& args)
+int Dump(Console& console, const std::vector<std::string>& args)
 {
     LoadedTrack track;
-    if (const int code = LoadArgument(args, track))
+    if (const int code = LoadArgument(console, args, track))
         return code;
     const TrackStore& s = track.store;
     static Output out;
@@ -197,13 +198,13 @@ int Dump(const std::vector<std::string>& args)
         *p++ = '\n';
         out.Commit(p);
     }
-    return out.Finish() ? 0 : Fail("cannot write the output");
+    return out.Finish() ? 0 : console.Fail("cannot write the output");
 }
 
-int Info(const std::vector<std::string>& args)
+int Info(Console& console, const std::vector<std::string>& args)
 {
     LoadedTrack track;
-    if (const int code = LoadArgument(args, track))
+    if (const int code = LoadArgument(console, args, track))
         return code;
     const TrackSummary s = SummarizeTrack(track.store);
     std::printf("count %d\ninterval %d\n", s.count, track.edit.LoadedInterval);
@@ -219,33 +220,33 @@ int Info(const std::vector<std::string>& args)
             std::printf(" %.6f %.6f", e.lat / 60, e.lon / 60);
         std::printf("\n");
     }
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : Fail("cannot write the output");
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : console.Fail("cannot write the output");
 }
 
-int Convert(const std::vector<std::string>& args)
+int Convert(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() != 2)
-        return Usage();
+        return console.Usage();
     const std::string& out = args[1];
     if (!EndsWithNoCase(out, ".trb") && !EndsWithNoCase(out, ".gpx")) {
         std::fprintf(stderr, "tackedit-cli: %s: the output must end in .trb or .gpx\n", out.c_str());
-        return Usage();
+        return console.Usage();
     }
     LoadedTrack track;
     std::string error;
     std::int32_t left_out = 0;
-    Progress progress;
+    Progress progress(console);
     const auto big = BigTrackSize(args[0]);
     if (big)
         progress.Show("reading " + args[0] + " (" + *big + ")");
-    if (!Load(args[0], track, error))
-        return Fail(error);
+    if (!Load(console, args[0], track, error))
+        return console.Fail(error);
     if (big)
         progress.Show("writing " + out + " (" + std::to_string(track.store.TrackCount) + " points)");
-    if (!SaveTrack(out, track.store, error, &left_out))
-        return Fail(error);
-    ClearProgressLine();
-    if (!Quiet())
+    if (!SaveTrack(console, out, track.store, error, &left_out))
+        return console.Fail(error);
+    console.ClearProgressLine();
+    if (!console.quiet)
         std::printf("wrote %d points\n", track.store.TrackCount - left_out);
     return 0;
 }

@@ -13,7 +13,7 @@ namespace tackedit::cli {
 
 struct Command {
     const char* name;
-    int (*run)(const std::vector<std::string>& args);
+    int (*run)(Console& console, const std::vector<std::string>& args);
     const char* usage;    // "dump FILE"
     const char* summary;  // one line for the list of commands
     const char* help;     // what COMMAND --help says besides the usage
