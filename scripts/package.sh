@@ -77,7 +77,7 @@ Architecture: amd64
 Maintainer: $maintainer
 Installed-Size: $installed_size
 Depends: $depends
-Recommends: fonts-dejavu-core, fonts-ipafont-gothic, gmt, gmt-gshhg-full, xdg-utils
+Recommends: fonts-dejavu-core, fonts-ipafont-gothic, gmt, gmt-gshhg-full, qt6-wayland, xdg-utils
 Suggests: chromium | firefox-esr | www-browser, wine
 Section: science
 Priority: optional
