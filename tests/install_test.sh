@@ -125,6 +125,20 @@ tar -C "$tmp" -xzf "$tarball"
 portable=$tmp/tackedit-$version
 expect "portable tackedit-cli --version" "tackedit-cli $version" "$("$portable/tackedit-cli" --version 2>&1)"
 expect "portable tackedit --version" "tackedit $version" "$(env -u DISPLAY "$portable/tackedit" --version 2>&1)"
+# Its window works in its own folder: on start it clears the viewer's hand-off
+# file there, and makes no ~/tackedit.
+home=$(mktemp -d)
+printf 'demo_race.txt\r\n' >"$portable/ctrl/editfile.edt"
+HOME=$home QT_QPA_PLATFORM=offscreen env -u TACKEDIT_WORKSPACE "$portable/tackedit" >"$tmp/editor.log" 2>&1 &
+editor_pid=$!
+for _ in $(seq 40); do
+  [ -f "$portable/ctrl/editfile.edt" ] || break
+  sleep 0.5
+done
+if [ ! -f "$portable/ctrl/editfile.edt" ] && [ ! -e "$home/tackedit" ]; then ok "portable window works in its folder"
+else cat "$tmp/editor.log"; bad "portable window works in its folder"; fi
+kill "$editor_pid" 2>/dev/null; wait "$editor_pid" 2>/dev/null; editor_pid=""
+rm -rf "$home"
 # 3: the demo race has warnings by design (a track with jumps), and no error.
 (cd "$portable" && ./tackedit-cli check . demo_race.txt >/dev/null)
 expect "portable workspace checks without errors" 3 "$?"
