@@ -131,7 +131,7 @@ int Distribute(Console& console, const std::vector<std::string>& args)
                 NullPendingEvents events;
                 failures = ExportDistributionPictures(
                     list.DistRaceFiles, export_options, race, index, events, [&](const PictureProgress& step) {
-                        progress.Show("pictures", static_cast<std::size_t>(step.number),
+                        progress.Show(step.race_file + ": pictures", static_cast<std::size_t>(step.number),
                                       static_cast<std::size_t>(step.count));
                     });
             };

@@ -11,7 +11,7 @@
 namespace tackedit::cli {
 
 // One line on stderr, rewritten in place, saying how far the command is:
-// "distribute: pictures 12/80". Only a terminal sees it (logs and pipes stay
+// "distribute: cup.txt: pictures 12/80". Only a terminal sees it (logs and pipes stay
 // clean), and not with --quiet. The line is cleared when it goes and before
 // any other message on stderr.
 class Progress {

@@ -285,7 +285,8 @@ std::vector<PictureFailure> ExportDistributionPictures(const std::vector<std::st
                 failures.push_back(*result.failure);
             if (result.picture)
                 csv += *Utf8ToCp932("s_" + index.PictureName[at] + "," + index.PictureTimeText[at]) + "\r\n";
-            PictureProgress step{index.PictureName[at], i + 1, count, result.picture ? &*result.picture : nullptr};
+            PictureProgress step{index.PictureName[at], i + 1, count, result.picture ? &*result.picture : nullptr,
+                                 name};
             if (progress)
                 progress(step);
         }

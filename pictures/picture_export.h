@@ -19,6 +19,7 @@ struct PictureProgress {
     int number = 0;  // 1-based
     int count = 0;
     const ReducedPicture* picture = nullptr;  // nullptr when no copy was made
+    std::string race_file;                    // whose pictures these are
 };
 
 // Why a picture is not in the distribution as it was, in the order the end

@@ -56,7 +56,7 @@ on_terminal() {  # on_terminal ARGS...: runs the tool on a pty, sets tty (all it
 }
 # Each: the command's arguments, then what its progress line says at the end.
 jobs=(
-  "distribute $ws cup pics.txt|distribute: pictures 3/3"
+  "distribute $ws cup pics.txt|distribute: pics.txt: pictures 3/3"
   "replay $ws $work/replay pics.txt|replay: race 1/1: pics.txt"
   "check $ws pics.txt|check: boat 5/5"
   "convert $work/big.log $work/big.trb|convert: writing $work/big.trb (300000 points)"
