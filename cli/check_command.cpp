@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 namespace tackedit::cli {
 
@@ -74,7 +73,7 @@ int Check(Console& console, const std::vector<std::string>& args)
     }
     if (names.size() != 2)
         return console.Usage();
-    const std::string app_dir = (std::filesystem::path(names[0]) / "").string();
+    const std::string app_dir = WorkspaceDir(names[0]);
     if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
         return console.Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
     Progress progress(console);

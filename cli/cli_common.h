@@ -43,6 +43,9 @@ bool Load(Console& console, const std::string& path, LoadedTrack& track, std::st
 
 bool EndsWithNoCase(const std::string& text, const char* ending);
 
+// A WORKSPACE argument as the folder the core code takes: with a trailing separator.
+std::string WorkspaceDir(const std::string& arg);
+
 // Writes the whole track as TRB or GPX by the name's ending; false with the
 // message when the write fails. Says on stderr how many fixes the file left
 // out (those within the second of the fix before), which `left_out` gets.

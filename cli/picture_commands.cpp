@@ -20,15 +20,6 @@
 
 namespace tackedit::cli {
 
-namespace {
-
-std::string WorkspaceDir(const std::string& arg)
-{
-    return (std::filesystem::path(arg) / "").string();
-}
-
-} // namespace
-
 int PhotoTime(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() != 1)

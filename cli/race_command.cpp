@@ -12,7 +12,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <filesystem>
 
 namespace tackedit::cli {
 
@@ -92,7 +91,7 @@ int Race(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() < 2)
         return console.Usage();
-    const std::string app_dir = (std::filesystem::path(args[0]) / "").string();
+    const std::string app_dir = WorkspaceDir(args[0]);
     const std::string& name = args[1];
     int ui_language = 2;
     std::optional<std::string> write_name;

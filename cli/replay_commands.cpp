@@ -17,8 +17,6 @@ namespace tackedit::cli {
 
 namespace {
 
-std::string Workspace(const std::string& arg) { return (std::filesystem::path(arg) / "").string(); }
-
 // "1:02:03.4"
 std::string Clock(double seconds)
 {
@@ -48,7 +46,7 @@ int Replay(Console& console, const std::vector<std::string>& args)
     if (names.size() < 3)
         return console.Usage();
     ReplayBuildOptions options;
-    options.app_dir = Workspace(names[0]);
+    options.app_dir = WorkspaceDir(names[0]);
     options.pictures = pictures;
     options.replace = replace;
     options.move_to_trash = MoveToTrash;
@@ -84,7 +82,7 @@ int Results(Console& console, const std::vector<std::string>& args)
         return console.Usage();
     ReplayRace race;
     try {
-        race = ReadReplayRace(Workspace(names[0]), names[1], ReplayReadOptions{false, false});
+        race = ReadReplayRace(WorkspaceDir(names[0]), names[1], ReplayReadOptions{false, false});
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }

@@ -54,6 +54,8 @@ bool Load(Console& console, const std::string& path, LoadedTrack& track, std::st
     return true;
 }
 
+std::string WorkspaceDir(const std::string& arg) { return (std::filesystem::path(arg) / "").string(); }
+
 bool EndsWithNoCase(const std::string& text, const char* ending)
 {
     const std::size_t n = std::strlen(ending);
