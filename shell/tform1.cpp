@@ -12,6 +12,7 @@
 #include "shell/ui_language.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
+#include "track/workspace_files.h"
 #include "shell/messages.h"
 
 #include <QCloseEvent>
@@ -187,13 +188,12 @@ void TForm1::OpenFiles(const std::vector<std::string>& files)
     if (files.empty())
         return;
     const std::string& file = files.front();
-    std::string name = file.substr(file.find_last_of('/') + 1);
+    const std::string name = file.substr(file.find_last_of('/') + 1);
     const bool race_file = name.size() > 4 && QString::fromStdString(name).endsWith(".txt", Qt::CaseInsensitive);
     if (race_file) {
+        const auto found = FindWorkspaceFile(state_.paths.AppDir + "raceadmin", name);
         std::error_code ec;
-        const auto folder = std::filesystem::weakly_canonical(state_.paths.AppDir + "raceadmin", ec);
-        const auto parent = std::filesystem::weakly_canonical(std::filesystem::absolute(file, ec).parent_path(), ec);
-        if (parent == folder)
+        if (found && std::filesystem::equivalent(*found, file, ec))
             compile_->OpenRace(name);
         else
             services_.dialogs.ShowMessage("tackvue", Say(texts::kRaceOutsideWorkspace, state_.UiLanguage,

@@ -1,8 +1,10 @@
 #include "shell/workspace_choice.h"
 
+#include "track/numbers.h"
+
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -23,12 +25,10 @@ std::string WithSeparator(std::string folder)
     return folder;
 }
 
-bool SameNoCase(const std::string& a, const char* b)
+bool SameNoCase(const std::string& a, const std::string& b)
 {
-    std::string lower;
-    for (const char c : a)
-        lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    return lower == b;
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 // Made under a private name beside its place and renamed, so that a failure
