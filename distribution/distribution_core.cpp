@@ -289,32 +289,6 @@ void FillDistribution(const DistributionPlayList& list, const DistributionOption
 
 namespace {
 
-// A new empty folder beside the distribution folders that only this build
-// knows, with the permissions a folder made there would have.
-std::string MakeBuildingFolder(const std::string& parent, const std::string& name)
-{
-    // Part of a long name only: the suffix must not push it past the longest name.
-    std::string pattern = parent + "/." + name.substr(0, 100) + ".building-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        throw DataError(parent, 0, "", std::string("cannot create a folder to build in: ") + std::strerror(errno));
-    std::error_code error;
-    fs::permissions(pattern, fs::status(parent, error).permissions() & fs::perms::all, error);
-    return pattern;
-}
-
-// Renames the finished build to `dist`, never over a folder that took that name
-// meanwhile. True when it is in place.
-bool RenameIntoPlace(const std::string& building, const std::string& dist)
-{
-    if (::renameat2(AT_FDCWD, building.c_str(), AT_FDCWD, dist.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the no-replace rename: the check and the rename
-    // leave only a moment for another build of the same name.
-    return !Exists(dist) && std::rename(building.c_str(), dist.c_str()) == 0;
-}
-
 void PutInPlace(const std::string& building, const std::string& dist, const DistributionOptions& options,
                 const std::string& name)
 {

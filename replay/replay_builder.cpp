@@ -1,17 +1,18 @@
 #include "replay/replay_builder.h"
 
 #include "pictures/picture_reduce.h"
+#include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/file_buffer.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tackedit {
 
@@ -215,14 +216,7 @@ void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const Rep
         throw DataError(out_dir, 0, "", "already exists; --replace moves it to the trash first");
     if (!fs::is_directory(parent, ec))
         throw DataError(parent.string(), 0, "", "no such folder");
-    std::string pattern = (parent / ("." + target.filename().string() + ".building-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw DataError(parent.string(), 0, "", "a folder cannot be made there");
-    const fs::path building(pattern);
-    // mkdtemp keeps the folder to its owner; the replay is for everyone who may read here.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    fs::permissions(building, static_cast<fs::perms>(0777 & ~mask), ec);
+    const fs::path building(MakeBuildingFolder(parent.string(), target.filename().string()));
     try {
         try {
             WriteReplay(races, building.string(), options);
@@ -237,9 +231,8 @@ void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const Rep
             if (!options.move_to_trash || !options.move_to_trash(target.string()))
                 throw DataError(out_dir, 0, "", "cannot be moved to the trash");
         }
-        fs::rename(building, target, ec);
-        if (ec)
-            throw DataError(out_dir, 0, "", "cannot be put in place: " + ec.message());
+        if (!RenameIntoPlace(building.string(), target.string()))
+            throw DataError(out_dir, 0, "", std::string("cannot be put in place: ") + std::strerror(errno));
     } catch (...) {
         fs::remove_all(building, ec);
         throw;

@@ -1,12 +1,14 @@
 #include "shell/workspace_choice.h"
 
+#include "track/atomic_write.h"
+#include "track/data_error.h"
 #include "track/numbers.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace tackedit {
@@ -35,23 +37,26 @@ bool SameNoCase(const std::string& a, const std::string& b)
 // (a full disc, a demo file that cannot be read) leaves no half-made workspace.
 std::string MakeWorkspace(const fs::path& folder, const std::string& demo_dir)
 {
+    const std::string failed = "Cannot make the workspace " + folder.string() + ": ";
     std::error_code ec;
     fs::create_directories(folder.parent_path(), ec);
-    std::random_device random;
-    const fs::path building =
-        folder.parent_path() / ("." + folder.filename().string() + "-" + std::to_string(random() % 1000000));
-    fs::create_directory(building, ec);
-    if (!ec && !demo_dir.empty())
+    std::string building;
+    try {
+        building = MakeBuildingFolder(folder.parent_path().string(), folder.filename().string());
+    } catch (const DataError& e) {
+        return failed + e.message();
+    }
+    if (!demo_dir.empty())
         fs::copy(demo_dir, building, fs::copy_options::recursive, ec);
     for (const char* name : kFolders)
         if (!ec)
-            fs::create_directories(building / name, ec);
-    if (!ec)
-        fs::rename(building, folder, ec);
+            fs::create_directories(fs::path(building) / name, ec);
+    if (!ec && !RenameIntoPlace(building, folder.string()))
+        ec.assign(errno, std::generic_category());
     if (ec) {
         std::error_code ignored;
         fs::remove_all(building, ignored);
-        return "Cannot make the workspace " + folder.string() + ": " + ec.message();
+        return failed + ec.message();
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -148,6 +149,35 @@ void CopyFileAtomically(const std::string& from, const std::string& to)
         after.st_mtim.tv_sec != source.st_mtim.tv_sec || after.st_mtim.tv_nsec != source.st_mtim.tv_nsec)
         throw FileChangedError(from);
     temp.Commit(source.st_mode & 07777);
+}
+
+std::string MakeBuildingFolder(const std::string& parent, const std::string& name)
+{
+    // Part of a long name only: the suffix must not push it past the longest name.
+    std::string pattern = parent + "/." + name.substr(0, 100) + ".building-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw DataError(parent, 0, "", std::string("cannot create a folder to build in: ") + std::strerror(errno));
+    // mkdtemp keeps the folder to its owner.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(pattern.c_str(), 0777 & ~mask);
+    return pattern;
+}
+
+bool RenameIntoPlace(const std::string& building, const std::string& target)
+{
+    if (::renameat2(AT_FDCWD, building.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace rename: the check and the rename
+    // leave only a moment for another build of the same name.
+    struct stat seen {};
+    if (::lstat(target.c_str(), &seen) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(building.c_str(), target.c_str()) == 0;
 }
 
 } // namespace tackedit

@@ -15,6 +15,14 @@ void WriteFileAtomically(const std::string& path, std::string_view data);
 // the file that could not be read or written.
 void CopyFileAtomically(const std::string& from, const std::string& to);
 
+// Whole folders the same way. MakeBuildingFolder makes a new empty folder in
+// `parent` that only this build knows (".NAME.building-XXXXXX"), with the
+// permissions a folder made there would have; DataError names `parent` when it
+// cannot. RenameIntoPlace then renames it to `target`, never over a folder that
+// took that name meanwhile: true when it is in place, else false with errno.
+std::string MakeBuildingFolder(const std::string& parent, const std::string& name);
+bool RenameIntoPlace(const std::string& building, const std::string& target);
+
 // The one step of a write that no real failure in a test can reach: putting the
 // finished temporary file in the target's place. Tests install a failing stand-in
 // for rename(2); nullptr restores it.
