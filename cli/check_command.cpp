@@ -61,18 +61,11 @@ nlohmann::ordered_json CheckJson(const RaceCheckResult& result)
 
 int Check(Console& console, const std::vector<std::string>& args)
 {
-    bool json = false;
-    std::vector<std::string> names;
-    for (const std::string& arg : args) {
-        if (arg == "--json")
-            json = true;
-        else if (arg.rfind("--", 0) == 0)
-            return console.Usage();
-        else
-            names.push_back(arg);
-    }
-    if (names.size() != 2)
+    const auto split = SplitFlags(args, {"--json"});
+    if (!split || split->names.size() != 2)
         return console.Usage();
+    const std::vector<std::string>& names = split->names;
+    const bool json = split->Has("--json");
     const std::string app_dir = WorkspaceDir(names[0]);
     if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
         return console.Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");

@@ -43,6 +43,14 @@ bool Load(Console& console, const std::string& path, LoadedTrack& track, std::st
 
 bool EndsWithNoCase(const std::string& text, const char* ending);
 
+// A command's flags (each one of `known`, in the order given) apart from its
+// other arguments; nullopt when an argument starting with "--" is none of them.
+struct SplitArguments {
+    std::vector<std::string> flags, names;
+    bool Has(const std::string& flag) const;
+};
+std::optional<SplitArguments> SplitFlags(const std::vector<std::string>& args, const std::vector<std::string>& known);
+
 // A WORKSPACE argument as the folder the core code takes: with a trailing separator.
 std::string WorkspaceDir(const std::string& arg);
 

@@ -31,20 +31,11 @@ std::string Clock(double seconds)
 
 int Replay(Console& console, const std::vector<std::string>& args)
 {
-    bool pictures = true, replace = false;
-    std::vector<std::string> names;
-    for (const std::string& arg : args) {
-        if (arg == "--no-pictures")
-            pictures = false;
-        else if (arg == "--replace")
-            replace = true;
-        else if (arg.rfind("--", 0) == 0)
-            return console.Usage();
-        else
-            names.push_back(arg);
-    }
-    if (names.size() < 3)
+    const auto split = SplitFlags(args, {"--no-pictures", "--replace"});
+    if (!split || split->names.size() < 3)
         return console.Usage();
+    const std::vector<std::string>& names = split->names;
+    const bool pictures = !split->Has("--no-pictures"), replace = split->Has("--replace");
     ReplayBuildOptions options;
     options.app_dir = WorkspaceDir(names[0]);
     options.pictures = pictures;
@@ -68,18 +59,11 @@ int Replay(Console& console, const std::vector<std::string>& args)
 
 int Results(Console& console, const std::vector<std::string>& args)
 {
-    std::string format;
-    std::vector<std::string> names;
-    for (const std::string& arg : args) {
-        if (arg == "--json" || arg == "--csv")
-            format = arg;
-        else if (arg.rfind("--", 0) == 0)
-            return console.Usage();
-        else
-            names.push_back(arg);
-    }
-    if (names.size() != 2)
+    const auto split = SplitFlags(args, {"--json", "--csv"});
+    if (!split || split->names.size() != 2)
         return console.Usage();
+    const std::vector<std::string>& names = split->names;
+    const std::string format = split->flags.empty() ? std::string() : split->flags.back();
     ReplayRace race;
     try {
         race = ReadReplayRace(WorkspaceDir(names[0]), names[1], ReplayReadOptions{false, false});

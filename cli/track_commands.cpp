@@ -54,6 +54,25 @@ bool Load(Console& console, const std::string& path, LoadedTrack& track, std::st
     return true;
 }
 
+bool SplitArguments::Has(const std::string& flag) const
+{
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+std::optional<SplitArguments> SplitFlags(const std::vector<std::string>& args, const std::vector<std::string>& known)
+{
+    SplitArguments split;
+    for (const std::string& arg : args) {
+        if (std::find(known.begin(), known.end(), arg) != known.end())
+            split.flags.push_back(arg);
+        else if (arg.rfind("--", 0) == 0)
+            return std::nullopt;
+        else
+            split.names.push_back(arg);
+    }
+    return split;
+}
+
 std::string WorkspaceDir(const std::string& arg) { return (std::filesystem::path(arg) / "").string(); }
 
 bool EndsWithNoCase(const std::string& text, const char* ending)
