@@ -54,7 +54,7 @@ handoff demo_race.txt_b
 render normal "demo_race.txt: Normal mode, $boats boats" 900
 
 # The browser was handed the replay of the race, built in ctrl/replay.
-for _ in $(seq 50); do [ "$(wc -l <"$ws/opened.txt" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
+for _ in $(seq 600); do [ "$(wc -l <"$ws/opened.txt" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
 [ "$(sort -u "$ws/opened.txt" 2>/dev/null)" = "file://$ws/ctrl/replay/index.html" ] ||
     fail "the browser was not handed ctrl/replay/index.html twice: $(cat "$ws/opened.txt" 2>/dev/null)"
 grep -q '"file":"demo_race.txt"' "$ws/ctrl/replay/races/"*.js 2>/dev/null || fail "ctrl/replay does not hold the race"

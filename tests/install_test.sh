@@ -102,7 +102,7 @@ expect "completion: editor" "--workspace" "$(complete_line tackedit tackedit --w
 home=$(mktemp -d)
 HOME=$home QT_QPA_PLATFORM=offscreen env -u TACKEDIT_WORKSPACE tackedit >"$tmp/editor.log" 2>&1 &
 editor_pid=$!
-for _ in $(seq 40); do
+for _ in $(seq 120); do
   [ -f "$home/tackedit/raceadmin/demo_race.txt" ] && break
   sleep 0.5
 done
@@ -131,7 +131,7 @@ home=$(mktemp -d)
 printf 'demo_race.txt\r\n' >"$portable/ctrl/editfile.edt"
 HOME=$home QT_QPA_PLATFORM=offscreen env -u TACKEDIT_WORKSPACE "$portable/tackedit" >"$tmp/editor.log" 2>&1 &
 editor_pid=$!
-for _ in $(seq 40); do
+for _ in $(seq 120); do
   [ -f "$portable/ctrl/editfile.edt" ] || break
   sleep 0.5
 done

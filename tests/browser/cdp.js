@@ -38,6 +38,24 @@ function launch(profile) {
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
+// Waits for an expression to hold in the page. The ceiling is generous: on a
+// busy two-core machine a page may take many seconds for what takes 200 ms alone.
+const kCeilingMs = 60000;
+async function until(page, expression, what) {
+  const started = Date.now();
+  for (;;) {
+    const value = await page.eval(expression).catch(() => false);
+    if (value) return value;
+    if (Date.now() - started > kCeilingMs) throw new Error(`waited ${kCeilingMs / 1000} s for ${what}`);
+    await sleep(50);
+  }
+}
+
+// Resolves in the page after the next two animation frames: whatever a change
+// asked to be drawn has been drawn then.
+const afterFrames = (expression) =>
+  `new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done(${expression}))))`;
+
 async function openPage(cdp, url, locale, shots) {
   const { targetId } = await cdp.send("Target.createTarget", { url: "about:blank" });
   const { sessionId } = await cdp.send("Target.attachToTarget", { targetId, flatten: true });
@@ -63,10 +81,7 @@ async function openPage(cdp, url, locale, shots) {
   };
   await send("Page.navigate", { url });
   const started = Date.now();
-  while (!(await page.eval("document.body && document.body.dataset.ready === '1'").catch(() => false))) {
-    if (Date.now() - started > 10000) throw new Error("the page was not ready within 10 s");
-    await sleep(50);
-  }
+  await until(page, "document.body && document.body.dataset.ready === '1'", "the page to be ready");
   page.readyMs = Date.now() - started;
   page.shot = async (name) => {
     const { data } = await send("Page.captureScreenshot", { format: "png" });
@@ -75,4 +90,4 @@ async function openPage(cdp, url, locale, shots) {
   return page;
 }
 
-module.exports = { launch, openPage, sleep };
+module.exports = { launch, openPage, sleep, until, afterFrames, kCeilingMs };
