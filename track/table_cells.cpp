@@ -8,12 +8,7 @@ namespace {
 
 bool ReadsAsFormula(std::string_view text)
 {
-    if (text.empty())
-        return false;
-    switch (text.front()) {
-    case '=': case '+': case '-': case '@': case '\t': case '\r': return true;
-    default: return false;
-    }
+    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
 }
 
 std::string Neutralised(std::string_view text, CellKind kind)
