@@ -7,6 +7,7 @@
 #include "cli/progress.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
+#include "track/table_cells.h"
 #include "track/workspace_files.h"
 
 #include <nlohmann/json.hpp>
@@ -23,15 +24,6 @@ nlohmann::ordered_json TimeOrNull(const std::optional<DateTime>& time)
     if (!time)
         return nullptr;
     return FormatIsoDateTime(DecodeDateTimeToSecond(*time));
-}
-
-// A tab or line end inside a name would break the line into other fields.
-std::string OneField(std::string text)
-{
-    for (char& c : text)
-        if (c == '\t' || c == '\r' || c == '\n')
-            c = ' ';
-    return text;
 }
 
 double Rounded(double value, double step) { return std::round(value / step) * step; }
@@ -79,8 +71,8 @@ int Check(Console& console, const std::vector<std::string>& args)
         std::printf("%s\n", CheckJson(result).dump(2).c_str());
     } else {
         for (const Finding& f : result.findings)
-            std::printf("%s\t%s\t%s\n", SeverityName(f.severity), OneField(f.subject).c_str(),
-                        OneField(f.message).c_str());
+            std::printf("%s\t%s\t%s\n", SeverityName(f.severity), TsvField(f.subject).c_str(),
+                        TsvField(f.message).c_str());
     }
     if (std::fflush(stdout) != 0)
         return console.Fail("cannot write the output");

@@ -11,6 +11,7 @@
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
+#include "track/table_cells.h"
 #include "track/workspace_files.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ int Pictures(Console& console, const std::vector<std::string>& args)
     IndexPictures(race, index, events);
     std::printf("%s\n", PictureCountText(race, index).c_str());
     for (std::size_t i = 0; i < index.PictureName.size(); ++i)
-        std::printf("%s,%s\n", index.PictureName[i].c_str(), index.PictureTimeText[i].c_str());
+        std::printf("%s,%s\n", CsvCell(index.PictureName[i]).c_str(), CsvCell(index.PictureTimeText[i]).c_str());
     return 0;
 }
 

@@ -6,12 +6,14 @@
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "track/data_error.h"
+#include "track/table_cells.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 namespace tackedit::cli {
 
@@ -87,19 +89,22 @@ int Results(Console& console, const std::vector<std::string>& args)
         return 0;
     }
     const bool csv = format == "--csv";
+    const auto cell = [csv](const std::string& text, CellKind kind) {
+        return csv ? CsvCell(text, kind) : TsvField(text, kind);
+    };
+    const char separator = csv ? ',' : '\t';
     std::printf(csv ? "rank,name,finish,elapsed,corrected,status\n" : "rank\tname\tfinish\telapsed\tcorrected\tstatus\n");
     for (const RaceResult& r : *results) {
-        std::string name = r.name;
-        if (csv && name.find_first_of(",\"") != std::string::npos) {
-            std::string quoted = "\"";
-            for (const char c : name)
-                quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-            name = quoted + "\"";
-        }
-        std::printf(csv ? "%s,%s,%s,%s,%s,%s\n" : "%s\t%s\t%s\t%s\t%s\t%s\n",
-                    r.rank ? std::to_string(*r.rank).c_str() : "", name.c_str(), finish(r).c_str(),
-                    r.elapsed ? Clock(*r.elapsed).c_str() : "", r.corrected ? Clock(*r.corrected).c_str() : "",
-                    r.status.c_str());
+        const std::string cells[] = {cell(r.rank ? std::to_string(*r.rank) : "", CellKind::Own),
+                                     cell(r.name, CellKind::Text),
+                                     cell(finish(r), CellKind::Own),
+                                     cell(r.elapsed ? Clock(*r.elapsed) : "", CellKind::Own),
+                                     cell(r.corrected ? Clock(*r.corrected) : "", CellKind::Own),
+                                     cell(r.status, CellKind::Own)};
+        std::string line = cells[0];
+        for (std::size_t i = 1; i < std::size(cells); ++i)
+            line += separator + cells[i];
+        std::printf("%s\n", line.c_str());
     }
     return 0;
 }

@@ -68,7 +68,9 @@ const Command kCommands[] = {
      "line when it has none or is no picture; it fails only for a missing file.\n"},
     {"pictures", Pictures, "pictures WORKSPACE NAME", "the pictures a race keeps",
      "Reads the race file WORKSPACE/raceadmin/NAME and prints its picture count\n"
-     "line, then \"name,time\" for each picture kept for the race.\n"},
+     "line, then \"name,time\" for each picture kept for the race, as CSV: a name\n"
+     "holding a comma, a quote or a line break is quoted, and one starting with =,\n"
+     "+, - or @ gets a leading ' so that a spreadsheet shows it as text.\n"},
     {"distribute", Distribute,
      "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]",
      "build a distribution folder that replays races elsewhere",
@@ -94,10 +96,13 @@ const Command kCommands[] = {
     {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]", "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
-     "separated by tabs.\n"
+     "separated by tabs. A name starting with =, +, -, @, TAB or CR gets a leading\n"
+     "' so that a spreadsheet shows it as text; a TAB or line break in a name is\n"
+     "written out as \\x09, \\x0A.\n"
      "\n"
      "  --json   a JSON array instead\n"
-     "  --csv    comma-separated values instead\n"},
+     "  --csv    comma-separated values instead (RFC 4180: a name holding a comma,\n"
+     "           a quote or a line break is quoted)\n"},
 };
 
 const char kQuiet[] =

@@ -7,12 +7,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace tackedit {
 
@@ -73,6 +75,24 @@ std::string SafeName(const std::string& name)
     for (const char c : name)
         out.push_back((std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_');
     return out.empty() || out[0] == '.' ? "_" + out : out;
+}
+
+// The name itself, or with "-2", "-3" ... before its extension when another
+// picture of the folder took it already. Names are compared without regard to
+// case: the folder may sit on a case-blind file system.
+std::string UnusedName(const std::string& name, std::set<std::string>& taken)
+{
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::size_t dot = name.rfind('.');
+    const std::size_t cut = dot == std::string::npos || dot == 0 ? name.size() : dot;
+    std::string candidate = name;
+    for (int n = 2; !taken.insert(lower(candidate)).second; ++n)
+        candidate = name.substr(0, cut) + "-" + std::to_string(n) + name.substr(cut);
+    return candidate;
 }
 
 } // namespace
@@ -171,8 +191,10 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
                  const ReplayPictureSource& pictures)
 {
     const fs::path building(folder);
+    std::set<std::string> taken;  // in the race's picture folder
     const auto reduced_copy = [&](std::size_t k, const std::string&, const ReplayPicture& picture) -> std::string {
-        const std::string name = "pictures/race-" + std::to_string(k + 1) + "/" + SafeName(picture.name);
+        const std::string name =
+            "pictures/race-" + std::to_string(k + 1) + "/" + UnusedName(SafeName(picture.name), taken);
         try {
             const FileBytes jpeg = ReadWholeFile(picture.source);
             const ReducedPicture reduced = ReduceJpeg(jpeg.view(), 1280, 80, picture.source, false);
@@ -190,6 +212,7 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
         const ReplayRace race = races.read(k);
         const std::string id = "race-" + std::to_string(k + 1);
         std::vector<std::string> names;
+        taken.clear();
         for (const ReplayPicture& picture : race.pictures)
             names.push_back(pictures ? pictures(k, file, picture) : reduced_copy(k, file, picture));
         WriteFile(building / "races" / (id + ".js"), RaceScript(race, names), (building / "races" / (id + ".js")).string());

@@ -36,6 +36,11 @@ run pictures "$ws" R1.TXT
 check "pictures exit" 0 "$code"
 check "pictures lines" "$(printf 'IMG_0001.JPG,2024/06/15 09:45:00\nIMG_0002.JPG,2024/06/15 09:46:00\nIMG_0003.JPG,2024/06/15 09:47:00\nIMG_0004.JPG,2024/06/15 09:48:00')" "$(tail -n +2 "$work/out")"
 check "pictures count" "4 / 6 Pictures" "$(head -1 "$work/out" | sed 's/  (.*//')"
+# A line break in a name stays inside its quoted CSV cell; a leading "=" is no formula.
+mv "$ws/photos/IMG_0004.JPG" "$ws/photos/=IMG"$'\n'"4.JPG"
+run pictures "$ws" r1.txt
+check "pictures: a line break quoted" "$(printf '"\047=IMG\n4.JPG",2024/06/15 09:48:00')" "$(tail -n +2 "$work/out" | grep -A1 IMG$)"
+mv "$ws/photos/=IMG"$'\n'"4.JPG" "$ws/photos/IMG_0004.JPG"
 run pictures "$ws" none.txt
 check "pictures missing race" 1 "$code"
 

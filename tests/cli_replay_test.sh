@@ -14,6 +14,16 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 grep -q $'^1\tKazekiri\t2024-06-15 10:55:24\t0:55:24.5\t0:55:24.5\tOK$' "$tmp/results.txt" || fail "winner: $(cat "$tmp/results.txt")"
 "$cli" results "$demo" demo_race.txt --csv | head -1 | grep -qx 'rank,name,finish,elapsed,corrected,status' || fail "csv header"
 "$cli" results "$demo" demo_race.txt --json | grep -q '"status": "OK"' || fail "json"
+# Boat names a spreadsheet would run as formulas, and a TAB that would split a row.
+cp -r "$demo" "$tmp/names"
+sed -i -e 's/,Hayate,/,=1+2,/' -e 's/,Shiokaze,/,@SUM(A1),/' -e $'s/,Seagull,/,Sea\tgull,/' "$tmp/names/raceadmin/demo_race.txt"
+"$cli" results "$tmp/names" demo_race.txt --csv > "$tmp/results.csv"
+grep -qx "[0-9]*,'=1+2,.*" "$tmp/results.csv" || fail "csv formula: $(cat "$tmp/results.csv")"
+grep -qx "[0-9]*,'@SUM(A1),.*" "$tmp/results.csv" || fail "csv @: $(cat "$tmp/results.csv")"
+"$cli" results "$tmp/names" demo_race.txt > "$tmp/results.txt"
+grep -q $'\t\'=1+2\t' "$tmp/results.txt" || fail "tab-separated formula: $(cat "$tmp/results.txt")"
+grep -q $'\tSea\\\\x09gull\t' "$tmp/results.txt" || fail "TAB written out: $(cat "$tmp/results.txt")"
+[ "$(awk -F'\t' 'NF != 6' "$tmp/results.txt")" = "" ] || fail "six fields a row: $(cat "$tmp/results.txt")"
 
 out=$tmp/replay
 "$cli" replay "$demo" "$out" demo_race.txt --no-pictures > "$tmp/said.txt"

@@ -1,4 +1,5 @@
 #include "track/field_splitter.h"
+#include "track/table_cells.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,26 @@ TEST(FieldSplitter, LongRemaindersAndManyFieldsStayBounded)
     f.SplitFields(many, ',');
     EXPECT_EQ(f.FieldCount, FieldSplitter::kSlots);
     EXPECT_EQ(f[FieldSplitter::kSlots - 1], std::to_string(FieldSplitter::kSlots - 1));
+}
+
+TEST(TableCells, FormulasAreDefusedAndSeparatorsNeverBreakARow)
+{
+    for (const char* formula : {"=1+2", "+1", "-2+3", "@SUM(A1)"}) {
+        EXPECT_EQ(CsvCell(formula), std::string("'") + formula);
+        EXPECT_EQ(TsvField(formula), std::string("'") + formula);
+    }
+    EXPECT_EQ(CsvCell("-12.5", CellKind::Own), "-12.5") << "our own numbers stay numbers";
+    EXPECT_EQ(TsvField("-0:00:03.0", CellKind::Own), "-0:00:03.0");
+    EXPECT_EQ(CsvCell("a=b"), "a=b");
+
+    EXPECT_EQ(CsvCell("Kai, \"Sea\"\nDog"), "\"Kai, \"\"Sea\"\"\nDog\"");
+    EXPECT_EQ(CsvCell("=1,2"), "\"'=1,2\"");
+    EXPECT_EQ(CsvCell("\tx"), "'\tx") << "a TAB is no CSV separator";
+    EXPECT_EQ(CsvCell("\rx"), "\"'\rx\"");
+
+    EXPECT_EQ(TsvField("a\tb\r\nc"), "a\\x09b\\x0D\\x0Ac");
+    EXPECT_EQ(TsvField("\tx"), "'\\x09x");
+    EXPECT_EQ(TsvField("s\xC3\xBCd"), "s\xC3\xBCd") << "UTF-8 passes";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The browser replay's builder and the results it shares with the page.
+#include "picture_fixtures.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "replay/shoreline.h"
@@ -133,6 +134,39 @@ TEST(ReplayBuilder, EncodesCompactlyAndBuildsOnlyWholeFolders)
     options.move_to_trash = [&](const std::string& path) { return fs::remove_all(path) > 0; };
     BuildReplay({"good.txt"}, (root / "out").string(), options);
     EXPECT_TRUE(fs::exists(root / "out/races/race-1.js"));
+    fs::remove_all(root);
+}
+
+TEST(ReplayBuilder, PicturesWhoseNamesBecomeAlikeKeepACopyEach)
+{
+    const fs::path root = fs::temp_directory_path() / ("tackedit-replay-pics-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    ReplayRace race;
+    const char* names[] = {"a'b.jpg", "a\"b.jpg", "a b.jpg", "A?b.JPG"};
+    for (int i = 0; i < 4; ++i) {
+        const std::string source = (root / ("p" + std::to_string(i) + ".jpg")).string();
+        fixtures::WriteBytes(source, fixtures::MakeJpeg(100 + i, 50, 90, std::nullopt));
+        race.pictures.push_back({source, names[i], 0});
+    }
+    ReplayRaces races;
+    races.count = 1;
+    races.file = [](std::size_t) { return std::string("r.txt"); };
+    races.read = [&](std::size_t) { return race; };
+    BuildReplay(races, (root / "out").string(), ReplayBuildOptions{});
+
+    std::ifstream in(root / "out/races/race-1.js");
+    const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const char* copies[] = {"a_b.jpg", "a_b-2.jpg", "a_b-3.jpg", "A_b-4.JPG"};  // apart on a case-blind disk too
+    for (int i = 0; i < 4; ++i) {
+        const std::string src = std::string("pictures/race-1/") + copies[i];
+        EXPECT_NE(script.find("\"" + src + "\""), std::string::npos) << src;
+        std::ifstream copy(root / "out" / src, std::ios::binary);
+        const auto frame = fixtures::ReadFrame(
+            std::string((std::istreambuf_iterator<char>(copy)), std::istreambuf_iterator<char>()));
+        ASSERT_TRUE(frame) << src;
+        EXPECT_EQ(frame->width, 100 + i) << src << " is the copy of " << names[i];
+    }
     fs::remove_all(root);
 }
 

@@ -65,6 +65,9 @@
 
   function num(v, d) { return typeof v === "number" && isFinite(v) ? v : d; }
 
+  // A relative path of file names as a URL: "?", "#" or "%" in a name is part of the name.
+  function fileUrl(path) { return String(path).split("/").map(encodeURIComponent).join("/"); }
+
   function prepareRace(raw) {
     var r = {
       raw: raw, file: String(raw.file || ""), title1: raw.title1 || "", title2: raw.title2 || "",
@@ -73,7 +76,9 @@
       speedAfter: num(raw.playSpeedAfter, 1) > 0 ? raw.playSpeedAfter : 1,
       northUp: num(raw.northUp, 0) > 0, marks: raw.marks || [], lines: raw.lines || [],
       course: raw.course || [], notes: (raw.notes || []).slice(),
-      pictures: (raw.pictures || []).map(function (p) { return { src: String(p.src), time: num(p.time, 0) }; }),
+      pictures: (raw.pictures || []).map(function (p) {
+        return { src: String(p.src), url: fileUrl(p.src), time: num(p.time, 0) };
+      }),
       wind: (raw.wind || []).slice().sort(function (a, b) { return a[0] - b[0]; }),
       land: raw.land || null, boats: []
     };
@@ -267,7 +272,7 @@
 
   var data = {
     GAP: GAP, M_PER_DEG: M_PER_DEG, base64Bytes: base64Bytes, decodeTrack: decodeTrack, prepareRace: prepareRace,
-    planar: planar, indexAt: indexAt, sample: sample, newSample: newSample, motion: motion, windAt: windAt,
+    fileUrl: fileUrl, planar: planar, indexAt: indexAt, sample: sample, newSample: newSample, motion: motion, windAt: windAt,
     meanWind: meanWind, fmtTime: fmtTime, fmtDay: fmtDay, parseTime: parseTime, fmtClock: fmtClock, deg: deg
   };
   Tack.data = data;

@@ -137,7 +137,7 @@
     });
     r.pictures.forEach(function (p) {
       var on = !p.broken && Math.abs(app.time - p.time) <= 30;
-      if (on && !p.img.src) p.img.src = p.src;
+      if (on && !p.img.src) p.img.src = p.url;
       p.img.hidden = !on;
     });
     $("photos").classList.toggle("empty", !r.pictures.some(function (p) { return !p.img.hidden; }));
@@ -175,7 +175,7 @@
       img.alt = p.src; img.hidden = true;
       img.addEventListener("error", function () { p.broken = true; addNote(T.t("noPicture") + " " + p.src); });
       img.addEventListener("click", function () {
-        $("overlay-img").src = p.src; $("overlay").hidden = false; app.seek(p.time);
+        $("overlay-img").src = p.url; $("overlay").hidden = false; app.seek(p.time);
       });
       strip.appendChild(img);
     });

@@ -124,3 +124,9 @@ test("the land's sides along the cut box get no shore stroke", () => {
     [+(a[2 * i] / r.kx + r.lon0).toFixed(4) + 0, +(a[2 * i + 1] / D.M_PER_DEG + r.lat0).toFixed(4) + 0]);
   assert.deepEqual(r.shoreXY.map(lonlat), [[[0, 5], [5, 6], [10, 5]], [[2, 2], [3, 2], [3, 3], [2, 2], [2, 2]]]);
 });
+
+test("a picture's URL encodes each name of its path, not the slashes between them", () => {
+  const r = race([], { pictures: [{ src: "../pic/r#1/s_a?b%20c d.jpg", time: T0 }, { src: "pictures/写真.jpg" }] });
+  assert.deepEqual(r.pictures.map((p) => p.url), ["../pic/r%231/s_a%3Fb%2520c%20d.jpg", "pictures/%E5%86%99%E7%9C%9F.jpg"]);
+  assert.equal(r.pictures[0].src, "../pic/r#1/s_a?b%20c d.jpg", "the name as shown stays as it is");
+});
