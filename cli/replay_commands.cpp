@@ -37,12 +37,19 @@ int Replay(Console& console, const std::vector<std::string>& args)
     const std::vector<std::string>& names = split->names;
     const bool pictures = !split->Has("--no-pictures"), replace = split->Has("--replace");
     ReplayBuildOptions options;
-    options.app_dir = WorkspaceDir(names[0]);
+    options.app_dir = WorkspaceFolder(names[0]);
     options.pictures = pictures;
     options.replace = replace;
     options.move_to_trash = MoveToTrash;
+    std::vector<std::string> race_files;
+    for (auto typed = names.begin() + 2; typed != names.end(); ++typed) {
+        const auto race_name = RaceFileArgument(console, options.app_dir, *typed);
+        if (!race_name)
+            return 1;
+        race_files.push_back(*race_name);
+    }
     Progress progress(console);
-    ReplayRaces races = RaceFiles({names.begin() + 2, names.end()}, options);
+    ReplayRaces races = RaceFiles(race_files, options);
     races.read = [&progress, &races, read = races.read](std::size_t k) {
         progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
         return read(k);
@@ -66,7 +73,11 @@ int Results(Console& console, const std::vector<std::string>& args)
     const std::string format = split->flags.empty() ? std::string() : split->flags.back();
     ReplayRace race;
     try {
-        race = ReadReplayRace(WorkspaceDir(names[0]), names[1], ReplayReadOptions{false, false});
+        const std::string app_dir = WorkspaceFolder(names[0]);
+        const auto race_name = RaceFileArgument(console, app_dir, names[1]);
+        if (!race_name)
+            return 1;
+        race = ReadReplayRace(app_dir, *race_name, ReplayReadOptions{false, false});
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }

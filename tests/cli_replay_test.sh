@@ -36,4 +36,17 @@ printf 'T1,x\r\nST,2024/13/45 10:00:00\r\n' > "$tmp/ws/raceadmin/bad.txt"
 if "$cli" replay "$tmp/ws" "$tmp/bad" bad.txt 2> "$tmp/err.txt"; then fail "a bad race built"; fi
 grep -q 'bad.txt:2' "$tmp/err.txt" || fail "names the file and line: $(cat "$tmp/err.txt")"
 [ ! -e "$tmp/bad" ] && [ -z "$(ls -A "$tmp" | grep building || true)" ] || fail "something was left behind"
+
+# Paths as a user types them, in a copy of the demo.
+cp -r "$demo" "$tmp/w"
+cd "$tmp"
+rel=$("$cli" check w demo_race.txt; echo "exit $?")
+[ "$rel" = "$("$cli" check "$tmp/w" demo_race.txt; echo "exit $?")" ] || fail "check: relative and absolute workspace differ: $rel"
+if grep -qi 'picture folder' <<<"$rel"; then fail "check: a picture folder joined twice: $rel"; fi
+"$cli" replay w made w/raceadmin/demo_race.txt --no-pictures >/dev/null || fail "RACEFILE as a relative path"
+"$cli" results w "$tmp/w/raceadmin/demo_race.txt" >/dev/null || fail "RACEFILE as an absolute path"
+cp w/raceadmin/demo_race.txt elsewhere.txt
+if "$cli" check w ./elsewhere.txt 2> err.txt; then fail "a race file outside raceadmin/"; fi
+grep -q "race files live in $tmp/w/raceadmin/" err.txt || fail "says where race files live: $(cat err.txt)"
+
 echo "cli replay: ok"
