@@ -2,10 +2,13 @@
 
 #include "cli/cli_common.h"
 #include "cli/progress.h"
+#include "pictures/picture_index.h"
 #include "platform/trash.h"
+#include "race/race_file.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "track/data_error.h"
+#include "track/workspace_files.h"
 
 #include <nlohmann/json.hpp>
 
@@ -25,6 +28,18 @@ std::string Clock(double seconds)
     std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60, tenths / 10 % 60,
                   tenths % 10);
     return text;
+}
+
+// The picture folder the race file names; "" when it does not read (the build says why).
+std::string RacePictureFolder(const std::string& app_dir, const std::string& path)
+{
+    RaceSettings race;
+    try {
+        ReadRaceFile(path, app_dir, 2, race);
+    } catch (const DataError&) {
+        return "";
+    }
+    return PictureFolderPath(race.PicFolder);
 }
 
 } // namespace
@@ -47,6 +62,12 @@ int Replay(Console& console, const std::vector<std::string>& args)
         if (!race_name)
             return 1;
         race_files.push_back(*race_name);
+        // The folder must not be any file the build reads: the race file and
+        // its pictures, which may lie outside the workspace.
+        const auto path = FindWorkspaceFile(options.app_dir + "raceadmin", *race_name);
+        options.inputs.push_back(path ? *path : options.app_dir + "raceadmin/" + *race_name);
+        if (path)
+            options.inputs.push_back(RacePictureFolder(options.app_dir, *path));
     }
     Progress progress(console);
     ReplayRaces races = RaceFiles(race_files, options);

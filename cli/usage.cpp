@@ -88,9 +88,14 @@ const Command kCommands[] = {
      "browser from file://, and prints the path of index.html. A race file that does\n"
      "not read leaves nothing behind. On a terminal it shows which race it reads.\n"
      "\n"
+     "OUTDIR may not be the workspace or hold it, lie in its data folders (gpsdat,\n"
+     "raceadmin, pic, winddat, attachment, coastline, ctrl), or be or hold a file\n"
+     "the build reads.\n"
+     "\n"
      "  --no-pictures   leave the races' pictures out\n"
-     "  --replace       an existing OUTDIR goes to the trash once the new one is\n"
-     "                  complete; without it the command fails\n"},
+     "  --replace       an existing OUTDIR that a replay build wrote goes to the\n"
+     "                  trash once the new one is complete; anything else there,\n"
+     "                  or any OUTDIR without it, makes the command fail\n"},
     {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]", "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"

@@ -31,6 +31,15 @@ fs::path Real(const std::string& typed)
     return error ? path : real;
 }
 
+bool Inside(const fs::path& path, const fs::path& folder)
+{
+    const fs::path relative = path.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// The workspace's folders of data that a build reads and the window keeps.
+constexpr const char* kDataFolders[] = {"gpsdat", "raceadmin", "pic", "winddat", "attachment", "coastline", "ctrl"};
+
 } // namespace
 
 std::string WorkspaceFolder(const std::string& typed)
@@ -51,6 +60,31 @@ std::optional<std::string> RaceFileName(const std::string& app_dir, const std::s
         return name;
     error = typed + ": not a race file of the workspace: race files live in " + app_dir +
             "raceadmin/; give the name of one there or its path";
+    return std::nullopt;
+}
+
+std::optional<std::string> OutputFolderClash(const std::string& app_dir, const std::string& out,
+                                             const std::vector<std::string>& inputs)
+{
+    const fs::path target = Real(out);
+    const fs::path workspace = Real(app_dir);
+    if (target == workspace)
+        return "is the workspace " + workspace.string() + "; give a folder outside it";
+    if (Inside(workspace, target))
+        return "holds the workspace " + workspace.string() + "; give a folder outside it";
+    for (const char* name : kDataFolders)
+        if (Inside(target, workspace / name))
+            return std::string(target == workspace / name ? "is" : "lies in") + " the workspace's " + name +
+                   "/ folder; give a folder outside it";
+    for (const std::string& input : inputs) {
+        if (input.empty())
+            continue;
+        const fs::path read = Real(input);
+        if (target == read)
+            return "is " + input + ", which this build reads";
+        if (Inside(read, target))
+            return "holds " + input + ", which this build reads";
+    }
     return std::nullopt;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
 // Paths as the user types them, for every command and the window: the
-// workspace and a race file.
+// workspace, a race file and a folder a build writes.
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tackedit {
 
@@ -17,5 +18,12 @@ std::string WorkspaceFolder(const std::string& typed);
 // the bare name. nullopt with `error` saying where race files live when the
 // path leads elsewhere. `app_dir` is a WorkspaceFolder.
 std::optional<std::string> RaceFileName(const std::string& app_dir, const std::string& typed, std::string& error);
+
+// Why a build may not write or replace the folder `out` (as typed), a phrase
+// that names the clash ("lies in the workspace's gpsdat/ folder ..."): it is the workspace or holds it, lies in one of the workspace's data
+// folders, or is or holds one of `inputs` (race files, tracks, picture
+// folders). nullopt when it may.
+std::optional<std::string> OutputFolderClash(const std::string& app_dir, const std::string& out,
+                                             const std::vector<std::string>& inputs);
 
 } // namespace tackedit
