@@ -58,14 +58,17 @@ int Check(Console& console, const std::vector<std::string>& args)
         return console.Usage();
     const std::vector<std::string>& names = split->names;
     const bool json = split->Has("--json");
-    const std::string app_dir = WorkspaceDir(names[0]);
-    if (!FindWorkspaceFile(app_dir + "raceadmin", names[1]))
-        return console.Fail(EscapeControlCharacters(app_dir + "raceadmin/" + names[1]) + ": no such race file");
+    const std::string app_dir = WorkspaceFolder(names[0]);
+    const auto race_name = RaceFileArgument(console, app_dir, names[1]);
+    if (!race_name)
+        return 1;
+    if (!FindWorkspaceFile(app_dir + "raceadmin", *race_name))
+        return console.Fail(EscapeControlCharacters(app_dir + "raceadmin/" + *race_name) + ": no such race file");
     Progress progress(console);
     const auto show = [&](const std::string& what, std::size_t number, std::size_t count) {
         progress.Show(what, number, count);
     };
-    const RaceCheckResult result = CheckRaceFile(app_dir, names[1], ReadCaptureTime, show);
+    const RaceCheckResult result = CheckRaceFile(app_dir, *race_name, ReadCaptureTime, show);
     console.ClearProgressLine();
     if (json) {
         std::printf("%s\n", CheckJson(result).dump(2).c_str());

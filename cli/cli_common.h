@@ -5,6 +5,7 @@
 #include "track/track_loader.h"
 #include "track/track_store.h"
 #include "track/vkx_reader.h"
+#include "track/workspace_paths.h"
 
 #include <cstdint>
 #include <optional>
@@ -51,8 +52,9 @@ struct SplitArguments {
 };
 std::optional<SplitArguments> SplitFlags(const std::vector<std::string>& args, const std::vector<std::string>& known);
 
-// A WORKSPACE argument as the folder the core code takes: with a trailing separator.
-std::string WorkspaceDir(const std::string& arg);
+// A RACEFILE argument (see RaceFileName) as its bare name in the workspace
+// `app_dir`; nullopt once the error is said (exit code 1).
+std::optional<std::string> RaceFileArgument(Console& console, const std::string& app_dir, const std::string& typed);
 
 // Writes the whole track as TRB or GPX by the name's ending; false with the
 // message when the write fails. Says on stderr how many fixes the file left

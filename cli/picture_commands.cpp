@@ -36,11 +36,14 @@ int Pictures(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() != 2)
         return console.Usage();
-    const std::string app_dir = WorkspaceDir(args[0]);
+    const std::string app_dir = WorkspaceFolder(args[0]);
     const std::string folder = app_dir + "raceadmin";
-    const auto path = FindWorkspaceFile(folder, args[1]);
+    const auto race_name = RaceFileArgument(console, app_dir, args[1]);
+    if (!race_name)
+        return 1;
+    const auto path = FindWorkspaceFile(folder, *race_name);
     if (!path)
-        return console.Fail(folder + "/" + args[1] + ": no such race file");
+        return console.Fail(folder + "/" + *race_name + ": no such race file");
     RaceSettings race;
     PictureIndex index;
     NullPendingEvents events;
@@ -81,9 +84,15 @@ int Distribute(Console& console, const std::vector<std::string>& args)
     }
     if (positional.size() < 3)
         return console.Usage();
-    const std::string app_dir = WorkspaceDir(positional[0]);
+    const std::string app_dir = WorkspaceFolder(positional[0]);
     const std::string name(TrimBlanks(positional[1]));
-    const std::vector<std::string> races(positional.begin() + 2, positional.end());
+    std::vector<std::string> races;
+    for (auto typed = positional.begin() + 2; typed != positional.end(); ++typed) {
+        const auto race_name = RaceFileArgument(console, app_dir, *typed);
+        if (!race_name)
+            return 1;
+        races.push_back(*race_name);
+    }
     for (std::size_t i = 0; i < races.size(); ++i)
         if (std::find(races.begin(), races.begin() + static_cast<std::ptrdiff_t>(i), races[i]) !=
             races.begin() + static_cast<std::ptrdiff_t>(i))

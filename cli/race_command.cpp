@@ -91,8 +91,7 @@ int Race(Console& console, const std::vector<std::string>& args)
 {
     if (args.size() < 2)
         return console.Usage();
-    const std::string app_dir = WorkspaceDir(args[0]);
-    const std::string& name = args[1];
+    const std::string app_dir = WorkspaceFolder(args[0]);
     int ui_language = 2;
     std::optional<std::string> write_name;
     bool minimize = false;
@@ -108,6 +107,10 @@ int Race(Console& console, const std::vector<std::string>& args)
     }
     if (minimize && !write_name)
         return console.Usage();
+    const auto race_name = RaceFileArgument(console, app_dir, args[1]);
+    if (!race_name)
+        return 1;
+    const std::string& name = *race_name;
 
     const std::string folder = app_dir + "raceadmin";
     const auto path = FindWorkspaceFile(folder, name);

@@ -2,11 +2,14 @@
 
 #include "cli/cli_common.h"
 #include "cli/progress.h"
+#include "pictures/picture_index.h"
 #include "platform/trash.h"
+#include "race/race_file.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "track/data_error.h"
 #include "track/table_cells.h"
+#include "track/workspace_files.h"
 
 #include <nlohmann/json.hpp>
 
@@ -29,6 +32,18 @@ std::string Clock(double seconds)
     return text;
 }
 
+// The picture folder the race file names; "" when it does not read (the build says why).
+std::string RacePictureFolder(const std::string& app_dir, const std::string& path)
+{
+    RaceSettings race;
+    try {
+        ReadRaceFile(path, app_dir, 2, race);
+    } catch (const DataError&) {
+        return "";
+    }
+    return PictureFolderPath(race.PicFolder);
+}
+
 } // namespace
 
 int Replay(Console& console, const std::vector<std::string>& args)
@@ -39,12 +54,25 @@ int Replay(Console& console, const std::vector<std::string>& args)
     const std::vector<std::string>& names = split->names;
     const bool pictures = !split->Has("--no-pictures"), replace = split->Has("--replace");
     ReplayBuildOptions options;
-    options.app_dir = WorkspaceDir(names[0]);
+    options.app_dir = WorkspaceFolder(names[0]);
     options.pictures = pictures;
     options.replace = replace;
     options.move_to_trash = MoveToTrash;
+    std::vector<std::string> race_files;
+    for (auto typed = names.begin() + 2; typed != names.end(); ++typed) {
+        const auto race_name = RaceFileArgument(console, options.app_dir, *typed);
+        if (!race_name)
+            return 1;
+        race_files.push_back(*race_name);
+        // The folder must not be any file the build reads: the race file and
+        // its pictures, which may lie outside the workspace.
+        const auto path = FindWorkspaceFile(options.app_dir + "raceadmin", *race_name);
+        options.inputs.push_back(path ? *path : options.app_dir + "raceadmin/" + *race_name);
+        if (path)
+            options.inputs.push_back(RacePictureFolder(options.app_dir, *path));
+    }
     Progress progress(console);
-    ReplayRaces races = RaceFiles({names.begin() + 2, names.end()}, options);
+    ReplayRaces races = RaceFiles(race_files, options);
     races.read = [&progress, &races, read = races.read](std::size_t k) {
         progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
         return read(k);
@@ -68,7 +96,11 @@ int Results(Console& console, const std::vector<std::string>& args)
     const std::string format = split->flags.empty() ? std::string() : split->flags.back();
     ReplayRace race;
     try {
-        race = ReadReplayRace(WorkspaceDir(names[0]), names[1], ReplayReadOptions{false, false});
+        const std::string app_dir = WorkspaceFolder(names[0]);
+        const auto race_name = RaceFileArgument(console, app_dir, names[1]);
+        if (!race_name)
+            return 1;
+        race = ReadReplayRace(app_dir, *race_name, ReplayReadOptions{false, false});
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }

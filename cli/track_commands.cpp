@@ -73,7 +73,14 @@ std::optional<SplitArguments> SplitFlags(const std::vector<std::string>& args, c
     return split;
 }
 
-std::string WorkspaceDir(const std::string& arg) { return (std::filesystem::path(arg) / "").string(); }
+std::optional<std::string> RaceFileArgument(Console& console, const std::string& app_dir, const std::string& typed)
+{
+    std::string error;
+    auto name = RaceFileName(app_dir, typed, error);
+    if (!name)
+        console.Fail(error);
+    return name;
+}
 
 bool EndsWithNoCase(const std::string& text, const char* ending)
 {

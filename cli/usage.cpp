@@ -90,9 +90,14 @@ const Command kCommands[] = {
      "browser from file://, and prints the path of index.html. A race file that does\n"
      "not read leaves nothing behind. On a terminal it shows which race it reads.\n"
      "\n"
+     "OUTDIR may not be the workspace or hold it, lie in its data folders (gpsdat,\n"
+     "raceadmin, pic, winddat, attachment, coastline, ctrl), or be or hold a file\n"
+     "the build reads.\n"
+     "\n"
      "  --no-pictures   leave the races' pictures out\n"
-     "  --replace       an existing OUTDIR goes to the trash once the new one is\n"
-     "                  complete; without it the command fails\n"},
+     "  --replace       an existing OUTDIR that a replay build wrote goes to the\n"
+     "                  trash once the new one is complete; anything else there,\n"
+     "                  or any OUTDIR without it, makes the command fail\n"},
     {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]", "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
@@ -159,6 +164,11 @@ void PrintHelp()
                 "  (NMEA 0183); dtr, trk; gdb; trl; trb; fit (watches); vkx (Vakaros race\n"
                 "  timers); tcx; kml, kmz. A file that gives no point says why on stderr;\n"
                 "  what a reader skipped is a note there.\n"
+                "\n"
+                "Workspace and race files:\n"
+                "  WORKSPACE may be relative to the current folder or absolute. RACEFILE\n"
+                "  (and NAME) is a race file of WORKSPACE/raceadmin/: its name there or its\n"
+                "  path; a path to a file elsewhere fails.\n"
                 "\n"
                 "Progress:\n"
                 "  Long work (distribute, replay, check, convert and clean of a big file)\n"

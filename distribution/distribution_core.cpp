@@ -11,6 +11,7 @@
 #include "track/numbers.h"
 #include "track/track_formats.h"
 #include "track/workspace_files.h"
+#include "track/workspace_paths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -350,6 +351,9 @@ std::string BuildDistribution(const DistributionPlayList& list, const Distributi
         throw DataError(app_dir + "distribution", 0, list.DistName, *problem);
     MakeFolder(app_dir + "distribution");
     const std::string dist = DistributionDir(app_dir, list.DistName);
+    // distribution/ may be a link that leads back into the workspace.
+    if (const auto clash = OutputFolderClash(app_dir, dist, {}))
+        throw DataError(dist, 0, "", *clash);
     const std::string building = MakeBuildingFolder(app_dir + "distribution", list.DistName);
     try {
         FillDistribution(list, options, building, race);

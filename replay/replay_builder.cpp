@@ -4,6 +4,7 @@
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/file_buffer.h"
+#include "track/workspace_paths.h"
 
 #include <nlohmann/json.hpp>
 
@@ -230,19 +231,74 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
     }
 }
 
-void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const ReplayBuildOptions& options)
+namespace {
+
+// The file a replay build leaves in its folder, so that --replace and the
+// window's own replay only ever remove a folder such a build wrote.
+constexpr const char* kReplayMark = ".tackedit-replay";
+
+bool IsFolderNotLink(const fs::path& path)
 {
-    const fs::path target = fs::path(out_dir).lexically_normal();
+    std::error_code ec;
+    return fs::is_directory(fs::symlink_status(path, ec));
+}
+
+bool IsReplayFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    return IsFolderNotLink(folder) && fs::is_regular_file(fs::symlink_status(folder / kReplayMark, ec));
+}
+
+// A folder of the window's replay from before the mark: nothing in it but
+// what the page is made of.
+bool HasReplayShape(const fs::path& folder)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(folder / "index.html", ec)))
+        return false;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        bool ours = name == "races" || name == "pictures";
+        for (const WebFile& file : ReplayWebFiles())
+            ours = ours || name == fs::path(file.path).begin()->string();
+        if (!ours)
+            return false;
+    }
+    return !ec;
+}
+
+enum class Build { Named, Control };
+
+void PutReplayInPlace(const ReplayRaces& races, const fs::path& target, const std::string& out_dir,
+                      const ReplayBuildOptions& options, Build kind)
+{
+    const auto replaceable = [&] {
+        return IsReplayFolder(target) || (kind == Build::Control && IsFolderNotLink(target) && HasReplayShape(target));
+    };
+    const auto refuse = [&](const std::string& why) { throw DataError(out_dir, 0, "", why); };
+    const auto check_target = [&](bool at_end) {
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(target, ec)))
+            return false;
+        if (!options.replace)
+            refuse(at_end ? "appeared while this replay was built; it is kept and this build is dropped"
+                          : "already exists; --replace moves it to the trash first");
+        if (!replaceable())
+            refuse(std::string(IsFolderNotLink(target) ? "is a folder" : "is a file or link") +
+                   " that no replay build wrote; it is kept" +
+                   (kind == Build::Named ? " (--replace replaces only a replay folder)" : ", so move it away"));
+        return true;
+    };
+    check_target(false);
     const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(target, ec)) && !options.replace)
-        throw DataError(out_dir, 0, "", "already exists; --replace moves it to the trash first");
     if (!fs::is_directory(parent, ec))
         throw DataError(parent.string(), 0, "", "no such folder");
     const fs::path building(MakeBuildingFolder(parent.string(), target.filename().string()));
     try {
         try {
             WriteReplay(races, building.string(), options);
+            WriteFile(building / kReplayMark, "tackedit replay\n", (building / kReplayMark).string());
         } catch (const DataError& e) {
             // The user knows the folder by its final name.
             if (e.file().starts_with(building.string()))
@@ -250,16 +306,33 @@ void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const Rep
                                 e.message());
             throw;
         }
-        if (fs::exists(fs::symlink_status(target, ec))) {
-            if (!options.move_to_trash || !options.move_to_trash(target.string()))
-                throw DataError(out_dir, 0, "", "cannot be moved to the trash");
+        // Checked again: another build may have put its folder there meanwhile.
+        if (check_target(true)) {
+            if (!options.move_to_trash || !options.move_to_trash(target.string()) ||
+                fs::exists(fs::symlink_status(target, ec)))
+                refuse("cannot be moved to the trash");
         }
-        if (!RenameIntoPlace(building.string(), target.string()))
-            throw DataError(out_dir, 0, "", std::string("cannot be put in place: ") + std::strerror(errno));
+        if (!RenameIntoPlace(building.string(), target.string())) {
+            if (errno == EEXIST || errno == ENOTEMPTY)
+                refuse("appeared while this replay was built; it is kept and this build is dropped");
+            refuse(std::string("cannot be put in place: ") + std::strerror(errno));
+        }
     } catch (...) {
         fs::remove_all(building, ec);
         throw;
     }
+}
+
+} // namespace
+
+void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const ReplayBuildOptions& options)
+{
+    if (const auto clash = OutputFolderClash(options.app_dir, out_dir, options.inputs))
+        throw DataError(out_dir, 0, "", *clash);
+    fs::path target = fs::path(out_dir).lexically_normal();
+    if (target.has_relative_path() && target.filename().empty())
+        target = target.parent_path();  // "out/" is the folder out
+    PutReplayInPlace(races, target, out_dir, options, Build::Named);
 }
 
 std::string BuildControlReplay(const ReplayRaces& races, const std::string& app_dir)
@@ -275,7 +348,7 @@ std::string BuildControlReplay(const ReplayRaces& races, const std::string& app_
     std::error_code ignored;
     fs::create_directories(app_dir + "ctrl", ignored);
     const std::string folder = app_dir + "ctrl/replay";
-    BuildReplay(races, folder, options);
+    PutReplayInPlace(races, fs::path(folder), folder, options, Build::Control);
     return folder + "/index.html";
 }
 

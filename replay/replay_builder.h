@@ -32,7 +32,8 @@ const std::vector<WebFile>& ReplayWebFiles();
 struct ReplayBuildOptions {
     std::string app_dir;  // the workspace, with its trailing separator
     bool pictures = true;
-    bool replace = false;  // an existing folder goes to the trash
+    bool replace = false;  // an existing replay folder goes to the trash
+    std::vector<std::string> inputs;  // files and folders the build reads besides the workspace's own
     std::function<bool(const std::string&)> move_to_trash;
     std::function<void(const std::string& what)> progress;  // may be empty
 };
@@ -61,15 +62,19 @@ void WriteReplay(const std::vector<std::string>& race_files, const std::string& 
                  const ReplayBuildOptions& options, const ReplayPictureSource& pictures = {});
 
 // Writes out_dir for the races in this order. The folder is built beside its
-// place under a private name and renamed into place when complete; an existing
-// out_dir is an error unless options.replace. A race file that does not read
-// raises DataError naming it and its line; nothing is left behind.
+// place under a private name and renamed into place when complete, never over
+// something that took its name meanwhile. An existing out_dir is an error
+// unless options.replace and a replay build wrote it; so is an out_dir that is
+// the workspace, holds it, lies in its data folders or holds an input. A race
+// file that does not read raises DataError naming it and its line; nothing is
+// left behind.
 void BuildReplay(const ReplayRaces& races, const std::string& out_dir, const ReplayBuildOptions& options);
 void BuildReplay(const std::vector<std::string>& race_files, const std::string& out_dir,
                  const ReplayBuildOptions& options);
 
 // The windows' replay: WORKSPACE/ctrl/replay, replaced at each build (our own
-// output, so the old one is removed, not trashed). Returns its index.html.
+// output, so the old one is removed, not trashed; anything else there is kept
+// and the build fails). Returns its index.html.
 std::string BuildControlReplay(const ReplayRaces& races, const std::string& app_dir);
 
 } // namespace tackedit

@@ -13,6 +13,7 @@
 #include "track/data_error.h"
 #include "track/numbers.h"
 #include "track/workspace_files.h"
+#include "track/workspace_paths.h"
 #include "shell/messages.h"
 
 #include <QCloseEvent>
@@ -191,10 +192,13 @@ void TForm1::OpenFiles(const std::vector<std::string>& files)
     const std::string name = file.substr(file.find_last_of('/') + 1);
     const bool race_file = name.size() > 4 && QString::fromStdString(name).endsWith(".txt", Qt::CaseInsensitive);
     if (race_file) {
-        const auto found = FindWorkspaceFile(state_.paths.AppDir + "raceadmin", name);
+        // A bare FILE is one in the current folder, as for any program.
         std::error_code ec;
+        std::string outside;
+        const auto there = RaceFileName(state_.paths.AppDir, std::filesystem::absolute(file, ec).string(), outside);
+        const auto found = there ? FindWorkspaceFile(state_.paths.AppDir + "raceadmin", *there) : std::nullopt;
         if (found && std::filesystem::equivalent(*found, file, ec))
-            compile_->OpenRace(name);
+            compile_->OpenRace(*there);
         else
             services_.dialogs.ShowMessage("tackvue", Say(texts::kRaceOutsideWorkspace, state_.UiLanguage,
                                                          {file, state_.paths.AppDir + "raceadmin"}));

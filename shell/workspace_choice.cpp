@@ -3,6 +3,7 @@
 #include "track/atomic_write.h"
 #include "track/data_error.h"
 #include "track/numbers.h"
+#include "track/workspace_paths.h"
 
 #include <unistd.h>
 
@@ -19,13 +20,6 @@ namespace {
 
 constexpr const char* kFolders[] = {"gpsdat", "raceadmin", "winddat",      "attachment", "coastline", "pic",
                                     "ctrl",   "distribution", "help", "vd", "HELP_EDITOR"};
-
-std::string WithSeparator(std::string folder)
-{
-    if (folder.empty() || folder.back() != '/')
-        folder.push_back('/');
-    return folder;
-}
 
 bool SameNoCase(const std::string& a, const std::string& b)
 {
@@ -65,9 +59,10 @@ WorkspaceChoice Take(const fs::path& chosen, const WorkspaceRequest& request)
 {
     WorkspaceChoice choice;
     std::error_code ec;
-    const fs::path folder = fs::absolute(chosen, ec).lexically_normal();
+    const std::string app_dir = WorkspaceFolder(chosen.string());
+    const fs::path folder = fs::path(app_dir).parent_path();
     if (fs::is_directory(folder, ec)) {
-        choice.folder = WithSeparator(folder.string());
+        choice.folder = app_dir;
         return choice;
     }
     if (fs::exists(folder, ec)) {
@@ -76,7 +71,7 @@ WorkspaceChoice Take(const fs::path& chosen, const WorkspaceRequest& request)
     }
     choice.error = MakeWorkspace(folder, request.demo_dir);
     if (choice.error.empty()) {
-        choice.folder = WithSeparator(folder.string());
+        choice.folder = app_dir;
         choice.made = folder.string();
     }
     return choice;

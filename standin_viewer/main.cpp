@@ -18,6 +18,7 @@
 #include "track/data_error.h"
 #include "track/track_loader.h"
 #include "track/workspace_files.h"
+#include "track/workspace_paths.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -335,7 +336,7 @@ int main(int argc, char** argv)
     QString workspace = qEnvironmentVariable("TACKEDIT_WORKSPACE");
     if (workspace.isEmpty())
         workspace = QCoreApplication::applicationDirPath();
-    const std::string app_dir = workspace.toStdString() + (workspace.endsWith('/') ? "" : "/");
+    const std::string app_dir = WorkspaceFolder(workspace.toStdString());
     const ShownRace shown = ReadRace(app_dir);
 
     QWidget window;

@@ -46,4 +46,41 @@ printf 'T1,x\r\nST,2024/13/45 10:00:00\r\n' > "$tmp/ws/raceadmin/bad.txt"
 if "$cli" replay "$tmp/ws" "$tmp/bad" bad.txt 2> "$tmp/err.txt"; then fail "a bad race built"; fi
 grep -q 'bad.txt:2' "$tmp/err.txt" || fail "names the file and line: $(cat "$tmp/err.txt")"
 [ ! -e "$tmp/bad" ] && [ -z "$(ls -A "$tmp" | grep building || true)" ] || fail "something was left behind"
+
+# Paths as a user types them, in a copy of the demo (--replace trashes into the scratch folder).
+export HOME=$tmp/home XDG_DATA_HOME=$tmp/home/share
+cp -r "$demo" "$tmp/w"
+cd "$tmp"
+rel=$("$cli" check w demo_race.txt; echo "exit $?")
+[ "$rel" = "$("$cli" check "$tmp/w" demo_race.txt; echo "exit $?")" ] || fail "check: relative and absolute workspace differ: $rel"
+if grep -qi 'picture folder' <<<"$rel"; then fail "check: a picture folder joined twice: $rel"; fi
+"$cli" replay w made w/raceadmin/demo_race.txt --no-pictures >/dev/null || fail "RACEFILE as a relative path"
+"$cli" results w "$tmp/w/raceadmin/demo_race.txt" >/dev/null || fail "RACEFILE as an absolute path"
+"$cli" replay w made/ demo_race.txt --no-pictures --replace >/dev/null || fail "--replace of a replay folder"
+cp w/raceadmin/demo_race.txt elsewhere.txt
+if "$cli" check w ./elsewhere.txt 2> err.txt; then fail "a race file outside raceadmin/"; fi
+grep -q "race files live in $tmp/w/raceadmin/" err.txt || fail "says where race files live: $(cat err.txt)"
+
+# An OUTDIR that would harm the workspace, an input or the user's own files:
+# refused with the clash named and nothing moved, --replace or not.
+echo mine > file.txt
+mkdir folder && echo mine > folder/notes.txt
+ln -s w link
+mkdir photos
+printf 'T1,x\r\nST,2024/06/15 10:00:00\r\nPIC,%s,0\r\n' "$tmp/photos" > w/raceadmin/pics.txt
+clash() {  # clash WHAT MESSAGE OUTDIR [RACEFILE]
+  local before
+  before=$(find . | sort)
+  if "$cli" replay w "$3" "${4:-demo_race.txt}" --no-pictures --replace 2> err.txt; then fail "$1: built"; fi
+  grep -qF "$2" err.txt || fail "$1: $(cat err.txt)"
+  [ "$(find . | sort)" = "$before" ] || fail "$1: something moved"
+}
+clash "the workspace" "is the workspace $tmp/w" w/
+clash "the workspace by another way" "is the workspace" w/../link
+clash "gpsdat/" "lies in the workspace's gpsdat/ folder" w/gpsdat/replay
+clash "the workspace's parent" "holds the workspace" .
+clash "the race file" "lies in the workspace's raceadmin/ folder" w/raceadmin/demo_race.txt
+clash "a file" "is a file or link that no replay build wrote" file.txt
+clash "a folder of the user's" "is a folder that no replay build wrote" folder
+clash "the race's picture folder" "is $tmp/photos" photos pics.txt
 echo "cli replay: ok"

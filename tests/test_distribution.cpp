@@ -309,6 +309,17 @@ TEST_F(DistributionTest, TheTrashIsMadeWhenMissingAndAFolderItCannotTakeStays)
     EXPECT_EQ(std::distance(fs::directory_iterator(ws_ / "distribution"), {}), 1);
 }
 
+TEST_F(DistributionTest, ADistributionFolderLinkedIntoTheWorkspaceReplacesNothing)
+{
+    ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
+    fs::create_directory_symlink(".", ws_ / "distribution");
+    const auto before = Tree(ws_ / "gpsdat");
+    RaceSettings race;
+    EXPECT_THROW(BuildDistribution(List({"race2.txt"}, "gpsdat"), Options(), race), DataError);
+    EXPECT_TRUE(trashed_.empty());
+    EXPECT_EQ(Tree(ws_ / "gpsdat"), before);
+}
+
 TEST_F(DistributionTest, LinksOutOfTheWorkspaceAreNotPacked)
 {
     Write("../secret", "secret");

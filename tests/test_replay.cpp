@@ -3,6 +3,7 @@
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "replay/shoreline.h"
+#include "track/atomic_write.h"
 #include "track/data_error.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tackedit {
@@ -167,6 +169,71 @@ TEST(ReplayBuilder, PicturesWhoseNamesBecomeAlikeKeepACopyEach)
         ASSERT_TRUE(frame) << src;
         EXPECT_EQ(frame->width, 100 + i) << src << " is the copy of " << names[i];
     }
+    fs::remove_all(root);
+}
+
+// Two builds into one new folder: the one that finishes second fails, and the
+// first one's folder stays as it was, whether it appears while the race is read
+// or at the very moment of the rename.
+TEST(ReplayBuilder, NeverTrashesAFolderThatAppearsWhileItBuilds)
+{
+    const fs::path root = fs::temp_directory_path() / ("tackedit-replay-race-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "ws/raceadmin");
+    std::ofstream(root / "ws/raceadmin/good.txt") << "T1,x\r\nST,2024/06/15 10:00:00\r\n";
+    static fs::path out;
+    out = root / "out";
+    static const auto other_build = [] {
+        fs::create_directories(out);
+        std::ofstream(out / "theirs") << "the other build's";
+    };
+    ReplayBuildOptions options;
+    options.app_dir = (root / "ws/").string();
+    bool trashed = false;
+    options.move_to_trash = [&](const std::string&) { return trashed = true; };
+    const auto expect_kept = [&](const char* when) {
+        try {
+            BuildReplay({"good.txt"}, out.string(), options);
+            ADD_FAILURE() << when << ": built over the other folder";
+        } catch (const DataError& e) {
+            EXPECT_NE(std::string(e.what()).find("appeared while"), std::string::npos) << when << ": " << e.what();
+        }
+        EXPECT_FALSE(trashed) << when;
+        EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1) << when;
+        EXPECT_TRUE(fs::exists(out / "theirs")) << when;
+        EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 2) << when << ": left behind";
+        fs::remove_all(out);
+    };
+    options.progress = [](const std::string&) { other_build(); };
+    expect_kept("while reading");
+    options.progress = nullptr;
+    SetRenameStepForTesting([](const char* from, const char* to) {
+        other_build();
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+    });
+    expect_kept("at the rename");
+    SetRenameStepForTesting(nullptr);
+    fs::remove_all(root);
+}
+
+// The window's replay replaces its own folder at each build, and only that.
+TEST(ReplayBuilder, TheWindowsReplayRemovesOnlyAReplayItBuilt)
+{
+    const fs::path root = fs::temp_directory_path() / ("tackedit-replay-ctrl-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "raceadmin");
+    std::ofstream(root / "raceadmin/good.txt") << "T1,x\r\nST,2024/06/15 10:00:00\r\n";
+    const std::string app_dir = (root / "").string();
+    ReplayBuildOptions read;
+    read.app_dir = app_dir;
+    BuildControlReplay(RaceFiles({"good.txt"}, read), app_dir);
+    EXPECT_NO_THROW(BuildControlReplay(RaceFiles({"good.txt"}, read), app_dir)) << "its own replay";
+    fs::remove_all(root / "ctrl/replay");
+    fs::create_directories(root / "ctrl/replay");
+    std::ofstream(root / "ctrl/replay/notes.txt") << "mine";
+    EXPECT_THROW(BuildControlReplay(RaceFiles({"good.txt"}, read), app_dir), DataError);
+    EXPECT_TRUE(fs::exists(root / "ctrl/replay/notes.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "ctrl"), fs::directory_iterator()), 1) << "left behind";
     fs::remove_all(root);
 }
 

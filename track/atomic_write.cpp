@@ -166,6 +166,8 @@ std::string MakeBuildingFolder(const std::string& parent, const std::string& nam
 
 bool RenameIntoPlace(const std::string& building, const std::string& target)
 {
+    if (g_rename)
+        return g_rename(building.c_str(), target.c_str()) == 0;
     if (::renameat2(AT_FDCWD, building.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)

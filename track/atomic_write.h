@@ -24,8 +24,8 @@ std::string MakeBuildingFolder(const std::string& parent, const std::string& nam
 bool RenameIntoPlace(const std::string& building, const std::string& target);
 
 // The one step of a write that no real failure in a test can reach: putting the
-// finished temporary file in the target's place. Tests install a failing stand-in
-// for rename(2); nullptr restores it.
+// finished temporary file or folder in the target's place. Tests install a
+// stand-in for rename(2) (for a folder, the no-replace rename); nullptr restores it.
 using RenameStep = int (*)(const char* from, const char* to);
 void SetRenameStepForTesting(RenameStep step);
 
