@@ -224,6 +224,12 @@ TEST_F(RaceFileTest, BadRequiredNumbersStopWithFileLineAndText)
     } catch (const DataError& e) {
         EXPECT_NE(std::string(e.what()).find("'2e'"), std::string::npos) << e.what();
     }
+    // A time difference no zone has would put the race's window days away.
+    Read("TD,-14\r\n");
+    EXPECT_EQ(race_.TimeDiff, -14);
+    EXPECT_EQ(ErrorLine("TD,14\r\nT1,a\r\nTD,30\r\n"), 3);
+    EXPECT_EQ(race_.TimeDiff, 14) << "the bad value is not taken";
+    EXPECT_EQ(ErrorLine("TD,-15\r\n"), 1);
 }
 
 TEST_F(RaceFileTest, MalformedFilesEndCleanly)
@@ -506,6 +512,9 @@ TEST_F(RaceFileTest, TextsTheFileCannotHoldAreRefusedAndNothingIsWritten)
     }
     race = SampleRace();
     race.MapNames = {"5339", "//38"};  // read back, the rest of the line would be a comment
+    EXPECT_THROW(WriteRaceFile(Path("keep.txt"), race, {}), DataError);
+    race = SampleRace();
+    race.TimeDiff = 30;  // the reader would refuse the file
     EXPECT_THROW(WriteRaceFile(Path("keep.txt"), race, {}), DataError);
     std::ifstream in(Path("keep.txt"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "T1,old\r\n");
