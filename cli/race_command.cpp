@@ -115,6 +115,9 @@ int Race(Console& console, const std::vector<std::string>& args)
         return console.Fail(folder + "/" + name + ": no such race file");
     if (write_name && !IsBareFileName(*write_name))
         return console.Fail(*write_name + ": the new race file must be a bare file name");
+    // Save Data's ending: the compile screen lists only .txt files.
+    if (write_name)
+        write_name = RaceFileNameFromAnswer(*write_name);
 
     RaceSettings race;  // the start-up values
     try {

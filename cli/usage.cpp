@@ -33,8 +33,8 @@ const Command kCommands[] = {
      "\n"
      "  --japanese        read it as the Japanese interface does\n"
      "  --write NEWNAME   write the race to WORKSPACE/raceadmin/NEWNAME as \"Save\n"
-     "                    Data\" does; nothing is written when a text cannot be\n"
-     "                    stored\n"
+     "                    Data\" does (.txt added to a name without it); nothing\n"
+     "                    is written when a text cannot be stored\n"
      "  --minimize        with --write: first make the boats' TRB copies in gpsdat/\n"
      "                    and name them\n"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]",

@@ -109,6 +109,8 @@ check "race bad number stdout" "" "$out"
 printf 'T1,Cup\r\nTD,30\r\n' >"$ws/raceadmin/zone.txt"
 run race "$ws" zone.txt
 check "race time difference" "error: $ws/raceadmin/zone.txt:2: '30' is not a time difference from -14 to +14 hours" "$err"
+run race "$ws" r1.txt --write noext
+check "race write adds .txt" "noext.txt" "$(ls "$ws/raceadmin" | grep noext)"
 run race "$ws" none.txt
 check "race missing exit" 1 "$code"
 run race "$ws" ../raceadmin/r1.txt
