@@ -451,12 +451,16 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     }
     CheckTexts(out, race, input);
 
-    // Boats in file order, those the reader left out in their places.
+    // Boats in file order, those the reader left out in their places. Lines
+    // past the last boat a race holds are counted, not listed: each is no boat
+    // of this race.
     std::vector<int> race_boat;  // per check boat: index into the race, or -1
     std::size_t next_skip = 0;
     const auto& skips = input.skipped.boats;
     for (int i = 0; i <= race.BoatCount; ++i) {
         for (; next_skip < skips.size() && skips[next_skip].position <= i; ++next_skip) {
+            if (skips[next_skip].list_full)
+                continue;
             BoatCheck b;
             b.name = skips[next_skip].name;
             b.file = skips[next_skip].file;
@@ -475,10 +479,9 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     std::int64_t listed_full = 0;
     for (const RaceFileSkips::Boat& skip : skips)
         listed_full += skip.list_full ? 1 : 0;
-    if (input.skipped.full_boats > listed_full)
+    if (input.skipped.full_boats > 0)
         out.Race(Severity::Error, out.Say(kFullBoats, {std::to_string(input.skipped.full_boats),
-                                                       std::to_string(RaceSettings::kMaxBoats),
-                                                       std::to_string(listed_full)}));
+                                                       std::to_string(RaceSettings::kMaxBoats)}));
     const std::int64_t listed_missing = static_cast<std::int64_t>(skips.size()) - listed_full;
     if (input.skipped.missing_boats > listed_missing)
         out.Race(Severity::Error,
@@ -500,10 +503,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
         if (!b.in_race) {
             const RaceFileSkips::Boat& skip = skips[static_cast<std::size_t>(-race_boat[k] - 1)];
             out.Boat(boat, Severity::Error,
-                     out.Say(kLineLeftOut,
-                             {std::to_string(skip.line),
-                              skip.list_full ? out.Say(kAtMostBoats, {std::to_string(RaceSettings::kMaxBoats)})
-                                             : out.Say(kLeftOutFile, {b.file})}));
+                     out.Say(kLineLeftOut, {std::to_string(skip.line), out.Say(kLeftOutFile, {b.file})}));
             continue;
         }
         const auto path = FindWorkspaceFile(input.app_dir + "gpsdat", b.file);

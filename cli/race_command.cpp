@@ -120,8 +120,11 @@ int Race(Console& console, const std::vector<std::string>& args)
         write_name = RaceFileNameFromAnswer(*write_name);
 
     RaceSettings race;  // the start-up values
+    RaceFileSkips skipped;
     try {
-        ReadRaceFile(*path, app_dir, ui_language, race);
+        ReadRaceFile(*path, app_dir, ui_language, race, &skipped);
+        if (skipped.full_boats > 0)
+            console.Note(name + ": " + BoatsPastLimitNote(skipped.full_boats));
         if (write_name) {
             RaceWriteOptions options;
             options.ui_language = ui_language;

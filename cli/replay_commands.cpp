@@ -3,6 +3,7 @@
 #include "cli/cli_common.h"
 #include "cli/progress.h"
 #include "platform/trash.h"
+#include "race/race_file.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "track/data_error.h"
@@ -43,9 +44,12 @@ int Replay(Console& console, const std::vector<std::string>& args)
     options.move_to_trash = MoveToTrash;
     Progress progress(console);
     ReplayRaces races = RaceFiles({names.begin() + 2, names.end()}, options);
-    races.read = [&progress, &races, read = races.read](std::size_t k) {
+    races.read = [&console, &progress, &races, read = races.read](std::size_t k) {
         progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
-        return read(k);
+        ReplayRace race = read(k);
+        if (race.boats_past_limit > 0)
+            console.Note(races.file(k) + ": " + BoatsPastLimitNote(race.boats_past_limit));
+        return race;
     };
     try {
         BuildReplay(races, names[1], options);
@@ -70,6 +74,8 @@ int Results(Console& console, const std::vector<std::string>& args)
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }
+    if (race.boats_past_limit > 0)
+        console.Note(names[1] + ": " + BoatsPastLimitNote(race.boats_past_limit));
     const auto results = ComputeResults(race);
     if (!results)
         return console.Fail(names[1] + ": no results: the course does not end with F at a line (CRS and LN lines)");

@@ -322,6 +322,11 @@ void ResetRaceForReading(RaceSettings& race)
     race.PicSize = 500;
 }
 
+std::string BoatsPastLimitNote(std::int64_t lines, int ui_language)
+{
+    return Say(texts::kBoatsPastLimit, ui_language, {std::to_string(lines), std::to_string(RaceSettings::kMaxBoats)});
+}
+
 void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,
                    RaceFileSkips* skipped)
 {

@@ -36,4 +36,16 @@ printf 'T1,x\r\nST,2024/13/45 10:00:00\r\n' > "$tmp/ws/raceadmin/bad.txt"
 if "$cli" replay "$tmp/ws" "$tmp/bad" bad.txt 2> "$tmp/err.txt"; then fail "a bad race built"; fi
 grep -q 'bad.txt:2' "$tmp/err.txt" || fail "names the file and line: $(cat "$tmp/err.txt")"
 [ ! -e "$tmp/bad" ] && [ -z "$(ls -A "$tmp" | grep building || true)" ] || fail "something was left behind"
+
+# Boat lines past the 80th are told once a command.
+mkdir -p "$tmp/ws2/raceadmin"
+cp -r "$demo/gpsdat" "$tmp/ws2/"
+{ cat "$demo/raceadmin/demo_race.txt"; for i in $(seq 1 200); do printf 'BN,umikaze.trb,B%d\r\n' "$i"; done; } \
+  > "$tmp/ws2/raceadmin/crowd.txt"
+note="note: crowd.txt: 125 boat lines past the 80th are left out: a race holds at most 80 boats"
+"$cli" results "$tmp/ws2" crowd.txt > /dev/null 2> "$tmp/err.txt"
+[ "$(cat "$tmp/err.txt")" = "$note" ] || fail "results note: $(cat "$tmp/err.txt")"
+"$cli" replay "$tmp/ws2" "$tmp/crowd" crowd.txt --no-pictures > /dev/null 2> "$tmp/err.txt"
+[ "$(cat "$tmp/err.txt")" = "$note" ] || fail "replay note: $(cat "$tmp/err.txt")"
+grep -q '125 boat lines past the 80th' "$tmp/crowd/races/race-1.js" || fail "the page's note"
 echo "cli replay: ok"

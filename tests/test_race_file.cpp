@@ -244,8 +244,11 @@ TEST_F(RaceFileTest, MalformedFilesEndCleanly)
         many += "CLSSEP\r\nCLSN,c" + std::to_string(i) + "\r\nMAP,m\r\nAT,Results.pdf\r\nLN,1,2,3,4\r\n";
     for (int i = 0; i < 25; ++i)
         many += "MK,1,2\r\n";
-    Read(many + course + "\r\n");
+    RaceFileSkips skipped;
+    std::ofstream(Path("r.txt"), std::ios::binary) << many + course + "\r\n";
+    ReadRaceFile(Path("r.txt"), app_dir_, 2, race_, &skipped);
     EXPECT_EQ(race_.BoatCount, RaceSettings::kMaxBoats);
+    EXPECT_EQ(skipped.full_boats, 120);
     EXPECT_EQ(race_.ClassCount(), RaceSettings::kMaxClasses);
     EXPECT_EQ(race_.MapNames.size(), 10u);
     EXPECT_EQ(race_.AttachmentNames.size(), 10u);

@@ -332,6 +332,27 @@ TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)
                                         "The picture folder " + dir_ + "pic/shots does not exist"}));
 }
 
+TEST_F(RaceCheckTest, LinesPastTheLastBoatAreCountedOnce)
+{
+    Track("a.trb", Sailing());
+    std::string text = "ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nTD,9\r\n";
+    for (int i = 1; i <= 200; ++i)
+        text += "BN,a.trb,B" + std::to_string(i) + "\r\n";
+    std::ofstream(ws_ / "raceadmin" / "race.txt") << text;
+    const RaceCheckResult result = CheckRaceFile(dir_, "race.txt", {});
+
+    EXPECT_EQ(result.boats.size(), 80u);
+    EXPECT_EQ(Messages(result, "race", Severity::Error),
+              (std::vector<std::string>{
+                  "The race file has 120 boat lines past the 80th boat, which the race leaves out: a race holds "
+                  "at most 80 boats"}));
+    const auto same = Messages(result, "race", Severity::Warning);
+    ASSERT_EQ(same.size(), 1u);
+    EXPECT_TRUE(same[0].ends_with(", 79 and 80 use the same GPS file a.trb")) << same[0];
+    for (const Finding& f : result.findings)
+        EXPECT_TRUE(f.subject == "race" || std::stoi(f.subject.substr(1)) <= 80) << f.subject << ": " << f.message;
+}
+
 TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
 {
     race_.Title1 = "Cup \xF0\x9F\x98\x80";  // an emoji
