@@ -6,6 +6,7 @@
 #include "pictures/picture_index.h"
 #include "platform/null_platform.h"
 #include "platform/text_codec.h"
+#include "race/course.h"
 #include "race/race_file.h"
 #include "shell/messages.h"
 #include "track/data_error.h"
@@ -119,6 +120,23 @@ void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& i
     CheckText(out, race.WindFile, out.Say(kWindFile));
     for (const std::string& entry : race.CourseList)
         CheckText(out, entry, out.Say(kCourseEntry));
+}
+
+// An entry naming nothing leaves the viewer's course wrong and the results unscored.
+void CheckCourse(Findings& out, const RaceSettings& race)
+{
+    for (std::size_t i = 0; i < race.CourseList.size(); ++i) {
+        const std::string& entry = race.CourseList[i];
+        const std::string number = std::to_string(i + 1);
+        switch (ReadCourseEntry(entry, race.MarkList.size(), race.LineList.size()).kind) {
+        case CourseEntry::NoSuchMark:
+            out.Race(Severity::Error, out.Say(kCourseNoMark, {number, entry, std::to_string(race.MarkList.size())}));
+            break;
+        case CourseEntry::NoLine: out.Race(Severity::Error, out.Say(kCourseNoLine, {number, entry})); break;
+        case CourseEntry::Unknown: out.Race(Severity::Error, out.Say(kCourseUnknown, {number, entry})); break;
+        default: break;
+        }
+    }
 }
 
 // A map the user never chose is a puzzle unless the finding says where it came from.
@@ -450,6 +468,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
                                                        RaceClock(window.finish)}));
     }
     CheckTexts(out, race, input);
+    CheckCourse(out, race);
 
     // Boats in file order, those the reader left out in their places. Lines
     // past the last boat a race holds are counted, not listed: each is no boat

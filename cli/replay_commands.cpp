@@ -78,7 +78,7 @@ int Results(Console& console, const std::vector<std::string>& args)
         console.Note(names[1] + ": " + BoatsPastLimitNote(race.boats_past_limit));
     const auto results = ComputeResults(race);
     if (!results)
-        return console.Fail(names[1] + ": no results: the course does not end with F at a line (CRS and LN lines)");
+        return console.Fail(names[1] + ": no results: " + WhyNoResults(race).value_or(""));
     const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };
     if (format == "--json") {
         nlohmann::ordered_json rows = nlohmann::ordered_json::array();

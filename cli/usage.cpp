@@ -94,7 +94,8 @@ const Command kCommands[] = {
     {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]", "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
-     "separated by tabs.\n"
+     "separated by tabs. A course entry naming no mark or line leaves the race\n"
+     "without results; the error names the entry.\n"
      "\n"
      "  --json   a JSON array instead\n"
      "  --csv    comma-separated values instead\n"},

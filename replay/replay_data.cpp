@@ -209,6 +209,8 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
     out.wind_dir = race.WindDir;
     out.mag_var = race.MagVar;
     out.course = race.CourseList;
+    out.mark_count = race.MarkList.size();
+    out.line_count = race.LineList.size();
 
     TrackStore track;
     TrackEditState edit;

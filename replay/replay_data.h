@@ -53,6 +53,8 @@ struct ReplayRace {
     std::vector<ReplayBoat> boats;
     std::vector<ReplayMark> marks;
     std::vector<ReplayLine> lines;
+    // MK and LN entries of the race, the left-out ones too: the course numbers them.
+    std::size_t mark_count = 0, line_count = 0;
     std::vector<std::string> course;
     std::vector<ReplayWind> wind;
     std::vector<ReplayPicture> pictures;

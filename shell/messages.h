@@ -225,6 +225,12 @@ inline constexpr Text kRaceWindow{
 inline constexpr Text kFullBoats{
     "The race file has %1 boat lines past the %2th boat, which the race leaves out: a race holds at most %2 boats",
     "レースファイルの%2艇目より後の艇の行%1行はレースから外されています（1レースの艇は%2艇までです）"};
+inline constexpr Text kCourseNoMark{"The course's entry %1, '%2', names no mark: the race has %3 MK lines",
+                                    "コースの%1番目「%2」に当たるマークがありません（MK行は%3行です）"};
+inline constexpr Text kCourseNoLine{"The course's entry %1, '%2', names a line, but the race has no LN line",
+                                    "コースの%1番目「%2」はラインですが、レースにLN行がありません"};
+inline constexpr Text kCourseUnknown{"The course's entry %1, '%2', is no mark number, S or F",
+                                     "コースの%1番目「%2」はマークの番号でも S でも F でもありません"};
 inline constexpr Text kMissingBoats{
     "The race file has %1 boat lines whose GPS files are not in gpsdat/, which the race leaves out; the first %2 "
     "are listed",

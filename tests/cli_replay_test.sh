@@ -37,9 +37,13 @@ if "$cli" replay "$tmp/ws" "$tmp/bad" bad.txt 2> "$tmp/err.txt"; then fail "a ba
 grep -q 'bad.txt:2' "$tmp/err.txt" || fail "names the file and line: $(cat "$tmp/err.txt")"
 [ ! -e "$tmp/bad" ] && [ -z "$(ls -A "$tmp" | grep building || true)" ] || fail "something was left behind"
 
-# Boat lines past the 80th are told once a command.
+# A course naming mark 7 of 3 is not scored; boat lines past the 80th are told once a command.
 mkdir -p "$tmp/ws2/raceadmin"
 cp -r "$demo/gpsdat" "$tmp/ws2/"
+sed 's/^CRS,.*/CRS,S,1,7,F\r/' "$demo/raceadmin/demo_race.txt" > "$tmp/ws2/raceadmin/course.txt"
+if "$cli" results "$tmp/ws2" course.txt > "$tmp/out.txt" 2> "$tmp/err.txt"; then fail "mark 7 of 3 scored"; fi
+grep -qx "error: course.txt: no results: the course's entry 3, '7', names no mark: the race has 3 MK lines" \
+  "$tmp/err.txt" || fail "names the entry: $(cat "$tmp/err.txt")"
 { cat "$demo/raceadmin/demo_race.txt"; for i in $(seq 1 200); do printf 'BN,umikaze.trb,B%d\r\n' "$i"; done; } \
   > "$tmp/ws2/raceadmin/crowd.txt"
 note="note: crowd.txt: 125 boat lines past the 80th are left out: a race holds at most 80 boats"

@@ -1,4 +1,5 @@
 #include "platform/text_codec.h"
+#include "race/course.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
@@ -269,6 +270,25 @@ TEST_F(RaceFileTest, MalformedFilesEndCleanly)
     ReadRaceFile(Path("bad.txt"), app_dir_, 2, race_);
     EXPECT_EQ(race_.Title1, "\xE3\x81\x82\xEF\xBF\xBD\xEF\xBF\xBD") << "bad bytes become U+FFFD";
     EXPECT_EQ(race_.BoatCount, 1);
+}
+
+TEST(CourseEntries, NumbersNameMarksAndSAndFTheLines)
+{
+    const auto kind = [](const std::string& entry, std::size_t marks, std::size_t lines) {
+        return ReadCourseEntry(entry, marks, lines).kind;
+    };
+    EXPECT_EQ(kind("3", 3, 1), CourseEntry::Mark);
+    EXPECT_EQ(ReadCourseEntry("03", 3, 1).mark, 3);
+    EXPECT_EQ(kind("7", 3, 1), CourseEntry::NoSuchMark);
+    EXPECT_EQ(kind("0", 3, 1), CourseEntry::NoSuchMark);
+    EXPECT_EQ(kind("99999999999999999999", 3, 1), CourseEntry::NoSuchMark);
+    EXPECT_EQ(kind("s", 3, 1), CourseEntry::Start);
+    EXPECT_EQ(kind("F", 3, 2), CourseEntry::Finish);
+    EXPECT_EQ(kind("F", 3, 0), CourseEntry::NoLine);
+    for (const char* entry : {"", "G", "1a", "-1", "SF"})
+        EXPECT_EQ(kind(entry, 3, 1), CourseEntry::Unknown) << entry;
+    EXPECT_EQ(FirstUnnamedEntry({"S", "1", "7", "F"}, 3, 1), 2u);
+    EXPECT_EQ(FirstUnnamedEntry({"S", "1", "F"}, 3, 1), std::nullopt);
 }
 
 TEST(RaceSeconds, RoundsTheHalfSecondUpAndSignsTheDirection)

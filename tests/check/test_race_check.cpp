@@ -332,18 +332,23 @@ TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)
                                         "The picture folder " + dir_ + "pic/shots does not exist"}));
 }
 
-TEST_F(RaceCheckTest, LinesPastTheLastBoatAreCountedOnce)
+TEST_F(RaceCheckTest, LinesPastTheLastBoatAreCountedOnceAndTheCourseNamesWhatTheRaceHolds)
 {
     Track("a.trb", Sailing());
     std::string text = "ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nTD,9\r\n";
     for (int i = 1; i <= 200; ++i)
         text += "BN,a.trb,B" + std::to_string(i) + "\r\n";
-    std::ofstream(ws_ / "raceadmin" / "race.txt") << text;
+    std::ofstream(ws_ / "raceadmin" / "race.txt") << text << "MK,35,139.5\r\nMK,35,139.5\r\nMK,35,139.5\r\n"
+                                                  << "CRS,S,1,7,f,X,3\r\n";
     const RaceCheckResult result = CheckRaceFile(dir_, "race.txt", {});
 
     EXPECT_EQ(result.boats.size(), 80u);
     EXPECT_EQ(Messages(result, "race", Severity::Error),
               (std::vector<std::string>{
+                  "The course's entry 1, 'S', names a line, but the race has no LN line",
+                  "The course's entry 3, '7', names no mark: the race has 3 MK lines",
+                  "The course's entry 4, 'f', names a line, but the race has no LN line",
+                  "The course's entry 5, 'X', is no mark number, S or F",
                   "The race file has 120 boat lines past the 80th boat, which the race leaves out: a race holds "
                   "at most 80 boats"}));
     const auto same = Messages(result, "race", Severity::Warning);
