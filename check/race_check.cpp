@@ -468,6 +468,8 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
                                                        RaceClock(window.finish)}));
     }
     CheckTexts(out, race, input);
+    if (!TimeDiffHolds(race.TimeDiff))
+        out.Race(Severity::Error, out.Say(kTimeDiffRange, {std::to_string(race.TimeDiff)}));
     CheckCourse(out, race);
 
     // Boats in file order, those the reader left out in their places. Lines

@@ -225,6 +225,8 @@ inline constexpr Text kRaceWindow{
 inline constexpr Text kFullBoats{
     "The race file has %1 boat lines past the %2th boat, which the race leaves out: a race holds at most %2 boats",
     "レースファイルの%2艇目より後の艇の行%1行はレースから外されています（1レースの艇は%2艇までです）"};
+inline constexpr Text kTimeDiffRange{"The time difference %1 h is not from -14 to +14 hours: the race file cannot hold it",
+                                     "時差 %1 時間は -14～+14 時間の範囲外で、レースファイルに保存できません"};
 inline constexpr Text kCourseNoMark{"The course's entry %1, '%2', names no mark: the race has %3 MK lines",
                                     "コースの%1番目「%2」に当たるマークがありません（MK行は%3行です）"};
 inline constexpr Text kCourseNoLine{"The course's entry %1, '%2', names a line, but the race has no LN line",

@@ -366,6 +366,7 @@ TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
     input.app_dir = dir_;
     input.race_file_name = "caf\xC3\xA9.txt";  // é has no Shift-JIS code
     race_.AddBoat("a.trb", "A,B");
+    race_.TimeDiff = 30;  // as typed on the compile screen
     const RaceCheckResult result = CheckRace(race_, input);
     EXPECT_EQ(Messages(result, "race", Severity::Error),
               (std::vector<std::string>{
@@ -374,7 +375,8 @@ TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
                   "tells the viewer which race to show",
                   "Race Title 1 'Cup \xF0\x9F\x98\x80' contains '\xF0\x9F\x98\x80', which cannot be stored in the "
                   "race file",
-                  "The name of boat 1 'A,B' contains a comma, which the race file cannot hold"}));
+                  "The name of boat 1 'A,B' contains a comma, which the race file cannot hold",
+                  "The time difference 30 h is not from -14 to +14 hours: the race file cannot hold it"}));
     race_.ClearBoats();
     EXPECT_EQ(Messages(CheckRace(race_, input), "race", Severity::Error).back(), "The race has no boats");
 }
