@@ -6,6 +6,7 @@
 #include "pictures/picture_index.h"
 #include "platform/null_platform.h"
 #include "platform/text_codec.h"
+#include "race/course.h"
 #include "race/race_file.h"
 #include "shell/messages.h"
 #include "track/data_error.h"
@@ -119,6 +120,23 @@ void CheckTexts(Findings& out, const RaceSettings& race, const RaceCheckInput& i
     CheckText(out, race.WindFile, out.Say(kWindFile));
     for (const std::string& entry : race.CourseList)
         CheckText(out, entry, out.Say(kCourseEntry));
+}
+
+// An entry naming nothing leaves the viewer's course wrong and the results unscored.
+void CheckCourse(Findings& out, const RaceSettings& race)
+{
+    for (std::size_t i = 0; i < race.CourseList.size(); ++i) {
+        const std::string& entry = race.CourseList[i];
+        const std::string number = std::to_string(i + 1);
+        switch (ReadCourseEntry(entry, race.MarkList.size(), race.LineList.size()).kind) {
+        case CourseEntry::NoSuchMark:
+            out.Race(Severity::Error, out.Say(kCourseNoMark, {number, entry, std::to_string(race.MarkList.size())}));
+            break;
+        case CourseEntry::NoLine: out.Race(Severity::Error, out.Say(kCourseNoLine, {number, entry})); break;
+        case CourseEntry::Unknown: out.Race(Severity::Error, out.Say(kCourseUnknown, {number, entry})); break;
+        default: break;
+        }
+    }
 }
 
 // A map the user never chose is a puzzle unless the finding says where it came from.
@@ -450,13 +468,20 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
                                                        RaceClock(window.finish)}));
     }
     CheckTexts(out, race, input);
+    if (!TimeDiffHolds(race.TimeDiff))
+        out.Race(Severity::Error, out.Say(kTimeDiffRange, {std::to_string(race.TimeDiff)}));
+    CheckCourse(out, race);
 
-    // Boats in file order, those the reader left out in their places.
+    // Boats in file order, those the reader left out in their places. Lines
+    // past the last boat a race holds are counted, not listed: each is no boat
+    // of this race.
     std::vector<int> race_boat;  // per check boat: index into the race, or -1
     std::size_t next_skip = 0;
     const auto& skips = input.skipped.boats;
     for (int i = 0; i <= race.BoatCount; ++i) {
         for (; next_skip < skips.size() && skips[next_skip].position <= i; ++next_skip) {
+            if (skips[next_skip].list_full)
+                continue;
             BoatCheck b;
             b.name = skips[next_skip].name;
             b.file = skips[next_skip].file;
@@ -475,10 +500,9 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     std::int64_t listed_full = 0;
     for (const RaceFileSkips::Boat& skip : skips)
         listed_full += skip.list_full ? 1 : 0;
-    if (input.skipped.full_boats > listed_full)
+    if (input.skipped.full_boats > 0)
         out.Race(Severity::Error, out.Say(kFullBoats, {std::to_string(input.skipped.full_boats),
-                                                       std::to_string(RaceSettings::kMaxBoats),
-                                                       std::to_string(listed_full)}));
+                                                       std::to_string(RaceSettings::kMaxBoats)}));
     const std::int64_t listed_missing = static_cast<std::int64_t>(skips.size()) - listed_full;
     if (input.skipped.missing_boats > listed_missing)
         out.Race(Severity::Error,
@@ -500,10 +524,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
         if (!b.in_race) {
             const RaceFileSkips::Boat& skip = skips[static_cast<std::size_t>(-race_boat[k] - 1)];
             out.Boat(boat, Severity::Error,
-                     out.Say(kLineLeftOut,
-                             {std::to_string(skip.line),
-                              skip.list_full ? out.Say(kAtMostBoats, {std::to_string(RaceSettings::kMaxBoats)})
-                                             : out.Say(kLeftOutFile, {b.file})}));
+                     out.Say(kLineLeftOut, {std::to_string(skip.line), out.Say(kLeftOutFile, {b.file})}));
             continue;
         }
         const auto path = FindWorkspaceFile(input.app_dir + "gpsdat", b.file);

@@ -142,6 +142,14 @@ int Distribute(Console& console, const std::vector<std::string>& args)
         std::printf("%s\n", dist.c_str());
         for (const std::string& line : PicturesFromOutside(list, app_dir, dist))
             console.Note("pictures from outside the workspace: " + line);
+        // The copies keep every boat line; the viewer shows only the boats a race holds.
+        for (const std::string& file : races) {
+            RaceSettings read;
+            RaceFileSkips skipped;
+            ReadRaceFile(FindWorkspaceFile(app_dir + "raceadmin", file).value_or(""), app_dir, 2, read, &skipped);
+            if (skipped.full_boats > 0)
+                console.Note(file + ": " + BoatsPastLimitNote(skipped.full_boats));
+        }
         if (failures.empty())
             return 0;
         // The folder stays built; leaving pictures out is still a failure to report.

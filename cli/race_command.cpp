@@ -118,10 +118,16 @@ int Race(Console& console, const std::vector<std::string>& args)
         return console.Fail(folder + "/" + name + ": no such race file");
     if (write_name && !IsBareFileName(*write_name))
         return console.Fail(*write_name + ": the new race file must be a bare file name");
+    // Save Data's ending: the compile screen lists only .txt files.
+    if (write_name)
+        write_name = RaceFileNameFromAnswer(*write_name);
 
     RaceSettings race;  // the start-up values
+    RaceFileSkips skipped;
     try {
-        ReadRaceFile(*path, app_dir, ui_language, race);
+        ReadRaceFile(*path, app_dir, ui_language, race, &skipped);
+        if (skipped.full_boats > 0)
+            console.Note(name + ": " + BoatsPastLimitNote(skipped.full_boats));
         if (write_name) {
             RaceWriteOptions options;
             options.ui_language = ui_language;

@@ -73,9 +73,12 @@ int Replay(Console& console, const std::vector<std::string>& args)
     }
     Progress progress(console);
     ReplayRaces races = RaceFiles(race_files, options);
-    races.read = [&progress, &races, read = races.read](std::size_t k) {
+    races.read = [&console, &progress, &races, read = races.read](std::size_t k) {
         progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
-        return read(k);
+        ReplayRace race = read(k);
+        if (race.boats_past_limit > 0)
+            console.Note(races.file(k) + ": " + BoatsPastLimitNote(race.boats_past_limit));
+        return race;
     };
     try {
         BuildReplay(races, names[1], options);
@@ -104,9 +107,11 @@ int Results(Console& console, const std::vector<std::string>& args)
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }
+    if (race.boats_past_limit > 0)
+        console.Note(names[1] + ": " + BoatsPastLimitNote(race.boats_past_limit));
     const auto results = ComputeResults(race);
     if (!results)
-        return console.Fail(names[1] + ": no results: the course does not end with F at a line (CRS and LN lines)");
+        return console.Fail(names[1] + ": no results: " + WhyNoResults(race).value_or(""));
     const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };
     if (format == "--json") {
         nlohmann::ordered_json rows = nlohmann::ordered_json::array();

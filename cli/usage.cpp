@@ -33,8 +33,8 @@ const Command kCommands[] = {
      "\n"
      "  --japanese        read it as the Japanese interface does\n"
      "  --write NEWNAME   write the race to WORKSPACE/raceadmin/NEWNAME as \"Save\n"
-     "                    Data\" does; nothing is written when a text cannot be\n"
-     "                    stored\n"
+     "                    Data\" does (.txt added to a name without it); nothing\n"
+     "                    is written when a text cannot be stored\n"
      "  --minimize        with --write: first make the boats' TRB copies in gpsdat/\n"
      "                    and name them\n"},
     {"clean", Clean, "clean IN OUT [--max-speed KNOTS] [--interval SECONDS]",
@@ -103,7 +103,8 @@ const Command kCommands[] = {
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
      "separated by tabs. A name starting with =, +, -, @, TAB or CR gets a leading\n"
      "' so that a spreadsheet shows it as text; a TAB or line break in a name is\n"
-     "written out as \\x09, \\x0A.\n"
+     "written out as \\x09, \\x0A. A course entry naming no mark or line leaves\n"
+     "the race without results; the error names the entry.\n"
      "\n"
      "  --json   a JSON array instead\n"
      "  --csv    comma-separated values instead (RFC 4180: a name holding a comma,\n"

@@ -27,12 +27,15 @@ bool SameName(const std::string& a, const std::string& b)
 RaceFileSkips StillLeftOut(const RaceFileSkips& opened, const RaceSettings& race)
 {
     RaceFileSkips left;
+    left.full_boats = opened.full_boats;
     for (const RaceFileSkips::Boat& skip : opened.boats) {
         const auto& files = race.BoatGpsFile;
         if (std::none_of(files.begin(), files.begin() + race.BoatCount,
                          [&](const std::string& file) { return SameName(file, skip.file); })) {
             left.boats.push_back(skip);
             left.boats.back().position = std::min(skip.position, race.BoatCount);
+        } else if (skip.list_full) {
+            --left.full_boats;
         }
     }
     for (const std::string& name : opened.attachments)

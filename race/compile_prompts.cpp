@@ -58,15 +58,20 @@ void CompileScreen::ReportSkippedBoats(const RaceFileSkips& skips)
     for (const RaceFileSkips::Boat& boat : skips.boats)
         if (!boat.list_full)
             skipped.push_back(&boat);
-    if (skipped.empty())
+    if (skipped.empty() && skips.full_boats == 0)
         return;
-    std::string text = Say(texts::kBoatsLeftOut, state_.UiLanguage);
-    const std::size_t shown = std::min<std::size_t>(skipped.size(), 20);
-    for (std::size_t i = 0; i < shown; ++i)
-        text += "\n" + skipped[i]->name + " / " + skipped[i]->file;
-    if (skips.missing_boats > static_cast<std::int64_t>(shown))
-        text += Say(texts::kAndMore, state_.UiLanguage,
-                    {std::to_string(skips.missing_boats - static_cast<std::int64_t>(shown))});
+    std::string text;
+    if (!skipped.empty()) {
+        text = Say(texts::kBoatsLeftOut, state_.UiLanguage);
+        const std::size_t shown = std::min<std::size_t>(skipped.size(), 20);
+        for (std::size_t i = 0; i < shown; ++i)
+            text += "\n" + skipped[i]->name + " / " + skipped[i]->file;
+        if (skips.missing_boats > static_cast<std::int64_t>(shown))
+            text += Say(texts::kAndMore, state_.UiLanguage,
+                        {std::to_string(skips.missing_boats - static_cast<std::int64_t>(shown))});
+    }
+    if (skips.full_boats > 0)
+        text += (text.empty() ? "" : "\n\n") + BoatsPastLimitNote(skips.full_boats, state_.UiLanguage);
     ShowError(text);
 }
 

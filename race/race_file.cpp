@@ -61,6 +61,7 @@ public:
 
     const std::string& Text(int i) const { return fields_[i]; }
     std::int64_t Line() const { return line_; }
+    const std::string& File() const { return file_; }
     bool Present(int i) const { return i < fields_.FieldCount && !fields_[i].empty(); }
     int Count() const { return fields_.FieldCount; }
 
@@ -92,6 +93,12 @@ private:
     const std::string& file_;
     std::int64_t line_;
 };
+
+std::string TimeDiffProblem(int hours)
+{
+    return "'" + std::to_string(hours) + "' is not a time difference from " + std::to_string(-kMaxTimeDiffHours) +
+           " to +" + std::to_string(kMaxTimeDiffHours) + " hours";
+}
 
 void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race,
                RaceFileSkips* skipped)
@@ -137,7 +144,10 @@ void ApplyLine(const LineReader& f, const std::string& tag, const std::string& a
     } else if (tag == "FT") {
         race.FinishTime = f.Time(1);
     } else if (tag == "TD") {
-        race.TimeDiff = f.Integer(1);
+        const int hours = f.Integer(1);
+        if (!TimeDiffHolds(hours))
+            throw DataError(f.File(), f.Line(), f.Text(1), TimeDiffProblem(hours));
+        race.TimeDiff = hours;
     } else if (tag == "PS") {
         race.PlaySpeedAfter = f.Real(1);
         if (f.Present(2))
@@ -310,6 +320,11 @@ void ResetRaceForReading(RaceSettings& race)
     race.PreStartMin = 3;
     race.AddArea = 5;
     race.PicSize = 500;
+}
+
+std::string BoatsPastLimitNote(std::int64_t lines, int ui_language)
+{
+    return Say(texts::kBoatsPastLimit, ui_language, {std::to_string(lines), std::to_string(RaceSettings::kMaxBoats)});
 }
 
 void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,
@@ -537,6 +552,9 @@ std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, 
     out.Line("LG," + Real(race.Loa));
     out.Line("ST," + FormatRaceDateTime(race.StartTime));
     out.Line("FT," + FormatRaceDateTime(race.FinishTime));
+    // The reader refuses such a line: the file would not open again.
+    if (!TimeDiffHolds(race.TimeDiff))
+        throw DataError(file, 0, std::to_string(race.TimeDiff), "Time Difference: " + TimeDiffProblem(race.TimeDiff));
     out.Line("TD," + std::to_string(race.TimeDiff));
     out.Line("PS," + Real(race.PlaySpeedAfter) + "," + Real(race.PlaySpeedPre));
     out.Line("LL," + Real(race.LayUp) + "," + Real(race.LayDown));

@@ -41,6 +41,15 @@ struct RaceFileSkips {
     std::int64_t missing_boats = 0, full_boats = 0, missing_attachments = 0;
 };
 
+// The time differences the reader takes, in hours: any other TD line raises
+// DataError, and the writer refuses to write one.
+inline constexpr int kMaxTimeDiffHours = 14;
+inline bool TimeDiffHolds(int hours) { return hours >= -kMaxTimeDiffHours && hours <= kMaxTimeDiffHours; }
+
+// What a command says once of the boat lines a race leaves out because it is
+// full (RaceFileSkips::full_boats of them).
+std::string BoatsPastLimitNote(std::int64_t lines, int ui_language = 2);
+
 // Reads the race file at `path` into `race`; `app_dir` is the workspace folder
 // (with its trailing separator) whose gpsdat/, attachment/ and pic/ the file names
 // refer to. A required number or date-time that does not convert raises

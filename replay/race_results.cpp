@@ -1,8 +1,10 @@
 #include "replay/race_results.h"
 
+#include "race/course.h"
+#include "track/datetime.h"
+
 #include <algorithm>
 #include <cmath>
-#include "track/datetime.h"
 
 #include <cstdio>
 
@@ -98,12 +100,37 @@ std::optional<double> FinishCrossing(const ReplayBoat& boat, const ReplayLine& f
     return std::nullopt;
 }
 
+namespace {
+
+// A race made in code may give only its placed marks and lines.
+std::size_t MarkCount(const ReplayRace& race) { return std::max(race.mark_count, race.marks.size()); }
+std::size_t LineCount(const ReplayRace& race) { return std::max(race.line_count, race.lines.size()); }
+
+} // namespace
+
+std::optional<std::string> WhyNoResults(const ReplayRace& race)
+{
+    // A course that names nothing somewhere may be scored against the wrong
+    // line or side: no ranks beat wrong ones.
+    if (const auto i = FirstUnnamedEntry(race.course, MarkCount(race), LineCount(race))) {
+        const std::string& entry = race.course[*i];
+        const std::string named = "the course's entry " + std::to_string(*i + 1) + ", '" + entry + "', ";
+        switch (ReadCourseEntry(entry, MarkCount(race), LineCount(race)).kind) {
+        case CourseEntry::NoSuchMark:
+            return named + "names no mark: the race has " + std::to_string(MarkCount(race)) + " MK lines";
+        case CourseEntry::NoLine: return named + "names a line, but the race has no LN line";
+        default: return named + "is no mark number, S or F";
+        }
+    }
+    if (race.course.empty() || race.lines.empty() ||
+        ReadCourseEntry(race.course.back(), MarkCount(race), LineCount(race)).kind != CourseEntry::Finish)
+        return "the course does not end with F at a line (CRS and LN lines)";
+    return std::nullopt;
+}
+
 std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race)
 {
-    if (race.course.empty() || race.lines.empty())
-        return std::nullopt;
-    const std::string& last = race.course.back();
-    if (last != "F" && last != "f")
+    if (WhyNoResults(race))
         return std::nullopt;
     const ReplayLine& finish = race.lines.back();
     const ReplayLine& start_line = race.lines.front();
@@ -112,8 +139,13 @@ std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race)
     // The course side of the start line: where the course's first mark lies.
     int course_side = 0;
     for (const std::string& entry : race.course) {
-        const auto mark = std::find_if(race.marks.begin(), race.marks.end(),
-                                       [&](const ReplayMark& m) { return m.label == entry; });
+        const CourseEntry named = ReadCourseEntry(entry, MarkCount(race), LineCount(race));
+        if (named.kind != CourseEntry::Mark)
+            continue;
+        // A mark left out as lying near no track has no place to tell a side by.
+        const auto mark = std::find_if(race.marks.begin(), race.marks.end(), [&](const ReplayMark& m) {
+            return m.label == std::to_string(named.mark);
+        });
         if (mark != race.marks.end()) {
             course_side = Sign(Cross(sa, sb, plane(mark->lat, mark->lon)));
             break;

@@ -19,8 +19,13 @@ struct RaceResult {
     std::string status;  // "OK", "OCS" or "DNF"
 };
 
-// Only a race whose course ends with "F" and which has a line has results;
-// nullopt otherwise. Entered boats only: finishers by rank, then OCS, then DNF.
+// Why a race has no results: an entry of its course names nothing the race
+// holds (that entry is named), or the course does not end with "F" at a line;
+// nullopt when it has them.
+std::optional<std::string> WhyNoResults(const ReplayRace& race);
+
+// nullopt when WhyNoResults says why. Entered boats only: finishers by rank,
+// then OCS, then DNF.
 std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race);
 
 // A boat's first crossing of the finish line after its own start, once it has

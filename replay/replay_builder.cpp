@@ -153,7 +153,8 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
                                {"replayFrom", race.replay_from}, {"replayTo", race.replay_to},
                                {"playSpeedPre", race.play_speed_pre}, {"playSpeedAfter", race.play_speed_after},
                                {"northUp", race.north_up}, {"windDir", race.wind_dir}, {"magVar", race.mag_var},
-                               {"boats", boats}, {"marks", marks}, {"lines", lines}, {"course", race.course},
+                               {"boats", boats}, {"marks", marks}, {"lines", lines}, {"markCount", race.mark_count},
+                               {"lineCount", race.line_count}, {"course", race.course},
                                {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land},
                                {"landBox", land_box}, {"landNote", race.land_note}};
     // "</" could end the script early where a page inlines it; JSON lets "\/" stand for "/".

@@ -182,8 +182,13 @@ ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_fi
     if (!path)
         throw DataError(app_dir + "raceadmin/" + race_file, 0, "", "no such race file");
     RaceSettings race;
-    ReadRaceFile(*path, app_dir, 2, race);
-    return MakeReplayRace(race, app_dir, race_file, options);
+    RaceFileSkips skipped;
+    ReadRaceFile(*path, app_dir, 2, race, &skipped);
+    ReplayRace out = MakeReplayRace(race, app_dir, race_file, options);
+    out.boats_past_limit = skipped.full_boats;
+    if (skipped.full_boats > 0)
+        out.notes.insert(out.notes.begin(), BoatsPastLimitNote(skipped.full_boats));
+    return out;
 }
 
 ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, const std::string& race_file,
@@ -204,6 +209,8 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
     out.wind_dir = race.WindDir;
     out.mag_var = race.MagVar;
     out.course = race.CourseList;
+    out.mark_count = race.MarkList.size();
+    out.line_count = race.LineList.size();
 
     TrackStore track;
     TrackEditState edit;

@@ -53,10 +53,13 @@ struct ReplayRace {
     std::vector<ReplayBoat> boats;
     std::vector<ReplayMark> marks;
     std::vector<ReplayLine> lines;
+    // MK and LN entries of the race, the left-out ones too: the course numbers them.
+    std::size_t mark_count = 0, line_count = 0;
     std::vector<std::string> course;
     std::vector<ReplayWind> wind;
     std::vector<ReplayPicture> pictures;
     std::vector<std::string> notes;  // what the page says besides the race
+    std::int64_t boats_past_limit = 0;  // boat lines the race file has past the last boat a race holds
     // Land polygons, flat lon/lat pairs in degrees; nullopt when no shoreline
     // data could be read (land_note says why).
     std::optional<std::vector<std::vector<double>>> land;
@@ -99,7 +102,7 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
 // Reads WORKSPACE/raceadmin/NAME and everything it names as Save Data would
 // (the race file reader, the track readers). A race file that does not read
 // raises DataError naming its file and line; a boat whose track does not read
-// stays in with no fixes and a note.
+// stays in with no fixes and a note, as do boat lines past the full list.
 ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options);
 
 } // namespace tackedit

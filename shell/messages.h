@@ -92,6 +92,9 @@ inline constexpr Text kBoatsLeftOut{
     "before saving, or the next save drops the boats:",
     "次の艇のGPSファイルが gpsdat フォルダにないため、艇を外しました。保存する前にファイルを戻してください。"
     "戻さずに保存すると艇はレースから消えます："};
+inline constexpr Text kBoatsPastLimit{
+    "%1 boat lines past the %2th are left out: a race holds at most %2 boats",
+    "%2艇目より後の艇の行%1行は外されています（1レースの艇は%2艇までです）"};
 inline constexpr Text kAndMore{"\n... and %1 more", "\n…ほか%1艇"};
 inline constexpr Text kNoBrowser{
     "Cannot open the help page %1: no web browser is set up on this computer. Install one (and xdg-utils), or "
@@ -220,14 +223,21 @@ inline constexpr Text kRaceWindow{
     "Race from %1 to %2 local time; with a time difference of %3 h, the tracks' UTC from %4 to %5",
     "レースは現地時刻で %1 から %2 まで。時差 %3 時間で、航跡のUTCでは %4 から %5 まで"};
 inline constexpr Text kFullBoats{
-    "The race file has %1 boat lines past the %2th boat, which the race leaves out; the first %3 are listed",
-    "レースファイルの%2艇目より後の艇の行%1行はレースから外されています（最初の%3行を表示）"};
+    "The race file has %1 boat lines past the %2th boat, which the race leaves out: a race holds at most %2 boats",
+    "レースファイルの%2艇目より後の艇の行%1行はレースから外されています（1レースの艇は%2艇までです）"};
+inline constexpr Text kTimeDiffRange{"The time difference %1 h is not from -14 to +14 hours: the race file cannot hold it",
+                                     "時差 %1 時間は -14～+14 時間の範囲外で、レースファイルに保存できません"};
+inline constexpr Text kCourseNoMark{"The course's entry %1, '%2', names no mark: the race has %3 MK lines",
+                                    "コースの%1番目「%2」に当たるマークがありません（MK行は%3行です）"};
+inline constexpr Text kCourseNoLine{"The course's entry %1, '%2', names a line, but the race has no LN line",
+                                    "コースの%1番目「%2」はラインですが、レースにLN行がありません"};
+inline constexpr Text kCourseUnknown{"The course's entry %1, '%2', is no mark number, S or F",
+                                     "コースの%1番目「%2」はマークの番号でも S でも F でもありません"};
 inline constexpr Text kMissingBoats{
     "The race file has %1 boat lines whose GPS files are not in gpsdat/, which the race leaves out; the first %2 "
     "are listed",
     "GPSファイルが gpsdat/ にない艇の行%1行はレースから外されています（最初の%2行を表示）"};
 inline constexpr Text kLineLeftOut{"Line %1 of the race file is left out: %2", "レースファイルの%1行目は外されています：%2"};
-inline constexpr Text kAtMostBoats{"a race holds at most %1 boats", "1レースの艇は%1艇までです"};
 inline constexpr Text kLeftOutFile{"the GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
 inline constexpr Text kNoGpsFile{"The GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
 inline constexpr Text kUnknownKind{"The GPS file %1 is of no kind tackedit reads",

@@ -66,6 +66,10 @@ run distribute "$ws" cup r2.txt --replace --no-pictures --no-help
 check "replace exit" 0 "$code"
 check "replace trashed the old folder" "old" "$(cat "$XDG_DATA_HOME/Trash/files/cup/old.txt")"
 check "replace: no pictures" "" "$(ls "$ws/distribution/cup/pic" 2>&1 | grep -v 'No such')"
+{ printf 'T1,Crowd\r\n'; for i in $(seq 1 90); do printf 'BN,a.gpx,B%d\r\n' "$i"; done; } >"$ws/raceadmin/crowd.txt"
+run distribute "$ws" crowd crowd.txt --no-pictures --no-help
+check "distribute: boat lines past the 80th told once" \
+  "note: crowd.txt: 10 boat lines past the 80th are left out: a race holds at most 80 boats" "$err"
 run distribute "$ws" cup2 r1.txt r1.txt
 check "race named twice" 2 "$code"
 run distribute "$ws" "a|b" r1.txt

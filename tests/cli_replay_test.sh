@@ -83,4 +83,20 @@ clash "the race file" "lies in the workspace's raceadmin/ folder" w/raceadmin/de
 clash "a file" "is a file or link that no replay build wrote" file.txt
 clash "a folder of the user's" "is a folder that no replay build wrote" folder
 clash "the race's picture folder" "is $tmp/photos" photos pics.txt
+
+# A course naming mark 7 of 3 is not scored; boat lines past the 80th are told once a command.
+mkdir -p "$tmp/ws2/raceadmin"
+cp -r "$demo/gpsdat" "$tmp/ws2/"
+sed 's/^CRS,.*/CRS,S,1,7,F\r/' "$demo/raceadmin/demo_race.txt" > "$tmp/ws2/raceadmin/course.txt"
+if "$cli" results "$tmp/ws2" course.txt > "$tmp/out.txt" 2> "$tmp/err.txt"; then fail "mark 7 of 3 scored"; fi
+grep -qx "error: course.txt: no results: the course's entry 3, '7', names no mark: the race has 3 MK lines" \
+  "$tmp/err.txt" || fail "names the entry: $(cat "$tmp/err.txt")"
+{ cat "$demo/raceadmin/demo_race.txt"; for i in $(seq 1 200); do printf 'BN,umikaze.trb,B%d\r\n' "$i"; done; } \
+  > "$tmp/ws2/raceadmin/crowd.txt"
+note="note: crowd.txt: 125 boat lines past the 80th are left out: a race holds at most 80 boats"
+"$cli" results "$tmp/ws2" crowd.txt > /dev/null 2> "$tmp/err.txt"
+[ "$(cat "$tmp/err.txt")" = "$note" ] || fail "results note: $(cat "$tmp/err.txt")"
+"$cli" replay "$tmp/ws2" "$tmp/crowd" crowd.txt --no-pictures > /dev/null 2> "$tmp/err.txt"
+[ "$(cat "$tmp/err.txt")" = "$note" ] || fail "replay note: $(cat "$tmp/err.txt")"
+grep -q '125 boat lines past the 80th' "$tmp/crowd/races/race-1.js" || fail "the page's note"
 echo "cli replay: ok"

@@ -106,6 +106,15 @@ run race "$ws" bad.txt
 check "race bad number exit" 1 "$code"
 check "race bad number message" "error: $ws/raceadmin/bad.txt:2: 'long' is not a valid number" "$err"
 check "race bad number stdout" "" "$out"
+printf 'T1,Cup\r\nTD,30\r\n' >"$ws/raceadmin/zone.txt"
+run race "$ws" zone.txt
+check "race time difference" "error: $ws/raceadmin/zone.txt:2: '30' is not a time difference from -14 to +14 hours" "$err"
+run race "$ws" r1.txt --write noext
+check "race write adds .txt" "noext.txt" "$(ls "$ws/raceadmin" | grep noext)"
+{ for i in $(seq 1 200); do printf 'BN,boat1.gpx,B%d\r\n' "$i"; done; } >"$ws/raceadmin/crowd.txt"
+run race "$ws" crowd.txt
+check "race: boat lines past the 80th told once" \
+  "note: crowd.txt: 120 boat lines past the 80th are left out: a race holds at most 80 boats" "$err"
 run race "$ws" none.txt
 check "race missing exit" 1 "$code"
 run race "$ws" ../raceadmin/r1.txt

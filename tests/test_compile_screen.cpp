@@ -513,6 +513,21 @@ TEST_F(CompileScreenTest, OpeningARaceShowsItAndABadOneStaysOnTheChoice)
     EXPECT_EQ(dialogs_.calls.back().folder, "race1_s.txt");
 }
 
+TEST_F(CompileScreenTest, OpeningARaceTellsOnceOfTheBoatLinesPastTheLastBoat)
+{
+    std::ofstream race(ws_ / "raceadmin" / "crowd.txt", std::ios::binary);
+    for (int i = 1; i <= 90; ++i)
+        race << "BN,alpha.gpx,B" << i << "\r\n";
+    race.close();
+    Start();
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("crowd"));
+    EXPECT_EQ(state_.race.BoatCount, RaceSettings::kMaxBoats);
+    EXPECT_EQ(dialogs_.Messages(),
+              std::vector<std::string>{"10 boat lines past the 80th are left out: a race holds at most 80 boats"});
+}
+
 TEST_F(CompileScreenTest, DropsAreTakenOnlyOnTheCompileScreen)
 {
     const fs::path outside = ws_ / "outside";

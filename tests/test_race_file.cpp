@@ -1,4 +1,5 @@
 #include "platform/text_codec.h"
+#include "race/course.h"
 #include "race/race_file.h"
 #include "track/data_error.h"
 #include "track/datetime.h"
@@ -224,6 +225,12 @@ TEST_F(RaceFileTest, BadRequiredNumbersStopWithFileLineAndText)
     } catch (const DataError& e) {
         EXPECT_NE(std::string(e.what()).find("'2e'"), std::string::npos) << e.what();
     }
+    // A time difference no zone has would put the race's window days away.
+    Read("TD,-14\r\n");
+    EXPECT_EQ(race_.TimeDiff, -14);
+    EXPECT_EQ(ErrorLine("TD,14\r\nT1,a\r\nTD,30\r\n"), 3);
+    EXPECT_EQ(race_.TimeDiff, 14) << "the bad value is not taken";
+    EXPECT_EQ(ErrorLine("TD,-15\r\n"), 1);
 }
 
 TEST_F(RaceFileTest, MalformedFilesEndCleanly)
@@ -238,8 +245,11 @@ TEST_F(RaceFileTest, MalformedFilesEndCleanly)
         many += "CLSSEP\r\nCLSN,c" + std::to_string(i) + "\r\nMAP,m\r\nAT,Results.pdf\r\nLN,1,2,3,4\r\n";
     for (int i = 0; i < 25; ++i)
         many += "MK,1,2\r\n";
-    Read(many + course + "\r\n");
+    RaceFileSkips skipped;
+    std::ofstream(Path("r.txt"), std::ios::binary) << many + course + "\r\n";
+    ReadRaceFile(Path("r.txt"), app_dir_, 2, race_, &skipped);
     EXPECT_EQ(race_.BoatCount, RaceSettings::kMaxBoats);
+    EXPECT_EQ(skipped.full_boats, 120);
     EXPECT_EQ(race_.ClassCount(), RaceSettings::kMaxClasses);
     EXPECT_EQ(race_.MapNames.size(), 10u);
     EXPECT_EQ(race_.AttachmentNames.size(), 10u);
@@ -260,6 +270,25 @@ TEST_F(RaceFileTest, MalformedFilesEndCleanly)
     ReadRaceFile(Path("bad.txt"), app_dir_, 2, race_);
     EXPECT_EQ(race_.Title1, "\xE3\x81\x82\xEF\xBF\xBD\xEF\xBF\xBD") << "bad bytes become U+FFFD";
     EXPECT_EQ(race_.BoatCount, 1);
+}
+
+TEST(CourseEntries, NumbersNameMarksAndSAndFTheLines)
+{
+    const auto kind = [](const std::string& entry, std::size_t marks, std::size_t lines) {
+        return ReadCourseEntry(entry, marks, lines).kind;
+    };
+    EXPECT_EQ(kind("3", 3, 1), CourseEntry::Mark);
+    EXPECT_EQ(ReadCourseEntry("03", 3, 1).mark, 3);
+    EXPECT_EQ(kind("7", 3, 1), CourseEntry::NoSuchMark);
+    EXPECT_EQ(kind("0", 3, 1), CourseEntry::NoSuchMark);
+    EXPECT_EQ(kind("99999999999999999999", 3, 1), CourseEntry::NoSuchMark);
+    EXPECT_EQ(kind("s", 3, 1), CourseEntry::Start);
+    EXPECT_EQ(kind("F", 3, 2), CourseEntry::Finish);
+    EXPECT_EQ(kind("F", 3, 0), CourseEntry::NoLine);
+    for (const char* entry : {"", "G", "1a", "-1", "SF"})
+        EXPECT_EQ(kind(entry, 3, 1), CourseEntry::Unknown) << entry;
+    EXPECT_EQ(FirstUnnamedEntry({"S", "1", "7", "F"}, 3, 1), 2u);
+    EXPECT_EQ(FirstUnnamedEntry({"S", "1", "F"}, 3, 1), std::nullopt);
 }
 
 TEST(RaceSeconds, RoundsTheHalfSecondUpAndSignsTheDirection)
@@ -506,6 +535,9 @@ TEST_F(RaceFileTest, TextsTheFileCannotHoldAreRefusedAndNothingIsWritten)
     }
     race = SampleRace();
     race.MapNames = {"5339", "//38"};  // read back, the rest of the line would be a comment
+    EXPECT_THROW(WriteRaceFile(Path("keep.txt"), race, {}), DataError);
+    race = SampleRace();
+    race.TimeDiff = 30;  // the reader would refuse the file
     EXPECT_THROW(WriteRaceFile(Path("keep.txt"), race, {}), DataError);
     std::ifstream in(Path("keep.txt"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "T1,old\r\n");

@@ -74,6 +74,25 @@ TEST(ReplayResults, FinishesOcsDnfAndShareRanks)
     EXPECT_FALSE(ComputeResults(race)) << "no results without F at the end";
 }
 
+TEST(ReplayResults, ACourseEntryNamingNothingLeavesTheRaceUnscored)
+{
+    ReplayRace race = Course();
+    race.boats.push_back(Northward("Early", 990, 35.0005, 800));
+    race.mark_count = 3;
+    race.course = {"S", "7", "F"};
+    EXPECT_FALSE(ComputeResults(race));
+    EXPECT_EQ(WhyNoResults(race), "the course's entry 2, '7', names no mark: the race has 3 MK lines");
+    race.course = {"S", "1", "G", "F"};
+    EXPECT_EQ(WhyNoResults(race), "the course's entry 3, 'G', is no mark number, S or F");
+
+    // Mark 1 left out as lying near no track: the side comes from mark 2, by its number.
+    race.marks = {{"2", 35.02, 139.5}};
+    race.course = {"S", "02", "F"};
+    const auto results = ComputeResults(race);
+    ASSERT_TRUE(results);
+    EXPECT_EQ((*results)[0].status, "OCS");
+}
+
 TEST(ReplayResults, AFinishCountsOnlyOnceTheBoatWasAwayFromTheLine)
 {
     // Start and finish on one line: leaving it at the start is no finish.

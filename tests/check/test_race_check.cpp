@@ -332,6 +332,32 @@ TEST_F(RaceCheckTest, FilesTheRaceNamesMustBeInTheWorkspace)
                                         "The picture folder " + dir_ + "pic/shots does not exist"}));
 }
 
+TEST_F(RaceCheckTest, LinesPastTheLastBoatAreCountedOnceAndTheCourseNamesWhatTheRaceHolds)
+{
+    Track("a.trb", Sailing());
+    std::string text = "ST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nTD,9\r\n";
+    for (int i = 1; i <= 200; ++i)
+        text += "BN,a.trb,B" + std::to_string(i) + "\r\n";
+    std::ofstream(ws_ / "raceadmin" / "race.txt") << text << "MK,35,139.5\r\nMK,35,139.5\r\nMK,35,139.5\r\n"
+                                                  << "CRS,S,1,7,f,X,3\r\n";
+    const RaceCheckResult result = CheckRaceFile(dir_, "race.txt", {});
+
+    EXPECT_EQ(result.boats.size(), 80u);
+    EXPECT_EQ(Messages(result, "race", Severity::Error),
+              (std::vector<std::string>{
+                  "The course's entry 1, 'S', names a line, but the race has no LN line",
+                  "The course's entry 3, '7', names no mark: the race has 3 MK lines",
+                  "The course's entry 4, 'f', names a line, but the race has no LN line",
+                  "The course's entry 5, 'X', is no mark number, S or F",
+                  "The race file has 120 boat lines past the 80th boat, which the race leaves out: a race holds "
+                  "at most 80 boats"}));
+    const auto same = Messages(result, "race", Severity::Warning);
+    ASSERT_EQ(same.size(), 1u);
+    EXPECT_TRUE(same[0].ends_with(", 79 and 80 use the same GPS file a.trb")) << same[0];
+    for (const Finding& f : result.findings)
+        EXPECT_TRUE(f.subject == "race" || std::stoi(f.subject.substr(1)) <= 80) << f.subject << ": " << f.message;
+}
+
 TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
 {
     race_.Title1 = "Cup \xF0\x9F\x98\x80";  // an emoji
@@ -340,6 +366,7 @@ TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
     input.app_dir = dir_;
     input.race_file_name = "caf\xC3\xA9.txt";  // é has no Shift-JIS code
     race_.AddBoat("a.trb", "A,B");
+    race_.TimeDiff = 30;  // as typed on the compile screen
     const RaceCheckResult result = CheckRace(race_, input);
     EXPECT_EQ(Messages(result, "race", Severity::Error),
               (std::vector<std::string>{
@@ -348,7 +375,8 @@ TEST_F(RaceCheckTest, ARecordTheRaceFileCannotHoldIsRefused)
                   "tells the viewer which race to show",
                   "Race Title 1 'Cup \xF0\x9F\x98\x80' contains '\xF0\x9F\x98\x80', which cannot be stored in the "
                   "race file",
-                  "The name of boat 1 'A,B' contains a comma, which the race file cannot hold"}));
+                  "The name of boat 1 'A,B' contains a comma, which the race file cannot hold",
+                  "The time difference 30 h is not from -14 to +14 hours: the race file cannot hold it"}));
     race_.ClearBoats();
     EXPECT_EQ(Messages(CheckRace(race_, input), "race", Severity::Error).back(), "The race has no boats");
 }

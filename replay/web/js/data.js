@@ -75,6 +75,7 @@
       speedPre: num(raw.playSpeedPre, 1) > 0 ? raw.playSpeedPre : 1,
       speedAfter: num(raw.playSpeedAfter, 1) > 0 ? raw.playSpeedAfter : 1,
       northUp: num(raw.northUp, 0) > 0, marks: raw.marks || [], lines: raw.lines || [],
+      markCount: num(raw.markCount, (raw.marks || []).length), lineCount: num(raw.lineCount, (raw.lines || []).length),
       course: raw.course || [], notes: (raw.notes || []).slice(),
       pictures: (raw.pictures || []).map(function (p) {
         return { src: String(p.src), url: fileUrl(p.src), time: num(p.time, 0) };

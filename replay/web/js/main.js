@@ -163,7 +163,9 @@
       cell(tr, fmtSecs(x.corrected), "num"); cell(tr, x.status);
       body.appendChild(tr);
     });
-    note.textContent = !app.results.length ? T.t("noFinish") : !rows.length ? T.t("noneYet") : "";
+    var unnamed = !app.results.length && R.unnamedEntry(app.race);
+    note.textContent = unnamed ? "No results: " + unnamed :
+      !app.results.length ? T.t("noFinish") : !rows.length ? T.t("noneYet") : "";
     $("results").hidden = !rows.length;
   }
 

@@ -35,10 +35,44 @@
   }
 
   function isNumberEntry(e) { return /^\s*\d+\s*$/.test(String(e)); }
+  // A race made in code may give only its placed marks and lines.
+  function count(v, list) { return Math.max(typeof v === "number" && isFinite(v) ? v : 0, (list || []).length); }
+
+  // What a course entry names, as tackedit reads it: "mark", "S", "F", or null for nothing the race holds.
+  function entryKind(race, e) {
+    var text = String(e).trim(), lines = count(race.lineCount, race.lines);
+    if (/^[sSfF]$/.test(text)) return lines ? text.toUpperCase() : null;
+    if (!isNumberEntry(text)) return null;
+    var k = parseInt(text, 10);
+    return k >= 1 && k <= count(race.markCount, race.marks) ? "mark" : null;
+  }
+
+  // The first course entry naming nothing the race holds, told; null when there is none.
+  function unnamedEntry(race) {
+    var course = race.course || [];
+    for (var i = 0; i < course.length; i++) {
+      if (entryKind(race, course[i])) continue;
+      var text = String(course[i]).trim(), named = "the course's entry " + (i + 1) + ", '" + course[i] + "', ";
+      if (/^[sSfF]$/.test(text)) return named + "names a line, but the race has no LN line";
+      if (isNumberEntry(text))
+        return named + "names no mark: the race has " + count(race.markCount, race.marks) + " MK lines";
+      return named + "is no mark number, S or F";
+    }
+    return null;
+  }
+
+  // Why the race has no results; null when it has them.
+  function whyNone(race) {
+    var course = race.course || [], lines = race.lines || [], unnamed = unnamedEntry(race);
+    if (unnamed !== null) return unnamed;
+    if (!lines.length || !course.length || entryKind(race, course[course.length - 1]) !== "F")
+      return "the course does not end with F at a line (CRS and LN lines)";
+    return null;
+  }
 
   function compute(race) {
     var course = race.course || [], lines = race.lines || [];
-    if (!lines.length || !course.length || String(course[course.length - 1]).trim().toUpperCase() !== "F") return [];
+    if (whyNone(race) !== null) return [];
     var fl = lines[lines.length - 1], sl = lines[0];
     var lat0 = (fl.lat1 + fl.lat2) / 2, lon0 = (fl.lon1 + fl.lon2) / 2, kx = Math.cos(lat0 * Math.PI / 180) * M;
     function X(lon) { return (lon - lon0) * kx; }
@@ -47,9 +81,12 @@
     var sax = X(sl.lon1), say = Y(sl.lat1), sbx = X(sl.lon2), sby = Y(sl.lat2);
     var side = 0;
     for (var c = 0; c < course.length; c++) {
-      if (!isNumberEntry(course[c])) continue;
-      var k = parseInt(course[c], 10), mk = race.marks[k - 1];
-      if (k >= 1 && mk) { side = sgn(cross(sbx - sax, sby - say, X(mk.lon) - sax, Y(mk.lat) - say)); break; }
+      if (entryKind(race, course[c]) !== "mark") continue;
+      // By its number: a mark left out as lying near no track is not in the list.
+      var label = String(parseInt(course[c], 10)), mk = (race.marks || []).filter(function (m) {
+        return String(m.label) === label;
+      })[0];
+      if (mk) { side = sgn(cross(sbx - sax, sby - say, X(mk.lon) - sax, Y(mk.lat) - say)); break; }
     }
 
     var rows = [];
@@ -102,7 +139,7 @@
     return rows;
   }
 
-  var results = { compute: compute, rank: rank, meet: meet };
+  var results = { compute: compute, whyNone: whyNone, unnamedEntry: unnamedEntry, rank: rank, meet: meet };
   Tack.results = results;
   if (typeof module !== "undefined") module.exports = results;
 })(typeof window !== "undefined" ? window : globalThis);

@@ -50,8 +50,22 @@ test("being away before the start does not arm the finish", () => {
 test("OCS needs a numbered mark in the course and a position at the start", () => {
   const ocs = [[-10, 35.0004, 139.005]].concat(lap.slice(2));
   assert.equal(R.compute(race([boat("B", ocs)], { course: ["S", "F"] }))[0].status, "OK");
-  assert.equal(R.compute(race([boat("B", ocs)], { course: ["S", "9", "F"] }))[0].status, "OK");
   assert.equal(R.compute(race([boat("B", ocs.slice(1))]))[0].status, "OK"); // no fix before its start
+});
+
+test("a course entry naming nothing leaves the race unscored, as tackedit-cli results does", () => {
+  const ocs = [[-10, 35.0004, 139.005]].concat(lap.slice(2));
+  const seven = race([boat("B", ocs)], { course: ["S", "7", "F"], markCount: 3 });
+  assert.deepEqual(R.compute(seven), []);
+  assert.equal(R.unnamedEntry(seven), "the course's entry 2, '7', names no mark: the race has 3 MK lines");
+  assert.equal(R.whyNone(race([], { course: ["S", "1", "G", "F"] })),
+    "the course's entry 3, 'G', is no mark number, S or F");
+  assert.equal(R.unnamedEntry(race([], { lines: [], course: ["S", "1", "F"] })),
+    "the course's entry 1, 'S', names a line, but the race has no LN line");
+  // Mark 1 left out as lying near no track: the side comes from mark 2, by its number.
+  const second = race([boat("B", ocs)], { course: ["S", "02", "F"], markCount: 2,
+    marks: [{ label: "2", lat: 35.02, lon: 139.005 }] });
+  assert.equal(R.compute(second)[0].status, "OCS");
 });
 
 test("no results without a finish line", () => {
