@@ -265,18 +265,21 @@ struct RaceWindow {
 void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const RaceWindow& window)
 {
     b.points = track.TrackCount;
+    b.zero_points = track.ZeroFixesLeftOut;
+    const auto say_zero_points = [&] {
+        if (b.zero_points > 0)
+            out.Boat(boat, Severity::Warning, out.Say(kZeroPoints, {out.Count(b.zero_points, kPoint)}));
+    };
     if (track.TrackCount == 0) {
         out.Boat(boat, Severity::Error, out.Say(kNoPoints, {b.file}));
+        say_zero_points();
         return;
     }
     b.first = track.TrackTime[1];
     b.last = track.TrackTime[static_cast<std::size_t>(track.TrackCount)];
-    for (std::int32_t i = 1; i <= track.TrackCount; ++i) {
-        if (track.TrackLat[i] == 0 && track.TrackLon[i] == 0)
-            ++b.zero_points;
-        if (i > 1 && track.TrackTime[i] < track.TrackTime[i - 1])
+    for (std::int32_t i = 2; i <= track.TrackCount; ++i)
+        if (track.TrackTime[i] < track.TrackTime[i - 1])
             ++b.backward;
-    }
     std::int32_t same_time = 0;  // jumps that are fixes logged faster than the time stamps tell apart
     const auto local = [&](double seconds) { return window.local_start + seconds / SecondsPerDay; };
     const std::string span = out.Say(kSpan, {RaceClock(local((*b.first - window.start) * SecondsPerDay)),
@@ -327,8 +330,7 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
                                   same_time > 0 ? out.Say(kSameTimeJumps, {std::to_string(same_time)}) : ""}));
     if (b.backward > 0)
         out.Boat(boat, Severity::Warning, out.Say(kBackward, {out.Count(b.backward, kTime)}));
-    if (b.zero_points > 0)
-        out.Boat(boat, Severity::Warning, out.Say(kZeroPoints, {out.Count(b.zero_points, kPoint)}));
+    say_zero_points();
     out.Boat(boat, Severity::Info,
              out.Say(kBoatSummary, {out.Count(b.points, kPoint), b.file, span, Percent(b.coverage),
                                     FormatDuration(b.largest_gap, out.language)}));
@@ -546,8 +548,11 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             continue;
         }
         CheckTrack(out, boat, b, track, window);
+        // The fixes at 0, 0 are told above in the user's language, not again as the loader's note.
+        const std::string zero_note = track.ZeroFixesLeftOut > 0 ? ZeroFixesNote(track.ZeroFixesLeftOut) : "";
         for (const std::string& note : track.ReadNotes)
-            out.Boat(boat, Severity::Warning, out.Say(kReaderSays, {b.file, note}));
+            if (note != zero_note)
+                out.Boat(boat, Severity::Warning, out.Say(kReaderSays, {b.file, note}));
         for (const Finding& f : TimerFindings(timer, window.start, race.TimeDiff, out.language))
             out.Boat(boat, f.severity, f.message);
     }

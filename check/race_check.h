@@ -38,7 +38,7 @@ struct BoatCheck {
     double coverage = 0;     // share of the window within 30 s of a fix
     double largest_gap = 0;  // seconds without a fix inside the window
     std::int32_t jumps = 0;        // points the editor's speed test deletes at 30 knots
-    std::int32_t zero_points = 0;  // at latitude 0 and longitude 0
+    std::int32_t zero_points = 0;  // at latitude 0 and longitude 0, which the load left out
     std::int32_t backward = 0;     // times earlier than the point before
     std::optional<std::int64_t> shift_seconds;  // added to every time, it covers the race
 };

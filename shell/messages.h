@@ -199,8 +199,9 @@ inline constexpr Text kJumps{"%1 jump faster than %2 knots%3; the editor's speed
                              "%1が%2ノットより速く跳んでいます%3。編集画面の速度チェックで削除される点です"};
 inline constexpr Text kSameTimeJumps{" (%1 of them at the time of the point before)", "（うち%1点は直前の点と同じ時刻）"};
 inline constexpr Text kBackward{"The time goes backwards %1", "時刻が%1逆戻りしています"};
-inline constexpr Text kZeroPoints{"%1 at latitude 0, longitude 0 (fixes without a position)",
-                                  "緯度0・経度0の点が%1あります（位置のない測位）"};
+inline constexpr Text kZeroPoints{
+    "%1 at latitude 0, longitude 0 (fixes without a position) left out of the track; the file still holds them",
+    "緯度0・経度0の%1（位置のない測位）を航跡から除きました。ファイルには残っています"};
 inline constexpr Text kBoatSummary{"%1 in %2; %3; %4 of the race covered, largest gap %5",
                                    "%2 に%1。%3。レースの%4をカバー、最大の空白 %5"};
 inline constexpr Text kTimeDifference{

@@ -1,3 +1,4 @@
+#include "fit_encoder.h"
 #include "platform/null_platform.h"
 #include "track/atomic_write.h"
 #include "track/data_error.h"
@@ -5,12 +6,17 @@
 #include "track/datetime.h"
 #include "track/track_formats.h"
 #include "track/track_loader.h"
+#include "vkx_encoder.h"
+#include "zip_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace tackedit {
 namespace {
@@ -190,6 +196,183 @@ TEST_F(LoaderTest, WritersReplaceFilesWholeAndLeaveNoTemporaryFiles)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_))
         ++files;
     EXPECT_EQ(files, 3);  // a.gpx, out.trb, out.gpx
+}
+
+// A fix in degrees, seconds after 2024-06-15 10:00:00 UTC.
+struct Fix {
+    double lat, lon;
+    int seconds;
+};
+using Fixes = std::vector<Fix>;
+constexpr std::int64_t kBaseEpochSeconds = 1718445600;
+constexpr std::int64_t kFitEpoch = 631065600;  // 1989-12-31, in seconds since 1970
+
+std::string IsoTime(const Fix& f)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "2024-06-15T10:00:%02dZ", f.seconds);
+    return text;
+}
+
+// "N3530.000" in degrees and minutes, as NMEA and the text tracks write it.
+std::string DegreesMinutes(double degrees, int degree_digits, char positive, char negative)
+{
+    const double a = std::fabs(degrees);
+    char text[32];
+    std::snprintf(text, sizeof text, "%0*d%06.3f", degree_digits, static_cast<int>(a), (a - std::floor(a)) * 60);
+    return (degrees < 0 ? negative : positive) + std::string(text);
+}
+
+std::int32_t Semicircles(double degrees)
+{
+    return static_cast<std::int32_t>(std::lround(degrees * 2147483648.0 / 180));
+}
+
+std::string Gpx(const Fixes& fixes)
+{
+    std::string text = "<gpx><trk><trkseg>";
+    for (const Fix& f : fixes)
+        text += "<trkpt lat=\"" + std::to_string(f.lat) + "\" lon=\"" + std::to_string(f.lon) + "\"><time>" +
+                IsoTime(f) + "</time></trkpt>";
+    return text + "</trkseg></trk></gpx>";
+}
+
+std::string Nmea(const Fixes& fixes)
+{
+    std::string text;
+    for (const Fix& f : fixes) {
+        const std::string lat = DegreesMinutes(f.lat, 2, 'N', 'S'), lon = DegreesMinutes(f.lon, 3, 'E', 'W');
+        text += "$GPRMC,1000" + std::string(f.seconds < 10 ? "0" : "") + std::to_string(f.seconds) + ",A," +
+                lat.substr(1) + "," + lat[0] + "," + lon.substr(1) + "," + lon[0] + ",0.0,0.0,150624,,\r\n";
+    }
+    return text;
+}
+
+std::string TextTrack(const Fixes& fixes)
+{
+    std::string text = "H Sample track\n";
+    for (const Fix& f : fixes)
+        text += "T " + DegreesMinutes(f.lat, 2, 'N', 'S') + " " + DegreesMinutes(f.lon, 3, 'E', 'W') +
+                " 2024/06/15 " + IsoTime(f).substr(11, 8) + " x\n";
+    return text;
+}
+
+// Layout B records, 16 bytes apart, between bytes that hold no marker.
+std::string Gdb(const Fixes& fixes)
+{
+    std::string d(48 + 16 * fixes.size() + 32, '\x7f');
+    for (std::size_t k = 0; k < fixes.size(); ++k) {
+        const std::size_t i = 48 + 16 * k;
+        std::string record;
+        AppendInt32LE(record, Semicircles(fixes[k].lat));
+        AppendInt32LE(record, Semicircles(fixes[k].lon));
+        record += std::string("\0\1", 2);
+        AppendInt32LE(record, static_cast<std::int32_t>(kBaseEpochSeconds + fixes[k].seconds));
+        d.replace(i - 11, 2, std::string(2, '\0'));
+        d.replace(i - 9, record.size(), record);
+        d.replace(i + 5, 2, std::string(2, '\0'));
+    }
+    return d;
+}
+
+// Fixed records of time and single-precision degrees; trl pads them to 16 bytes.
+std::string Records(const Fixes& fixes, std::size_t length)
+{
+    std::string d;
+    for (const Fix& f : fixes) {
+        AppendInt32LE(d, static_cast<std::int32_t>(kBaseEpochSeconds + f.seconds));
+        AppendFloat32LE(d, static_cast<float>(f.lat));
+        AppendFloat32LE(d, static_cast<float>(f.lon));
+        d.append(length - 12, '\0');
+    }
+    return d;
+}
+
+std::string Fit(const Fixes& fixes)
+{
+    fixtures::FitEncoder fit;
+    fit.Define(0, 20, fixtures::kFitRecordFields);
+    for (const Fix& f : fixes)
+        fit.Data(0, {static_cast<std::uint64_t>(kBaseEpochSeconds - kFitEpoch + f.seconds),
+                     static_cast<std::uint32_t>(Semicircles(f.lat)), static_cast<std::uint32_t>(Semicircles(f.lon))});
+    return fit.File();
+}
+
+std::string Vkx(const Fixes& fixes)
+{
+    testing::VkxEncoder vkx;
+    for (const Fix& f : fixes)
+        vkx.Position(static_cast<std::uint64_t>(kBaseEpochSeconds + f.seconds) * 1000, f.lat, f.lon);
+    return vkx.Bytes();
+}
+
+std::string Tcx(const Fixes& fixes)
+{
+    std::string text = "<TrainingCenterDatabase><Activities><Activity><Lap><Track>";
+    for (const Fix& f : fixes)
+        text += "<Trackpoint><Time>" + IsoTime(f) + "</Time><Position><LatitudeDegrees>" + std::to_string(f.lat) +
+                "</LatitudeDegrees><LongitudeDegrees>" + std::to_string(f.lon) +
+                "</LongitudeDegrees></Position></Trackpoint>";
+    return text + "</Track></Lap></Activity></Activities></TrainingCenterDatabase>";
+}
+
+std::string Kml(const Fixes& fixes)
+{
+    std::string text = "<kml><Placemark><gx:Track>";
+    for (const Fix& f : fixes)
+        text += "<when>" + IsoTime(f) + "</when><gx:coord>" + std::to_string(f.lon) + " " + std::to_string(f.lat) +
+                " 0</gx:coord>";
+    return text + "</gx:Track></Placemark></kml>";
+}
+
+TEST_F(LoaderTest, EveryReaderLeavesOutFixesAtZeroWithANote)
+{
+    const struct {
+        const char* ending;
+        std::string (*write)(const Fixes&);
+    } kinds[] = {{"gpx", Gpx},
+                 {"log", Nmea},
+                 {"trk", TextTrack},
+                 {"gdb", Gdb},
+                 {"trl", [](const Fixes& f) { return Records(f, 16); }},
+                 {"trb", [](const Fixes& f) { return Records(f, 12); }},
+                 {"fit", Fit},
+                 {"vkx", Vkx},
+                 {"tcx", Tcx},
+                 {"kml", Kml},
+                 {"kmz", [](const Fixes& f) { return fixtures::Zip({{"doc.kml", Kml(f)}}); }}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.ending);
+        const std::string ending = kind.ending;
+        Load(Write("zero." + ending, kind.write({{35.5, 139.25, 1}, {0, 0, 2}, {-35.5, -139.25, 4}})));
+        ASSERT_EQ(store_.TrackCount, 2);
+        EXPECT_NEAR(store_.TrackLat[1], 35.5 * 60, 1e-3);
+        EXPECT_NEAR(store_.TrackLon[2], -139.25 * 60, 1e-3);
+        EXPECT_NEAR((store_.TrackTime[2] - store_.TrackTime[1]) * 86400, 3, 1e-3) << "times stay with their fixes";
+        EXPECT_EQ(edit_.LastPresent, 2);
+        EXPECT_EQ(store_.ZeroFixesLeftOut, 1);
+        EXPECT_EQ(store_.ReadNotes,
+                  std::vector<std::string>{"1 fix at latitude 0, longitude 0 (a fix without a position) was left out"});
+
+        // Nothing but such fixes: the note says why the file gives no point.
+        Load(Write("only." + ending, kind.write({{0, 0, 1}, {0, 0, 2}, {0, 0, 3}})));
+        EXPECT_EQ(store_.TrackCount, 0);
+        EXPECT_EQ(edit_.LastPresent, 0);
+        ASSERT_FALSE(store_.ReadNotes.empty());
+        EXPECT_EQ(store_.ReadNotes.front(),
+                  "3 fixes at latitude 0, longitude 0 (fixes without a position) were left out");
+
+        // On the equator or the prime meridian a fix is kept; the count is the last load's.
+        Load(Write("axes." + ending, kind.write({{0, 1, 1}, {-1, 0, 2}})));
+        EXPECT_EQ(store_.TrackCount, 2);
+        EXPECT_EQ(store_.ZeroFixesLeftOut, 0);
+        EXPECT_TRUE(store_.ReadNotes.empty());
+    }
+
+    // A FIT record at the format's epoch with no position is no fix either.
+    Load(Write("epoch.fit", Fit({{0, 0, static_cast<int>(kFitEpoch - kBaseEpochSeconds)}, {35.5, 139.25, 0}})));
+    EXPECT_EQ(store_.TrackCount, 1);
+    EXPECT_EQ(store_.ZeroFixesLeftOut, 1);
 }
 
 } // namespace

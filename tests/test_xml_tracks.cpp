@@ -3,9 +3,9 @@
 #include "track/data_error.h"
 #include "track/datetime.h"
 #include "track/track_formats.h"
+#include "zip_fixture.h"
 
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include <functional>
 #include <string>
@@ -13,6 +13,7 @@
 namespace {
 
 using namespace tackedit;
+using fixtures::Zip;
 
 using Parse = std::function<void(std::string_view, const std::string&, TrackStore&)>;
 
@@ -92,8 +93,25 @@ TEST(KmlReader, PairsTimesWithCoordsInEveryTrack)
               "2024-06-15 12:00:00 240.000000 180.000000\n"
               "note: 1 times or positions of a track without their pair were left out\n");
     EXPECT_EQ(Read(ParseKmlTrack, "<kml><Placemark><LineString><coordinates>1,2 3,4</coordinates></LineString>"
-                                  "</Placemark><Placemark><Point><coordinates>1,2</coordinates></Point></Placemark></kml>"),
+                                  "</Placemark><Placemark><Point><coordinates>1,2</coordinates></Point></Placemark>"
+                                  "<Placemark><Point><coordinates>\n </coordinates></Point></Placemark></kml>"),
               "note: the file holds no times: its 2 positions are lines or places without a time\n");
+    EXPECT_EQ(Read(ParseKmlTrack, "<kml><Placemark><Point><coordinates/></Point></Placemark></kml>"),
+              "note: the file holds no track (gx:Track or Track)\n");
+}
+
+// A phone's paused point: an empty coord goes, and takes its own time with it.
+TEST(KmlReader, EmptyCoordsAreLeftOutWithTheirTimes)
+{
+    const std::string track = "<kml><gx:Track><when>2024-06-15T10:00:00Z</when><when>2024-06-15T10:00:01Z</when>"
+                              "<when>2024-06-15T10:00:02Z</when><when>2024-06-15T10:00:03Z</when>"
+                              "<gx:coord>1 2 3</gx:coord><gx:coord></gx:coord><gx:coord> \n\t</gx:coord>"
+                              "<gx:coord>5 6</gx:coord></gx:Track></kml>";
+    EXPECT_EQ(Read(ParseKmlTrack, track), "2024-06-15 10:00:00 120.000000 60.000000\n"
+                                          "2024-06-15 10:00:03 360.000000 300.000000\n"
+                                          "note: 2 times whose position (coord) is empty were left out\n");
+    EXPECT_EQ(Read(ParseKmlTrack, "<kml><Track><when>2024-06-15T10:00:00Z</when><coord/></Track></kml>"),
+              "note: 1 time whose position (coord) is empty was left out\n");
 }
 
 // Pieces cut anywhere give what one pass gives: across laps, after a comment or
@@ -123,7 +141,8 @@ TEST(XmlReaders, PiecesGiveWhatOnePassGives)
             }
         }
         for (int i = 0; i < 8; ++i)
-            kml += "<gx:coord>139.5 35." + std::to_string(i) + " 2</gx:coord>\n";
+            kml += i == 5 && lap == 4 ? std::string("<gx:coord> </gx:coord>\n")  // a paused point
+                                      : "<gx:coord>139.5 35." + std::to_string(i) + " 2</gx:coord>\n";
         tcx += "</Track></Lap>\n";
         kml += "</gx:Track>";
     }
@@ -155,27 +174,6 @@ TEST(XmlReaders, PiecesGiveWhatOnePassGives)
                       one_pass);
         }
     }
-}
-
-// A zip made here: entries in order, each name with its content.
-std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries)
-{
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_source_keep(buffer);
-    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
-    for (const auto& [name, content] : entries)
-        zip_file_add(archive, name.c_str(), zip_source_buffer(archive, content.data(), content.size(), 0), 0);
-    zip_close(archive);
-    zip_stat_t stat;
-    zip_source_stat(buffer, &stat);
-    std::string bytes(stat.size, '\0');
-    zip_source_open(buffer);
-    zip_source_read(buffer, bytes.data(), stat.size);
-    zip_source_close(buffer);
-    zip_source_free(buffer);
-    return bytes;
 }
 
 TEST(KmzReader, ReadsTheFirstKmlEntryAndRefusesBombs)

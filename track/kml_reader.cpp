@@ -18,14 +18,15 @@ using xml::LocalName;
 using xml::OpenElements;
 
 // gx:Track and the Track of KML 2.3, also inside a gx:MultiTrack: the n-th
-// `when` goes with the n-th gx:coord or coord ("lon lat alt"). Lines and places
-// (`coordinates`) have no times; they are only counted.
+// `when` goes with the n-th gx:coord or coord ("lon lat alt"); an empty coord
+// (a phone's paused point) takes its `when` out with it. Lines and places
+// (`coordinates`) have no times; those that are not empty are only counted.
 class KmlItemReader : public xml::ItemReader {
 public:
     bool Start(const OpenElements& open) override
     {
         const std::string_view name = Ancestor(open, 0);
-        return (name == "when" || name == "coord") && Ancestor(open, 1) == "Track";
+        return ((name == "when" || name == "coord") && Ancestor(open, 1) == "Track") || name == "coordinates";
     }
 
     void End(const OpenElements& open, std::string_view text, std::vector<Item>& items) override
@@ -34,14 +35,15 @@ public:
         if (name == "Track") {
             items.push_back({Item::TrackEnd});
         } else if (name == "coordinates") {
-            items.push_back({Item::Untimed});
+            if (!TrimBlanks(text).empty())
+                items.push_back({Item::Untimed});
         } else if (text.data() != nullptr && name == "when") {
             Item when{Item::When};
             if (!ReadIsoDateTime(text, when.time))
                 throw DataError::Conversion("", 0, std::string(text), "date-time");
             items.push_back(when);
         } else if (text.data() != nullptr && name == "coord") {
-            items.push_back(Coord(text));
+            items.push_back(TrimBlanks(text).empty() ? Item{Item::BlankCoord} : Coord(text));
         }
     }
 

@@ -58,6 +58,44 @@ double MeanSamplingSeconds(const TrackStore& store)
     return static_cast<double>(span) * 24 * 3600 / store.TrackCount;
 }
 
+namespace {
+
+// A logger without a position writes one at 0 N 0 E, where no race is sailed;
+// kept, it would stretch every view and distance of the track. The scan only
+// reads, so a track without such a fix costs one pass over its latitudes.
+std::int32_t DropZeroFixes(TrackStore& store)
+{
+    double* const times = store.TrackTime.data();
+    double* const lats = store.TrackLat.data();
+    double* const lons = store.TrackLon.data();
+    const std::int32_t count = store.TrackCount;
+    std::int32_t first = 1;
+    while (first <= count && !(lats[first] == 0 && lons[first] == 0))
+        ++first;
+    if (first > count)
+        return 0;
+    std::int32_t kept = first - 1;
+    for (std::int32_t i = first; i <= count; ++i) {
+        if (lats[i] == 0 && lons[i] == 0)
+            continue;
+        ++kept;
+        times[kept] = times[i];
+        lats[kept] = lats[i];
+        lons[kept] = lons[i];
+    }
+    store.TrackCount = kept;
+    return count - kept;
+}
+
+} // namespace
+
+std::string ZeroFixesNote(std::int32_t fixes)
+{
+    return fixes == 1 ? "1 fix at latitude 0, longitude 0 (a fix without a position) was left out"
+                      : std::to_string(fixes) +
+                            " fixes at latitude 0, longitude 0 (fixes without a position) were left out";
+}
+
 void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& edit, LoadServices& services)
 {
     if (!FileExists(path))
@@ -66,6 +104,7 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
         BusyCursorScope busy(services.cursor);
         store.TrackCount = 0;
         store.ReadNotes.clear();
+        store.ZeroFixesLeftOut = 0;
         if (services.vkx_events)
             services.vkx_events->list.clear();
         try {
@@ -90,6 +129,12 @@ void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& e
             if (!e.file().empty())
                 throw;
             throw DataError(path, e.line(), e.text(), e.message());  // the track store's own limit
+        }
+        store.ZeroFixesLeftOut = DropZeroFixes(store);
+        if (store.ZeroFixesLeftOut > 0) {
+            // With no fix left, it is the reason the file gives none.
+            const auto at = store.TrackCount == 0 ? store.ReadNotes.begin() : store.ReadNotes.end();
+            store.ReadNotes.insert(at, ZeroFixesNote(store.ZeroFixesLeftOut));
         }
     }
     // Written only where set: a fresh store is zero already, and reading its

@@ -48,9 +48,14 @@ std::int32_t MeanSamplingInterval(const TrackStore& store);
 // The same before rounding.
 double MeanSamplingSeconds(const TrackStore& store);
 
+// The note of a load that left out fixes at latitude 0 and longitude 0.
+std::string ZeroFixesNote(std::int32_t fixes);
+
 // Reads the file into the store. A missing file changes nothing. A conversion
 // error propagates as DataError; TrackCount is then 0 for the text formats and the
-// points stored so far for the binary ones.
+// points stored so far for the binary ones. Fixes at latitude 0 and longitude 0
+// are left out, counted in ZeroFixesLeftOut and said in a note (the first one
+// when no other fix is left).
 void LoadTrackFile(const std::string& path, TrackStore& store, TrackEditState& edit, LoadServices& services);
 
 } // namespace tackedit

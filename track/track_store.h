@@ -30,6 +30,8 @@ struct TrackStore {
     // What the reader said of the file besides its points, one English line each:
     // what it skipped and, when it found no point, why. The loader empties it.
     std::vector<std::string> ReadNotes;
+    // Fixes at latitude 0 and longitude 0 the loader left out of the last load.
+    std::int32_t ZeroFixesLeftOut = 0;
 
     // Sets the length of all four arrays to n; the first min(old, n) entries keep
     // their values, added entries are zero. TrackCapacity is the caller's to set.

@@ -19,7 +19,8 @@ void Pairing::Add(const Item& item, std::vector<TrackPoint>& points)
     switch (item.kind) {
     case Item::Point: points.push_back({item.time, item.lat, item.lon}); return;
     case Item::When: whens_.push_back(item.time); break;
-    case Item::Coord: coords_.emplace_back(item.lat, item.lon); break;
+    case Item::Coord: coords_.emplace_back(std::in_place, item.lat, item.lon); break;
+    case Item::BlankCoord: coords_.emplace_back(); break;
     case Item::TrackEnd:
         unpaired_ += static_cast<std::int64_t>(whens_.size() + coords_.size());
         whens_.clear();
@@ -30,7 +31,10 @@ void Pairing::Add(const Item& item, std::vector<TrackPoint>& points)
     }
     // A track lists its times and positions in any order; the n-th of each pair.
     while (!whens_.empty() && !coords_.empty()) {
-        points.push_back({whens_.front(), coords_.front().first, coords_.front().second});
+        if (const auto& coord = coords_.front())
+            points.push_back({whens_.front(), coord->first, coord->second});
+        else
+            ++blank_;
         whens_.pop_front();
         coords_.pop_front();
     }
@@ -43,7 +47,11 @@ void Pairing::Finish(const Format& format, std::int32_t points, std::vector<std:
         notes.push_back(std::to_string(skipped_) + " trackpoints without a time or a position were left out");
     if (unpaired_ > 0)
         notes.push_back(std::to_string(unpaired_) + " times or positions of a track without their pair were left out");
-    if (points > 0 || skipped_ > 0)
+    if (blank_ > 0)
+        notes.push_back(std::to_string(blank_) + (blank_ == 1 ? " time whose position (coord) is empty was"
+                                                              : " times whose position (coord) is empty were") +
+                        " left out");
+    if (points > 0 || skipped_ > 0 || blank_ > 0)
         return;
     if (untimed_ > 0)
         notes.push_back("the file holds no times: its " + std::to_string(untimed_) +

@@ -22,6 +22,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,8 @@
 namespace tackedit::xml {
 
 struct Item {
-    enum Kind : std::uint8_t { Point, When, Coord, TrackEnd, Skipped, Untimed };
+    // BlankCoord: a position left empty, which takes its time out with it.
+    enum Kind : std::uint8_t { Point, When, Coord, BlankCoord, TrackEnd, Skipped, Untimed };
     Kind kind;
     double time = 0, lat = 0, lon = 0;
 };
@@ -81,8 +83,8 @@ public:
 
 private:
     std::deque<double> whens_;
-    std::deque<std::pair<double, double>> coords_;
-    std::int64_t unpaired_ = 0, skipped_ = 0, untimed_ = 0;
+    std::deque<std::optional<std::pair<double, double>>> coords_;  // nullopt: a blank coord
+    std::int64_t unpaired_ = 0, skipped_ = 0, untimed_ = 0, blank_ = 0;
 };
 
 // Parses one stream (a KMZ entry) and stores its points: next() gives its

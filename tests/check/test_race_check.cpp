@@ -153,14 +153,27 @@ TEST_F(RaceCheckTest, GapsJumpsZeroFixesAndBackwardTimesAreWarnings)
                                         "2024/06/15 11:10:00 race time",
                                         "No fix for 10 min 10 s, from 10:20:00 to 10:30:10"}));
 
-    EXPECT_EQ(result.boats[1].jumps, 2);
+    EXPECT_EQ(result.boats[1].jumps, 1);
     EXPECT_EQ(result.boats[1].zero_points, 1);
-    EXPECT_EQ(Messages(result, "Jump", Severity::Warning).size(), 2u);
+    EXPECT_EQ(result.boats[1].points, 480) << "the fix at 0, 0 is left out";
+    const std::vector<std::string> jump = Messages(result, "Jump", Severity::Warning);
+    ASSERT_EQ(jump.size(), 2u) << "said once, not again as the reader's note";
+    EXPECT_EQ(jump[1], "1 point at latitude 0, longitude 0 (fixes without a position) left out of the track; the "
+                       "file still holds them");
 
     EXPECT_EQ(result.boats[2].backward, 1);
     EXPECT_EQ(result.boats[2].jumps, 0);
     EXPECT_EQ(Messages(result, "Back", Severity::Warning),
               std::vector<std::string>{"The time goes backwards 1 time"});
+
+    // A file of nothing but such fixes gives no point, and the count says why.
+    Track("lost.trb", {{0, 0, 0}, {10, 0, 0}});
+    Boat("lost.trb", "Lost");
+    const RaceCheckResult lost = Check();
+    EXPECT_EQ(Messages(lost, "Lost", Severity::Error),
+              std::vector<std::string>{"The file lost.trb holds no track points"});
+    ASSERT_EQ(Messages(lost, "Lost", Severity::Warning).size(), 1u);
+    EXPECT_EQ(Messages(lost, "Lost", Severity::Warning)[0].rfind("2 points at latitude 0, longitude 0", 0), 0u);
 }
 
 TEST_F(RaceCheckTest, ShiftedClocksAreNamedAndATrackThatStopsEarlyIsNot)

@@ -31,8 +31,9 @@ namespace fs = std::filesystem;
 
 struct Fix {
     int seconds;
-    double lat, lon;  // minutes of arc
+    double lat, lon;  // minutes of arc from 35 N 139 E: a fix at 0, 0 would be left out
 };
+constexpr double kLatOrigin = 35 * 60, kLonOrigin = 139 * 60;
 
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
@@ -55,7 +56,8 @@ protected:
             char line[200];
             std::snprintf(line, sizeof line,
                           "<trkpt lat=\"%.12f\" lon=\"%.12f\"><time>2010-05-03T%02d:%02d:%02dZ</time></trkpt>\n",
-                          f.lat / 60, f.lon / 60, f.seconds / 3600, f.seconds / 60 % 60, f.seconds % 60);
+                          (kLatOrigin + f.lat) / 60, (kLonOrigin + f.lon) / 60, f.seconds / 3600,
+                          f.seconds / 60 % 60, f.seconds % 60);
             out << line;
         }
         out << "</trkseg></trk></gpx>\n";
@@ -657,7 +659,7 @@ TEST_F(EditorScreenTest, ASaveSaysWhichFixesTheWholeSecondFileLeavesOutAndKeepsT
     const int seconds[] = {0, 0, 0, 1, 1, 2, 3, 3, 3, 3};
     std::vector<Fix> fixes;
     for (int i = 0; i < 10; ++i)
-        fixes.push_back({seconds[i], 2100 + i * 0.01, 8100 + i * 0.01});
+        fixes.push_back({seconds[i], i * 0.01, i * 0.01});
     Open(fixes);
     state_.track.TrackMark[1] = MarkPoint;  // a deleted fix is not counted: the next one is first of its second
     dialogs_.answers.push_back(MessageAnswer::Yes);
