@@ -1,7 +1,7 @@
-#include "track/atomic_write.h"
+#include "base/atomic_write.h"
 
-#include "track/data_error.h"
-#include "track/file_buffer.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,6 @@
-#include "track/datetime.h"
+#include "base/datetime.h"
 
-#include "track/numbers.h"
+#include "base/numbers.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "track/field_splitter.h"
+#include "base/field_splitter.h"
 
-#include "track/numbers.h"
+#include "base/numbers.h"
 
 namespace tackedit {
 

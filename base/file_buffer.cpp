@@ -1,6 +1,6 @@
-#include "track/file_buffer.h"
+#include "base/file_buffer.h"
 
-#include "track/data_error.h"
+#include "base/data_error.h"
 
 #include <array>
 #include <atomic>

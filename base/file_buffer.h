@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include "track/data_error.h"
-#include "track/text_scan.h"
+#include "base/data_error.h"
+#include "base/text_scan.h"
 
 #include <cstring>
 #include <string>

@@ -1,4 +1,4 @@
-#include "track/numbers.h"
+#include "base/numbers.h"
 
 #include <charconv>
 #include <cmath>

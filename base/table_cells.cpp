@@ -1,4 +1,4 @@
-#include "track/table_cells.h"
+#include "base/table_cells.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
-#include "track/workspace_files.h"
+#include "base/workspace_files.h"
 
-#include "track/data_error.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
 
 #include <filesystem>
 #include <map>

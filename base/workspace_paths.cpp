@@ -1,6 +1,6 @@
-#include "track/workspace_paths.h"
+#include "base/workspace_paths.h"
 
-#include "track/workspace_files.h"
+#include "base/workspace_files.h"
 
 #include <filesystem>
 #include <system_error>

@@ -8,7 +8,7 @@
 //   bench-editor [POINTS [RUNS [HZ]]]   prints one "name median_ms min_ms max_ms" line each
 
 #include "editor/editor_core.h"
-#include "editor/editor_painting.h"
+#include "screens/editor_painting.h"
 #include "editor/map_index.h"
 
 #include <QGuiApplication>

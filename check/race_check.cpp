@@ -8,11 +8,11 @@
 #include "platform/text_codec.h"
 #include "race/course.h"
 #include "race/race_file.h"
-#include "shell/messages.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
+#include "base/messages.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
 #include "track/track_loader.h"
-#include "track/workspace_files.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 
 #include "race/race_file.h"
 #include "race/race_settings.h"
-#include "track/datetime.h"
+#include "base/datetime.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "check/timer_check.h"
 
 #include "race/race_file.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // What a boat's race timer logged of the start, told against the race's own.
 
 #include "check/race_check.h"
-#include "track/vkx_reader.h"
+#include "track/formats/vkx_reader.h"
 
 #include <vector>
 

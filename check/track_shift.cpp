@@ -1,11 +1,11 @@
 #include "check/track_shift.h"
 
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
-#include "track/track_formats.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
 
 namespace tackedit {
 

@@ -2,7 +2,7 @@
 // would explain a track recorded outside the race.
 
 #include "check/race_check.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -5,10 +5,10 @@
 #include "check/track_shift.h"
 #include "cli/cli_common.h"
 #include "cli/progress.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
-#include "track/table_cells.h"
-#include "track/workspace_files.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
+#include "base/table_cells.h"
+#include "base/workspace_files.h"
 
 #include <nlohmann/json.hpp>
 

@@ -4,7 +4,7 @@
 #include "cli/cli_common.h"
 #include "cli/progress.h"
 #include "editor/editor_core.h"
-#include "track/numbers.h"
+#include "base/numbers.h"
 
 #include <cmath>
 #include <cstdio>

@@ -4,8 +4,8 @@
 
 #include "track/track_loader.h"
 #include "track/track_store.h"
-#include "track/vkx_reader.h"
-#include "track/workspace_paths.h"
+#include "track/formats/vkx_reader.h"
+#include "base/workspace_paths.h"
 
 #include <cstdint>
 #include <optional>

@@ -9,10 +9,10 @@
 #include "platform/null_platform.h"
 #include "platform/trash.h"
 #include "race/race_file.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
-#include "track/table_cells.h"
-#include "track/workspace_files.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
+#include "base/table_cells.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <cstdio>

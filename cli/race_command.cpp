@@ -6,8 +6,8 @@
 #include "platform/null_platform.h"
 #include "race/compile_core.h"
 #include "race/race_file.h"
-#include "track/data_error.h"
-#include "track/workspace_files.h"
+#include "base/data_error.h"
+#include "base/workspace_files.h"
 
 #include <nlohmann/json.hpp>
 

@@ -7,9 +7,9 @@
 #include "race/race_file.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
-#include "track/data_error.h"
-#include "track/table_cells.h"
-#include "track/workspace_files.h"
+#include "base/data_error.h"
+#include "base/table_cells.h"
+#include "base/workspace_files.h"
 
 #include <nlohmann/json.hpp>
 

@@ -5,13 +5,13 @@
 #include "platform/text_codec.h"
 #include "race/race_file.h"
 #include "replay/replay_builder.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
-#include "track/track_formats.h"
-#include "track/workspace_files.h"
-#include "track/workspace_paths.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
+#include "base/workspace_files.h"
+#include "base/workspace_paths.h"
 
 #include <algorithm>
 #include <atomic>

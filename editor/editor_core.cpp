@@ -1,10 +1,10 @@
 #include "editor/editor_core.h"
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
-#include "track/numbers.h"
+#include "base/numbers.h"
 #include "track/parallel_parse.h"
-#include "track/track_formats.h"
+#include "track/formats/track_formats.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 #include "editor/editor_texts.h"
 
 #include "platform/null_platform.h"
-#include "shell/messages.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/track_formats.h"
+#include "base/messages.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "track/formats/track_formats.h"
 #include "track/track_loader.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "external/help.h"
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tackedit {
 

@@ -2,12 +2,12 @@
 
 #include "platform/program_start.h"
 #include "platform/text_codec.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/field_splitter.h"
-#include "track/file_buffer.h"
-#include "track/track_formats.h"
-#include "track/workspace_files.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/field_splitter.h"
+#include "base/file_buffer.h"
+#include "track/formats/track_formats.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <string_view>

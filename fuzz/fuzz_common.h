@@ -8,9 +8,9 @@
 // any other exception escapes and counts as a crash too.
 
 #include "platform/null_platform.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "track/formats/track_formats.h"
 #include "track/track_store.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // SplitFields on any lines (the first byte is the separator), one splitter
 // reused from line to line as the readers do.
 #include "fuzz/fuzz_common.h"
-#include "track/field_splitter.h"
-#include "track/numbers.h"
+#include "base/field_splitter.h"
+#include "base/numbers.h"
 
 using namespace tackedit;
 

@@ -1,6 +1,6 @@
 // The gdb byte-pattern scan on any bytes, then both encoders.
 #include "fuzz/fuzz_common.h"
-#include "track/file_buffer.h"
+#include "base/file_buffer.h"
 
 using namespace tackedit;
 

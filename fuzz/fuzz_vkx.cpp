@@ -2,7 +2,7 @@
 // times and positions a race check can tell.
 #include "fuzz/fuzz_common.h"
 #include "tests/vkx_encoder.h"
-#include "track/vkx_reader.h"
+#include "track/formats/vkx_reader.h"
 
 #include <cmath>
 

@@ -2,10 +2,10 @@
 
 #include "platform/text_codec.h"
 #include "race/race_file.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/file_buffer.h"
-#include "track/workspace_files.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <chrono>

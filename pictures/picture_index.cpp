@@ -2,8 +2,8 @@
 
 #include "pictures/photo_metadata.h"
 #include "race/race_file.h"
-#include "track/numbers.h"
-#include "track/workspace_files.h"
+#include "base/numbers.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <filesystem>

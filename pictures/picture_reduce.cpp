@@ -1,6 +1,6 @@
 #include "pictures/picture_reduce.h"
 
-#include "track/data_error.h"
+#include "base/data_error.h"
 
 #include <jpeglib.h>
 #include <jerror.h>

@@ -4,7 +4,7 @@
 // library's own scaling, resampled to the exact size, encoded as a baseline
 // JPEG without metadata.
 
-#include "track/data_error.h"
+#include "base/data_error.h"
 
 #include <string>
 #include <string_view>

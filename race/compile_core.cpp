@@ -2,9 +2,9 @@
 
 #include "platform/text_codec.h"
 #include "race/race_file.h"
-#include "shell/messages.h"
-#include "track/numbers.h"
-#include "track/workspace_files.h"
+#include "base/messages.h"
+#include "base/numbers.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <ctime>
@@ -235,10 +235,10 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name, int ui_l
 } // namespace tackedit
 
 #include "race/handoff_file.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/track_formats.h"
-#include "track/workspace_files.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "track/formats/track_formats.h"
+#include "base/workspace_files.h"
 
 namespace tackedit {
 

@@ -1,6 +1,6 @@
 #include "race/course.h"
 
-#include "track/numbers.h"
+#include "base/numbers.h"
 
 namespace tackedit {
 

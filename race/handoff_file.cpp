@@ -1,7 +1,7 @@
 #include "race/handoff_file.h"
 
 #include "platform/text_codec.h"
-#include "track/data_error.h"
+#include "base/data_error.h"
 
 namespace tackedit {
 

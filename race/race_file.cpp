@@ -1,14 +1,14 @@
 #include "race/race_file.h"
 
 #include "platform/text_codec.h"
-#include "shell/messages.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/field_splitter.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
-#include "track/track_formats.h"
-#include "track/workspace_files.h"
+#include "base/messages.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/field_splitter.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "track/datetime.h"
+#include "base/datetime.h"
 
 #include <array>
 #include <string>

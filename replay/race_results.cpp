@@ -1,7 +1,7 @@
 #include "replay/race_results.h"
 
 #include "race/course.h"
-#include "track/datetime.h"
+#include "base/datetime.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #include "replay/replay_builder.h"
 
 #include "pictures/picture_reduce.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/file_buffer.h"
-#include "track/workspace_paths.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
+#include "base/workspace_paths.h"
 
 #include <nlohmann/json.hpp>
 

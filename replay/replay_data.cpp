@@ -6,12 +6,12 @@
 #include "race/race_file.h"
 #include "race/race_settings.h"
 #include "replay/shoreline.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
 #include "track/track_loader.h"
-#include "track/workspace_files.h"
+#include "base/workspace_files.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "shell/captions.h"
+#include "screens/captions.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>

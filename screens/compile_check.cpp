@@ -2,10 +2,10 @@
 // would read, shown in the findings window.
 
 #include "check/photo_time.h"
-#include "check/race_check_window.h"
+#include "screens/race_check_window.h"
 #include "platform/qt/qt_platform.h"
-#include "race/compile_screen.h"
-#include "track/numbers.h"
+#include "screens/compile_screen.h"
+#include "base/numbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
-#include "race/compile_screen.h"
-#include "shell/captions.h"
-#include "shell/messages.h"
+#include "screens/compile_screen.h"
+#include "screens/captions.h"
+#include "base/messages.h"
 
 #include <QComboBox>
 #include <QDateEdit>

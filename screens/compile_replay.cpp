@@ -1,11 +1,11 @@
 // "Replay": the race as it stands on the compile screen, in the browser.
 
-#include "race/compile_screen.h"
+#include "screens/compile_screen.h"
 #include "race/race_file.h"
-#include "race/replay_open.h"
-#include "shell/messages.h"
+#include "screens/replay_open.h"
+#include "base/messages.h"
 #include "platform/qt/qt_platform.h"
-#include "track/data_error.h"
+#include "base/data_error.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -4,13 +4,13 @@
 #include "external/settings.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
-#include "race/compile_screen.h"
+#include "screens/compile_screen.h"
 #include "race/handoff_file.h"
 #include "race/race_file.h"
-#include "shell/captions.h"
-#include "shell/messages.h"
-#include "track/data_error.h"
-#include "track/workspace_files.h"
+#include "screens/captions.h"
+#include "base/messages.h"
+#include "base/data_error.h"
+#include "base/workspace_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>

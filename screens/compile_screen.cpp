@@ -1,18 +1,18 @@
-#include "race/compile_screen.h"
+#include "screens/compile_screen.h"
 
 #include "external/help.h"
 #include "external/settings.h"
-#include "pictures/picture_folder_box.h"
+#include "screens/picture_folder_box.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
 #include "race/race_file.h"
-#include "shell/captions.h"
-#include "shell/messages.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
-#include "track/track_formats.h"
-#include "track/workspace_files.h"
+#include "screens/captions.h"
+#include "base/messages.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
+#include "base/workspace_files.h"
 
 #include <QApplication>
 #include <QCheckBox>

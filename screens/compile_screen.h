@@ -1,7 +1,7 @@
 #pragma once
 
 #include "race/race_file.h"
-#include "shell/app_state.h"
+#include "screens/app_state.h"
 
 #include <QFrame>
 

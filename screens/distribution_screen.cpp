@@ -1,15 +1,15 @@
-#include "distribution/distribution_screen.h"
+#include "screens/distribution_screen.h"
 
 #include "distribution/distribution_core.h"
 #include "pictures/picture_export.h"
-#include "pictures/picture_resize_screen.h"
+#include "screens/picture_resize_screen.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
-#include "race/compile_screen.h"
-#include "shell/captions.h"
-#include "shell/messages.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
+#include "screens/compile_screen.h"
+#include "screens/captions.h"
+#include "base/messages.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>

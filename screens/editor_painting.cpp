@@ -1,4 +1,4 @@
-#include "editor/editor_painting.h"
+#include "screens/editor_painting.h"
 
 #include "editor/track_passes.h"
 

@@ -1,17 +1,17 @@
-#include "editor/editor_screen.h"
+#include "screens/editor_screen.h"
 
 #include "editor/editor_core.h"
-#include "editor/editor_painting.h"
+#include "screens/editor_painting.h"
 #include "editor/editor_texts.h"
 #include "editor/map_index.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
-#include "shell/captions.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
-#include "shell/messages.h"
+#include "screens/captions.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
+#include "base/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
-#include "external/gps_download_panel.h"
+#include "screens/gps_download_panel.h"
 
 #include "platform/qt/qt_platform.h"
 #include "platform/text_codec.h"
-#include "shell/captions.h"
-#include "shell/messages.h"
-#include "track/data_error.h"
+#include "screens/captions.h"
+#include "base/messages.h"
+#include "base/data_error.h"
 
 #include <QComboBox>
 #include <QLabel>

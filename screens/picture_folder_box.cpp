@@ -1,11 +1,11 @@
-#include "pictures/picture_folder_box.h"
+#include "screens/picture_folder_box.h"
 
 #include "pictures/picture_index.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
-#include "shell/messages.h"
-#include "track/numbers.h"
-#include "track/track_formats.h"
+#include "base/messages.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // GroupBox5 of the compile screen: the race's picture folder, its picture
 // count, the camera time correction and the size of distributed pictures.
 
-#include "shell/app_state.h"
+#include "screens/app_state.h"
 
 #include <QGroupBox>
 

@@ -1,4 +1,4 @@
-#include "pictures/picture_resize_screen.h"
+#include "screens/picture_resize_screen.h"
 
 #include "pictures/picture_export.h"
 #include "platform/qt/named_controls.h"

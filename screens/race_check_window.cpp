@@ -1,11 +1,11 @@
-#include "check/race_check_window.h"
+#include "screens/race_check_window.h"
 
 #include "check/track_shift.h"
 #include "platform/qt/qt_platform.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
-#include "track/workspace_files.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
+#include "base/workspace_files.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

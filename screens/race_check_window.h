@@ -3,7 +3,7 @@
 #include "check/race_check.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <QWidget>
 

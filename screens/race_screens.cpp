@@ -1,12 +1,12 @@
-#include "race/race_screens.h"
+#include "screens/race_screens.h"
 
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
-#include "race/compile_screen.h"
-#include "race/replay_open.h"
-#include "track/data_error.h"
+#include "screens/compile_screen.h"
+#include "screens/replay_open.h"
+#include "base/data_error.h"
 #include "platform/qt/named_controls.h"
-#include "shell/captions.h"
+#include "screens/captions.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 // The race screens of the main window. Their full contents come with race
 // compilation; here they carry the controls the shell and the settings use.
 
-#include "shell/app_state.h"
+#include "screens/app_state.h"
 
 #include <QFrame>
 

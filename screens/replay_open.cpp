@@ -1,7 +1,7 @@
-#include "race/replay_open.h"
+#include "screens/replay_open.h"
 
-#include "shell/messages.h"
-#include "track/data_error.h"
+#include "base/messages.h"
+#include "base/data_error.h"
 
 
 namespace tackedit {

@@ -4,7 +4,7 @@
 // the desktop's browser.
 
 #include "replay/replay_builder.h"
-#include "shell/app_state.h"
+#include "screens/app_state.h"
 
 namespace tackedit {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "external/gps_download_panel.h"
-#include "shell/app_state.h"
+#include "screens/gps_download_panel.h"
+#include "screens/app_state.h"
 
 #include <QFrame>
 

@@ -2,7 +2,7 @@
 
 #include "platform/qt/qt_platform.h"
 #include "shell/application.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 #include "shell/tform1.h"
 #include "shell/workspace_choice.h"
 

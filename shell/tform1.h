@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/app_state.h"
+#include "screens/app_state.h"
 #include "shell/ui_language.h"
 
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "shell/workspace_choice.h"
 
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/numbers.h"
-#include "track/workspace_paths.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
+#include "base/workspace_paths.h"
 
 #include <unistd.h>
 

@@ -15,10 +15,10 @@
 #include "race/handoff_file.h"
 #include "race/race_file.h"
 #include "replay/replay_builder.h"
-#include "track/data_error.h"
+#include "base/data_error.h"
 #include "track/track_loader.h"
-#include "track/workspace_files.h"
-#include "track/workspace_paths.h"
+#include "base/workspace_files.h"
+#include "base/workspace_paths.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,8 +1,8 @@
 #include "platform/null_platform.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "track/formats/track_formats.h"
 
 #include <gtest/gtest.h>
 

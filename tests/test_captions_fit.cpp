@@ -4,8 +4,8 @@
 
 #include "window_test.h"
 
-#include "editor/editor_screen.h"
-#include "pictures/picture_folder_box.h"
+#include "screens/editor_screen.h"
+#include "screens/picture_folder_box.h"
 
 #include <QCheckBox>
 #include <QFontInfo>

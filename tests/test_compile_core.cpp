@@ -1,7 +1,7 @@
 #include "platform/null_platform.h"
 #include "race/compile_core.h"
 #include "race/race_file.h"
-#include "track/datetime.h"
+#include "base/datetime.h"
 
 #include <gtest/gtest.h>
 

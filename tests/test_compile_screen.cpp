@@ -1,10 +1,10 @@
 #include "platform/text_codec.h"
-#include "race/compile_screen.h"
-#include "shell/captions.h"
+#include "screens/compile_screen.h"
+#include "screens/captions.h"
 #include "shell/tform1.h"
-#include "track/track_formats.h"
+#include "track/formats/track_formats.h"
 #include "window_test.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 #include "pictures/picture_index.h"
 #include "platform/trash.h"
 #include "platform/text_codec.h"
-#include "track/data_error.h"
-#include "track/workspace_files.h"
+#include "base/data_error.h"
+#include "base/workspace_files.h"
 #include "write_failures.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "track/field_splitter.h"
-#include "track/table_cells.h"
+#include "base/field_splitter.h"
+#include "base/table_cells.h"
 
 #include <gtest/gtest.h>
 

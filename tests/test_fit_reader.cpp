@@ -1,7 +1,7 @@
 #include "fit_encoder.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "track/formats/track_formats.h"
 
 #include <gtest/gtest.h>
 

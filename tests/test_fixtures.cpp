@@ -2,8 +2,8 @@
 // commands are in data/gpsbabel/README.md), read the way the editor reads them.
 
 #include "platform/null_platform.h"
-#include "track/datetime.h"
-#include "track/track_formats.h"
+#include "base/datetime.h"
+#include "track/formats/track_formats.h"
 #include "track/track_loader.h"
 
 #include <gtest/gtest.h>

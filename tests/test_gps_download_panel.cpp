@@ -1,9 +1,9 @@
-#include "external/gps_download_panel.h"
+#include "screens/gps_download_panel.h"
 
 #include "platform/fake_platform.h"
 #include "platform/qt/qt_platform.h"
-#include "track/data_error.h"
-#include "track/file_buffer.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
 
 #include <QComboBox>
 #include <QLabel>

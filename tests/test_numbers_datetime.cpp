@@ -1,5 +1,5 @@
-#include "track/datetime.h"
-#include "track/numbers.h"
+#include "base/datetime.h"
+#include "base/numbers.h"
 
 #include <gtest/gtest.h>
 

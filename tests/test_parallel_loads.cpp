@@ -5,8 +5,8 @@
 // the cuts fall everywhere among them.
 
 #include "platform/null_platform.h"
-#include "track/data_error.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "track/formats/track_formats.h"
 
 #include <gtest/gtest.h>
 

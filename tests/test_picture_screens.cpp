@@ -1,8 +1,8 @@
 #include "picture_fixtures.h"
 #include "platform/text_codec.h"
-#include "shell/captions.h"
+#include "screens/captions.h"
 #include "window_test.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,8 +5,8 @@
 #include "pictures/picture_reduce.h"
 #include "platform/null_platform.h"
 #include "race/race_file.h"
-#include "track/data_error.h"
-#include "track/file_buffer.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
 #include "write_failures.h"
 
 #include <gtest/gtest.h>

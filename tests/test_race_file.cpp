@@ -1,8 +1,8 @@
 #include "platform/text_codec.h"
 #include "race/course.h"
 #include "race/race_file.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
 
 #include <gtest/gtest.h>
 

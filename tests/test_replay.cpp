@@ -3,8 +3,8 @@
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "replay/shoreline.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
 
 #include <gtest/gtest.h>
 

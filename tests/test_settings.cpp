@@ -1,7 +1,7 @@
 #include "external/settings.h"
 
-#include "track/data_error.h"
-#include "track/file_buffer.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
 
 #include <gtest/gtest.h>
 

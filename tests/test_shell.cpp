@@ -1,11 +1,11 @@
-#include "editor/editor_screen.h"
-#include "external/gps_download_panel.h"
+#include "screens/editor_screen.h"
+#include "screens/gps_download_panel.h"
 #include "shell/application.h"
-#include "shell/captions.h"
+#include "screens/captions.h"
 #include "shell/tform1.h"
 #include "shell/workspace_choice.h"
 #include "window_test.h"
-#include "track/numbers.h"
+#include "base/numbers.h"
 
 #include <QComboBox>
 #include <QGroupBox>

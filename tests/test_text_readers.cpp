@@ -1,6 +1,6 @@
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "track/formats/track_formats.h"
 
 #include <gtest/gtest.h>
 

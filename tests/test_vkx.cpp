@@ -2,9 +2,9 @@
 // made by an independent script (data/vkx/make_fixtures.py) with their dumps.
 
 #include "platform/null_platform.h"
-#include "track/data_error.h"
+#include "base/data_error.h"
 #include "track/track_loader.h"
-#include "track/vkx_reader.h"
+#include "track/formats/vkx_reader.h"
 #include "tests/vkx_encoder.h"
 
 #include <gtest/gtest.h>

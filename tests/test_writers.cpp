@@ -1,8 +1,8 @@
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
 #include "platform/null_platform.h"
-#include "track/track_formats.h"
+#include "track/formats/track_formats.h"
 #include "write_failures.h"
 
 #include <gtest/gtest.h>

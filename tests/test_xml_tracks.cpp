@@ -1,8 +1,8 @@
 // The TCX, KML and KMZ readers on small texts, and their pieces against one pass.
 
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "track/formats/track_formats.h"
 #include "zip_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "track/parallel_parse.h"
 
-#include "track/data_error.h"
+#include "base/data_error.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,10 +1,10 @@
 #include "track/track_loader.h"
 
-#include "track/data_error.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
-#include "track/track_formats.h"
-#include "track/vkx_reader.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
+#include "track/formats/vkx_reader.h"
 
 namespace tackedit {
 

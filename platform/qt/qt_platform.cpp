@@ -2,8 +2,8 @@
 
 #include "platform/program_start.h"
 #include "platform/trash.h"
-#include "track/atomic_write.h"
-#include "track/data_error.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 #include "check/race_check.h"
 #include "check/track_shift.h"
 #include "race/race_file.h"
-#include "track/data_error.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "track/formats/track_formats.h"
 #include "tests/vkx_encoder.h"
 
 #include <libexif/exif-data.h>

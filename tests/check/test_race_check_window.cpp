@@ -1,4 +1,4 @@
-#include "check/race_check_window.h"
+#include "screens/race_check_window.h"
 #include "check/track_shift.h"
 #include "window_test.h"
 

@@ -1,6 +1,6 @@
 #include "editor/editor_core.h"
-#include "track/data_error.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "track/formats/track_formats.h"
 
 #include <gtest/gtest.h>
 

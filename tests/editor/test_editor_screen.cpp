@@ -2,9 +2,9 @@
 // events on the images.
 
 #include "editor/editor_core.h"
-#include "editor/editor_screen.h"
+#include "screens/editor_screen.h"
 #include "shell/tform1.h"
-#include "track/track_formats.h"
+#include "track/formats/track_formats.h"
 #include "window_test.h"
 #include "write_failures.h"
 

@@ -1,13 +1,13 @@
 // The binary track formats: gdb (a byte-pattern scan), trl and TRB (fixed records).
 
-#include "track/atomic_write.h"
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
+#include "base/atomic_write.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
 #include "track/parallel_parse.h"
-#include "track/text_scan.h"
-#include "track/track_formats.h"
+#include "base/text_scan.h"
+#include "track/formats/track_formats.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -5,8 +5,8 @@
 // here. The value is the one ParseCoordinate gives, by the same steps in
 // extended precision.
 
-#include "track/numbers.h"
-#include "track/track_formats.h"
+#include "base/numbers.h"
+#include "track/formats/track_formats.h"
 
 #include <string_view>
 

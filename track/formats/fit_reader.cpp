@@ -2,10 +2,10 @@
 // define message layouts and records laid out by them, a CRC; files may follow
 // one another. Only `record` messages with a time and a position are points.
 
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/track_formats.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "track/formats/track_formats.h"
 
 #include <algorithm>
 #include <array>

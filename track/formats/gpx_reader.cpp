@@ -1,10 +1,10 @@
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
 #include "track/parallel_parse.h"
-#include "track/text_scan.h"
-#include "track/track_formats.h"
+#include "base/text_scan.h"
+#include "track/formats/track_formats.h"
 
 #include <algorithm>
 #include <cstring>

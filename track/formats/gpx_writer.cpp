@@ -1,6 +1,6 @@
-#include "track/atomic_write.h"
-#include "track/datetime.h"
-#include "track/track_formats.h"
+#include "base/atomic_write.h"
+#include "base/datetime.h"
+#include "track/formats/track_formats.h"
 
 #include <cmath>
 #include <cstdio>

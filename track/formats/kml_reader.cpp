@@ -1,8 +1,8 @@
-#include "track/data_error.h"
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/numbers.h"
-#include "track/xml_track.h"
+#include "base/data_error.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "base/numbers.h"
+#include "track/formats/xml_track.h"
 
 #include <zip.h>
 

@@ -4,9 +4,9 @@
 // a day away from the one before: midnight passes between two date sentences.
 // Fixes before the first date are dated back from it the same way.
 
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/nmea_sentence.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "track/formats/nmea_sentence.h"
 #include "track/parallel_parse.h"
 
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "track/datetime.h"
-#include "track/file_buffer.h"
-#include "track/nmea_sentence.h"
+#include "base/datetime.h"
+#include "base/file_buffer.h"
+#include "track/formats/nmea_sentence.h"
 #include "track/parallel_parse.h"
-#include "track/track_formats.h"
+#include "track/formats/track_formats.h"
 
 #include <algorithm>
 #include <string>

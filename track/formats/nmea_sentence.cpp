@@ -1,7 +1,7 @@
-#include "track/nmea_sentence.h"
+#include "track/formats/nmea_sentence.h"
 
-#include "track/file_buffer.h"
-#include "track/track_formats.h"
+#include "base/file_buffer.h"
+#include "track/formats/track_formats.h"
 
 #include <algorithm>
 

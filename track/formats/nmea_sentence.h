@@ -3,12 +3,12 @@
 // What the two passes of the NMEA reader share: the fields of a sentence, its
 // checksum, its coordinates, and the sentences that did not convert.
 
-#include "track/coordinate_text.h"
-#include "track/data_error.h"
-#include "track/field_splitter.h"
-#include "track/numbers.h"
-#include "track/text_scan.h"
-#include "track/track_formats.h"
+#include "track/formats/coordinate_text.h"
+#include "base/data_error.h"
+#include "base/field_splitter.h"
+#include "base/numbers.h"
+#include "base/text_scan.h"
+#include "track/formats/track_formats.h"
 #include "track/track_store.h"
 
 #include <cstdint>

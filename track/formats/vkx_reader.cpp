@@ -1,7 +1,7 @@
-#include "track/vkx_reader.h"
+#include "track/formats/vkx_reader.h"
 
-#include "track/data_error.h"
-#include "track/file_buffer.h"
+#include "base/data_error.h"
+#include "base/file_buffer.h"
 
 #include <cmath>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // timer knows of the start (its race start and end, the pinged line ends) is
 // kept beside it for the race check and `tackedit-cli info`.
 
-#include "track/datetime.h"
+#include "base/datetime.h"
 #include "track/track_store.h"
 
 #include <string>

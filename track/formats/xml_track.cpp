@@ -1,7 +1,7 @@
-#include "track/xml_track.h"
+#include "track/formats/xml_track.h"
 
-#include "track/data_error.h"
-#include "track/numbers.h"
+#include "base/data_error.h"
+#include "base/numbers.h"
 
 #include <libxml/parser.h>
 #include <libxml/SAX2.h>
