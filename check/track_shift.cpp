@@ -5,7 +5,8 @@
 #include "base/datetime.h"
 #include "base/file_buffer.h"
 #include "base/numbers.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/gpx_writer.h"
+#include "track/formats/trb_format.h"
 
 namespace tackedit {
 

@@ -8,7 +8,9 @@
 #include "base/datetime.h"
 #include "base/file_buffer.h"
 #include "base/numbers.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/gpx_writer.h"
+#include "track/formats/trb_format.h"
+#include "track/formats/vkx_reader.h"
 #include "track/track_summary.h"
 
 #include <algorithm>

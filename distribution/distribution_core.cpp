@@ -9,7 +9,7 @@
 #include "base/data_error.h"
 #include "base/file_buffer.h"
 #include "base/numbers.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 #include "base/workspace_files.h"
 #include "base/workspace_paths.h"
 

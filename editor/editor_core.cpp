@@ -4,7 +4,9 @@
 
 #include "base/numbers.h"
 #include "track/parallel_parse.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
+#include "track/formats/gpx_writer.h"
+#include "track/formats/trb_format.h"
 
 #include <cstdio>
 #include <cstdlib>

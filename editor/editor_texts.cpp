@@ -5,7 +5,8 @@
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "base/file_buffer.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/gpx_reader.h"
+#include "track/formats/trb_format.h"
 #include "track/track_loader.h"
 
 #include <filesystem>

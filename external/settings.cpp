@@ -6,7 +6,7 @@
 #include "base/data_error.h"
 #include "base/field_splitter.h"
 #include "base/file_buffer.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 #include "base/workspace_files.h"
 
 #include <algorithm>

@@ -10,7 +10,9 @@
 #include "platform/null_platform.h"
 #include "base/data_error.h"
 #include "base/datetime.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
+#include "track/formats/gpx_writer.h"
+#include "track/formats/trb_format.h"
 #include "track/track_store.h"
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 // The FIT reader on any bytes, then both encoders.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/fit_reader.h"
 #include "tests/fit_encoder.h"
 
 using namespace tackedit;

@@ -1,6 +1,8 @@
 // The gdb byte-pattern scan on any bytes, then both encoders.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/gdb_reader.h"
 #include "base/file_buffer.h"
+#include "track/formats/little_endian.h"
 
 using namespace tackedit;
 

@@ -1,5 +1,6 @@
 // The GPX reader on any bytes, then both encoders.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/gpx_reader.h"
 
 using namespace tackedit;
 

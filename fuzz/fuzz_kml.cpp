@@ -1,6 +1,7 @@
 // The KML reader on any bytes, in one pass and in small pieces: both
 // must give the same track or the same error.
 #include "fuzz/fuzz_xml.h"
+#include "track/formats/kml_reader.h"
 
 using namespace tackedit;
 

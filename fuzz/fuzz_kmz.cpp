@@ -1,6 +1,7 @@
 // The KMZ reader on any bytes: libzip's reading of a damaged archive and the
 // inflate limit.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/kml_reader.h"
 
 using namespace tackedit;
 

@@ -1,6 +1,7 @@
 // The NMEA log reader on any bytes, then both encoders; the same log cut in
 // pieces reads the same.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/nmea_reader.h"
 
 using namespace tackedit;
 

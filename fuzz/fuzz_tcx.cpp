@@ -1,6 +1,7 @@
 // The TCX reader on any bytes, in one pass and in small pieces: both
 // must give the same track or the same error.
 #include "fuzz/fuzz_xml.h"
+#include "track/formats/tcx_reader.h"
 
 using namespace tackedit;
 

@@ -1,5 +1,6 @@
 // The dtr/trk text track reader on any bytes, then both encoders.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/text_track_reader.h"
 
 using namespace tackedit;
 

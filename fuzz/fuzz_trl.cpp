@@ -1,6 +1,8 @@
 // The trl reader (16- or 20-byte records) on any bytes, then both encoders.
 #include "fuzz/fuzz_common.h"
+#include "track/formats/trl_reader.h"
 #include "base/file_buffer.h"
+#include "track/formats/little_endian.h"
 
 using namespace tackedit;
 

@@ -237,7 +237,7 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name, int ui_l
 #include "race/handoff_file.h"
 #include "base/atomic_write.h"
 #include "base/data_error.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/trb_format.h"
 #include "base/workspace_files.h"
 
 namespace tackedit {

@@ -2,7 +2,10 @@
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "base/file_buffer.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/gdb_reader.h"
+#include "track/formats/trl_reader.h"
+#include "track/formats/trb_format.h"
+#include "track/formats/little_endian.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "fit_encoder.h"
 #include "base/data_error.h"
 #include "base/datetime.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/fit_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,8 @@
 
 #include "platform/null_platform.h"
 #include "base/datetime.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/gpx_writer.h"
+#include "track/formats/trb_format.h"
 #include "track/track_loader.h"
 
 #include <gtest/gtest.h>

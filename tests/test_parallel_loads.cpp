@@ -6,7 +6,11 @@
 
 #include "platform/null_platform.h"
 #include "base/data_error.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
+#include "track/formats/gpx_reader.h"
+#include "track/formats/nmea_reader.h"
+#include "track/formats/text_track_reader.h"
+#include "track/formats/gdb_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,9 @@
 #include "base/data_error.h"
 #include "base/datetime.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
+#include "track/formats/gpx_reader.h"
+#include "track/formats/nmea_reader.h"
+#include "track/formats/text_track_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,10 @@
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "platform/null_platform.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
+#include "track/formats/gpx_reader.h"
+#include "track/formats/gpx_writer.h"
+#include "track/formats/trb_format.h"
 #include "write_failures.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,9 @@
 
 #include "base/data_error.h"
 #include "base/datetime.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
+#include "track/formats/tcx_reader.h"
+#include "track/formats/kml_reader.h"
 #include "zip_fixture.h"
 
 #include <gtest/gtest.h>

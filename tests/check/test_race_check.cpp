@@ -3,7 +3,7 @@
 #include "check/track_shift.h"
 #include "race/race_file.h"
 #include "base/data_error.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/trb_format.h"
 #include "tests/vkx_encoder.h"
 
 #include <libexif/exif-data.h>

@@ -1,6 +1,6 @@
 #include "editor/editor_core.h"
 #include "base/data_error.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/gpx_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 // extended precision.
 
 #include "base/numbers.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 
 #include <string_view>
 

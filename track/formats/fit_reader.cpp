@@ -2,10 +2,12 @@
 // define message layouts and records laid out by them, a CRC; files may follow
 // one another. Only `record` messages with a time and a position are points.
 
+#include "track/formats/fit_reader.h"
+
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "base/file_buffer.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/little_endian.h"
 
 #include <algorithm>
 #include <array>

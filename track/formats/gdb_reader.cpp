@@ -1,19 +1,13 @@
-// The binary track formats: gdb (a byte-pattern scan), trl and TRB (fixed records).
+#include "track/formats/gdb_reader.h"
 
-#include "base/atomic_write.h"
-#include "base/data_error.h"
 #include "base/datetime.h"
-#include "base/file_buffer.h"
-#include "base/numbers.h"
-#include "track/parallel_parse.h"
 #include "base/text_scan.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/binary_records.h"
+#include "track/formats/little_endian.h"
+#include "track/parallel_parse.h"
 
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace tackedit {
@@ -51,47 +45,6 @@ bool IsLayoutB(std::string_view d, std::size_t i)
 {
     return Byte(d, i - 11) == 0 && Byte(d, i - 10) == 0 && Byte(d, i - 1) == 0 && Byte(d, i + 5) == 0 &&
            Byte(d, i + 6) == 0;
-}
-
-// Binary readers beep once per file they read, also when it held no point.
-template <class Parse>
-void ReadBinaryFile(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper,
-                    Parse parse)
-{
-    if (!FileExists(path))
-        return;
-    const FileBytes data = ReadWholeFile(path);
-    ReadUnchanged(data, [&] { parse(data.view(), store, events); });
-    beeper.Beep();
-}
-
-// Fixed records of time, latitude and longitude (single-precision degrees); a
-// trailing partial record is dropped rather than read past the data. Records
-// are independent, so the threads convert stretches of them straight into the
-// store; this thread lets the window repaint meanwhile.
-void ReadFixedRecords(std::string_view data, std::size_t record_length, TrackFiller& filler, TrackStore& store,
-                      EventThrottle& throttle)
-{
-    const std::size_t count = data.size() / record_length;
-    TrackFiller::CheckRoom(count);
-    const std::size_t first = static_cast<std::size_t>(filler.Extend(count));
-    double* time = store.TrackTime.data() + first;
-    double* lat = store.TrackLat.data() + first;
-    double* lon = store.TrackLon.data() + first;
-    const std::thread::id loader = std::this_thread::get_id();
-    constexpr std::size_t kChunk = std::size_t{1} << 15;
-    ShareChunks((count + kChunk - 1) / kChunk, [=, &throttle](std::size_t chunk) {
-        const std::size_t from = chunk * kChunk, to = std::min(count, from + kChunk);
-        const bool on_loader = std::this_thread::get_id() == loader;
-        for (std::size_t r = from; r < to; ++r) {
-            if (on_loader)
-                throttle.Tick();
-            const std::size_t at = r * record_length;
-            time[r] = FromEpochSeconds(ReadInt32LE(data, at));
-            lat[r] = static_cast<double>(ReadFloat32LE(data, at + 4)) * 60;
-            lon[r] = static_cast<double>(ReadFloat32LE(data, at + 8)) * 60;
-        }
-    });
 }
 
 // One record the scan took: where its marker was, where testing resumes after
@@ -248,81 +201,6 @@ void ParseGdbTrack(std::string_view data, TrackStore& store, PendingEvents& even
 void ReadGdbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper)
 {
     ReadBinaryFile(path, store, events, beeper, ParseGdbTrack);
-}
-
-void ParseTrlTrack(std::string_view data, TrackStore& store, PendingEvents& events)
-{
-    TrackFiller filler(store);
-    EventThrottle throttle(events);
-    // The record length is not stored: the second record's time is whichever of
-    // the values at bytes 16 and 20 lies closer to the first record's time.
-    if (data.size() >= 24) {
-        const std::int64_t a = ReadInt32LE(data, 0);
-        const std::int64_t b = ReadInt32LE(data, 16);
-        const std::int64_t c = ReadInt32LE(data, 20);
-        const std::size_t record_length = std::llabs(a - b) < std::llabs(a - c) ? 16 : 20;
-        ReadFixedRecords(data, record_length, filler, store, throttle);
-    }
-    filler.Finish();
-}
-
-void ReadTrlTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper)
-{
-    ReadBinaryFile(path, store, events, beeper, ParseTrlTrack);
-}
-
-void ParseTrbTrack(std::string_view data, TrackStore& store, PendingEvents& events)
-{
-    TrackFiller filler(store);
-    EventThrottle throttle(events);
-    ReadFixedRecords(data, 12, filler, store, throttle);
-    filler.Finish();
-}
-
-void ReadTrbTrack(const std::string& path, TrackStore& store, PendingEvents& events, Beeper& beeper)
-{
-    ReadBinaryFile(path, store, events, beeper, ParseTrbTrack);
-}
-
-std::int64_t TrbSecondOf(double track_time)
-{
-    return RoundHalfEven((static_cast<long double>(track_time) - TrackEpoch) * 24 * 3600);
-}
-
-std::string EncodeTrbTrack(const TrackStore& store, const std::string& file, std::int32_t* left_out)
-{
-    std::string out;
-    out.reserve(static_cast<std::size_t>(std::max(store.TrackCount, 0)) * 12);
-    std::int32_t skipped = 0;
-    std::int64_t previous = 0;
-    for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
-        const std::int64_t seconds = TrbSecondOf(store.TrackTime[i]);
-        // A time the 32-bit field cannot hold would come back as another date.
-        if (seconds < INT32_MIN || seconds > INT32_MAX) {
-            const DateTimeParts parts = DecodeDateTimeToSecond(store.TrackTime[i]);
-            throw DataError(file, 0, FormatIsoDateTime(parts),
-                            "point " + std::to_string(i) + " has the time " + FormatIsoDateTime(parts) +
-                                ", which a TRB file cannot hold (1901-12-13 to 2038-01-19)");
-        }
-        if (i > 1 && seconds == previous) {
-            ++skipped;
-            continue;
-        }
-        previous = seconds;
-        AppendInt32LE(out, static_cast<std::int32_t>(seconds));
-        AppendFloat32LE(out, static_cast<float>(static_cast<long double>(store.TrackLat[i]) / 60));
-        AppendFloat32LE(out, static_cast<float>(static_cast<long double>(store.TrackLon[i]) / 60));
-    }
-    if (left_out)
-        *left_out = skipped;
-    return out;
-}
-
-std::int32_t WriteTrbTrack(const std::string& path, const TrackStore& store)
-{
-    std::int32_t left_out = 0;
-    WriteFileAtomically(path, EncodeTrbTrack(store, path, &left_out));
-    return left_out;
 }
 
 } // namespace tackedit

@@ -1,10 +1,11 @@
+#include "track/formats/gpx_reader.h"
+
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "base/file_buffer.h"
 #include "base/numbers.h"
 #include "track/parallel_parse.h"
 #include "base/text_scan.h"
-#include "track/formats/track_formats.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,79 +1,13 @@
+#include "track/formats/gpx_writer.h"
+
 #include "base/atomic_write.h"
 #include "base/datetime.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 namespace tackedit {
-
-std::string FormatGeneralNumber(double value)
-{
-    if (value == 0 || !std::isfinite(value))
-        return "0";
-    // Fifteen significant digits, then the shorter of fixed and exponent form as
-    // the general format picks it.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    const std::string text = buffer;
-    const std::size_t e = text.find('e');
-    const int exponent = std::atoi(text.c_str() + e + 1);
-    const bool negative = text[0] == '-';
-    std::string digits;
-    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
-        if (text[i] != '.')
-            digits += text[i];
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-
-    std::string out = negative ? "-" : "";
-    if (exponent < -5 || exponent >= 15) {
-        out += digits[0];
-        if (digits.size() > 1)
-            out += "." + digits.substr(1);
-        out += "E" + std::to_string(exponent);
-    } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-    } else {
-        const auto whole = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() <= whole) {
-            out += digits + std::string(whole - digits.size(), '0');
-        } else {
-            out += digits.substr(0, whole) + "." + digits.substr(whole);
-        }
-    }
-    return out;
-}
-
-namespace {
-
-// One number per second a GPX time shows; only its equality matters.
-std::int64_t SecondKey(const DateTimeParts& t)
-{
-    return ((((std::int64_t{t.year} * 16 + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 + t.second;
-}
-
-} // namespace
-
-std::int64_t GpxSecondOf(double track_time) { return SecondKey(DecodeDateTime(track_time)); }
-
-std::int32_t SameSecondFixes(const TrackStore& store, WholeSecondFormat format, bool present_only)
-{
-    std::int32_t same = 0;
-    std::optional<std::int64_t> previous;
-    for (std::int32_t i = 1; i <= store.TrackCount; ++i) {
-        if ((present_only || format == WholeSecondFormat::Gpx) && store.TrackMark[i] != 0)
-            continue;
-        const std::int64_t second =
-            format == WholeSecondFormat::Trb ? TrbSecondOf(store.TrackTime[i]) : GpxSecondOf(store.TrackTime[i]);
-        if (previous == second)
-            ++same;
-        previous = second;
-    }
-    return same;
-}
 
 std::string EncodeGpxTrack(const TrackStore& store, std::int32_t* left_out)
 {
@@ -90,7 +24,7 @@ std::string EncodeGpxTrack(const TrackStore& store, std::int32_t* left_out)
         if (store.TrackMark[i] != 0)
             continue;
         const DateTimeParts t = DecodeDateTime(store.TrackTime[i]);
-        const std::int64_t second = SecondKey(t);
+        const std::int64_t second = GpxSecondOf(t);
         if (previous == second) {
             ++skipped;
             continue;

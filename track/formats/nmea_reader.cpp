@@ -1,76 +1,14 @@
+#include "track/formats/nmea_reader.h"
+
 #include "base/datetime.h"
 #include "base/file_buffer.h"
 #include "track/formats/nmea_sentence.h"
 #include "track/parallel_parse.h"
-#include "track/formats/track_formats.h"
 
 #include <algorithm>
 #include <string>
 
 namespace tackedit {
-
-namespace {
-
-// The decimal point of a short number, without a library call.
-std::size_t FindPoint(std::string_view number)
-{
-    for (std::size_t i = 0; i < number.size(); ++i)
-        if (number[i] == '.')
-            return i;
-    return std::string_view::npos;
-}
-
-} // namespace
-
-std::optional<double> ParseCoordinate(std::string_view text, int style)
-{
-    const char letter = text.empty() ? '\0' : text[0];
-    // The first character is the hemisphere letter even when it is a digit.
-    const std::string_view number = text.substr(text.empty() ? 0 : 1, 300);
-    double quick;
-    if (QuickCoordinate(letter, number, style, quick))
-        return quick;
-    long double value = 0;
-    switch (style) {
-    case CoordDegrees: {
-        const auto degrees = ParseReal(number);
-        if (!degrees)
-            return std::nullopt;
-        value = *degrees * 60;
-        break;
-    }
-    case CoordDegreesMinutes: {
-        // ddmm.mmm: the two digits before the point and what follows are minutes.
-        const std::size_t point = FindPoint(number);
-        if (point == std::string_view::npos || point < 2)
-            return std::nullopt;
-        const auto degrees = ParseReal(number.substr(0, point - 2));
-        const auto minutes = ParseReal(number.substr(point - 2));
-        if (!degrees || !minutes)
-            return std::nullopt;
-        value = *degrees * 60 + *minutes;
-        break;
-    }
-    case CoordDegreesMinutesSeconds: {
-        // ddmmss.s: two digits of minutes, then the seconds with their decimals.
-        const std::size_t point = FindPoint(number);
-        if (point == std::string_view::npos || point < 4)
-            return std::nullopt;
-        const auto degrees = ParseReal(number.substr(0, point - 4));
-        const auto minutes = ParseReal(number.substr(point - 4, 2));
-        const auto seconds = ParseReal(number.substr(point - 2));
-        if (!degrees || !minutes || !seconds)
-            return std::nullopt;
-        value = *degrees * 60 + *minutes + *seconds / 60;
-        break;
-    }
-    default:
-        return 0.0;
-    }
-    if (letter == 'S' || letter == 'W')
-        value = -value;
-    return static_cast<double>(value);
-}
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "track/formats/nmea_sentence.h"
 
 #include "base/file_buffer.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 
 #include <algorithm>
 

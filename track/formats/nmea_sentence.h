@@ -8,7 +8,7 @@
 #include "base/field_splitter.h"
 #include "base/numbers.h"
 #include "base/text_scan.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 #include "track/track_store.h"
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+#include "track/formats/tcx_reader.h"
+
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "base/file_buffer.h"

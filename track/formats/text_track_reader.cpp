@@ -1,3 +1,5 @@
+#include "track/formats/text_track_reader.h"
+
 #include "track/formats/coordinate_text.h"
 #include "base/data_error.h"
 #include "base/datetime.h"
@@ -6,7 +8,6 @@
 #include "base/numbers.h"
 #include "track/parallel_parse.h"
 #include "base/text_scan.h"
-#include "track/formats/track_formats.h"
 
 #include <cstdint>
 #include <cstring>

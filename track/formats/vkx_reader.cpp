@@ -2,6 +2,7 @@
 
 #include "base/data_error.h"
 #include "base/file_buffer.h"
+#include "track/formats/little_endian.h"
 
 #include <cmath>
 #include <cstdint>

@@ -15,7 +15,7 @@
 // one pass gives.
 
 #include "track/parallel_parse.h"
-#include "track/formats/track_formats.h"
+#include "track/formats/format_common.h"
 #include "track/track_store.h"
 
 #include <cstdint>
