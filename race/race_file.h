@@ -45,6 +45,8 @@ struct RaceFileSkips {
 // DataError, and the writer refuses to write one.
 inline constexpr int kMaxTimeDiffHours = 14;
 inline bool TimeDiffHolds(int hours) { return hours >= -kMaxTimeDiffHours && hours <= kMaxTimeDiffHours; }
+// Why a TD of `hours` is refused, as the reader's and the writer's errors say it.
+std::string TimeDiffProblem(int hours);
 
 // What a command says once of the boat lines a race leaves out because it is
 // full (RaceFileSkips::full_boats of them).

@@ -2,47 +2,20 @@
 
 #include "platform/text_codec.h"
 #include "base/messages.h"
-#include "base/atomic_write.h"
 #include "base/data_error.h"
 #include "base/field_splitter.h"
 #include "base/file_buffer.h"
 #include "base/numbers.h"
-#include "track/formats/track_formats.h"
 #include "base/workspace_files.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 
 namespace tackedit {
 
 namespace {
-
-// The comment block written before the boat lines, in each language.
-const char* const kEnglishBoatComment[] = {
-    "",
-    "// Format of BN Line",
-    "// BN (=Tag）, GPSfileName,　Boat Name, TCF ,OptionA, OptionB",
-    "",
-    "//　　　(OptionA,B are not written automatically by tackedit)",
-    "//      (Mark up them with Notepad If necessary, )",
-    "//　　　Option A=Start time correction（sec）  ex.handicap start time ",
-    "//　　　Option B  1=do not display boat name  2=No entry   3=1+2(no disp, no entry : ex.spectator boat） ",
-    "",
-};
-
-const char* const kJapaneseBoatComment[] = {
-    "",
-    "// BN 欄の記入Format",
-    "// BN (=タグ）, GPSfileName,　表示する艇名, TCF ,ｵﾌﾟｼｮﾝA, ｵﾌﾟｼｮﾝB",
-    "",
-    "//　　　(ｵﾌﾟｼｮﾝA,BはNOTE PADでﾃｷｽﾄを直接書き込んでください)",
-    "//　　　ｵﾌﾟｼｮﾝA=時間差スタートの時間差（秒）",
-    "//　　　ｵﾌﾟｼｮﾝB:  1=艇を表示しない　2=レースに参加させない  3=1+2(表示なし,不参加　例：観覧艇など） ",
-    "",
-};
 
 std::string Upper(std::string text)
 {
@@ -93,12 +66,6 @@ private:
     const std::string& file_;
     std::int64_t line_;
 };
-
-std::string TimeDiffProblem(int hours)
-{
-    return "'" + std::to_string(hours) + "' is not a time difference from " + std::to_string(-kMaxTimeDiffHours) +
-           " to +" + std::to_string(kMaxTimeDiffHours) + " hours";
-}
 
 void ApplyLine(const LineReader& f, const std::string& tag, const std::string& app_dir, RaceSettings& race,
                RaceFileSkips* skipped)
@@ -210,6 +177,12 @@ std::string Slashes(std::string path)
 
 } // namespace
 
+std::string TimeDiffProblem(int hours)
+{
+    return "'" + std::to_string(hours) + "' is not a time difference from " + std::to_string(-kMaxTimeDiffHours) +
+           " to +" + std::to_string(kMaxTimeDiffHours) + " hours";
+}
+
 std::optional<DateTime> ParseRaceDateTime(std::string_view text)
 {
     text = TrimBlanks(text);
@@ -223,92 +196,6 @@ std::optional<DateTime> ParseRaceDateTime(std::string_view text)
     if (!time)
         return std::nullopt;
     return CombineDateTime(*date, *time);
-}
-
-std::string FormatRaceDateTime(DateTime value)
-{
-    const DateTimeParts p = DecodeDateTime(value);
-    char text[48];
-    // Midnight at the whole seconds the file holds: a fraction of a second past
-    // it would be written as "0:00:00", which reads back as the date alone.
-    if (p.hour == 0 && p.minute == 0 && p.second == 0)
-        std::snprintf(text, sizeof text, "%04d/%02d/%02d", p.year, p.month, p.day);
-    else
-        std::snprintf(text, sizeof text, "%04d/%02d/%02d %d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
-                      p.second);
-    return text;
-}
-
-bool RaceSettings::AddBoat(const std::string& gps_file, const std::string& name, int boat_class, double tcf,
-                           int start_offset, int shown, int entered)
-{
-    if (BoatCount >= kMaxBoats)
-        return false;
-    BoatGpsFile.push_back(gps_file);
-    BoatName.push_back(name);
-    BoatClass.push_back(boat_class);
-    BoatTcf.push_back(tcf);
-    BoatStartOffset.push_back(start_offset);
-    BoatShown.push_back(shown);
-    BoatEntered.push_back(entered);
-    ++BoatCount;
-    return true;
-}
-
-void RaceSettings::RemoveBoat(int i)
-{
-    if (i < 1 || i > BoatCount)
-        return;
-    const auto at = static_cast<std::size_t>(i - 1);
-    auto erase = [at](auto& list) { list.erase(list.begin() + static_cast<std::ptrdiff_t>(at)); };
-    erase(BoatGpsFile);
-    erase(BoatName);
-    erase(BoatClass);
-    erase(BoatTcf);
-    erase(BoatStartOffset);
-    erase(BoatShown);
-    erase(BoatEntered);
-    --BoatCount;
-}
-
-void RaceSettings::ClearBoats()
-{
-    while (BoatCount > 0)
-        RemoveBoat(BoatCount);
-}
-
-int RaceSeconds(DateTime start, DateTime finish)
-{
-    const long double days = std::fabs(static_cast<long double>(finish) - start);
-    const std::int64_t seconds = RoundHalfEven(days * 86400 + 0.5L);
-    if (seconds > std::numeric_limits<std::int32_t>::max())
-        return -1000000;
-    const bool before = finish < start && days * 86400000 >= 1;
-    return static_cast<int>(before ? -seconds : seconds);
-}
-
-void RaceSettings::ClearRace()
-{
-    ClearBoats();
-    ClassNames.clear();
-    ClassesOn = 0;
-    CtFlag = 0;
-    NorthUp = 0;
-    Lighthouse = 0;
-    CourseList.clear();
-    MarkList.clear();
-    LineList.clear();
-    RlList.clear();
-    MapNames.clear();
-    AttachmentNames.clear();
-    Title1.clear();
-    Title2.clear();
-    PicFolder.clear();
-    PicFolderNamed = false;
-    PlaySpeedAfter = 5;
-    PicTimeCorr = 0;
-    PictureCount = 0;
-    PictureFileCount = 0;
 }
 
 void ResetRaceForReading(RaceSettings& race)
@@ -467,158 +354,6 @@ bool PictureFolderOutsideWorkspace(const std::string& app_dir, const std::string
         root = root.parent_path();
     const fs::path inside = fs::path(path).lexically_normal();
     return std::mismatch(root.begin(), root.end(), inside.begin(), inside.end()).first != root.end();
-}
-
-std::string MinimizedGpsFileName(const std::string& name)
-{
-    std::string lower = name;
-    for (char& c : lower)
-        c = AsciiLower(c);
-    if (lower.size() >= 3 && lower.compare(lower.size() - 3, 3, "trb") == 0)
-        return name;
-    return lower.substr(0, lower.size() >= 3 ? lower.size() - 3 : 0) + "trb";
-}
-
-std::optional<std::string> RaceFieldProblem(const std::string& value, const std::string& what, int ui_language)
-{
-    if (value.find(',') != std::string::npos)
-        return Say(texts::kFieldComma, ui_language, {what, value});
-    if (value.find("//") != std::string::npos)
-        return Say(texts::kFieldComment, ui_language, {what, value});
-    std::string bad;
-    if (!Utf8ToCp932(value, &bad))
-        return Say(texts::kFieldCannotStore, ui_language, {what, value, bad});
-    return std::nullopt;
-}
-
-namespace {
-
-// Collects the file's lines, refusing a text that would not read back as it was.
-class RaceFileText {
-public:
-    explicit RaceFileText(const std::string& file) : file_(file) {}
-
-    void Line(const std::string& text) { text_ += text + "\r\n"; }
-
-    const std::string& Field(const std::string& value, const std::string& what)
-    {
-        if (const auto problem = RaceFieldProblem(value, what))
-            throw DataError(file_, 0, value, *problem);
-        return value;
-    }
-
-    std::string Bytes() const
-    {
-        // Every field was checked, so the whole text converts.
-        return *Utf8ToCp932(text_);
-    }
-
-private:
-    const std::string& file_;
-    std::string text_;
-};
-
-std::string Real(double value) { return FormatGeneralNumber(value); }
-
-std::string BoatLine(RaceFileText& out, const RaceSettings& race, int i, bool minimized_name,
-                     const std::optional<std::vector<std::string>>& trb_files = std::nullopt)
-{
-    const auto at = static_cast<std::size_t>(i - 1);
-    const std::string label = "boat " + std::to_string(i);
-    const std::string file = out.Field(race.BoatGpsFile[at], "The GPS file of " + label);
-    std::string named = file;
-    if (minimized_name && trb_files) {
-        // A boat the conversion left as it was keeps its file: its TRB name may be another boat's.
-        if (at < trb_files->size() && !(*trb_files)[at].empty())
-            named = out.Field((*trb_files)[at], "The GPS file of " + label);
-    } else if (minimized_name) {
-        named = MinimizedGpsFileName(file);
-    }
-    std::string line = "BN," + named + "," +
-                       out.Field(race.BoatName[at], "The name of " + label);
-    if (race.BoatTcf[at] > 0)
-        line += "," + Real(race.BoatTcf[at]);
-    return line;
-}
-
-} // namespace
-
-std::string EncodeRaceFile(RaceSettings& race, const RaceWriteOptions& options, const std::string& file)
-{
-    RaceFileText out(file);
-    out.Line("T1," + out.Field(race.Title1, "Race Title 1"));
-    out.Line("T2," + out.Field(race.Title2, "Race Title 2"));
-    out.Line("MG," + Real(race.MagVar));
-    out.Line("LG," + Real(race.Loa));
-    out.Line("ST," + FormatRaceDateTime(race.StartTime));
-    out.Line("FT," + FormatRaceDateTime(race.FinishTime));
-    // The reader refuses such a line: the file would not open again.
-    if (!TimeDiffHolds(race.TimeDiff))
-        throw DataError(file, 0, std::to_string(race.TimeDiff), "Time Difference: " + TimeDiffProblem(race.TimeDiff));
-    out.Line("TD," + std::to_string(race.TimeDiff));
-    out.Line("PS," + Real(race.PlaySpeedAfter) + "," + Real(race.PlaySpeedPre));
-    out.Line("LL," + Real(race.LayUp) + "," + Real(race.LayDown));
-    out.Line("BT," + std::to_string(race.PreStartMin));
-    race.WindFile = options.wind_file_box;
-    if (race.NorthUp > 0)
-        out.Line("NU,1");
-    if (race.CtFlag > 0)
-        out.Line("CT, 1");
-    if (race.ClassesOn > 0)
-        out.Line("CLSSEP,1");
-    if (options.ui_language > 0)
-        for (const char* line : kEnglishBoatComment)
-            out.Line(line);
-    else
-        for (const char* line : kJapaneseBoatComment)
-            out.Line(line);
-    if (race.ClassCount() < 1) {
-        // The viewer gets the TRB copies with classes or without: it may not read the originals.
-        for (int i = 1; i <= race.BoatCount; ++i)
-            out.Line(BoatLine(out, race, i, options.minimize_on_save, options.trb_files));
-    } else {
-        for (int c = 1; c <= race.ClassCount(); ++c) {
-            out.Line("CLSN," + out.Field(race.ClassNames[static_cast<std::size_t>(c - 1)],
-                                         "Class " + std::to_string(c)));
-            for (int i = 1; i <= race.BoatCount; ++i)
-                if (race.BoatClass[static_cast<std::size_t>(i - 1)] == c)
-                    out.Line(BoatLine(out, race, i, options.minimize_on_save, options.trb_files));
-        }
-    }
-    if (!race.MapNames.empty()) {
-        std::string line = "MAP";
-        for (const std::string& name : race.MapNames)
-            line += "," + out.Field(name, "Map name");
-        out.Line(line);
-    }
-    if (race.Lighthouse > 0)
-        out.Line("LH,1");
-    for (const std::string& name : race.AttachmentNames)
-        out.Line("AT," + out.Field(name, "Attachment file"));
-    if (!race.WindFile.empty())
-        out.Line("WF," + out.Field(race.WindFile, "Wind Data File"));
-    out.Line("WD, " + std::to_string(race.WindDir));
-    for (const auto& mark : race.MarkList)
-        out.Line("MK," + Real(mark[0]) + "," + Real(mark[1]));
-    for (const auto& line : race.LineList)
-        out.Line("LN," + Real(line[0]) + "," + Real(line[1]) + "," + Real(line[2]) + "," + Real(line[3]));
-    if (!race.CourseList.empty()) {
-        std::string line = "CRS";
-        for (const std::string& entry : race.CourseList)
-            line += "," + out.Field(entry, "Course entry");
-        out.Line(line);
-    }
-    // Kept whether or not a picture falls inside the race or the folder is on
-    // this computer: the pictures may be added later, or elsewhere.
-    if (race.PicFolderNamed)
-        out.Line("PIC," + out.Field(race.PicFolder, "Picture Folder") + "," + Real(race.PicTimeCorr) + "," +
-                 std::to_string(race.PicSize));
-    return out.Bytes();
-}
-
-void WriteRaceFile(const std::string& path, RaceSettings& race, const RaceWriteOptions& options)
-{
-    WriteFileAtomically(path, EncodeRaceFile(race, options, path));
 }
 
 } // namespace tackedit
