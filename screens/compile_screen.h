@@ -79,7 +79,7 @@ private:
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
     void ShowError(const std::string& text);
-    // compile_checks.cpp
+    // compile_prompts.cpp
     std::optional<std::string> AskBoatName(const std::string& proposed);
     std::optional<std::string> AskRaceFileName(const std::string& proposed);
     void ReportSkippedBoats(const RaceFileSkips& skipped);
