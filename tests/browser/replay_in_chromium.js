@@ -104,7 +104,8 @@ async function main() {
     await link.eval(`tackReplay.seek("2024-06-15 10:40:00")`);
     await until(link, `location.hash === "#t=2024-06-15T01:40:00Z&boat=Seagull"`, "the address to follow a seek");
     await link.eval(`location.hash = "#t=2024-06-15T01:05:30Z"`);
-    await until(link, `tackReplay.state().time === "2024-06-15 10:05:30"`, "a new link in the address bar");
+    await until(link, `tackReplay.state().time === "2024-06-15 10:05:30" && tackReplay.state().following === null`,
+      "a new link in the address bar");
     check(link.errors.length === 0, "console errors on the linked page: " + link.errors.join(" | "));
     check(page.requests.every((u) => u.startsWith("file://" + out + "/")), "requests outside the folder: " +
       page.requests.filter((u) => !u.startsWith("file://" + out + "/")).join(" "));

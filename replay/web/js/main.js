@@ -91,11 +91,10 @@
     if (!r) return false;
     app.pause();
     if (want.t !== null) app.time = Math.min(Math.max(want.t + r.timeDiff * 3600, r.from), r.to);
-    if (want.boat !== null) {
-      var k = r.boats.findIndex(function (b) { return b.name === want.boat; });
-      if (k < 0) k = r.boats.findIndex(function (b) { return b.name.toLowerCase() === want.boat.toLowerCase(); });
-      app.follow = k;
-    }
+    // A link is the whole view: without a boat it follows none.
+    var k = want.boat === null ? -1 : r.boats.findIndex(function (b) { return b.name === want.boat; });
+    if (k < 0 && want.boat !== null) k = r.boats.findIndex(function (b) { return b.name.toLowerCase() === want.boat.toLowerCase(); });
+    app.follow = k;
     app.dirty = true; app.lastPanel = 0;
     app.link();
     return true;
