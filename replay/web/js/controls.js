@@ -19,7 +19,7 @@
     $("race-list").addEventListener("change", function (e) {
       var playing = app.playing;
       app.stopLoop(); app.select(+e.target.value);
-      if (playing) app.play();
+      if (playing) app.play(); else app.link();
     });
     $("loop").addEventListener("click", function () { if (app.loop) app.stopLoop(); else app.startLoop(); });
     $("lang").addEventListener("click", function () { app.setLang(Tack.i18n.lang === "ja" ? "en" : "ja"); });

@@ -8,7 +8,7 @@
   var app = {
     index: -1, race: null, time: 0, playing: false, speedChoice: "race", tail: 60, follow: -1, loop: false,
     view: new Tack.projection.View(), dpr: 1, samples: [], motions: [], results: [], dirty: true,
-    prepared: [], lastFrame: 0, lastPanel: 0, resultsKey: "", ctx: null, frameMs: []
+    prepared: [], lastFrame: 0, lastPanel: 0, resultsKey: "", ctx: null
   };
 
   function fmtSecs(s) {
@@ -41,7 +41,7 @@
     if (!(i >= 0 && i < raws.length)) throw new Error("no race " + i + " (there are " + raws.length + ")");
     if (!app.prepared[i]) app.prepared[i] = D.prepareRace(raws[i]);
     var r = app.race = app.prepared[i];
-    app.index = i; app.time = r.from; app.follow = -1; app.layerKey = "";
+    app.index = i; app.time = r.from; app.follow = -1;
     app.samples = r.boats.map(D.newSample);
     app.motions = r.boats.map(function () { return { speed: 0, course: NaN, dist: 0 }; });
     app.results = R.compute(r);
@@ -63,8 +63,8 @@
     app.follow = k; app.dirty = true; app.lastPanel = 0; app.link();
   };
   // The address names the moment and the followed boat, to send to someone: kept up
-  // to date when it settles (paused, seeking, following), never frame by frame.
-  // A slider dragged seeks many times a second: the browser would throttle as many address changes.
+  // to date when it settles (paused, seeking, following), never frame by frame, and
+  // at most five times a second: a dragged slider seeks more often than browsers allow.
   app.link = function () {
     var h = root.history;
     if (app.linkTimer || !h || !h.replaceState || !root.location) return;
@@ -119,9 +119,9 @@
     var r = app.race;
     if (!r) return;
     // The box the builder chose: the course and the fleet, without the stray fixes.
-    var v = r.view, sets = v ? [{ x: [(v[1] - r.lon0) * r.kx, (v[3] - r.lon0) * r.kx, (v[1] - r.lon0) * r.kx, (v[3] - r.lon0) * r.kx],
-      y: [(v[0] - r.lat0) * D.M_PER_DEG, (v[2] - r.lat0) * D.M_PER_DEG, (v[2] - r.lat0) * D.M_PER_DEG, (v[0] - r.lat0) * D.M_PER_DEG] }]
-      : r.boats.filter(function (b) { return b.n; });
+    var v = r.view, a = {}, b = {};
+    if (v) { D.planar(r, v[0], v[1], a); D.planar(r, v[2], v[3], b); }
+    var sets = v ? [{ x: [a.x, b.x, a.x, b.x], y: [a.y, b.y, b.y, a.y] }] : r.boats.filter(function (bt) { return bt.n; });
     if (!sets.length) sets = [{ x: r.marks.map(function (m) { return (m.lon - r.lon0) * r.kx; }),
       y: r.marks.map(function (m) { return (m.lat - r.lat0) * D.M_PER_DEG; }) }];
     app.setFollow(-1); app.view.fit(sets, 40); app.dirty = true;
