@@ -228,24 +228,28 @@
     ctx.closePath();
   }
 
-  // A boat's name with its white halo, drawn once and copied each frame.
+  // A boat's name (or its short form) with its white halo, drawn once and copied each frame.
   var LABEL_H = 16;
-  function sprite(b, dpr) {
-    var key = b.name + "|" + dpr + "|" + b.entered;
-    if (b.sprite && b.spriteKey === key) return b.sprite;
+  function sprite(b, dpr, short) {
+    var text = short ? labels.shortName(b.name) : b.name, key = text + "|" + dpr + "|" + b.entered;
+    var s = short ? b.shortSprite : b.sprite;
+    if (s && s.key === key) return s;
+    if (!text) return null;
     var c = root.document.createElement("canvas"), ctx = c.getContext("2d");
     ctx.font = FONT;
-    var w = Math.ceil(ctx.measureText(b.name).width) + 6;
+    var w = Math.ceil(ctx.measureText(text).width) + 6;
     c.width = Math.ceil(w * dpr); c.height = Math.ceil(LABEL_H * dpr);
     ctx.scale(dpr, dpr); ctx.font = FONT; ctx.lineJoin = "round"; ctx.textBaseline = "middle";
-    ctx.strokeStyle = "rgba(255,255,255,0.85)"; ctx.lineWidth = 3; ctx.strokeText(b.name, 3, LABEL_H / 2);
-    ctx.fillStyle = b.entered ? INK : GREY; ctx.fillText(b.name, 3, LABEL_H / 2);
-    b.sprite = c; b.spriteKey = key; b.spriteW = w;
-    return c;
+    ctx.strokeStyle = "rgba(255,255,255,0.85)"; ctx.lineWidth = 3; ctx.strokeText(text, 3, LABEL_H / 2);
+    ctx.fillStyle = b.entered ? INK : GREY; ctx.fillText(text, 3, LABEL_H / 2);
+    s = { canvas: c, w: w, key: key };
+    if (short) b.shortSprite = s; else b.sprite = s;
+    return s;
   }
 
   // The followed boat's label first, then the others in the race's order, each where it
-  // covers no other label, no boat and none of the map's overlays.
+  // covers no other label, no boat and none of the map's overlays, shortened where only
+  // its short form finds room.
   var placer = new labels.Placer(1, 1), order = [], items = [];
   function boats(ctx, app) {
     var r = app.race, v = app.view, n = r.boats.length;
@@ -275,11 +279,12 @@
     for (var j = 0; j < order.length; j++) {
       var bb = r.boats[order[j]], oo = app.samples[order[j]];
       if (!oo.visible || !bb.shown || !bb.name) continue;
-      var img = sprite(bb, app.dpr);
-      if (placer.place(oo.sx, oo.sy, bb.spriteW, LABEL_H, labels.BOAT_SPOTS, q)) {
-        ctx.globalAlpha = oo.gap ? 0.4 : 1;
-        ctx.drawImage(img, q.x, q.y, bb.spriteW, LABEL_H);
-      }
+      var full = sprite(bb, app.dpr, false), short = sprite(bb, app.dpr, true);
+      var how = labels.placeBoat(placer, oo.sx, oo.sy, full.w, LABEL_H, short ? short.w : 0, q);
+      if (!how) continue;
+      var img = how === 1 ? full : short;
+      ctx.globalAlpha = oo.gap ? 0.4 : 1;
+      ctx.drawImage(img.canvas, q.x, q.y, img.w, LABEL_H);
     }
     ctx.globalAlpha = 1;
   }

@@ -55,16 +55,33 @@
     return shown;
   }
 
-  // Boat labels in the order given (the followed boat first): each at the first free spot
-  // around its boat, or left out. items: [{x, y, w, h}]; returns top left corners or null.
+  // What a name shortens to where it does not fit: its trailing number ("Boat 75" is 75),
+  // else its first four characters; "" when it is that short already.
+  function shortName(name) {
+    var m = /(\S*\d\S*)\s*$/.exec(name), chars = Array.from(name);
+    if (m && m[1].length < name.length) return m[1];
+    return chars.length > 5 ? chars.slice(0, 4).join("").trim() + "\u2026" : "";
+  }
+
+  // A boat's label at the first free spot around it, its short form (`shortW` wide, 0 for
+  // none) where the full one has none; 1 for the full label, 2 the short one, 0 for neither.
+  function placeBoat(placer, x, y, w, h, shortW, out) {
+    if (placer.place(x, y, w, h, BOAT_SPOTS, out)) return 1;
+    return shortW > 0 && placer.place(x, y, shortW, h, BOAT_SPOTS, out) ? 2 : 0;
+  }
+
+  // Labels of boats in the order given (the followed boat first), each placed or left out.
+  // items: [{x, y, w, h, shortW}]; returns [{x, y, short}] or null for each.
   function placeBoats(items, placer) {
     return items.map(function (it) {
-      var at = { x: 0, y: 0 };
-      return placer.place(it.x, it.y, it.w, it.h, BOAT_SPOTS, at) ? at : null;
+      var at = { x: 0, y: 0 }, how = placeBoat(placer, it.x, it.y, it.w, it.h, it.shortW || 0, at);
+      return how ? { x: at.x, y: at.y, short: how === 2 } : null;
     });
   }
 
-  var labels = { Placer: Placer, fmtAngle: fmtAngle, placeGrid: placeGrid, placeBoats: placeBoats, BOAT_SPOTS: BOAT_SPOTS };
+  var labels = {
+    Placer: Placer, fmtAngle: fmtAngle, placeGrid: placeGrid, shortName: shortName, placeBoat: placeBoat, placeBoats: placeBoats
+  };
   Tack.labels = labels;
   if (typeof module !== "undefined") module.exports = labels;
 })(typeof window !== "undefined" ? window : globalThis);

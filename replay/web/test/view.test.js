@@ -72,19 +72,22 @@ test("grid labels read as degrees and two-digit minutes, and none covers another
     .concat([{ x0: 0, y0: 560, x1: 200, y1: 600 }]), v.w, v.h);
 });
 
-test("boat labels cover neither one another nor a boat, the followed boat's first", () => {
+test("boat labels cover neither one another nor a boat, the followed boat's first, shortened where only that fits", () => {
   const placer = new L.Placer(800, 500), items = [], boats = [];
   for (let k = 0; k < 60; k++) {
     const x = k < 30 ? 400 + (k % 3) : 100 + 11 * k, y = k < 30 ? 250 : 120 + (k % 4) * 9;
     boats.push({ x0: x - 8, y0: y - 8, x1: x + 8, y1: y + 8 });
     placer.reserve(x - 8, y - 8, x + 8, y + 8);
-    items.push({ x, y, w: 40 + (k % 5) * 10, h: 16 });
+    items.push({ x, y, w: 40 + (k % 5) * 10, h: 16, shortW: 16 });
   }
   const at = L.placeBoats(items, placer);
-  assert.ok(at[0], "the first boat's label is shown");
-  const placed = at.map((p, k) => p && { x0: p.x, y0: p.y, x1: p.x + items[k].w, y1: p.y + items[k].h }).filter(Boolean);
-  assert.ok(placed.length >= 8 && placed.length < 60, placed.length + " labels");
+  assert.ok(at[0] && !at[0].short, "the first boat's label is shown in full");
+  const width = (p, k) => p.short ? items[k].shortW : items[k].w;
+  const placed = at.map((p, k) => p && { x0: p.x, y0: p.y, x1: p.x + width(p, k), y1: p.y + items[k].h }).filter(Boolean);
+  assert.ok(placed.length >= 8 && placed.length < 60 && at.some((p) => p && p.short), placed.length + " labels");
   noOverlap(placed, 800, 500);
+  assert.deepEqual(["Boat 75", "Kazekiri", "\u6d77\u98a8", "GBR 1234", "Blue Moon"].map(L.shortName),
+    ["75", "Kaze\u2026", "", "1234", "Blue\u2026"]);
   placed.forEach((a) => boats.forEach((b) => assert.ok(!overlap(a, b), "a label covers a boat")));
 });
 
