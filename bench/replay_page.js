@@ -1,6 +1,8 @@
-// The replay page's start and frame rate in headless Chromium: the time from
-// navigation to the first frame (RUNS loads), then 10 s of play at 10x with
-// 5-minute tails, timed by requestAnimationFrame intervals.
+// The replay page in headless Chromium at 1920 x 1080: the time from navigation
+// to the first frame (RUNS loads), then the main thread's work per frame (the
+// time spent inside the page's animation-frame callbacks) while playing at 10x:
+// 5-minute tails mid-race, whole-race tails 2.5 h in, and 5-minute tails with
+// the CPU slowed 4x. Frame intervals say little: the display caps them at 60 Hz.
 // Usage: node bench/replay_page.js REPLAY-FOLDER RUNS
 "use strict";
 const fs = require("node:fs");
@@ -9,7 +11,17 @@ const path = require("node:path");
 const { launch, openPage, sleep } = require("../tests/browser/cdp.js");
 
 const [folder, runs] = [process.argv[2], +(process.argv[3] || 5)];
-const median = (v) => { const s = [...v].sort((a, b) => a - b); return s[Math.floor(s.length / 2)]; };
+const quantile = (v, q) => { const s = [...v].sort((a, b) => a - b); return s[Math.min(s.length - 1, Math.floor(q * s.length))]; };
+
+// Times each animation-frame callback of the page while window.measuring is set.
+const kTimer = `(() => {
+  const raf = window.requestAnimationFrame.bind(window);
+  window.frameMs = []; window.measuring = false;
+  window.requestAnimationFrame = (callback) => raf((ts) => {
+    const t0 = performance.now();
+    try { callback(ts); } finally { if (window.measuring) window.frameMs.push(performance.now() - t0); }
+  });
+})();`;
 
 async function main() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-bench-page-"));
@@ -18,23 +30,36 @@ async function main() {
     const ready = [];
     let page;
     for (let i = 0; i < runs; i++) {
-      page = await openPage(cdp, "file://" + path.resolve(folder) + "/index.html", "en-US", os.tmpdir());
+      page = await openPage(cdp, "file://" + path.resolve(folder) + "/index.html", "en-US", os.tmpdir(),
+        { width: 1920, height: 1080, init: kTimer });
       ready.push(page.readyMs);
     }
-    await page.eval(`(() => { const t = document.getElementById("tail"); t.value = "300";
-      t.dispatchEvent(new Event("change")); })()`);
     const start = await page.eval("window.TACK_RACES[0].start");
-    const at = new Date((start + 600) * 1000).toISOString().slice(0, 19).replace("T", " ");
-    await page.eval(`tackReplay.seek("${at}"), tackReplay.play(10)`);
-    await sleep(300);
-    const frames = await page.eval(`new Promise((resolve) => {
-      const times = [];
-      const step = (t) => { times.push(t); if (t - times[0] < 10000) requestAnimationFrame(step); else resolve(times); };
-      requestAnimationFrame(step);
-    })`);
-    const gaps = frames.slice(1).map((t, i) => t - frames[i]);
-    const fps = 1000 / median(gaps);
-    console.log(JSON.stringify({ ready_ms: median(ready), ready_runs: ready, fps, frames: frames.length }));
+    const at = (s) => new Date((start + s) * 1000).toISOString().slice(0, 19).replace("T", " ");
+    // Plays 5 s at 10x from `from` (seconds after the start) with the tail given; the
+    // first frames after the seek, which draw the view afresh, are timed on their own.
+    const play = async (tail, from) => {
+      await page.eval(`(() => { const t = document.getElementById("tail"); t.value = "${tail}";
+        t.dispatchEvent(new Event("change")); })()`);
+      await page.eval(`tackReplay.seek("${at(from)}"), window.frameMs = [], window.measuring = true, tackReplay.play(10)`);
+      await sleep(500);
+      const seek = await page.eval("window.frameMs.splice(0)");
+      const t0 = await page.eval("[performance.now(), tackReplay.state().time]");
+      await sleep(5000);
+      const r = await page.eval("window.measuring = false, [performance.now(), tackReplay.state().time, window.frameMs.splice(0)]");
+      const race = (Date.parse(r[1].replace(" ", "T") + "Z") - Date.parse(t0[1].replace(" ", "T") + "Z")) / 1000;
+      await page.eval("tackReplay.pause()");
+      const ms = r[2], round = (v) => Math.round(v * 100) / 100;
+      return { frames: ms.length, median_ms: round(quantile(ms, 0.5)), p95_ms: round(quantile(ms, 0.95)),
+        max_ms: round(Math.max(...ms)), first_after_seek_ms: round(Math.max(0, ...seek)),
+        rate: round(race / ((r[0] - t0[0]) / 1000)) };
+    };
+    const tails5 = await play("300", 5400);
+    const whole = await play("all", 9000);
+    await page.send("Emulation.setCPUThrottlingRate", { rate: 4 });
+    const slow = await play("300", 5400);
+    await page.send("Emulation.setCPUThrottlingRate", { rate: 1 });
+    console.log(JSON.stringify({ ready_ms: quantile(ready, 0.5), ready_runs: ready, tails5, whole, slow4x: slow }));
   } finally {
     const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
     cdp.browser.kill();

@@ -148,6 +148,12 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
             land.push_back(std::move(flat));
         }
     }
+    ordered_json view = nullptr;
+    if (const auto box = ViewBox(race)) {
+        view = ordered_json::array();
+        for (const double v : *box)
+            view.push_back(std::round(v * 1e6) / 1e6);
+    }
     const ordered_json data = {{"file", race.file}, {"title1", race.title1}, {"title2", race.title2},
                                {"timeDiff", race.time_diff}, {"start", race.start}, {"finish", race.finish},
                                {"replayFrom", race.replay_from}, {"replayTo", race.replay_to},
@@ -156,7 +162,8 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
                                {"boats", boats}, {"marks", marks}, {"lines", lines}, {"markCount", race.mark_count},
                                {"lineCount", race.line_count}, {"course", race.course},
                                {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land},
-                               {"landBox", land_box}, {"landNote", race.land_note}};
+                               {"landBox", land_box}, {"landNote", race.land_note},
+                               {"view", view}};
     // "</" could end the script early where a page inlines it; JSON lets "\/" stand for "/".
     std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3))

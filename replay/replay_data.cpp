@@ -14,6 +14,8 @@
 #include "base/workspace_files.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cmath>
 #include <numeric>
 
@@ -21,10 +23,42 @@ namespace tackedit {
 
 namespace {
 
-// Twenty colours told apart on water and on land, then round again.
-constexpr const char* kColors[] = {"#e6194b", "#3cb44b", "#ffe119", "#4363d8", "#f58231", "#911eb4", "#46f0f0",
-                                   "#f032e6", "#bcf60c", "#fabebe", "#008080", "#e6beff", "#9a6324", "#fffac8",
-                                   "#800000", "#aaffc3", "#808000", "#ffd8b1", "#000075", "#ffffff"};
+// Strong colours for small fleets; larger ones go on round the hue circle.
+constexpr std::array<std::uint32_t, 12> kFirstColors = {0xe6194b, 0x3cb44b, 0x4363d8, 0xf58231, 0x911eb4, 0xf032e6,
+                                                      0x008080, 0x9a6324, 0x800000, 0x808000, 0x000075, 0x2f2f2f};
+// The page's water and land.
+constexpr std::array<std::uint32_t, 2> kBackgrounds = {0x9fc3dc, 0xd8d0b8};
+
+double Luminance(std::uint32_t rgb)
+{
+    const auto channel = [](std::uint32_t c) {
+        const double v = c / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(rgb >> 16 & 255) + 0.7152 * channel(rgb >> 8 & 255) + 0.0722 * channel(rgb & 255);
+}
+
+std::uint32_t Hsl(double h, double s, double l)
+{
+    const auto f = [&](double n) {
+        const double k = std::fmod(n + h / 30, 12), a = s * std::min(l, 1 - l);
+        return static_cast<std::uint32_t>(std::lround(255 * (l - a * std::max(-1.0, std::min({k - 3, 9 - k, 1.0})))));
+    };
+    return f(0) << 16 | f(8) << 8 | f(4);
+}
+
+std::uint32_t Scaled(std::uint32_t rgb, double k)
+{
+    const auto c = [&](int shift) { return static_cast<std::uint32_t>(std::lround((rgb >> shift & 255) * k)) << shift; };
+    return c(16) | c(8) | c(0);
+}
+
+// Apart enough to tell two boats side by side: a weighted distance in RGB.
+double ColorDistance(std::uint32_t a, std::uint32_t b)
+{
+    const auto d = [&](int shift) { return static_cast<double>(a >> shift & 255) - static_cast<double>(b >> shift & 255); };
+    return std::sqrt(2 * d(16) * d(16) + 4 * d(8) * d(8) + 3 * d(0) * d(0));
+}
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
@@ -92,6 +126,78 @@ std::optional<std::array<double, 4>> TrackBox(const std::vector<ReplayBoat>& boa
     };
     return std::array<double, 4>{quantile(lats, 0.005), quantile(lons, 0.005), quantile(lats, 0.995),
                                  quantile(lons, 0.995)};
+}
+
+std::vector<std::string> BoatColors(std::size_t count)
+{
+    // Contrast of at least 2 against water and land: light tints vanish there.
+    const auto shows = [](std::uint32_t c) {
+        for (const std::uint32_t back : kBackgrounds)
+            if ((Luminance(back) + 0.05) / (Luminance(c) + 0.05) < 2)
+                return false;
+        return true;
+    };
+    std::vector<std::uint32_t> chosen;
+    std::vector<std::string> out;
+    // The nearer the fleet fills the colour space, the closer two colours may lie.
+    double apart = 120;
+    for (std::size_t tried = 0, misses = 0; out.size() < count; ++tried) {
+        std::uint32_t c;
+        if (tried < kFirstColors.size()) {
+            c = kFirstColors[tried];
+        } else {
+            const std::size_t g = tried - kFirstColors.size();
+            const double lightness[] = {0.42, 0.3, 0.55, 0.22};
+            c = Hsl(std::fmod(17 + 137.508 * static_cast<double>(g), 360), g % 2 ? 0.65 : 0.95, lightness[g / 7 % 4]);
+        }
+        while (!shows(c))
+            c = Scaled(c, 0.92);
+        bool far = true;
+        for (const std::uint32_t other : chosen)
+            far = far && c != other && ColorDistance(c, other) >= apart;
+        if (!far) {
+            if (++misses > 60) {
+                apart *= 0.9;  // more boats than such colours: settle for closer ones
+                misses = 0;
+            }
+            continue;
+        }
+        chosen.push_back(c);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "#%06x", c);
+        out.emplace_back(hex);
+    }
+    return out;
+}
+
+std::optional<std::array<double, 4>> ViewBox(const ReplayRace& race)
+{
+    const std::int64_t from = race.start + race.replay_from, to = race.start + race.replay_to;
+    std::vector<ReplayBoat> within;
+    within.reserve(race.boats.size());
+    for (const ReplayBoat& b : race.boats) {
+        ReplayBoat& w = within.emplace_back();
+        for (std::size_t i = 0; i < b.time.size(); ++i)
+            if (to <= from || (b.time[i] >= from && b.time[i] <= to)) {
+                w.time.push_back(b.time[i]);
+                w.lat.push_back(b.lat[i]);
+                w.lon.push_back(b.lon[i]);
+            }
+    }
+    auto box = TrackBox(within);
+    const auto take = [&](double lat, double lon) {
+        if (!box)
+            box = std::array<double, 4>{lat, lon, lat, lon};
+        auto& b = *box;
+        b = {std::min(b[0], lat), std::min(b[1], lon), std::max(b[2], lat), std::max(b[3], lon)};
+    };
+    for (const ReplayMark& m : race.marks)
+        take(m.lat, m.lon);
+    for (const ReplayLine& l : race.lines) {
+        take(l.lat1, l.lon1);
+        take(l.lat2, l.lon2);
+    }
+    return box;
 }
 
 void PlaceMarksAndLines(const std::vector<std::array<double, 2>>& marks,
@@ -220,7 +326,6 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
         ReplayBoat boat;
         boat.name = race.BoatName[k];
         boat.file = race.BoatGpsFile[k];
-        boat.color = kColors[k % std::size(kColors)];
         boat.shown = race.BoatShown[k] != 0;
         boat.entered = race.BoatEntered[k] != 0;
         boat.tcf = race.BoatTcf[k];
@@ -238,6 +343,9 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
             out.notes.push_back(boat.name + ": no fix in " + boat.file);
         out.boats.push_back(std::move(boat));
     }
+    const auto colors = BoatColors(out.boats.size());
+    for (std::size_t k = 0; k < out.boats.size(); ++k)
+        out.boats[k].color = colors[k];
     PlaceMarksAndLines(race.MarkList, race.LineList, out);
 
     if (options.land) {

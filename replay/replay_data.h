@@ -84,6 +84,16 @@ std::optional<std::array<double, 4>> TrackBox(const std::vector<ReplayBoat>& boa
 void PlaceMarksAndLines(const std::vector<std::array<double, 2>>& marks,
                         const std::vector<std::array<double, 4>>& lines, ReplayRace& race);
 
+// A colour for each of `count` boats ("#rrggbb"), no two alike, each dark
+// enough to stand out on the page's water and land.
+std::vector<std::string> BoatColors(std::size_t count);
+
+// The box the page fits its first view to (south, west, north, east): the
+// marks and lines and the middle of the fleet's fixes within the replay window,
+// so that a logger's jump or a boat's way home does not zoom it out; nullopt
+// when there is nothing to show.
+std::optional<std::array<double, 4>> ViewBox(const ReplayRace& race);
+
 // The wind file's rows "date time,direction,speed" (a header line allowed),
 // times in the race's local time; nullopt with `why` when it does not read.
 std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std::string& why);

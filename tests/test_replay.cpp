@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -121,6 +122,48 @@ TEST(ReplayData, MarksInMinutesOfArcAndStrayOnesAreNoted)
     ASSERT_EQ(race.lines.size(), 1u);
     EXPECT_DOUBLE_EQ(race.lines[0].lon2, 139.51);
     EXPECT_EQ(race.notes, std::vector<std::string>{"MK 3 left out: it lies near no track"});
+}
+
+TEST(ReplayData, EveryBoatHasItsOwnColourThatShowsOnWaterAndLand)
+{
+    const auto luminance = [](const std::string& hex) {
+        const unsigned long rgb = std::stoul(hex.substr(1), nullptr, 16);
+        double l = 0;
+        for (const auto& [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
+            const double v = (rgb >> shift & 255) / 255.0;
+            l += weight * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return l;
+    };
+    const auto colors = BoatColors(200);
+    ASSERT_EQ(colors.size(), 200u);
+    EXPECT_EQ(std::set<std::string>(colors.begin(), colors.end()).size(), 200u);
+    for (const std::string& c : colors) {
+        ASSERT_EQ(c.size(), 7u) << c;
+        // Water #9fc3dc and land #d8d0b8 of the page, whose luminance is 0.516 and 0.632.
+        EXPECT_GE((0.516 + 0.05) / (luminance(c) + 0.05), 2.0) << c;
+    }
+    EXPECT_EQ(BoatColors(80), std::vector<std::string>(colors.begin(), colors.begin() + 80)) << "a boat keeps its colour";
+}
+
+TEST(ReplayData, TheViewFitsTheCourseAndTheFleetNotAJumpOrTheWayHome)
+{
+    ReplayRace race = Course();
+    race.replay_from = -60;
+    race.replay_to = 600;
+    for (int k = 0; k < 4; ++k) {
+        ReplayBoat b = Northward(std::string(1, static_cast<char>('A' + k)), 900, 35.0, 600, 2e-6);
+        b.lat[300] += 50000;  // a jump 5.5 km north and back
+        race.boats.push_back(b);
+    }
+    race.boats.push_back(Northward("Home", 1700, 34.5, 100));  // after the window
+    const auto box = ViewBox(race);
+    ASSERT_TRUE(box);
+    EXPECT_DOUBLE_EQ((*box)[0], 35.0);
+    EXPECT_DOUBLE_EQ((*box)[2], 35.02) << "the mark beyond the finish, not the jump";
+    EXPECT_DOUBLE_EQ((*box)[1], 139.49);
+    EXPECT_DOUBLE_EQ((*box)[3], 139.51);
+    EXPECT_NE(RaceScript(race, {}).find(R"("view":[35.0,139.49,35.02,139.51])"), std::string::npos);
 }
 
 TEST(ReplayBuilder, EncodesCompactlyAndBuildsOnlyWholeFolders)

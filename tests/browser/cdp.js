@@ -56,7 +56,9 @@ async function until(page, expression, what) {
 const afterFrames = (expression) =>
   `new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done(${expression}))))`;
 
-async function openPage(cdp, url, locale, shots) {
+// options: width and height of the window (1280 x 800 unless given), and a
+// script run in the page before its own (`init`).
+async function openPage(cdp, url, locale, shots, options = {}) {
   const { targetId } = await cdp.send("Target.createTarget", { url: "about:blank" });
   const { sessionId } = await cdp.send("Target.attachToTarget", { targetId, flatten: true });
   const send = (method, params) => cdp.send(method, params, sessionId);
@@ -73,7 +75,9 @@ async function openPage(cdp, url, locale, shots) {
   await send("Emulation.setLocaleOverride", { locale });
   const { userAgent } = await cdp.send("Browser.getVersion");
   await send("Emulation.setUserAgentOverride", { userAgent, acceptLanguage: locale });
-  await send("Emulation.setDeviceMetricsOverride", { width: 1280, height: 800, deviceScaleFactor: 1, mobile: false });
+  await send("Emulation.setDeviceMetricsOverride", { width: options.width || 1280, height: options.height || 800,
+    deviceScaleFactor: 1, mobile: false });
+  if (options.init) await send("Page.addScriptToEvaluateOnNewDocument", { source: options.init });
   page.eval = async (expression) => {
     const r = await send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise: true });
     if (r.exceptionDetails) throw new Error(expression + ": " + JSON.stringify(r.exceptionDetails));

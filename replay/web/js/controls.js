@@ -19,7 +19,7 @@
     $("race-list").addEventListener("change", function (e) {
       var playing = app.playing;
       app.stopLoop(); app.select(+e.target.value);
-      if (playing) app.play();
+      if (playing) app.play(); else app.link();
     });
     $("loop").addEventListener("click", function () { if (app.loop) app.stopLoop(); else app.startLoop(); });
     $("lang").addEventListener("click", function () { app.setLang(Tack.i18n.lang === "ja" ? "en" : "ja"); });
@@ -68,7 +68,7 @@
         pinch = s.d; moved += 10;
       } else {
         moved += Math.abs(p.x - old.x) + Math.abs(p.y - old.y);
-        if (moved > 4) { app.follow = -1; app.view.pan(p.x - old.x, p.y - old.y); }
+        if (moved > 4) { app.setFollow(-1); app.view.pan(p.x - old.x, p.y - old.y); }
       }
       app.dirty = true;
     });
@@ -77,8 +77,7 @@
       var p = pointers[e.pointerId];
       delete pointers[e.pointerId]; count--;
       if (count === 0 && moved <= 4 && e.type === "pointerup") {
-        app.follow = Tack.draw.hit(app, p.x, p.y, 18);
-        app.dirty = true;
+        app.setFollow(Tack.draw.hit(app, p.x, p.y, 18));
       }
       pinch = 0;
     }

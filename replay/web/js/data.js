@@ -81,7 +81,8 @@
         return { src: String(p.src), url: fileUrl(p.src), time: num(p.time, 0) };
       }),
       wind: (raw.wind || []).slice().sort(function (a, b) { return a[0] - b[0]; }),
-      land: raw.land || null, boats: []
+      land: raw.land || null, boats: [], timeDiff: num(raw.timeDiff, 0),
+      view: Array.isArray(raw.view) && raw.view.length === 4 && raw.view.every(isFinite) ? raw.view : null
     };
     r.windTrue = num(raw.windDir, 0) + r.magVar;
     if (!raw.land && raw.landNote) r.notes.push(raw.landNote);
@@ -271,10 +272,35 @@
     return d < 0 ? "\u2212" + fmtDur(-d) : fmtDur(d);
   }
 
+  // "#t=2026-05-16T11:25:00Z&boat=NAME": the UTC instant (seconds, or null) and the boat's name (or null).
+  function parseLink(hash) {
+    var out = { t: null, boat: null };
+    String(hash || "").replace(/^#/, "").split("&").forEach(function (part) {
+      var eq = part.indexOf("="), key = eq < 0 ? part : part.slice(0, eq), value = eq < 0 ? "" : part.slice(eq + 1);
+      try { value = decodeURIComponent(value); } catch (e) { return; }
+      if (key === "boat" && value) out.boat = value;
+      if (key !== "t") return;
+      var m = /^(\d{4})-(\d\d)-(\d\d)[T ](\d\d):(\d\d)(?::(\d\d)(\.\d+)?)?(Z|[+-]\d\d:?\d\d)?$/i.exec(value.trim());
+      if (!m) return;
+      var v = Date.UTC(+m[1], m[2] - 1, +m[3], +m[4], +m[5], +(m[6] || 0)) / 1000;
+      if (fmtTime(v) !== m[1] + "-" + m[2] + "-" + m[3] + " " + m[4] + ":" + m[5] + ":" + (m[6] || "00")) return;
+      var z = m[8] && m[8].toUpperCase() !== "Z" ? m[8].replace(":", "") : "";
+      if (z) v -= (z[0] === "-" ? -1 : 1) * (+z.slice(1, 3) * 3600 + +z.slice(3, 5) * 60);
+      out.t = v + (m[7] ? +m[7] : 0);
+    });
+    return out;
+  }
+
+  // The address of a moment of the race (local page seconds) and the followed boat.
+  function makeLink(r, time, boat) {
+    var utc = Math.floor(time) - r.timeDiff * 3600;
+    return "#t=" + fmtTime(utc).replace(" ", "T") + "Z" + (boat ? "&boat=" + encodeURIComponent(boat) : "");
+  }
+
   var data = {
     GAP: GAP, M_PER_DEG: M_PER_DEG, base64Bytes: base64Bytes, decodeTrack: decodeTrack, prepareRace: prepareRace,
     fileUrl: fileUrl, planar: planar, indexAt: indexAt, sample: sample, newSample: newSample, motion: motion, windAt: windAt,
-    meanWind: meanWind, fmtTime: fmtTime, fmtDay: fmtDay, parseTime: parseTime, fmtClock: fmtClock, deg: deg
+    meanWind: meanWind, parseLink: parseLink, makeLink: makeLink, fmtTime: fmtTime, fmtDay: fmtDay, parseTime: parseTime, fmtClock: fmtClock, deg: deg
   };
   Tack.data = data;
   if (typeof module !== "undefined") module.exports = data;

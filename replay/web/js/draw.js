@@ -4,6 +4,8 @@
   var Tack = root.Tack = root.Tack || {};
   var data = Tack.data || require("./data.js");
   var projection = Tack.projection || require("./projection.js");
+  var labels = Tack.labels || require("./labels.js");
+  var i18n = Tack.i18n || require("./i18n.js");
 
   var WATER = "#9fc3dc", LAND = "#d8d0b8", SHORE = "#ada386", GRID = "rgba(255,255,255,0.55)";
   var INK = "#12324a", GREY = "#8a9399", FONT = "12px system-ui, -apple-system, 'Segoe UI', sans-serif";
@@ -23,15 +25,10 @@
     return true;
   }
 
-  function fmtAngle(v, step, pos, neg) {
-    var a = Math.abs(v), dg = Math.floor(a + 1e-9), mn = (a - dg) * 60;
-    var dec = step < 1 ? 1 : 0;
-    if (+mn.toFixed(dec) >= 60) { dg += 1; mn = 0; }
-    return dg + "\u00b0" + (mn < 10 ? "0" : "") + mn.toFixed(dec) + "\u2032" + (v < 0 ? neg : pos);
-  }
-
-  function grid(ctx, r, v, hide) {
-    var la0 = Infinity, la1 = -Infinity, lo0 = Infinity, lo1 = -Infinity;
+  // Grid lines of the view v in race r: [{text, lat, x0, y0, x1, y1}] on v's screen,
+  // latitudes starting at their left end, longitudes at their lower end.
+  function gridLines(r, v) {
+    var la0 = Infinity, la1 = -Infinity, lo0 = Infinity, lo1 = -Infinity, out = [];
     [[0, 0], [v.w, 0], [0, v.h], [v.w, v.h]].forEach(function (c) {
       v.toPlanar(c[0], c[1], p);
       var lat = r.lat0 + p.y / data.M_PER_DEG, lon = r.lon0 + p.x / r.kx;
@@ -40,30 +37,23 @@
     var target = 130 / v.s / 1852, step = MINUTES[MINUTES.length - 1];
     for (var k = 0; k < MINUTES.length; k++) if (MINUTES[k] >= target) { step = MINUTES[k]; break; }
     var sd = step / 60;
-    ctx.strokeStyle = GRID; ctx.lineWidth = 1; ctx.fillStyle = INK; ctx.font = FONT;
-    ctx.beginPath();
-    var labels = [];
     for (var pass = 0; pass < 2; pass++) {
       var a0 = pass ? lo0 : la0, a1 = pass ? lo1 : la1;
-      for (var a = Math.ceil(a0 / sd) * sd; a <= a1 && labels.length < 400; a += sd) {
+      // Whole multiples of the step, so that 43°10′ is not 43°09.9999′.
+      for (var n = Math.ceil(a0 / sd - 1e-9); n * sd <= a1 && out.length < 400; n++) {
+        var a = n * sd;
         if (pass) { data.planar(r, la0, a, p); data.planar(r, la1, a, q); }
         else { data.planar(r, a, lo0, p); data.planar(r, a, lo1, q); }
         v.toScreen(p.x, p.y, p); v.toScreen(q.x, q.y, q);
         if (!clip(p.x, p.y, q.x, q.y, v.w, v.h)) continue;
         var x0 = p.x + clipT[0] * (q.x - p.x), y0 = p.y + clipT[0] * (q.y - p.y);
         var x1 = p.x + clipT[1] * (q.x - p.x), y1 = p.y + clipT[1] * (q.y - p.y);
-        ctx.moveTo(x0, y0); ctx.lineTo(x1, y1);
-        // Latitudes labelled at their left end, longitudes at their lower end.
         var first = pass ? y0 > y1 : x0 < x1;
-        labels.push(pass ? fmtAngle(a, step, "E", "W") : fmtAngle(a, step, "N", "S"), first ? x0 : x1, first ? y0 : y1);
+        out.push({ text: pass ? labels.fmtAngle(a, step, "E", "W") : labels.fmtAngle(a, step, "N", "S"), lat: !pass,
+          x0: first ? x0 : x1, y0: first ? y0 : y1, x1: first ? x1 : x0, y1: first ? y1 : y0 });
       }
     }
-    ctx.stroke();
-    for (var i = 0; i < labels.length; i += 3) {
-      var lx = Math.min(Math.max(labels[i + 1] + 4, 4), v.w - 70), ly = Math.min(Math.max(labels[i + 2] - 4, 14), v.h - 4);
-      if (hide && lx < hide.right && ly > hide.top && ly - 12 < hide.bottom) continue; // under the clock
-      ctx.fillText(labels[i], lx, ly);
-    }
+    return out;
   }
 
   function courseXY(r, e, out) {
@@ -83,13 +73,24 @@
       if (started) ctx.lineTo(p.x, p.y); else { ctx.moveTo(p.x, p.y); started = true; }
     });
     ctx.stroke(); ctx.setLineDash([]);
-    ctx.strokeStyle = "#d9480f"; ctx.lineWidth = 2.5;
-    r.lines.forEach(function (ln) {
+    ctx.font = "bold " + FONT; ctx.textBaseline = "middle";
+    r.lines.forEach(function (ln, k) {
       v.toScreen(data.planar(r, ln.lat1, ln.lon1, p).x, p.y, p);
       v.toScreen(data.planar(r, ln.lat2, ln.lon2, q).x, q.y, q);
+      ctx.strokeStyle = "#d9480f"; ctx.lineWidth = 2.5;
       ctx.beginPath(); ctx.moveTo(p.x, p.y); ctx.lineTo(q.x, q.y); ctx.stroke();
+      // The first line starts the race, the last finishes it; named beyond its second end.
+      var name = r.lines.length === 1 ? i18n.t("start") + " / " + i18n.t("finish") :
+        k === 0 ? i18n.t("start") : k === r.lines.length - 1 ? i18n.t("finish") : "";
+      var len = Math.hypot(q.x - p.x, q.y - p.y);
+      if (!name) return;
+      var ux = len > 1 ? (q.x - p.x) / len : 1, uy = len > 1 ? (q.y - p.y) / len : 0;
+      ctx.textAlign = ux >= 0 ? "left" : "right";
+      ctx.strokeStyle = "rgba(255,255,255,0.85)"; ctx.lineWidth = 3;
+      ctx.strokeText(name, q.x + ux * 8, q.y + uy * 8);
+      ctx.fillStyle = "#a8380b"; ctx.fillText(name, q.x + ux * 8, q.y + uy * 8);
     });
-    ctx.font = "bold " + FONT; ctx.textAlign = "center"; ctx.textBaseline = "middle";
+    ctx.textAlign = "center";
     r.marks.forEach(function (m) {
       v.toScreen(data.planar(r, m.lat, m.lon, p).x, p.y, p);
       ctx.fillStyle = "#ffd43b"; ctx.strokeStyle = INK; ctx.lineWidth = 1.5;
@@ -99,30 +100,123 @@
     ctx.textAlign = "left"; ctx.textBaseline = "alphabetic";
   }
 
-  function tails(ctx, app) {
-    var r = app.race, from = app.tail === Infinity ? r.from : app.time - app.tail;
-    app.view.apply(ctx, app.dpr);
-    var min2 = 2.25 / (app.view.s * app.view.s);
-    ctx.lineWidth = 2 / app.view.s; ctx.lineJoin = "bevel"; ctx.globalAlpha = 0.75;
+  // The fixes i0..i1 of a boat as one path in planar metres, leaving out what lies within
+  // a pixel or so of the last point drawn and breaking at gaps.
+  function trail(ctx, b, i0, i1, min2) {
+    var t = b.t, lx = b.x[i0], ly = b.y[i0];
+    ctx.moveTo(lx, ly);
+    for (var i = i0 + 1; i <= i1; i++) {
+      var x = b.x[i], y = b.y[i];
+      if (t[i] - t[i - 1] > data.GAP) ctx.moveTo(x, y);
+      else if ((x - lx) * (x - lx) + (y - ly) * (y - ly) >= min2 || i === i1) ctx.lineTo(x, y);
+      else continue;
+      lx = x; ly = y;
+    }
+  }
+
+  function tailStyle(ctx, v) { ctx.lineWidth = 2 / v.s; ctx.lineJoin = "bevel"; ctx.globalAlpha = 0.75; }
+
+  // The tails' newest part, from `first[k]` (or `from`) to the boat.
+  function tails(ctx, app, first) {
+    var r = app.race, v = app.view, from = app.time - app.tail, min2 = 2.25 / (v.s * v.s);
+    v.apply(ctx, app.dpr);
+    tailStyle(ctx, v);
     for (var k = 0; k < r.boats.length; k++) {
       var b = r.boats[k], o = app.samples[k];
       if (!o.visible) continue;
-      var i0 = Math.max(0, data.indexAt(b.t, b.n, from)), t = b.t;
+      var i0 = first ? first[k] : Math.max(0, data.indexAt(b.t, b.n, from));
+      if (i0 > o.i) continue;
       ctx.strokeStyle = b.entered ? b.color : GREY;
-      var lx = b.x[i0], ly = b.y[i0];
-      ctx.beginPath(); ctx.moveTo(lx, ly);
-      for (var i = i0 + 1; i <= o.i; i++) {
-        var x = b.x[i], y = b.y[i];
-        if (t[i] - t[i - 1] > data.GAP) ctx.moveTo(x, y);
-        else if ((x - lx) * (x - lx) + (y - ly) * (y - ly) >= min2 || i === o.i) ctx.lineTo(x, y);
-        else continue; // closer than a pixel or so to the last point drawn: nothing to see
-        lx = x; ly = y;
-      }
+      ctx.beginPath();
+      trail(ctx, b, i0, o.i, min2);
       if (!o.gap && o.f > 0) ctx.lineTo(o.x, o.y);
       ctx.stroke();
     }
     ctx.globalAlpha = 1;
     ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
+  }
+
+  // What does not move while the race plays (water, land, grid lines, course, lines, marks,
+  // and the whole-race tails up to a recent time) is drawn once on a canvas of its own,
+  // MARGIN pixels larger on each side than the map so that panning and following a
+  // boat only move it. Drawn again when the scale, the bearing up, the size or the
+  // tail setting change, or when the replay goes back before the tails drawn.
+  var MARGIN = 256, BAKE_EVERY = 60, BAKE_LAG = 5;
+
+  function layerKey(app) {
+    var v = app.view;
+    return [app.index, v.s, v.up, v.w, v.h, app.dpr, app.tail === Infinity, i18n.lang].join("|");
+  }
+
+  function buildLayer(app, L, key) {
+    var r = app.race, v = app.view, lv = L.view, c = L.canvas;
+    lv.s = v.s; lv.up = v.up; lv.cx = v.cx; lv.cy = v.cy; lv.w = v.w + 2 * MARGIN; lv.h = v.h + 2 * MARGIN;
+    var cw = Math.round(lv.w * app.dpr), ch = Math.round(lv.h * app.dpr);
+    if (c.width !== cw || c.height !== ch) { c.width = cw; c.height = ch; }
+    var ctx = L.ctx;
+    ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
+    ctx.fillStyle = WATER; ctx.fillRect(0, 0, lv.w, lv.h);
+    if (r.landXY && r.landXY.length) {
+      lv.apply(ctx, app.dpr);
+      ctx.beginPath();
+      r.landXY.forEach(function (a) {
+        for (var i = 0; i + 1 < a.length; i += 2) if (i) ctx.lineTo(a[i], a[i + 1]); else ctx.moveTo(a[i], a[i + 1]);
+        ctx.closePath();
+      });
+      ctx.fillStyle = LAND; ctx.fill();
+      ctx.beginPath();
+      r.shoreXY.forEach(function (a) {
+        for (var i = 0; i + 1 < a.length; i += 2) if (i) ctx.lineTo(a[i], a[i + 1]); else ctx.moveTo(a[i], a[i + 1]);
+      });
+      ctx.lineWidth = 1 / lv.s; ctx.strokeStyle = SHORE; ctx.stroke();
+      ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
+    }
+    ctx.strokeStyle = GRID; ctx.lineWidth = 1;
+    ctx.beginPath();
+    gridLines(r, lv).forEach(function (g) { ctx.moveTo(g.x0, g.y0); ctx.lineTo(g.x1, g.y1); });
+    ctx.stroke();
+    marks(ctx, r, lv);
+    L.key = key;
+    L.baked = r.boats.map(function (b) { return Math.max(0, data.indexAt(b.t, b.n, r.from)); });
+    L.bakedTime = r.from;
+  }
+
+  // Adds the whole-race tails up to `upTo` to the layer.
+  function bake(app, L, upTo) {
+    var r = app.race, lv = L.view, ctx = L.ctx, min2 = 2.25 / (lv.s * lv.s);
+    lv.apply(ctx, app.dpr);
+    tailStyle(ctx, lv);
+    for (var k = 0; k < r.boats.length; k++) {
+      var b = r.boats[k], i1 = data.indexAt(b.t, b.n, upTo);
+      if (i1 <= L.baked[k]) continue;
+      ctx.strokeStyle = b.entered ? b.color : GREY;
+      ctx.beginPath();
+      trail(ctx, b, L.baked[k], i1, min2);
+      ctx.stroke();
+      L.baked[k] = i1;
+    }
+    ctx.globalAlpha = 1;
+    L.bakedTime = upTo;
+  }
+
+  function background(ctx, app) {
+    var doc = root.document, L = app.layer, v = app.view, whole = app.tail === Infinity;
+    if (!L) {
+      var c = doc.createElement("canvas");
+      L = app.layer = { canvas: c, ctx: c.getContext("2d", { alpha: false }), view: new projection.View(), key: "" };
+    }
+    var key = layerKey(app);
+    v.toScreen(L.view.cx, L.view.cy, p);
+    if (L.key !== key || Math.abs(p.x - v.w / 2) > MARGIN || Math.abs(p.y - v.h / 2) > MARGIN ||
+        (whole && app.time < L.bakedTime)) {
+      buildLayer(app, L, key);
+      v.toScreen(L.view.cx, L.view.cy, p);
+    }
+    if (whole && app.time - L.bakedTime > BAKE_EVERY) bake(app, L, app.time - BAKE_LAG);
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    ctx.drawImage(L.canvas, Math.round((p.x - L.view.w / 2) * app.dpr), Math.round((p.y - L.view.h / 2) * app.dpr));
+    ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
+    return whole ? L.baked : null;
   }
 
   function arrow(ctx, x, y, dx, dy, len, half) {
@@ -134,30 +228,89 @@
     ctx.closePath();
   }
 
+  // A boat's name (or its short form) with its white halo, drawn once and copied each frame.
+  var LABEL_H = 16;
+  function sprite(b, dpr, short) {
+    var text = short ? labels.shortName(b.name) : b.name, key = text + "|" + dpr + "|" + b.entered;
+    var s = short ? b.shortSprite : b.sprite;
+    if (s && s.key === key) return s;
+    if (!text) return null;
+    var c = root.document.createElement("canvas"), ctx = c.getContext("2d");
+    ctx.font = FONT;
+    var w = Math.ceil(ctx.measureText(text).width) + 6;
+    c.width = Math.ceil(w * dpr); c.height = Math.ceil(LABEL_H * dpr);
+    ctx.scale(dpr, dpr); ctx.font = FONT; ctx.lineJoin = "round"; ctx.textBaseline = "middle";
+    ctx.strokeStyle = "rgba(255,255,255,0.85)"; ctx.lineWidth = 3; ctx.strokeText(text, 3, LABEL_H / 2);
+    ctx.fillStyle = b.entered ? INK : GREY; ctx.fillText(text, 3, LABEL_H / 2);
+    s = { canvas: c, w: w, key: key };
+    if (short) b.shortSprite = s; else b.sprite = s;
+    return s;
+  }
+
+  // The followed boat's label first, then the others in the race's order, each where it
+  // covers no other label, no boat and none of the map's overlays, shortened where only
+  // its short form finds room.
+  var placer = new labels.Placer(1, 1), order = [], items = [];
   function boats(ctx, app) {
-    var r = app.race, v = app.view;
-    ctx.font = FONT; ctx.lineJoin = "round";
-    for (var k = 0; k < r.boats.length; k++) {
+    var r = app.race, v = app.view, n = r.boats.length;
+    ctx.lineJoin = "round";
+    placer.clear(v.w, v.h);
+    reserveOverlays(placer, app);
+    order.length = 0; items.length = 0;
+    if (app.follow >= 0 && app.follow < n) order.push(app.follow);
+    for (var k = 0; k < n; k++) {
       var b = r.boats[k], o = app.samples[k], m = app.motions[k];
       if (!o.visible) continue;
       v.toScreen(o.x, o.y, p);
+      o.sx = p.x; o.sy = p.y;
+      placer.reserve(p.x - 8, p.y - 8, p.x + 8, p.y + 8);
+      if (k !== app.follow) order.push(k);
       v.dir(isNaN(m.course) ? 0 : m.course, d);
-      var col = b.entered ? b.color : GREY;
       ctx.globalAlpha = o.gap ? 0.4 : 1;
       arrow(ctx, p.x, p.y, d.x, d.y, 20, 7);
-      ctx.fillStyle = col; ctx.fill();
+      ctx.fillStyle = b.entered ? b.color : GREY; ctx.fill();
       ctx.strokeStyle = "rgba(0,0,0,0.6)"; ctx.lineWidth = 1; ctx.stroke();
       if (k === app.follow) {
         ctx.strokeStyle = "#fff"; ctx.lineWidth = 2;
         ctx.beginPath(); ctx.arc(p.x, p.y, 15, 0, 2 * Math.PI); ctx.stroke();
       }
-      if (b.shown && b.name) {
-        ctx.strokeStyle = "rgba(255,255,255,0.85)"; ctx.lineWidth = 3;
-        ctx.strokeText(b.name, p.x + 12, p.y - 8);
-        ctx.fillStyle = b.entered ? INK : GREY; ctx.fillText(b.name, p.x + 12, p.y - 8);
-      }
     }
     ctx.globalAlpha = 1;
+    for (var j = 0; j < order.length; j++) {
+      var bb = r.boats[order[j]], oo = app.samples[order[j]];
+      if (!oo.visible || !bb.shown || !bb.name) continue;
+      var full = sprite(bb, app.dpr, false), short = sprite(bb, app.dpr, true);
+      var how = labels.placeBoat(placer, oo.sx, oo.sy, full.w, LABEL_H, short ? short.w : 0, q);
+      if (!how) continue;
+      var img = how === 1 ? full : short;
+      ctx.globalAlpha = oo.gap ? 0.4 : 1;
+      ctx.drawImage(img.canvas, q.x, q.y, img.w, LABEL_H);
+    }
+    ctx.globalAlpha = 1;
+  }
+
+  // The clock, the compass and wind roses and the scale bar: no label goes under them.
+  function reserveOverlays(pl, app) {
+    var v = app.view, hide = app.covered;
+    pl.reserve(v.w - 130, 12, v.w, 152);
+    pl.reserve(0, v.h - 40, 200, v.h);
+    if (hide) pl.reserve(0, hide.top, hide.right, hide.bottom);
+  }
+
+  var gridWidths = {};
+  function gridText(ctx, app) {
+    var v = app.view, r = app.race;
+    ctx.font = FONT;
+    var width = function (t) {
+      if (!(t in gridWidths)) gridWidths[t] = ctx.measureText(t).width;
+      return gridWidths[t];
+    };
+    placer.clear(v.w, v.h);
+    reserveOverlays(placer, app);
+    ctx.fillStyle = INK; ctx.textBaseline = "top";
+    var lines = gridLines(r, v).map(function (g) { return { text: g.text, lat: g.lat, x: g.x0, y: g.y0 }; });
+    labels.placeGrid(lines, placer, width, 14).forEach(function (g) { ctx.fillText(g.text, g.x, g.y + 1); });
+    ctx.textBaseline = "alphabetic";
   }
 
   function overlays(ctx, app) {
@@ -185,26 +338,10 @@
   function frame(ctx, app) {
     var r = app.race, v = app.view;
     ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
-    ctx.fillStyle = WATER; ctx.fillRect(0, 0, v.w, v.h);
-    if (!r) return;
-    if (r.landXY && r.landXY.length) {
-      v.apply(ctx, app.dpr);
-      ctx.beginPath();
-      r.landXY.forEach(function (a) {
-        for (var i = 0; i + 1 < a.length; i += 2) if (i) ctx.lineTo(a[i], a[i + 1]); else ctx.moveTo(a[i], a[i + 1]);
-        ctx.closePath();
-      });
-      ctx.fillStyle = LAND; ctx.fill();
-      ctx.beginPath();
-      r.shoreXY.forEach(function (a) {
-        for (var i = 0; i + 1 < a.length; i += 2) if (i) ctx.lineTo(a[i], a[i + 1]); else ctx.moveTo(a[i], a[i + 1]);
-      });
-      ctx.lineWidth = 1 / v.s; ctx.strokeStyle = SHORE; ctx.stroke();
-      ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
-    }
-    grid(ctx, r, v, app.covered);
-    marks(ctx, r, v);
-    if (app.tail > 0) tails(ctx, app);
+    if (!r) { ctx.fillStyle = WATER; ctx.fillRect(0, 0, v.w, v.h); return; }
+    var baked = background(ctx, app);
+    gridText(ctx, app);
+    if (app.tail > 0) tails(ctx, app, baked);
     boats(ctx, app);
     overlays(ctx, app);
   }
@@ -222,7 +359,7 @@
     return best;
   }
 
-  var draw = { frame: frame, hit: hit, clip: clip };
+  var draw = { frame: frame, hit: hit, clip: clip, gridLines: gridLines };
   Tack.draw = draw;
   if (typeof module !== "undefined") module.exports = draw;
 })(typeof window !== "undefined" ? window : globalThis);

@@ -57,14 +57,55 @@
     app.resultsKey = ""; app.dirty = true; app.lastPanel = 0;
   };
 
-  app.seek = function (sec) { app.time = sec; app.dirty = true; app.lastPanel = 0; };
+  app.seek = function (sec) { app.time = sec; app.dirty = true; app.lastPanel = 0; app.link(); };
+  app.setFollow = function (k) {
+    if (k === app.follow) return;
+    app.follow = k; app.dirty = true; app.lastPanel = 0; app.link();
+  };
+  // The address names the moment and the followed boat, to send to someone: kept up
+  // to date when it settles (paused, seeking, following), never frame by frame, and
+  // at most five times a second: a dragged slider seeks more often than browsers allow.
+  app.link = function () {
+    var h = root.history;
+    if (app.linkTimer || !h || !h.replaceState || !root.location) return;
+    app.linkTimer = root.setTimeout(function () {
+      app.linkTimer = 0;
+      var r = app.race, b = r && r.boats[app.follow], hash = r ? D.makeLink(r, app.time, b ? b.name : "") : "";
+      if (r && root.location.hash !== hash) h.replaceState(null, "", hash);
+    }, 200);
+  };
+  // Opens the race holding the linked instant (the one shown else) and follows the named boat.
+  app.openLink = function (hash) {
+    var want = D.parseLink(hash);
+    if (want.t === null && want.boat === null) return false;
+    if (want.t !== null) {
+      for (var i = 0; i < raws.length; i++) {
+        var raw = raws[i], local = want.t + (+raw.timeDiff || 0) * 3600;
+        if (local >= raw.start + raw.replayFrom && local <= raw.start + raw.replayTo) {
+          if (i !== app.index) app.select(i);
+          break;
+        }
+      }
+    }
+    var r = app.race;
+    if (!r) return false;
+    app.pause();
+    if (want.t !== null) app.time = Math.min(Math.max(want.t + r.timeDiff * 3600, r.from), r.to);
+    // A link is the whole view: without a boat it follows none.
+    var k = want.boat === null ? -1 : r.boats.findIndex(function (b) { return b.name === want.boat; });
+    if (k < 0 && want.boat !== null) k = r.boats.findIndex(function (b) { return b.name.toLowerCase() === want.boat.toLowerCase(); });
+    app.follow = k;
+    app.dirty = true; app.lastPanel = 0;
+    app.link();
+    return true;
+  };
   app.play = function (speed) {
     if (!app.race) return;
     if (speed !== undefined) app.setSpeed(speed);
     if (app.time >= app.race.to) app.time = app.race.from;
     app.playing = true; app.lastFrame = 0; app.dirty = true;
   };
-  app.pause = function () { app.playing = false; app.dirty = true; };
+  app.pause = function () { app.playing = false; app.dirty = true; app.link(); };
   app.setSpeed = function (v) {
     var sel = $("speed");
     if (v === "race" || v === undefined) { app.speedChoice = "race"; sel.value = "race"; return; }
@@ -77,20 +118,28 @@
   app.fit = function () {
     var r = app.race;
     if (!r) return;
-    var sets = r.boats.filter(function (b) { return b.n; });
+    // The box the builder chose: the course and the fleet, without the stray fixes.
+    var v = r.view, a = {}, b = {};
+    if (v) { D.planar(r, v[0], v[1], a); D.planar(r, v[2], v[3], b); }
+    var sets = v ? [{ x: [a.x, b.x, a.x, b.x], y: [a.y, b.y, b.y, a.y] }] : r.boats.filter(function (bt) { return bt.n; });
     if (!sets.length) sets = [{ x: r.marks.map(function (m) { return (m.lon - r.lon0) * r.kx; }),
       y: r.marks.map(function (m) { return (m.lat - r.lat0) * D.M_PER_DEG; }) }];
-    app.follow = -1; app.view.fit(sets, 40); app.dirty = true;
+    app.setFollow(-1); app.view.fit(sets, 40); app.dirty = true;
   };
   app.resize = function () {
     var c = $("map"), box = c.parentNode.getBoundingClientRect();
     app.dpr = Math.min(root.devicePixelRatio || 1, 2);
     app.view.w = Math.max(1, box.width); app.view.h = Math.max(1, box.height);
     c.width = Math.round(app.view.w * app.dpr); c.height = Math.round(app.view.h * app.dpr);
-    var k = $("clock").getBoundingClientRect();
-    app.covered = { right: k.right - box.left + 4, top: k.top - box.top - 4, bottom: k.bottom - box.top + 4 };
+    measureClock();
     app.dirty = true;
   };
+  // Where the clock covers the map, once its text has its size: no label goes under it.
+  function measureClock() {
+    var box = $("map").parentNode.getBoundingClientRect(), k = $("clock").getBoundingClientRect();
+    var covered = { right: k.right - box.left + 4, top: k.top - box.top - 4, bottom: k.bottom - box.top + 4 };
+    if (!app.covered || JSON.stringify(covered) !== JSON.stringify(app.covered)) { app.covered = covered; app.dirty = true; }
+  }
   app.startLoop = function () {
     if (!raws.length) return;
     app.loop = true;
@@ -118,7 +167,7 @@
       sw.style.background = b.entered ? b.color : "#8a9399";
       name.appendChild(sw); name.appendChild(doc.createTextNode(b.name));
       b.cols = [cell(tr, "", "num"), cell(tr, "", "num"), cell(tr, "", "num")];
-      tr.addEventListener("click", function () { app.follow = k; app.dirty = true; });
+      tr.addEventListener("click", function () { app.setFollow(k); });
       body.appendChild(tr);
       b.row = tr;
     });
@@ -201,6 +250,8 @@
     var sl = $("slider");
     if (doc.activeElement !== sl || app.playing) sl.value = app.time;
     $("clock").classList.toggle("pre", d < 0);
+    var shape = $("clock-label").textContent + $("clock-main").textContent.length + T.lang;
+    if (shape !== app.clockShape) { app.clockShape = shape; measureClock(); }
   }
 
   function tick(now) {
@@ -208,12 +259,14 @@
     var r = app.race;
     if (!r) return;
     if (app.playing) {
-      var dt = app.lastFrame ? Math.min((now - app.lastFrame) / 1000, 0.25) : 0;
+      // The full step however long the frame took: 10x plays at 10x on a slow machine too.
+      // Only a tab back from the background starts again where it was left.
+      var dt = app.lastFrame ? (now - app.lastFrame) / 1000 : 0;
       app.time += dt * app.speed();
       app.dirty = true;
       if (app.time >= r.to) {
         app.time = r.to;
-        if (app.loop) { app.select((app.index + 1) % raws.length); app.play(); } else app.playing = false;
+        if (app.loop) { app.select((app.index + 1) % raws.length); app.play(); } else { app.playing = false; app.link(); }
       }
     }
     app.lastFrame = now;
@@ -243,13 +296,15 @@
     });
     app.setLang(T.detect(root.navigator));
     Tack.controls.bind(app);
-    if (raws.length) app.select(0);
+    if (raws.length) { app.select(0); app.openLink(root.location && root.location.hash); }
     else {
       $("notes").appendChild(el("p", "note", T.t("noRaces")));
       app.resize();
       Tack.draw.frame(app.ctx, app);
       doc.body.dataset.ready = "1";
     }
+    root.addEventListener("hashchange", function () { app.stopLoop(); app.openLink(root.location.hash); });
+    doc.addEventListener("visibilitychange", function () { app.lastFrame = 0; });
     root.requestAnimationFrame(tick);
   }
 
@@ -272,9 +327,11 @@
       update();
       return {
         race: app.index, time: D.fmtTime(Math.floor(app.time)), playing: app.playing, speed: app.speed(),
+        following: r.boats[app.follow] ? r.boats[app.follow].name : null,
         boats: r.boats.map(function (b, k) {
-          var o = app.samples[k];
-          return { name: b.name, lat: b.n ? o.lat : null, lon: b.n ? o.lon : null, visible: o.visible, gap: o.gap };
+          var o = app.samples[k], on = o.visible && !o.gap;
+          return { name: b.name, lat: b.n ? o.lat : null, lon: b.n ? o.lon : null, visible: o.visible, gap: o.gap,
+            speed_kn: on ? Math.round(app.motions[k].speed * 100) / 100 : null };
         })
       };
     },

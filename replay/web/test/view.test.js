@@ -41,3 +41,63 @@ test("every caption exists in both languages", () => {
   assert.equal(i18n.detect({ language: "ja-JP" }), "ja");
   assert.equal(i18n.detect({ language: "en-GB" }), "en");
 });
+
+const L = require("../js/labels.js");
+const { gridLines } = require("../js/draw.js");
+const { parseLink, makeLink } = require("../js/data.js");
+
+const overlap = (a, b) => a.x0 < b.x1 && a.x1 > b.x0 && a.y0 < b.y1 && a.y1 > b.y0;
+function noOverlap(boxes, w, h) {
+  boxes.forEach((a, i) => {
+    assert.ok(a.x0 >= 0 && a.y0 >= 0 && a.x1 <= w && a.y1 <= h, "off the map: " + JSON.stringify(a));
+    boxes.slice(i + 1).forEach((b) => assert.ok(!overlap(a, b), JSON.stringify(a) + " covers " + JSON.stringify(b)));
+  });
+}
+
+test("grid labels read as degrees and two-digit minutes, and none covers another at the corners", () => {
+  assert.equal(L.fmtAngle(43 + 10 / 60, 10, "N", "S"), "43\u00b010\u2032N");
+  assert.equal(L.fmtAngle(43 + 9.9996 / 60, 1, "N", "S"), "43\u00b010\u2032N");
+  assert.equal(L.fmtAngle(-(139 + 59.9996 / 60), 1, "E", "W"), "140\u00b000\u2032W");
+  assert.equal(L.fmtAngle(35 + 5.5 / 60, 0.5, "N", "S"), "35\u00b005.5\u2032N");
+  const r = { lat0: 43.2, lon0: 5.3, kx: Math.cos(43.2 * Math.PI / 180) * 111120 };
+  const v = new View();
+  Object.assign(v, { w: 900, h: 600, s: 0.05, up: 30 });
+  const lines = gridLines(r, v);
+  assert.ok(lines.length > 6 && lines.every((g) => /^\d+°\d\d′[NSEW]$/.test(g.text)), lines.map((g) => g.text).join(" "));
+  const placer = new L.Placer(v.w, v.h), width = (t) => 7 * t.length;
+  placer.reserve(0, 560, 200, 600); // the scale bar
+  const shown = L.placeGrid(lines.map((g) => ({ text: g.text, lat: g.lat, x: g.x0, y: g.y0 })), placer, width, 14);
+  assert.ok(shown.length >= lines.length / 2, shown.length + " of " + lines.length);
+  noOverlap(shown.map((g) => ({ x0: g.x - 2, y0: g.y, x1: g.x + width(g.text) + 2, y1: g.y + 14 }))
+    .concat([{ x0: 0, y0: 560, x1: 200, y1: 600 }]), v.w, v.h);
+});
+
+test("boat labels cover neither one another nor a boat, the followed boat's first, shortened where only that fits", () => {
+  const placer = new L.Placer(800, 500), items = [], boats = [];
+  for (let k = 0; k < 60; k++) {
+    const x = k < 30 ? 400 + (k % 3) : 100 + 11 * k, y = k < 30 ? 250 : 120 + (k % 4) * 9;
+    boats.push({ x0: x - 8, y0: y - 8, x1: x + 8, y1: y + 8 });
+    placer.reserve(x - 8, y - 8, x + 8, y + 8);
+    items.push({ x, y, w: 40 + (k % 5) * 10, h: 16, shortW: 16 });
+  }
+  const at = L.placeBoats(items, placer);
+  assert.ok(at[0] && !at[0].short, "the first boat's label is shown in full");
+  const width = (p, k) => p.short ? items[k].shortW : items[k].w;
+  const placed = at.map((p, k) => p && { x0: p.x, y0: p.y, x1: p.x + width(p, k), y1: p.y + items[k].h }).filter(Boolean);
+  assert.ok(placed.length >= 8 && placed.length < 60 && at.some((p) => p && p.short), placed.length + " labels");
+  noOverlap(placed, 800, 500);
+  assert.deepEqual(["Boat 75", "Kazekiri", "\u6d77\u98a8", "GBR 1234", "Blue Moon"].map(L.shortName),
+    ["75", "Kaze\u2026", "", "1234", "Blue\u2026"]);
+  placed.forEach((a) => boats.forEach((b) => assert.ok(!overlap(a, b), "a label covers a boat")));
+});
+
+test("a link names a UTC instant and a boat; the page's local time converts both ways", () => {
+  assert.deepEqual(parseLink("#t=2026-05-16T11:25:00Z&boat=Hay%C3%A9%20te"), { t: 1778930700, boat: "Hay\u00e9 te" });
+  assert.deepEqual(parseLink("#boat=a+b&t=2026-05-16T20:25:00+09:00"), { t: 1778930700, boat: "a+b" });
+  assert.deepEqual(parseLink("#t=2026-02-30T11:25:00Z&boat=%E0"), { t: null, boat: null });
+  assert.deepEqual(parseLink("#t=yesterday"), { t: null, boat: null });
+  const race = { timeDiff: 9 }, local = 1778930700 + 9 * 3600;
+  assert.equal(makeLink(race, local + 0.8, "A&B"), "#t=2026-05-16T11:25:00Z&boat=A%26B");
+  assert.equal(parseLink(makeLink(race, local, "A&B")).t + 9 * 3600, local);
+  assert.equal(makeLink(race, local, ""), "#t=2026-05-16T11:25:00Z");
+});
