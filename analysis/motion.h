@@ -41,6 +41,8 @@ struct BoatMotion {
     // Smoothed speed over ground (m/s) and course (degrees true, 0 = north,
     // clockwise; NaN when the boat is not moving) at each kept fix.
     std::vector<double> speed_ms, course_deg;
+    // The smoothed position at each kept fix, the track the distances follow.
+    std::vector<PlanePoint> smooth;
     // Sailed distance from the first kept fix to each kept fix along the
     // smoothed track, metres (flat across a gap).
     std::vector<double> sailed_m;
@@ -55,6 +57,8 @@ struct BoatMotion {
     std::optional<PlanePoint> PositionAt(double time) const;
     // Smoothed speed at `time` (m/s); nullopt where PositionAt has none.
     std::optional<double> SpeedAt(double time) const;
+    // Metres sailed from the first kept fix to `time`, clamped to the kept fixes.
+    double SailedAt(double time) const;
     // Metres sailed between two times, each clamped to the kept fixes.
     double SailedBetween(double from, double to) const;
     // The best average speed over `window` seconds between two times (m/s):
