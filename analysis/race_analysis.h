@@ -44,8 +44,10 @@ struct AnalysisRace {
     std::vector<AnalysisBoat> boats;
 };
 
-enum class BoatStatus { Finished, Ocs, Nsc, Dnf, Dns };
-const char* StatusCode(BoatStatus status);  // "finished", "ocs", "nsc", "dnf", "dns"
+// Unscored: the race lacks what scoring needs (a line, the course's S or F, a
+// mark it names); the race's notes say what.
+enum class BoatStatus { Finished, Ocs, Nsc, Dnf, Dns, Unscored };
+const char* StatusCode(BoatStatus status);  // "finished", "ocs", "nsc", "dnf", "dns", "unscored"
 
 struct StartFigures {
     double gun = 0;  // the boat's own gun

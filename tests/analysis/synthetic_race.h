@@ -74,6 +74,30 @@ struct Path {
     }
 };
 
+// When the path first crosses the line y = `y` after `after` (to 0.01 s).
+inline double CrossesY(const Path& path, double y, double after)
+{
+    for (double t = after; t < path.End(); t += 0.01)
+        if ((path.At(t).y - y) * (path.At(t + 0.01).y - y) <= 0 && path.At(t).y != path.At(t + 0.01).y)
+            return t + 0.005;
+    return -1;
+}
+
+// When the path comes closest to p between two times (to 0.1 s).
+inline double ClosestTo(const Path& path, PlanePoint p, double from, double to)
+{
+    double best = from, dist = 1e18;
+    for (double t = from; t <= to; t += 0.1) {
+        const PlanePoint a = path.At(t);
+        const double d = std::hypot(a.x - p.x, a.y - p.y);
+        if (d < dist) {
+            dist = d;
+            best = t;
+        }
+    }
+    return best;
+}
+
 struct Logging {
     double from = 0, to = 0;
     double hz = 1;
@@ -98,13 +122,14 @@ inline std::vector<RawFix> Log(const Path& path, const Logging& log)
     return fixes;
 }
 
-// The first fix at time t moved `metres` east (a logger's jump).
-inline void Jump(std::vector<RawFix>& fixes, double t, double metres)
+// The first fix at time t moved `metres` east and `north` metres north (a logger's jump).
+inline void Jump(std::vector<RawFix>& fixes, double t, double metres, double north = 0)
 {
     for (RawFix& f : fixes)
         if (std::abs(f.t - t) < 1e-6) {
             PlanePoint p = kPlane(f.lat, f.lon);
             p.x += metres;
+            p.y += north;
             f.lat = kPlane.Latitude(p);
             f.lon = kPlane.Longitude(p);
             return;
