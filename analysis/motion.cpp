@@ -74,11 +74,13 @@ std::vector<Sample> CombineSeconds(std::vector<Sample> fixes, const MotionLimits
 }
 
 // Whether a boat could go from a to b: under the speed limit, and not
-// faster than its recent speed allows with the acceleration limit.
+// faster than its recent speed (negative: unknown) allows with the
+// acceleration limit.
 bool Reachable(const Sample& a, const Sample& b, double recent_ms, const MotionLimits& limits)
 {
     const double dt = b.t - a.t;
-    const double top = std::min(limits.max_speed_ms, recent_ms + limits.max_accel_ms2 * dt);
+    const double top =
+        recent_ms < 0 ? limits.max_speed_ms : std::min(limits.max_speed_ms, recent_ms + limits.max_accel_ms2 * dt);
     return Distance(a.p, b.p) <= top * dt + kNoiseMetres;
 }
 
@@ -91,11 +93,11 @@ std::vector<Sample> SetAsideJumps(const std::vector<Sample>& s, const MotionLimi
     if (s.size() < 2)
         return s;
     std::vector<std::size_t> run_start{0};
-    double recent = 0;
+    double recent = -1;
     for (std::size_t i = 1; i < s.size(); ++i) {
         if (!Reachable(s[i - 1], s[i], recent, limits)) {
             run_start.push_back(i);
-            recent = 0;
+            recent = -1;
         } else {
             recent = Distance(s[i - 1].p, s[i].p) / (s[i].t - s[i - 1].t);
         }
@@ -112,7 +114,7 @@ std::vector<Sample> SetAsideJumps(const std::vector<Sample>& s, const MotionLimi
     auto speed_near = [&](std::size_t from, std::size_t to) {
         const std::size_t a = from, b = to;
         const double dt = std::abs(s[b].t - s[a].t);
-        return dt > 0 ? Distance(s[a].p, s[b].p) / dt : 0.0;
+        return dt > 0 ? Distance(s[a].p, s[b].p) / dt : -1.0;
     };
     std::size_t last = run_start[best + 1] - 1;
     for (std::size_t r = best + 1; r < runs; ++r) {

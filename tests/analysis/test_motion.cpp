@@ -50,6 +50,13 @@ TEST(CleanMotion, NoiseNeitherInflatesDistanceNorSpeed)
     EXPECT_NEAR(m.SailedBetween(path.Reaches(5), path.Reaches(6)), 1500, 75);
     EXPECT_FALSE(m.PositionAt(-1));
     EXPECT_FALSE(m.PositionAt(path.End() + 2));
+
+    // A kiteboard at 34 knots is fast, not jumping, even logged without noise.
+    Path kite;
+    kite.legs = {{{0, 3000}, 17.5}, {{3000, 3000}, 17.5}};
+    const BoatMotion fast = CleanMotion(Log(kite, {0, kite.End(), 1, 0, false, 8}), kPlane);
+    EXPECT_EQ(fast.fixes_rejected, 0);
+    EXPECT_NEAR(fast.BestAverageSpeed(0, kite.End()), 17.5, 0.5);
 }
 
 TEST(CleanMotion, TeleportsAreSetAsideAndCounted)
