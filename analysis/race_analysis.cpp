@@ -149,7 +149,7 @@ RaceAnalysis AnalyseRace(const AnalysisRace& race)
     const std::optional<double> wind = WindAt(race, race.gun);
     if (!wind)
         r.notes.push_back("no wind (WD or a wind file): no line bias, no distances along the wind, "
-                          "VMG along the legs' own axes");
+                          "no tacks or gybes, VMG along the legs' own axes");
     if (course.start && wind && course.start->Length() > 0)
         r.line_bias_deg = std::asin(std::clamp(Dot(Minus(course.start->b, course.start->a), Upwind(*wind)) /
                                                    course.start->Length(), -1.0, 1.0)) * 180 / kPi;
@@ -180,6 +180,9 @@ RaceAnalysis AnalyseRace(const AnalysisRace& race)
         const double to = b.finish_at.value_or(b.motion.t.back());
         b.sailed_m = b.motion.SailedBetween(from, to);
         b.max_speed_kn = b.motion.BestAverageSpeed(from, to) / kMetresPerSecondPerKnot;
+        b.manoeuvres = FindManoeuvres(race, b.motion, from, to);
+        for (const Manoeuvre& man : b.manoeuvres)
+            (man.tack ? b.tacks : b.gybes) += 1;
     }
 
     // Ranks among the entered boats of one class (or of the fleet).
@@ -246,6 +249,9 @@ RaceAnalysis AnalyseRace(const AnalysisRace& race)
             leg.elapsed_s = *t1 - *t0;
             leg.sailed_m = b.motion.SailedBetween(*t0, *t1);
             leg.avg_speed_kn = leg.sailed_m / leg.elapsed_s / kMetresPerSecondPerKnot;
+            for (const Manoeuvre& man : b.manoeuvres)
+                if (man.at > *t0 && man.at <= *t1)
+                    (man.tack ? leg.tacks : leg.gybes) += 1;
             // Toward the next point; on a beat or a run, along the wind.
             PlanePoint axis = Unit(Minus(course.points[k + 1].where, course.points[k].where));
             if (const auto w = WindAt(race, *t0)) {

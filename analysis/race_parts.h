@@ -1,7 +1,7 @@
 #pragma once
 
 // The pieces AnalyseRace is made of, one file each: the course read from the
-// race, the start, and the roundings and finish. Internal to the library.
+// race, the start, the roundings and finish, the manoeuvres. Internal to the library.
 
 #include "analysis/geometry.h"
 #include "analysis/race_analysis.h"
@@ -41,5 +41,9 @@ bool AnalyseStart(const Course& course, const BoatMotion& motion, double gun, Bo
 // Mark roundings in course order after the start crossing, then the finish;
 // sets the status (finished, NSC or DNF) and its reason.
 void AnalyseCourse(const Course& course, const BoatMotion& motion, BoatAnalysis& boat);
+
+// Tacks and gybes between two times, with what each cost against the VMG
+// before it; none without wind.
+std::vector<Manoeuvre> FindManoeuvres(const AnalysisRace& race, const BoatMotion& motion, double from, double to);
 
 } // namespace tackedit::analysis

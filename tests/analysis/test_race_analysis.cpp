@@ -301,3 +301,41 @@ TEST(AnalyseRace, WhatCannotBeAnalysedIsNotedNeverRanked)
     EXPECT_FALSE(r.line_bias_deg);
     EXPECT_FALSE(r.boats.front().start.behind_at_gun_m);
 }
+
+TEST(AnalyseRace, TacksAndGybesFromTheWind)
+{
+    // Five tacks up the wind (the second and fourth slow: 14 s at 1 m/s on
+    // the new board), a bear-away that is neither, four gybes down.
+    Path path;
+    path.t0 = kGun + 5 - std::hypot(20, 20) / 3;
+    path.from = {-30, -30};
+    path.legs = {{{150, 150}, 3}, {{0, 300}, 3}, {{10, 310}, 1}, {{150, 450}, 3}, {{0, 600}, 3},
+                 {{10, 610}, 1}, {{150, 750}, 3}, {{0, 900}, 3}, {{-150, 750}, 4}, {{0, 600}, 4},
+                 {{-150, 450}, 4}, {{0, 300}, 4}, {{-150, 150}, 4}};
+    AnalysisRace race = Race();
+    race.lines = {Line({-200, -10}, {200, -10})};
+    race.course = {"S", "1", "F"};
+    race.boats.push_back(Boat("tacker", Logged(path, 21)));
+    const RaceAnalysis r = AnalyseRace(race);
+    const BoatAnalysis& b = r.boats.front();
+    ASSERT_TRUE(b.start.crossed);
+    EXPECT_EQ(b.tacks, 5);
+    EXPECT_EQ(b.gybes, 4);
+    const std::vector<double> slow = {path.Reaches(1), path.Reaches(4)};
+    for (const Manoeuvre& man : b.manoeuvres) {
+        if (!man.tack)
+            continue;
+        const bool slowed = std::abs(man.at - slow[0]) < 15 || std::abs(man.at - slow[1]) < 15;
+        SCOPED_TRACE(man.at - kGun);
+        // Truth for a slowed tack: 14 s making 10 m up the wind instead of 30
+        // (GPS noise at 1 m/s spreads the measure by about a third).
+        if (slowed)
+            EXPECT_NEAR(man.loss_m, 20, 10) << man.loss_s;
+        else
+            EXPECT_LT(man.loss_m, 8);
+    }
+    // No wind: no manoeuvres, and a note says so.
+    race.wind_from_deg.reset();
+    const RaceAnalysis calm = AnalyseRace(race);
+    EXPECT_EQ(calm.boats.front().tacks + calm.boats.front().gybes, 0);
+}
