@@ -247,6 +247,32 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
     EXPECT_EQ(by["home"]->status, BoatStatus::Dns);
     EXPECT_EQ(by["jumpy"]->motion.fixes_rejected, 4);
     EXPECT_EQ(by["gappy"]->motion.gaps.size(), 1u);
+
+    // The fleet up the first beat ranks by progress to mark 1; the early
+    // boat is not racing, nor class B before its gun.
+    const double beat = kGun + 400;
+    const auto fleet = FleetAt(r, race, beat);
+    std::vector<std::pair<double, int>> climb;  // truth height, live rank
+    for (std::size_t i = 0; i < race.boats.size(); ++i) {
+        const std::string& name = race.boats[i].name;
+        if (name == "early" || name == "later" || name == "home") {
+            EXPECT_FALSE(fleet[i].rank) << name;
+            continue;
+        }
+        ASSERT_TRUE(fleet[i].rank) << name;
+        EXPECT_EQ(fleet[i].leg, 1);
+        const Path& path = paths.count(name) ? paths[name] : name == "stops" ? stops : Sail({kGun + 2, 0, 3.3, 4.3, false});
+        climb.emplace_back(path.At(beat).y, *fleet[i].rank);
+        EXPECT_NEAR(fleet[i].to_go_m, 1500 - path.At(beat).y + 1200 + 1200 + 700, 10) << name;
+    }
+    std::sort(climb.rbegin(), climb.rend());
+    for (std::size_t k = 0; k < climb.size(); ++k)
+        EXPECT_EQ(climb[k].second, static_cast<int>(k) + 1);
+    // Once the first has finished it leads, whatever is left for the others.
+    const auto home = FleetAt(r, race, *by["clean"]->finish_at + 1);
+    EXPECT_EQ(home[0].rank, 1);
+    EXPECT_DOUBLE_EQ(home[0].behind_m, 0);
+    EXPECT_GT(home[1].behind_m, 0);
 }
 
 TEST(AnalyseRace, WhatCannotBeAnalysedIsNotedNeverRanked)
