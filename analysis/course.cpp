@@ -17,7 +17,7 @@ struct Candidate {
     double distance = 0;  // at that time
 };
 
-// The boat's closest approach to `mark` on the kept track within [from, to]
+// The boat's closest approach to `mark` on the smoothed track within [from, to]
 // (on the segments, not only at fixes).
 Candidate ClosestApproach(const BoatMotion& m, PlanePoint mark, double from, double to)
 {
@@ -30,12 +30,12 @@ Candidate ClosestApproach(const BoatMotion& m, PlanePoint mark, double from, dou
             if (t >= from && t <= to && d < best.distance)
                 best = {t, d};
         };
-        consider(m.t[i], m.p[i]);
+        consider(m.t[i], m.smooth[i]);
         if (i + 1 < m.t.size() && !std::binary_search(m.gaps.begin(), m.gaps.end(), i)) {
-            const Segment seg{m.p[i], m.p[i + 1]};
+            const Segment seg{m.smooth[i], m.smooth[i + 1]};
             const double f = std::clamp(Along(seg, mark), 0.0, 1.0);
             consider(m.t[i] + (m.t[i + 1] - m.t[i]) * f,
-                     {m.p[i].x + (m.p[i + 1].x - m.p[i].x) * f, m.p[i].y + (m.p[i + 1].y - m.p[i].y) * f});
+                     {m.smooth[i].x + (m.smooth[i + 1].x - m.smooth[i].x) * f, m.smooth[i].y + (m.smooth[i + 1].y - m.smooth[i].y) * f});
         }
     }
     return best;
@@ -50,8 +50,8 @@ std::vector<Candidate> MarkCandidates(const Course& course, std::size_t k, const
     for (std::size_t i = 1; i + 1 < m.t.size(); ++i) {
         if (m.t[i] < from)
             continue;
-        const double d = Distance(m.p[i], mark);
-        if (d <= kRoundingRange && d <= Distance(m.p[i - 1], mark) && d < Distance(m.p[i + 1], mark))
+        const double d = Distance(m.smooth[i], mark);
+        if (d <= kRoundingRange && d <= Distance(m.smooth[i - 1], mark) && d < Distance(m.smooth[i + 1], mark))
             times.push_back(m.t[i]);
     }
     const PlanePoint to_prev = Unit(Minus(course.points[k - 1].where, mark));

@@ -57,7 +57,7 @@ struct Crossing {
     bool to_left = false;  // from its right side to its left
 };
 
-// Every crossing of the line through `line` by the boat's kept track between
+// Every crossing of the line through `line` by the boat's smoothed track between
 // two times, never across a gap. `ends` limits them to crossings between the
 // line's ends; otherwise `reach` metres either way of its middle count.
 inline std::vector<Crossing> Crossings(const BoatMotion& m, const Segment& line, double from, double to,
@@ -74,14 +74,14 @@ inline std::vector<Crossing> Crossings(const BoatMotion& m, const Segment& line,
             ++gap;
         if (gap < m.gaps.size() && m.gaps[gap] == i)
             continue;
-        const double s0 = Side(line, m.p[i]), s1 = Side(line, m.p[i + 1]);
+        const double s0 = Side(line, m.smooth[i]), s1 = Side(line, m.smooth[i + 1]);
         if ((s0 > 0) == (s1 > 0) || s0 == s1)
             continue;
         const double f = s0 / (s0 - s1);
         const double t = m.t[i] + (m.t[i + 1] - m.t[i]) * f;
         if (t < from || t > to)
             continue;
-        const PlanePoint at{m.p[i].x + (m.p[i + 1].x - m.p[i].x) * f, m.p[i].y + (m.p[i + 1].y - m.p[i].y) * f};
+        const PlanePoint at{m.smooth[i].x + (m.smooth[i + 1].x - m.smooth[i].x) * f, m.smooth[i].y + (m.smooth[i + 1].y - m.smooth[i].y) * f};
         const double along = Along(line, at);
         if (ends ? (along < 0 || along > 1) : std::abs(Distance(at, line.Middle())) > reach)
             continue;

@@ -113,7 +113,9 @@ std::vector<Manoeuvre> FindManoeuvres(const AnalysisRace& race, const BoatMotion
         c = d;
         const double before = Steady(m, u, first - half - kSmoothSettle - kSteadySpan);
         const double after = Steady(m, u, last + half + kSmoothSettle);
-        const double turn = after - before;
+        // The short way round: at a tack's slowest moment the course is
+        // noisy enough to wind a spurious full turn into the unwrapped one.
+        const double turn = std::remainder(after - before, 360.0);
         if (!(std::abs(turn) > kTurnDegrees))
             continue;
         const double window_middle = (first + last) / 2;
@@ -123,7 +125,7 @@ std::vector<Manoeuvre> FindManoeuvres(const AnalysisRace& race, const BoatMotion
         // middle can sit anywhere on a slow tack's plateau).
         double at = window_middle;
         for (double t = first - half - kSmoothSettle; t <= last + half + kSmoothSettle; t += 0.25)
-            if ((ValueAt(m, u, t) - before) / turn >= 0.5) {
+            if (std::remainder(ValueAt(m, u, t) - before, 360.0) / turn >= 0.5) {
                 at = t;
                 break;
             }
@@ -137,9 +139,7 @@ std::vector<Manoeuvre> FindManoeuvres(const AnalysisRace& race, const BoatMotion
         Manoeuvre man;
         man.at = at;
         man.tack = tack;
-        man.where = m.PositionAt(at).value_or(m.p[centre]);
-        // Counted from the last steady second before the turn (the
-        // smoothing spreads a turn over a few seconds either side).
+        man.where = m.PositionAt(at).value_or(m.smooth[centre]);
         // VMG along the wind (up for a tack, down for a gybe) before the turn,
         // then what the turn cost until VMG is back.
         const PlanePoint up = Upwind(*wind);
@@ -148,15 +148,18 @@ std::vector<Manoeuvre> FindManoeuvres(const AnalysisRace& race, const BoatMotion
             const double c = ValueAt(m, u, t) * kPi / 180;
             return ValueAt(m, m.speed_ms, t) * (std::sin(c) * axis.x + std::cos(c) * axis.y);
         };
-        const double start = at - 2 * kSmoothSettle;
+        // VMG before: over the steady stretch the course before was taken
+        // from; the loss counts from the last steady seconds before the turn.
         double base = 0;
-        for (int k = 1; k <= 5; ++k)
-            base += vmg(start - k) / 5;
+        for (int k = 0; k <= 4; ++k)
+            base += vmg(first - half - kSmoothSettle - kSteadySpan + k * kSteadySpan / 4) / 5;
+        const double start = std::max(first - half - kSmoothSettle, at - 2 * kSmoothSettle);
         if (base > 0) {
             double lost = 0;
-            for (double t = start; t < start + kRecoveryLimit && t < m.t.back(); t += 1) {
+            for (double t = start; t < at + kRecoveryLimit && t < m.t.back(); t += 1) {
                 const double v = vmg(t + 0.5);
-                if (t > at + kSmoothSettle && v >= kRecovered * base)
+                const double settled = (vmg(t - 0.5) + v + vmg(t + 1.5)) / 3;
+                if (t > at + kSmoothSettle && settled >= kRecovered * base)
                     break;
                 lost += base - v;
             }

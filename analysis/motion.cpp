@@ -249,9 +249,10 @@ std::optional<PlanePoint> BoatMotion::PositionAt(double time) const
     if (!at)
         return std::nullopt;
     const auto [i, f] = *at;
+    const std::vector<PlanePoint>& q = smooth;
     if (f == 0)
-        return p[i];
-    return PlanePoint{p[i].x + (p[i + 1].x - p[i].x) * f, p[i].y + (p[i + 1].y - p[i].y) * f};
+        return q[i];
+    return PlanePoint{q[i].x + (q[i + 1].x - q[i].x) * f, q[i].y + (q[i + 1].y - q[i].y) * f};
 }
 
 std::optional<double> BoatMotion::SpeedAt(double time) const

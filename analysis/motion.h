@@ -52,8 +52,8 @@ struct BoatMotion {
     std::int32_t fixes_combined = 0;  // merged into a fix of the same second
 
     bool Empty() const { return t.empty(); }
-    // Where the boat was at `time`, between two kept fixes; nullopt before the
-    // first, after the last and inside a gap.
+    // Where the boat was at `time` on the smoothed track, between two kept
+    // fixes; nullopt before the first, after the last and inside a gap.
     std::optional<PlanePoint> PositionAt(double time) const;
     // Smoothed speed at `time` (m/s); nullopt where PositionAt has none.
     std::optional<double> SpeedAt(double time) const;

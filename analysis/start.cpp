@@ -26,7 +26,7 @@ bool AnalyseStart(const Course& course, const BoatMotion& m, double gun, BoatAna
     std::size_t i = static_cast<std::size_t>(std::upper_bound(m.t.begin(), m.t.end(), gun) - m.t.begin());
     if (must_return) {
         for (; i < m.t.size(); ++i)
-            if (pre_start(m.p[i]) > 0) {
+            if (pre_start(m.smooth[i]) > 0) {
                 s.returned = true;
                 break;
             }

@@ -12,8 +12,8 @@ using namespace tackedit::analysis::synthetic;
 namespace {
 
 // Windward-leeward, wind from the north: the start line along y = 0, mark 1
-// up at 1500 m, mark 2 down at 300 m, the finish line across the run at
-// 800 m, so every boat crosses it on its way to mark 2 before it finishes.
+// up at 1500 m, mark 2 down at 300 m, a long finish line at 800 m that every
+// boat crosses on its way to mark 1 and to mark 2 before it finishes.
 constexpr double kGun = 1'779'000'000;
 const PlanePoint kMark1{0, 1500}, kMark2{0, 300};
 
@@ -29,7 +29,7 @@ AnalysisRace Race()
     race.gun = kGun;
     race.marks = {std::make_pair(kPlane.Latitude(kMark1), kPlane.Longitude(kMark1)),
                   std::make_pair(kPlane.Latitude(kMark2), kPlane.Longitude(kMark2))};
-    race.lines = {Line({-150, 0}, {150, 0}), Line({-100, 800}, {100, 800})};
+    race.lines = {Line({-150, 0}, {150, 0}), Line({-450, 800}, {100, 800})};
     race.course = {"S", "1", "2", "1", "F"};
     race.wind_from_deg = 0;
     return race;
@@ -42,17 +42,18 @@ struct Plan {
     bool round2 = true;
 };
 
-// Up the beat in three boards, round mark 1 close, run to mark 2, beat
-// again, run home through the finish line.
+// Up the beat in four boards, round mark 1 close, run to mark 2 with a gybe
+// on the way, beat again, run home through the finish line.
 Path Sail(const Plan& plan)
 {
     Path path;
     path.t0 = plan.crosses - 30;
     path.from = {plan.x, -30 * plan.up};
     const double up = plan.up, down = plan.down;
-    path.legs = {{{plan.x, 0}, up}, {{200, 400}, up}, {{-250, 800}, up}, {{250, 1200}, up}, {{-20, 1510}, up}};
+    path.legs = {{{plan.x, 0}, up}, {{200, 400}, up}, {{-250, 850}, up}, {{250, 1200}, up}, {{-20, 1510}, up}};
     if (plan.round2)
-        path.legs.insert(path.legs.end(), {{{20, 290}, down}, {{250, 700}, up}, {{-250, 1100}, up}, {{-20, 1510}, up}});
+        path.legs.insert(path.legs.end(), {{{-500, 900}, down}, {{20, 290}, down}, {{250, 700}, up},
+                                           {{-250, 1100}, up}, {{-20, 1510}, up}});
     path.legs.insert(path.legs.end(), {{{0, 800}, down}, {{0, 700}, down}});
     return path;
 }
@@ -200,6 +201,10 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
         if (name != "gappy") {
             EXPECT_NEAR(b.sailed_m, SailedTruth(path, starts[name], truth.finish), 0.05 * b.sailed_m);
         }
+        // Three tacks up the first beat, a gybe on the run, two tacks up the
+        // second beat; the roundings themselves are neither.
+        EXPECT_NEAR(b.tacks, 5, 1);
+        EXPECT_NEAR(b.gybes, 1, 1);
         ASSERT_EQ(b.legs.size(), 4u);
         // Up the wind to mark 1 and down it to mark 2.
         EXPECT_NEAR(b.legs[0].vmg_kn, 1510 / (truth.marks[0] - starts[name]) / kMetresPerSecondPerKnot, 0.3);
@@ -225,7 +230,7 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
     const StartFigures& clean = by["clean"]->start;
     EXPECT_FALSE(clean.over_at_gun);
     EXPECT_NEAR(*clean.distance_to_line_m, 5 * 3.2, 4);
-    EXPECT_NEAR(*clean.speed_kn, 3.2 / kMetresPerSecondPerKnot, 1);
+    EXPECT_NEAR(*clean.speed_kn, 3.2 / kMetresPerSecondPerKnot, 2);  // 1.5 m noise: about 1 kn either way
     EXPECT_NEAR(*clean.line_fraction, 0.25, 0.02);
     EXPECT_NEAR(*clean.late_s, 5, 1.5);
     // The leader along the wind at the gun is the early boat.
@@ -263,7 +268,7 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
         EXPECT_EQ(fleet[i].leg, 1);
         const Path& path = paths.count(name) ? paths[name] : name == "stops" ? stops : Sail({kGun + 2, 0, 3.3, 4.3, false});
         climb.emplace_back(path.At(beat).y, *fleet[i].rank);
-        EXPECT_NEAR(fleet[i].to_go_m, 1500 - path.At(beat).y + 1200 + 1200 + 700, 10) << name;
+        EXPECT_NEAR(fleet[i].to_go_m, 1500 - path.At(beat).y + 1200 + 1200 + std::hypot(175, 700), 10) << name;
     }
     std::sort(climb.rbegin(), climb.rend());
     for (std::size_t k = 0; k < climb.size(); ++k)
@@ -354,7 +359,7 @@ TEST(AnalyseRace, TacksAndGybesFromTheWind)
         const bool slowed = std::abs(man.at - slow[0]) < 15 || std::abs(man.at - slow[1]) < 15;
         SCOPED_TRACE(man.at - kGun);
         // Truth for a slowed tack: 14 s making 10 m up the wind instead of 30
-        // (GPS noise at 1 m/s spreads the measure by about a third).
+        // (GPS noise at 1 m/s spreads the measure by up to half).
         if (slowed)
             EXPECT_NEAR(man.loss_m, 20, 10) << man.loss_s;
         else
