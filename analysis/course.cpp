@@ -47,11 +47,14 @@ std::vector<Candidate> MarkCandidates(const Course& course, std::size_t k, const
 {
     const PlanePoint mark = course.points[k].where;
     std::vector<double> times;
-    for (std::size_t i = 1; i + 1 < m.t.size(); ++i) {
-        if (m.t[i] < from)
-            continue;
-        const double d = Distance(m.smooth[i], mark);
-        if (d <= kRoundingRange && d <= Distance(m.smooth[i - 1], mark) && d < Distance(m.smooth[i + 1], mark))
+    const std::size_t first = static_cast<std::size_t>(std::lower_bound(m.t.begin(), m.t.end(), from) - m.t.begin());
+    for (std::size_t i = std::max<std::size_t>(first, 1); i + 1 < m.t.size(); ++i) {
+        auto squared = [&](std::size_t k) {
+            const PlanePoint d = Minus(m.smooth[k], mark);
+            return Dot(d, d);
+        };
+        const double d = squared(i);
+        if (d <= kRoundingRange * kRoundingRange && d <= squared(i - 1) && d < squared(i + 1))
             times.push_back(m.t[i]);
     }
     const PlanePoint to_prev = Unit(Minus(course.points[k - 1].where, mark));

@@ -66,6 +66,10 @@ inline std::vector<Crossing> Crossings(const BoatMotion& m, const Segment& line,
     std::vector<Crossing> out;
     if (m.t.size() < 2 || line.Length() <= 0)
         return out;
+    // Side() without its square root at every fix.
+    const double len = line.Length();
+    const PlanePoint normal{-(line.b.y - line.a.y) / len, (line.b.x - line.a.x) / len};
+    auto side = [&](PlanePoint p) { return normal.x * (p.x - line.a.x) + normal.y * (p.y - line.a.y); };
     std::size_t i = static_cast<std::size_t>(std::upper_bound(m.t.begin(), m.t.end(), from) - m.t.begin());
     i = i > 0 ? i - 1 : 0;
     std::size_t gap = static_cast<std::size_t>(std::lower_bound(m.gaps.begin(), m.gaps.end(), i) - m.gaps.begin());
@@ -74,7 +78,7 @@ inline std::vector<Crossing> Crossings(const BoatMotion& m, const Segment& line,
             ++gap;
         if (gap < m.gaps.size() && m.gaps[gap] == i)
             continue;
-        const double s0 = Side(line, m.smooth[i]), s1 = Side(line, m.smooth[i + 1]);
+        const double s0 = side(m.smooth[i]), s1 = side(m.smooth[i + 1]);
         if ((s0 > 0) == (s1 > 0) || s0 == s1)
             continue;
         const double f = s0 / (s0 - s1);

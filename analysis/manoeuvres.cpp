@@ -60,14 +60,6 @@ double Steady(const BoatMotion& m, const std::vector<double>& u, double from)
     return sum / 5;
 }
 
-bool GapBetween(const BoatMotion& m, double from, double to)
-{
-    for (std::size_t g : m.gaps)
-        if (m.t[g] < to && m.t[g + 1] > from)
-            return true;
-    return false;
-}
-
 // Whether the angle path from a to a + turn passes through `through` (mod 360).
 bool Passes(double a, double turn, double through)
 {
@@ -88,20 +80,32 @@ std::vector<Manoeuvre> FindManoeuvres(const AnalysisRace& race, const BoatMotion
     // The turn over the window centred on each fix; candidates are the
     // fixes where it exceeds the threshold.
     std::vector<std::pair<double, std::size_t>> candidates;  // turn, fix
+    // Fix-indexed windows (two pointers) and running sums of speed keep this
+    // linear in the fixes.
+    std::vector<double> speed_sum(m.t.size() + 1, 0);
+    for (std::size_t i = 0; i < m.t.size(); ++i)
+        speed_sum[i + 1] = speed_sum[i] + m.speed_ms[i];
+    std::size_t lo = 0, hi = 0, gap = 0;
+    const double margin = half + kSmoothSettle + kSteadySpan;
     for (std::size_t i = 0; i < m.t.size(); ++i) {
         const double t = m.t[i];
-        if (t < from || t > to || t - half < m.t.front() || t + half > m.t.back() ||
-            GapBetween(m, t - half - kSmoothSettle - kSteadySpan, t + half + kSmoothSettle + kSteadySpan))
+        while (lo < i && m.t[lo] < t - half)
+            ++lo;
+        hi = std::max(hi, i);
+        while (hi + 1 < m.t.size() && m.t[hi + 1] <= t + half)
+            ++hi;
+        while (gap < m.gaps.size() && m.t[m.gaps[gap] + 1] <= t - margin)
+            ++gap;
+        const bool gap_near = gap < m.gaps.size() && m.t[m.gaps[gap]] < t + margin;
+        if (t < from || t > to || t - half < m.t.front() || t + half > m.t.back() || gap_near)
             continue;
-        const double turn = std::abs(ValueAt(m, u, t + half) - ValueAt(m, u, t - half));
+        const double turn = std::abs(u[hi] - u[lo]);
         // Slow for a moment inside a tack is fine; drifting is not.
-        double speed = 0;
-        for (int k = -3; k <= 3; ++k)
-            speed += ValueAt(m, m.speed_ms, t + k * half / 3) / 7;
-        const bool moving = speed >= kManoeuvreMinSpeed;
-        if (turn > kTurnDegrees && moving)
+        const double speed = (speed_sum[hi + 1] - speed_sum[lo]) / static_cast<double>(hi + 1 - lo);
+        if (turn > kTurnDegrees && speed >= kManoeuvreMinSpeed)
             candidates.emplace_back(turn, i);
     }
+
     // Candidates close together are one turn (a slow tack turns unevenly,
     // and noise at its slowest moment can add a wiggle): it runs from the
     // steady course before the first to the steady course after the last.
