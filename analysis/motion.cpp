@@ -65,7 +65,12 @@ std::vector<Sample> CombineSeconds(std::vector<Sample> fixes, const MotionLimits
             ++kept;
         }
         if (kept > 0) {
-            out.push_back({st / kept, {sx / kept, sy / kept}, static_cast<std::int32_t>(kept)});
+            // Several fixes with one whole-second time were spread over that
+            // second: their mean stands for its middle, not its start.
+            double t = st / kept;
+            if (kept > 1 && fixes[i].t == second && fixes[j - 1].t == second)
+                t = second + 0.5 - 0.5 / static_cast<double>(kept);
+            out.push_back({t, {sx / kept, sy / kept}, static_cast<std::int32_t>(kept)});
             m.fixes_combined += static_cast<std::int32_t>(kept - 1);
         }
         i = j;
