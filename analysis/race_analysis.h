@@ -64,7 +64,7 @@ struct StartFigures {
 struct Rounding {
     std::string mark;  // the course entry
     double at = 0;     // closest approach
-    int rank = 0;      // among the boats that rounded it
+    int rank = 0;      // by elapsed time from their own gun, among the boats of its class that rounded it
 };
 
 struct LegFigures {
@@ -108,8 +108,10 @@ RaceAnalysis AnalyseRace(const AnalysisRace& race);
 
 // The fleet at one instant, in the race's boat order.
 struct LiveBoat {
-    std::optional<int> rank;  // by distance still to sail; nullopt when not racing
-    double to_go_m = 0, behind_m = 0;
+    // Within its class, finished boats first; nullopt when not racing
+    // (before its start crossing, OCS, in a gap, after its last fix).
+    std::optional<int> rank;
+    double to_go_m = 0, behind_m = 0;  // along the leg's axis and the course's later legs
     int leg = 0;  // 1-based; 0 before the start
     double speed_kn = 0, vmg_kn = 0;
 };

@@ -253,6 +253,20 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
     EXPECT_EQ(by["jumpy"]->motion.fixes_rejected, 4);
     EXPECT_EQ(by["gappy"]->motion.gaps.size(), 1u);
 
+    // Ranks at the first rounding of mark 1 follow the true times, in class A.
+    std::vector<std::pair<double, int>> at_mark;  // truth time, rank
+    for (std::size_t i = 0; i < race.boats.size(); ++i) {
+        const std::string& name = race.boats[i].name;
+        if (race.boats[i].boat_class != "A" || r.boats[i].roundings.empty())
+            continue;
+        const Path& path = paths.count(name) ? paths[name] : name == "stops" ? stops : Sail({kGun + 2, 0, 3.3, 4.3, false});
+        at_mark.emplace_back(TruthOf(path, kGun).marks[0], r.boats[i].roundings[0].rank);
+    }
+    ASSERT_EQ(at_mark.size(), 6u);
+    std::sort(at_mark.begin(), at_mark.end());
+    for (std::size_t k = 0; k < at_mark.size(); ++k)
+        EXPECT_EQ(at_mark[k].second, static_cast<int>(k) + 1);
+
     // The fleet up the first beat ranks by progress to mark 1; the early
     // boat is not racing, nor class B before its gun.
     const double beat = kGun + 400;
