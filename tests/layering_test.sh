@@ -13,7 +13,7 @@ layers=(
   "race"
   "pictures"
   "check"
-  "replay"
+  "replay analysis"
   "distribution external"
   "screens platform/qt"
   "shell cli standin_viewer"
