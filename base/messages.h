@@ -195,9 +195,8 @@ inline constexpr Text kNoFixInRace{"No fix between the start and the finish: %1%
                                    "スタートからフィニッシュまでの測位がありません：%1%2"};
 inline constexpr Text kCoverage{"Covers only %1 of the race: %2%3", "レースの%1しかカバーしていません：%2%3"};
 inline constexpr Text kLongGap{"No fix for %1, from %2 to %3", "%2 から %3 まで%1のあいだ測位がありません"};
-inline constexpr Text kJumps{"%1 jump faster than %2 knots%3; the editor's speed test would delete them",
-                             "%1が%2ノットより速く跳んでいます%3。編集画面の速度チェックで削除される点です"};
-inline constexpr Text kSameTimeJumps{" (%1 of them at the time of the point before)", "（うち%1点は直前の点と同じ時刻）"};
+inline constexpr Text kJumps{"%1 jump faster than %2 knots; the editor's speed test would delete them",
+                             "%1が%2ノットより速く跳んでいます。編集画面の速度チェックで削除される点です"};
 inline constexpr Text kBackward{"The time goes backwards %1", "時刻が%1逆戻りしています"};
 inline constexpr Text kZeroPoints{
     "%1 at latitude 0, longitude 0 (fixes without a position) left out of the track; the file still holds them",

@@ -280,7 +280,6 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
     for (std::int32_t i = 2; i <= track.TrackCount; ++i)
         if (track.TrackTime[i] < track.TrackTime[i - 1])
             ++b.backward;
-    std::int32_t same_time = 0;  // jumps that are fixes logged faster than the time stamps tell apart
     const auto local = [&](double seconds) { return window.local_start + seconds / SecondsPerDay; };
     const std::string span = out.Say(kSpan, {RaceClock(local((*b.first - window.start) * SecondsPerDay)),
                                              RaceClock(local((*b.last - window.start) * SecondsPerDay))});
@@ -311,10 +310,8 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
         if (edit.FirstPresent == 0) {
             out.Boat(boat, Severity::Error, out.Say(kNoFixInRace, {span, shift}));
         } else {
+            // Fixes of one whole second (a fast logger) count as a second apart, not as jumps.
             b.jumps = RunSpeedTest(track, edit, kJumpKnots);
-            for (std::int32_t i = edit.FirstPresent + 1; i <= edit.LastPresent; ++i)
-                if (track.TrackMark[i] != 0 && track.TrackTime[i] == track.TrackTime[i - 1])
-                    ++same_time;
             if (b.coverage < 0.9)
                 out.Boat(boat, Severity::Warning, out.Say(kCoverage, {Percent(b.coverage), span, shift}));
             // Track times are day fractions: a gap of exactly five minutes may come out a hair longer.
@@ -326,8 +323,7 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
     }
     if (b.jumps > 0)
         out.Boat(boat, Severity::Warning,
-                 out.Say(kJumps, {out.Count(b.jumps, kPoint), std::to_string(static_cast<int>(kJumpKnots)),
-                                  same_time > 0 ? out.Say(kSameTimeJumps, {std::to_string(same_time)}) : ""}));
+                 out.Say(kJumps, {out.Count(b.jumps, kPoint), std::to_string(static_cast<int>(kJumpKnots))}));
     if (b.backward > 0)
         out.Boat(boat, Severity::Warning, out.Say(kBackward, {out.Count(b.backward, kTime)}));
     say_zero_points();

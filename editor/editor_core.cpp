@@ -318,19 +318,18 @@ std::int32_t RunSpeedTest(TrackStore& store, const TrackEditState& edit, float m
     for (std::int32_t i = edit.FirstPresent + 1; i <= last; ++i) {
         if (store.TrackMark[i] != 0)
             continue;
-        const float hours = static_cast<float>((store.TrackTime[i] - store.TrackTime[ref]) * 24);
+        float hours = static_cast<float>((store.TrackTime[i] - store.TrackTime[ref]) * 24);
+        // Readers that keep whole seconds give a fast logger's fixes of one
+        // second one time; they lie up to a second apart, so they are measured
+        // as a second apart, never as an infinite speed.
+        if (hours == 0)
+            hours = 1.0f / 3600;
         const float dlat = static_cast<float>(store.TrackLat[i] - store.TrackLat[ref]);
         const float dlon = static_cast<float>(store.TrackLon[i] - store.TrackLon[ref]);
         const float dist = static_cast<float>(
             std::sqrt(static_cast<double>(dlat) * dlat + static_cast<double>(dlon) * dlon * MapAspect * MapAspect));
-        bool too_fast;
-        if (hours == 0) {
-            too_fast = dist > 0;
-        } else {
-            const float speed = static_cast<float>(static_cast<double>(dist) / hours);
-            too_fast = speed > max_speed;
-        }
-        if (too_fast) {
+        const float speed = static_cast<float>(static_cast<double>(dist) / hours);
+        if (speed > max_speed) {
             store.TrackMark[i] += MarkAuto;
             ++deleted;
         } else {

@@ -208,9 +208,9 @@ void RestoreAllMarks(TrackStore& store);
 // Each pass works on FirstPresent..LastPresent and on present points only, and
 // returns how many points it marked with MarkAuto.
 //
-// A point recorded at the same time as the last accepted point has no speed: it
-// is kept when it lies at the same position (a repeated fix) and deleted when it
-// lies anywhere else (an infinite speed).
+// A point recorded at the same time as the last accepted point (a fast logger
+// read with whole seconds) counts as a second after it: the fixes of one second
+// stay unless one of them lies further than a second's sailing at max_speed.
 std::int32_t RunSpeedTest(TrackStore& store, const TrackEditState& edit, float max_speed);
 std::int32_t RunIntervalThinning(TrackStore& store, const TrackEditState& edit, float interval);
 

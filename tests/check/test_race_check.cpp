@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -140,9 +141,25 @@ TEST_F(RaceCheckTest, GapsJumpsZeroFixesAndBackwardTimesAreWarnings)
     std::vector<Fix> backward = Sailing();
     backward[300].seconds -= 15;
     Track("back.trb", backward);
+    // A 10 Hz logger in a file with whole seconds: ten fixes a second, one time
+    // each, and one real jump among them.
+    std::ofstream gpx(ws_ / "gpsdat" / "fast.gpx");
+    gpx << "<gpx><trk><trkseg>\n";
+    for (int i = 0; i <= 48000; ++i) {
+        const int second = 3000 + i / 10;  // from 00:50 UTC
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "<trkpt lat=\"%.7f\" lon=\"%.7f\"><time>2024-06-15T%02d:%02d:%02dZ</time></trkpt>\n",
+                      35 + (i / 10.0 - 600) * 6 / 3600 / 60, i == 30005 ? 139.6 : 139.5, second / 3600,
+                      second / 60 % 60, second % 60);
+        gpx << line;
+    }
+    gpx << "</trkseg></trk></gpx>\n";
+    gpx.close();
     Boat("gap.trb", "Gap");
     Boat("jump.trb", "Jump");
     Boat("back.trb", "Back");
+    Boat("fast.gpx", "Fast");
     const RaceCheckResult result = Check();
     EXPECT_EQ(result.Count(Severity::Error), 0);
 
@@ -165,6 +182,10 @@ TEST_F(RaceCheckTest, GapsJumpsZeroFixesAndBackwardTimesAreWarnings)
     EXPECT_EQ(result.boats[2].jumps, 0);
     EXPECT_EQ(Messages(result, "Back", Severity::Warning),
               std::vector<std::string>{"The time goes backwards 1 time"});
+
+    EXPECT_EQ(result.boats[3].jumps, 1) << "the fixes of one second are no jumps; the real one is";
+    EXPECT_EQ(Messages(result, "Fast", Severity::Warning),
+              std::vector<std::string>{"1 point jump faster than 30 knots; the editor's speed test would delete them"});
 
     // A file of nothing but such fixes gives no point, and the count says why.
     Track("lost.trb", {{0, 0, 0}, {10, 0, 0}});

@@ -399,11 +399,27 @@ TEST(SpeedTest, ExactlyTheLimitPassesTheFirstStaysTheLastMayGo)
     EXPECT_EQ(first.TrackMark[1], 0);
 }
 
-TEST(SpeedTest, SameTimeAsTheLastAcceptedPoint)
+TEST(SpeedTest, AFastLoggerReadWithWholeSecondsKeepsItsFixes)
 {
-    TrackStore store = MakeTrack({{0, 0, 0}, {0, 0, 0}, {0, 0.001, 0}, {10, 0.0001, 0}});
-    EXPECT_EQ(RunSpeedTest(store, FreshEdit(store), 12), 1);
-    EXPECT_EQ(Marks(store), (std::vector<std::int32_t>{0, 0, 8, 0}));
+    // 10 Hz at 6 knots, each second's ten fixes stamped with that second.
+    std::vector<Fix> fixes;
+    for (int i = 0; i < 200; ++i)
+        fixes.push_back({static_cast<double>(i / 10), 6.0 * (i / 10.0) / 3600, 0});
+    TrackStore store = MakeTrack(fixes);
+    EXPECT_EQ(RunSpeedTest(store, FreshEdit(store), 12), 0);
+
+    // A real jump within one second still goes, and so does its burst; the
+    // rest of that second stays.
+    fixes[55].lat += 5;
+    fixes[56].lon += 3;
+    TrackStore jumpy = MakeTrack(fixes);
+    EXPECT_EQ(RunSpeedTest(jumpy, FreshEdit(jumpy), 12), 2);
+    EXPECT_EQ(jumpy.TrackMark[56], MarkAuto);
+    EXPECT_EQ(jumpy.TrackMark[57], MarkAuto);
+    // A second's sailing at the limit is 12 / 3600 nautical miles: 0.003 passes, 0.004 does not.
+    TrackStore near = MakeTrack({{0, 0, 0}, {0, 0.003, 0}, {0, 0.007, 0}, {10, 0.004, 0}});
+    EXPECT_EQ(RunSpeedTest(near, FreshEdit(near), 12), 1);
+    EXPECT_EQ(Marks(near), (std::vector<std::int32_t>{0, 0, 8, 0}));
 }
 
 TEST(SpeedTest, SkipsDeletedPointsAndWorksInThePresentRange)
