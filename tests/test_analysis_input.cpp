@@ -1,6 +1,7 @@
 // The race analysis's input as read from a workspace race file.
 #include "replay/analysis_input.h"
 #include "replay/replay_data.h"
+#include "race/race_settings.h"
 #include "track/track_store.h"
 #include "base/datetime.h"
 
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 
 // A race at 10:00 local, nine hours ahead of UTC, its mark and lines in
 // minutes of arc, one boat whose GPX track runs from 01:00 UTC.
-TEST(AnalysisInput, GunInUtcMarksInMinutesPlacedAndEveryBoatRead)
+TEST(AnalysisInput, GunInUtcMarksInMinutesPlacedWindTurnedTrue)
 {
     const fs::path root = fs::path(::testing::TempDir()) / "analysis_input";
     fs::remove_all(root);
@@ -34,7 +35,7 @@ TEST(AnalysisInput, GunInUtcMarksInMinutesPlacedAndEveryBoatRead)
         char t[32];
         std::snprintf(t, sizeof t, "01:%02d:%02d", i / 60, i % 60);
         gpx << "<trkpt lat=\"" << 35.0 + i * 1e-5 << "\" lon=\"139.5\"><time>2024-06-15T" << t
-             << "Z</time></trkpt>\n";
+            << "Z</time></trkpt>\n";
     }
     gpx << "</trkseg></trk></gpx>\n";
     gpx.close();
@@ -83,6 +84,19 @@ TEST(AnalysisInput, FractionsOfASecondAreKept)
     ASSERT_EQ(boat.utc_fixes.size(), 10u);
     EXPECT_NEAR(boat.utc_fixes[2].t, 1718413200.3, 1e-4);
     EXPECT_NEAR(boat.utc_fixes[9].t, 1718413201.0, 1e-4);
+}
+
+// A finish line near no track must not leave the start line standing in for
+// it: no line at all, and a note, rather than finishes on the wrong line.
+TEST(AnalysisInput, AStartOrFinishLineLeftOutLeavesTheRaceUnscored)
+{
+    ReplayRace replay;
+    replay.line_count = 2;
+    replay.lines = {{35.0, 139.49, 35.0, 139.51, 1}};
+    const AnalysisInput in = MakeAnalysisInput(RaceSettings{}, std::move(replay));
+    EXPECT_TRUE(in.race.lines.empty());
+    ASSERT_EQ(in.notes.size(), 1u);
+    EXPECT_NE(in.notes[0].find("not scored"), std::string::npos) << in.notes[0];
 }
 
 } // namespace
