@@ -2,7 +2,11 @@
 // tracks one second apart (GPX, NMEA logs and TRB in turn) and the race file
 // "bench_race.txt" naming them. Boat 7's logger wrote local time as UTC and boat
 // 21 has three wild positions, so the check has something to find.
-//   make-check-workspace FOLDER BOATS POINTS
+// With HZ (the analysis benchmark), POINTS seconds of HZ fixes a second (the
+// readers keep whole seconds), a course round two marks between two lines,
+// and up to 200 boats: a race file holds 80, so boats past the 80th go to
+// bench_race_2.txt and bench_race_3.txt.
+//   make-check-workspace FOLDER BOATS POINTS [HZ]
 
 #include <cerrno>
 #include <cmath>
@@ -12,10 +16,13 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
-const char kUsage[] = "usage: make-check-workspace FOLDER BOATS POINTS\n";
+const char kUsage[] = "usage: make-check-workspace FOLDER BOATS POINTS [HZ]\n";
+long g_hz = 1;         // fixes a second
+bool g_course = false;  // the analysis's workspace
 const long kStart = 1718412900;  // 2024-06-15 00:55:00 UTC, five minutes before the gun
 
 long ParseCount(const char* text)
@@ -31,13 +38,16 @@ struct Fix {
     double lat, lon;  // degrees
 };
 
+// Fix i of a boat: at one fix a second (the check's workspace) boats lie 11 m
+// apart; the analysis's fleet sails its course within 40 m of each other.
 Fix FixOf(long boat, long i)
 {
-    const double phase = i * 0.002 + boat * 0.7;
-    Fix f{kStart + i, 35.25 + 0.01 * std::sin(phase) + boat * 1e-4, 139.45 + 0.012 * std::cos(phase)};
+    const double phase = static_cast<double>(i) / static_cast<double>(g_hz) * 0.002 + boat * 0.7;
+    const double apart = g_course ? (boat % 40) * 1e-5 : boat * 1e-4;
+    Fix f{kStart + i / g_hz, 35.25 + 0.01 * std::sin(phase) + apart, 139.45 + 0.012 * std::cos(phase)};
     if (boat == 7)
         f.time += 9 * 3600;
-    if (boat == 21 && i % 3000 == 1500)
+    if (boat == 21 && i % (3000 * g_hz) == 1500)
         f.lat += 0.1;
     return f;
 }
@@ -129,13 +139,15 @@ bool Write(const std::filesystem::path& path, long boat, long points, void (*wri
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
+    if (argc != 4 && argc != 5) {
         std::fputs(kUsage, stderr);
         return 2;
     }
     const long boats = ParseCount(argv[2]);
-    const long points = ParseCount(argv[3]);
-    if (boats < 0 || boats > 80 || points < 0) {
+    const long seconds = ParseCount(argv[3]);
+    g_hz = argc == 5 ? ParseCount(argv[4]) : 1;
+    const bool course = g_course = argc == 5;
+    if (boats < 0 || boats > (course ? 240 : 80) || seconds < 0 || g_hz < 0 || g_hz > 50) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -145,13 +157,18 @@ int main(int argc, char** argv)
     for (const char* folder : {"gpsdat", "raceadmin"})
         fs::create_directories(root / folder, error);
 
+    const long points = seconds * g_hz;
     // The race runs from the first fix plus five minutes to the last minus five.
-    const long finish = kStart + points - 300 + 9 * 3600;
+    const long finish = kStart + seconds - 300 + 9 * 3600;
     int fh, fm, fs_;
     Clock(finish, fh, fm, fs_);
     std::string race = "T1,Check benchmark\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/" + std::to_string(Day(finish)) +
                        " " + std::to_string(fh) + ":" + (fm < 10 ? "0" : "") + std::to_string(fm) + ":" +
                        (fs_ < 10 ? "0" : "") + std::to_string(fs_) + "\r\nTD,9\r\n";
+    if (course)  // the marks north and south of the loop, both lines across its east side
+        race += "LG,8\r\nMG,0\r\nWD, 0\r\nMK,35.2605,139.4500\r\nMK,35.2395,139.4500\r\n"
+                "LN,35.2500,139.4600,35.2500,139.4680\r\nLN,35.2510,139.4600,35.2510,139.4680\r\nCRS,S,1,2,F\r\n";
+    std::vector<std::string> races(1, race);
     for (long b = 1; b <= boats; ++b) {
         static const char* const kEndings[] = {"gpx", "log", "gpx", "trb"};
         const char* ending = kEndings[b % 4];
@@ -160,12 +177,18 @@ int main(int argc, char** argv)
         const auto writer = ending[0] == 'g' ? WriteGpx : ending[0] == 'l' ? WriteNmea : WriteTrb;
         if (!Write(root / "gpsdat" / name, b, points, writer))
             return 1;
-        race += "BN," + std::string(name) + ",Boat " + std::to_string(b) + "\r\n";
+        if (b > 1 && (b - 1) % 80 == 0)
+            races.push_back(race);
+        races.back() += "BN," + std::string(name) + ",Boat " + std::to_string(b) + "\r\n";
     }
-    std::FILE* f = std::fopen((root / "raceadmin" / "bench_race.txt").c_str(), "wb");
-    if (!f || std::fwrite(race.data(), 1, race.size(), f) != race.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "make-check-workspace: cannot write the race file\n");
-        return 1;
+    for (std::size_t k = 0; k < races.size(); ++k) {
+        const std::string file = k == 0 ? "bench_race.txt" : "bench_race_" + std::to_string(k + 1) + ".txt";
+        std::FILE* f = std::fopen((root / "raceadmin" / file).c_str(), "wb");
+        const std::string& text = races[k];
+        if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+            std::fprintf(stderr, "make-check-workspace: cannot write the race file\n");
+            return 1;
+        }
     }
     return Write(root / "tackvue.exe", 0, 0, nullptr) ? 0 : 1;
 }

@@ -83,5 +83,6 @@ int Pictures(Console& console, const std::vector<std::string>& args);    // pict
 int Distribute(Console& console, const std::vector<std::string>& args);  // picture_commands.cpp
 int Replay(Console& console, const std::vector<std::string>& args);      // replay_commands.cpp
 int Results(Console& console, const std::vector<std::string>& args);     // replay_commands.cpp
+int Analyse(Console& console, const std::vector<std::string>& args);     // analyse_command.cpp
 
 } // namespace tackedit::cli

@@ -109,6 +109,22 @@ const Command kCommands[] = {
      "  --json   a JSON array instead\n"
      "  --csv    comma-separated values instead (RFC 4180: a name holding a comma,\n"
      "           a quote or a line break is quoted)\n"},
+    {"analyse", Analyse, "analyse WORKSPACE RACEFILE [--json|--csv]",
+     "the race as a debrief tells it: starts, roundings, legs, manoeuvres",
+     "Analyses a race from its course, lines, marks, wind and tracks and prints\n"
+     "one line a boat, separated by tabs: rank, boat, status, finish (UTC), elapsed\n"
+     "and corrected time, tacks, gybes, metres sailed and top speed in knots (the\n"
+     "best 10-second average), from its start to its finish or last fix; then each\n"
+     "boat's mark roundings with its rank there. Fixes that imply an impossible\n"
+     "speed are set aside. Status is finished, ocs, nsc (a mark missed), dnf, dns,\n"
+     "or unscored when the race lacks what scoring needs (a line, the course's S\n"
+     "or F, a mark it names); notes on stderr say what could not be analysed and\n"
+     "why. On a terminal it shows what it is doing.\n"
+     "\n"
+     "  --json   one JSON object: the race, per boat its start, roundings, legs,\n"
+     "           finish and figures, and the notes; times UTC (ISO 8601, Z),\n"
+     "           distances in metres, speeds in knots, null where unknown\n"
+     "  --csv    comma-separated values: one row per boat, then one per rounding\n"},
 };
 
 const char kQuiet[] =

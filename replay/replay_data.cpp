@@ -74,7 +74,7 @@ std::int64_t ReplaySeconds(double date_time)
     return FloorDiv(ms, 1000);
 }
 
-void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat)
+void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat, bool utc)
 {
     struct Fix {
         std::int64_t time;
@@ -82,13 +82,20 @@ void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat)
     };
     std::vector<Fix> fixes;
     fixes.reserve(static_cast<std::size_t>(std::max(track.TrackCount, 0)));
+    boat.utc_fixes.clear();
+    if (utc)
+        boat.utc_fixes.reserve(fixes.capacity());
     for (std::int32_t i = 1; i <= track.TrackCount; ++i) {
         const double lat = track.TrackLat[i] / 60, lon = track.TrackLon[i] / 60;
         if (!Plausible(lat, lon) || (lat == 0 && lon == 0))
             continue;  // nowhere a boat sails; the check names such points
         fixes.push_back({ReplaySeconds(track.TrackTime[i]) + std::int64_t{time_diff} * 3600, Micro(lat), Micro(lon)});
+        if (utc)
+            boat.utc_fixes.push_back({(track.TrackTime[i] - TrackEpoch) * SecondsPerDay, lat, lon});
     }
-    std::stable_sort(fixes.begin(), fixes.end(), [](const Fix& a, const Fix& b) { return a.time < b.time; });
+    const auto earlier = [](const Fix& a, const Fix& b) { return a.time < b.time; };
+    if (!std::is_sorted(fixes.begin(), fixes.end(), earlier))  // most logs are; sorting them costs a tenth of a read
+        std::stable_sort(fixes.begin(), fixes.end(), earlier);
     boat.time.clear();
     boat.lat.clear();
     boat.lon.clear();
@@ -239,7 +246,7 @@ void PlaceMarksAndLines(const std::vector<std::array<double, 2>>& marks,
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const auto v = place(lines[k].data(), 4);
         if (v)
-            race.lines.push_back({(*v)[0], (*v)[1], (*v)[2], (*v)[3]});
+            race.lines.push_back({(*v)[0], (*v)[1], (*v)[2], (*v)[3], k + 1});
         else
             race.notes.push_back("LN " + std::to_string(k + 1) + " left out: it lies near no track");
     }
@@ -282,7 +289,8 @@ std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std
     return rows;
 }
 
-ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options)
+ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options,
+                          RaceSettings* settings)
 {
     const auto path = FindWorkspaceFile(app_dir + "raceadmin", race_file);
     if (!path)
@@ -294,6 +302,8 @@ ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_fi
     out.boats_past_limit = skipped.full_boats;
     if (skipped.full_boats > 0)
         out.notes.insert(out.notes.begin(), BoatsPastLimitNote(skipped.full_boats));
+    if (settings)
+        *settings = std::move(race);
     return out;
 }
 
@@ -335,7 +345,7 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
             if (!gps)
                 throw DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file");
             LoadTrackFile(*gps, track, edit, load.services);
-            TakeFixes(track, race.TimeDiff, boat);
+            TakeFixes(track, race.TimeDiff, boat, options.utc_fixes);
         } catch (const DataError& e) {
             out.notes.push_back(boat.name + ": " + e.what());
         }

@@ -4,6 +4,8 @@
 // boats' tracks as the viewer would get them, with every time in the race's
 // local time as whole seconds since 1970 (so the page needs no time zone).
 
+#include "analysis/motion.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -20,6 +22,9 @@ struct ReplayBoat {
     // Fixes, strictly increasing whole seconds; positions in microdegrees.
     std::vector<std::int64_t> time;
     std::vector<std::int32_t> lat, lon;
+    // Every fix in UTC seconds, fractions kept where the reader keeps them;
+    // filled only when ReplayReadOptions::utc_fixes asks (the analysis).
+    std::vector<analysis::RawFix> utc_fixes;
 };
 
 struct ReplayMark {
@@ -29,6 +34,7 @@ struct ReplayMark {
 
 struct ReplayLine {
     double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    std::size_t number = 0;  // its LN entry, from 1
 };
 
 struct ReplayWind {
@@ -73,7 +79,8 @@ std::int64_t ReplaySeconds(double date_time);
 
 // The fixes of a track store in local time: sorted, the first fix of each second.
 struct TrackStore;
-void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat);
+// With `utc`, every plausible fix also goes to boat.utc_fixes.
+void TakeFixes(const TrackStore& track, int time_diff, ReplayBoat& boat, bool utc = false);
 
 // The box of the boats' tracks in degrees (south, west, north, east), the
 // farthest half percent of the fixes on each side left out; nullopt without fixes.
@@ -101,6 +108,7 @@ std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std
 struct ReplayReadOptions {
     bool pictures = true;
     bool land = true;  // the shoreline around the tracks, through GMT
+    bool utc_fixes = false;  // fill ReplayBoat::utc_fixes
 };
 
 // The replay of a race record (read from `file`, or the compile screen's as
@@ -113,6 +121,8 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
 // (the race file reader, the track readers). A race file that does not read
 // raises DataError naming its file and line; a boat whose track does not read
 // stays in with no fixes and a note, as do boat lines past the full list.
-ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options);
+// `settings`, when given, gets the race file as read.
+ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_file, const ReplayReadOptions& options,
+                          RaceSettings* settings = nullptr);
 
 } // namespace tackedit

@@ -1,0 +1,76 @@
+#include "replay/analysis_input.h"
+
+#include "race/race_settings.h"
+#include "replay/replay_data.h"
+
+#include <utility>
+
+namespace tackedit {
+
+AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace&& replay)
+{
+    AnalysisInput in;
+    analysis::AnalysisRace& race = in.race;
+    race.title = replay.title1;
+    if (!replay.title2.empty())
+        race.title += race.title.empty() ? replay.title2 : " " + replay.title2;
+    // The race's times are local; TD is local minus UTC.
+    const double utc_shift = -3600.0 * replay.time_diff;
+    race.gun = static_cast<double>(replay.start) + utc_shift;
+
+    race.marks.assign(replay.mark_count, std::nullopt);
+    for (const ReplayMark& m : replay.marks) {
+        const std::size_t k = std::stoul(m.label);
+        if (k >= 1 && k <= race.marks.size())
+            race.marks[k - 1] = std::pair{m.lat, m.lon};
+    }
+    // The analysis takes the first LN as the start and the last as the
+    // finish: with either of them left out, another line would stand in for
+    // it and rank boats wrongly, so then no line is given at all.
+    const bool ends_placed = !replay.lines.empty() && replay.lines.front().number == 1 &&
+                             replay.lines.back().number == replay.line_count;
+    if (ends_placed)
+        for (const ReplayLine& l : replay.lines)
+            race.lines.push_back({l.lat1, l.lon1, l.lat2, l.lon2});
+    else if (replay.line_count > 0)
+        in.notes.push_back("The start or finish line lies near no track: the race is not scored");
+    race.course = replay.course;
+
+    // WD and the wind file are magnetic, as the replay page reads them.
+    race.wind_from_deg = replay.wind_dir + replay.mag_var;
+    for (const ReplayWind& w : replay.wind)
+        race.wind.push_back({static_cast<double>(w.time) + utc_shift, w.direction + replay.mag_var});
+    race.boat_length_m = settings.Loa;
+
+    race.boats.reserve(replay.boats.size());
+    for (std::size_t k = 0; k < replay.boats.size(); ++k) {
+        ReplayBoat& b = replay.boats[k];
+        analysis::AnalysisBoat boat;
+        boat.name = b.name;
+        boat.file = b.file;
+        const int cls = k < settings.BoatClass.size() ? settings.BoatClass[k] : 0;
+        if (settings.ClassesOn != 0 && cls >= 1 && cls <= settings.ClassCount())
+            boat.boat_class = settings.ClassNames[static_cast<std::size_t>(cls - 1)];
+        boat.tcf = b.tcf;
+        boat.start_offset_s = b.start_offset;
+        boat.entered = b.entered;
+        boat.fixes = std::move(b.utc_fixes);
+        race.boats.push_back(std::move(boat));
+    }
+    in.boats_past_limit = replay.boats_past_limit;
+    in.notes.insert(in.notes.begin(), replay.notes.begin(), replay.notes.end());
+    return in;
+}
+
+AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file)
+{
+    ReplayReadOptions options;
+    options.pictures = false;
+    options.land = false;
+    options.utc_fixes = true;
+    RaceSettings settings;
+    ReplayRace replay = ReadReplayRace(app_dir, race_file, options, &settings);
+    return MakeAnalysisInput(settings, std::move(replay));
+}
+
+} // namespace tackedit

@@ -1,0 +1,32 @@
+#pragma once
+
+// The race analysis's input read from a workspace race file: the race and
+// every boat's fixes in UTC seconds, marks and lines placed as the replay
+// places them. Each track is read once.
+
+#include "analysis/race_analysis.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tackedit {
+
+struct AnalysisInput {
+    analysis::AnalysisRace race;
+    // What the reading left out and why: tracks that do not read, marks and
+    // lines near no track, boats past the full list, a wind file that does not read.
+    std::vector<std::string> notes;
+    std::int64_t boats_past_limit = 0;
+};
+
+struct RaceSettings;
+struct ReplayRace;
+// From a race record and its replay read with utc_fixes (the fixes move out of it).
+AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace&& replay);
+
+// Reads WORKSPACE/raceadmin/NAME and its tracks; a race file that does not
+// read raises DataError as ReadReplayRace does.
+AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file);
+
+} // namespace tackedit
