@@ -81,6 +81,9 @@ Course ReadCourse(const AnalysisRace& race, const LocalPlane& plane, std::vector
                 unscored("the course names mark " + entry +
                          ", which the race does not have: no roundings from there on, no finishes or ranks");
             }
+        } else if ((entry == "S" && k == 0) || (entry == "F" && k + 1 == race.course.size())) {
+            unscored(std::string("the course's ") + entry + " names no " + (entry == "S" ? "start" : "finish") +
+                     " line: no finishes or ranks");
         } else {
             unscored("the course has " + entry + " in the middle: no finishes or ranks");
         }

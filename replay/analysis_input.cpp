@@ -1,5 +1,6 @@
 #include "replay/analysis_input.h"
 
+#include "race/course.h"
 #include "race/race_settings.h"
 #include "replay/replay_data.h"
 
@@ -34,7 +35,15 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace&& repla
             race.lines.push_back({l.lat1, l.lon1, l.lat2, l.lon2});
     else if (replay.line_count > 0)
         in.notes.push_back("The start or finish line lies near no track: the race is not scored");
-    race.course = replay.course;
+    // The entries as the check and the results read them ("s", "f", "02"); one
+    // that names nothing stays as written, for the analysis to name in its note.
+    for (const std::string& entry : replay.course) {
+        const CourseEntry named = ReadCourseEntry(entry, replay.mark_count, replay.line_count);
+        race.course.push_back(named.kind == CourseEntry::Start    ? std::string("S")
+                              : named.kind == CourseEntry::Finish ? std::string("F")
+                              : named.kind == CourseEntry::Mark   ? std::to_string(named.mark)
+                                                                  : entry);
+    }
 
     // WD and the wind file are magnetic, as the replay page reads them.
     race.wind_from_deg = replay.wind_dir + replay.mag_var;

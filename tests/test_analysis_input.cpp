@@ -27,7 +27,7 @@ TEST(AnalysisInput, GunInUtcMarksInMinutesPlacedWindTurnedTrue)
     std::ofstream(root / "raceadmin/tiny.txt")
         << "T1,Tiny\r\nLG,6\r\nMG,-7\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nTD,9\r\n"
            "BN,a.gpx,Alpha,1.02,30\r\nWD, 200\r\n"
-           "MK,2101.2,8370\r\nLN,2100,8369.4,2100,8370.6\r\nLN,2100.6,8369.4,2100.6,8370.6\r\nCRS,S,1,F\r\n";
+           "MK,2101.2,8370\r\nLN,2100,8369.4,2100,8370.6\r\nLN,2100.6,8369.4,2100.6,8370.6\r\nCRS,s,01,f\r\n";
     std::ofstream gpx(root / "gpsdat/a.gpx");  // one fix a second from 01:00 UTC
     gpx.precision(10);
     gpx << "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\"><trk><trkseg>\n";
@@ -50,7 +50,7 @@ TEST(AnalysisInput, GunInUtcMarksInMinutesPlacedWindTurnedTrue)
     EXPECT_NEAR(race.marks[0]->second, 139.5, 1e-9);
     ASSERT_EQ(race.lines.size(), 2u);
     EXPECT_NEAR(race.lines[1].lat1, 35.01, 1e-9);
-    EXPECT_EQ(race.course, (std::vector<std::string>{"S", "1", "F"}));
+    EXPECT_EQ(race.course, (std::vector<std::string>{"S", "1", "F"})) << "read as the check and the results read it";
     ASSERT_TRUE(race.wind_from_deg);
     EXPECT_EQ(*race.wind_from_deg, 193);  // WD is magnetic
     EXPECT_EQ(race.boat_length_m, 6);

@@ -336,6 +336,7 @@ TEST(AnalyseRace, WhatCannotBeAnalysedIsNotedNeverRanked)
 
     r = analyse([](AnalysisRace& race) { race.lines.clear(); });
     EXPECT_TRUE(noted(r, "no lines"));
+    EXPECT_TRUE(noted(r, "S names no start line") && !noted(r, "in the middle")) << "says what is missing";
     EXPECT_TRUE(unranked(r));
 
     // Without wind the first mark still tells the pre-start side: scored.
