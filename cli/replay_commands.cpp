@@ -103,15 +103,16 @@ int Results(Console& console, const std::vector<std::string>& args)
         const auto race_name = RaceFileArgument(console, app_dir, names[1]);
         if (!race_name)
             return 1;
-        race = ReadReplayRace(app_dir, *race_name, ReplayReadOptions{false, false});
+        race = ReadReplayRace(app_dir, *race_name, ReplayReadOptions{false, false, true});
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }
     if (race.boats_past_limit > 0)
         console.Note(names[1] + ": " + BoatsPastLimitNote(race.boats_past_limit));
-    const auto results = ComputeResults(race);
+    std::string why;
+    const auto results = ComputeResults(std::move(race), &why);
     if (!results)
-        return console.Fail(names[1] + ": no results: " + WhyNoResults(race).value_or(""));
+        return console.Fail(names[1] + ": no results: " + why);
     const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };
     if (format == "--json") {
         nlohmann::ordered_json rows = nlohmann::ordered_json::array();

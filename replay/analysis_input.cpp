@@ -8,7 +8,7 @@
 
 namespace tackedit {
 
-AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace&& replay)
+AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay)
 {
     AnalysisInput in;
     analysis::AnalysisRace& race = in.race;
@@ -79,7 +79,7 @@ AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& r
     options.utc_fixes = true;
     RaceSettings settings;
     ReplayRace replay = ReadReplayRace(app_dir, race_file, options, &settings);
-    return MakeAnalysisInput(settings, std::move(replay));
+    return MakeAnalysisInput(settings, replay);
 }
 
 } // namespace tackedit

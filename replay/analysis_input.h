@@ -22,8 +22,9 @@ struct AnalysisInput {
 
 struct RaceSettings;
 struct ReplayRace;
-// From a race record and its replay read with utc_fixes (the fixes move out of it).
-AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace&& replay);
+// From a race record and its replay read with utc_fixes: those fixes move
+// out of it, the rest stays for drawing.
+AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay);
 
 // Reads WORKSPACE/raceadmin/NAME and its tracks; a race file that does not
 // read raises DataError as ReadReplayRace does.

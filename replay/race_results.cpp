@@ -1,104 +1,18 @@
 #include "replay/race_results.h"
 
 #include "race/course.h"
+#include "race/race_settings.h"
+#include "replay/analysis_input.h"
+#include "replay/analysis_report.h"
+#include "replay/replay_analysis.h"
 #include "base/datetime.h"
 
 #include <algorithm>
 #include <cmath>
-
+#include <cstdint>
 #include <cstdio>
 
 namespace tackedit {
-
-namespace {
-
-constexpr double kMetresPerDegree = 111120;  // 60 nautical miles
-constexpr double kAwayMetres = 100;
-
-struct Point {
-    double x = 0, y = 0;
-};
-
-// Flat metres around the finish line's middle: the race area is small.
-struct Plane {
-    explicit Plane(const ReplayLine& line)
-        : lat0((line.lat1 + line.lat2) / 2), lon0((line.lon1 + line.lon2) / 2),
-          cos0(std::cos(lat0 * 3.14159265358979323846 / 180))
-    {
-    }
-    Point operator()(double lat, double lon) const
-    {
-        return {(lon - lon0) * cos0 * kMetresPerDegree, (lat - lat0) * kMetresPerDegree};
-    }
-    Point Fix(const ReplayBoat& b, std::size_t i) const { return (*this)(b.lat[i] / 1e6, b.lon[i] / 1e6); }
-    double lat0, lon0, cos0;
-};
-
-double Cross(Point o, Point a, Point b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
-
-int Sign(double v) { return (v > 0) - (v < 0); }
-
-double DistanceToSegment(Point p, Point a, Point b)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
-    double u = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
-    u = std::clamp(u, 0.0, 1.0);
-    return std::hypot(p.x - (a.x + u * dx), p.y - (a.y + u * dy));
-}
-
-// Where along p→q the segment a–b is met (touching counts); nullopt when it is not.
-std::optional<double> Meets(Point p, Point q, Point a, Point b)
-{
-    const int d1 = Sign(Cross(a, b, p)), d2 = Sign(Cross(a, b, q));
-    const int d3 = Sign(Cross(p, q, a)), d4 = Sign(Cross(p, q, b));
-    if (d1 * d2 > 0 || d3 * d4 > 0)
-        return std::nullopt;
-    const double denom = (q.x - p.x) * (b.y - a.y) - (q.y - p.y) * (b.x - a.x);
-    if (denom == 0)
-        return d1 == 0 ? std::optional<double>(0.0) : std::nullopt;  // along the line: met at its start
-    return ((a.x - p.x) * (b.y - a.y) - (a.y - p.y) * (b.x - a.x)) / denom;
-}
-
-double Tenths(double v) { return std::round(v * 10) / 10; }
-
-// The boat's position at a time between its first and last fix.
-std::optional<Point> PositionAt(const ReplayBoat& b, const Plane& plane, double t)
-{
-    if (b.time.empty() || t < static_cast<double>(b.time.front()) || t > static_cast<double>(b.time.back()))
-        return std::nullopt;
-    const auto it = std::upper_bound(b.time.begin(), b.time.end(), static_cast<std::int64_t>(std::floor(t)));
-    const std::size_t j = static_cast<std::size_t>(it - b.time.begin());
-    if (j == 0)
-        return plane.Fix(b, 0);
-    if (j >= b.time.size())
-        return plane.Fix(b, b.time.size() - 1);
-    const Point p = plane.Fix(b, j - 1), q = plane.Fix(b, j);
-    const double u = (t - static_cast<double>(b.time[j - 1])) / static_cast<double>(b.time[j] - b.time[j - 1]);
-    return Point{p.x + u * (q.x - p.x), p.y + u * (q.y - p.y)};
-}
-
-} // namespace
-
-std::optional<double> FinishCrossing(const ReplayBoat& boat, const ReplayLine& finish, std::int64_t own_start)
-{
-    const Plane plane(finish);
-    const Point a = plane(finish.lat1, finish.lon1), b = plane(finish.lat2, finish.lon2);
-    bool away = false;
-    for (std::size_t i = 0; i < boat.time.size(); ++i) {
-        const Point q = plane.Fix(boat, i);
-        if (i > 0 && boat.time[i] > own_start && away) {
-            if (const auto u = Meets(plane.Fix(boat, i - 1), q, a, b)) {
-                const double t0 = static_cast<double>(boat.time[i - 1]);
-                const double tc = t0 + *u * (static_cast<double>(boat.time[i]) - t0);
-                if (tc >= static_cast<double>(own_start))
-                    return tc;
-            }
-        }
-        if (boat.time[i] >= own_start && DistanceToSegment(q, a, b) >= kAwayMetres)
-            away = true;
-    }
-    return std::nullopt;
-}
 
 namespace {
 
@@ -128,60 +42,69 @@ std::optional<std::string> WhyNoResults(const ReplayRace& race)
     return std::nullopt;
 }
 
-std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race)
+std::optional<std::vector<RaceResult>> ResultsOf(const analysis::AnalysisRace& race,
+                                                 const analysis::RaceAnalysis& result, int time_diff,
+                                                 std::string* why_none)
 {
-    if (WhyNoResults(race))
-        return std::nullopt;
-    const ReplayLine& finish = race.lines.back();
-    const ReplayLine& start_line = race.lines.front();
-    const Plane plane(finish);
-    const Point sa = plane(start_line.lat1, start_line.lon1), sb = plane(start_line.lat2, start_line.lon2);
-    // The course side of the start line: where the course's first mark lies.
-    int course_side = 0;
-    for (const std::string& entry : race.course) {
-        const CourseEntry named = ReadCourseEntry(entry, MarkCount(race), LineCount(race));
-        if (named.kind != CourseEntry::Mark)
+    using analysis::BoatStatus;
+    std::vector<RaceResult> finished;
+    // Boats without a finish, in the order a results list gives them.
+    std::vector<RaceResult> by_status[4];
+    for (std::size_t k = 0; k < result.boats.size() && k < race.boats.size(); ++k) {
+        if (!race.boats[k].entered)
             continue;
-        // A mark left out as lying near no track has no place to tell a side by.
-        const auto mark = std::find_if(race.marks.begin(), race.marks.end(), [&](const ReplayMark& m) {
-            return m.label == std::to_string(named.mark);
-        });
-        if (mark != race.marks.end()) {
-            course_side = Sign(Cross(sa, sb, plane(mark->lat, mark->lon)));
-            break;
+        const analysis::BoatAnalysis& b = result.boats[k];
+        if (b.status == BoatStatus::Unscored) {
+            if (why_none)
+                *why_none = b.status_reason;
+            return std::nullopt;
         }
-    }
-    std::vector<RaceResult> ok, ocs, dnf;
-    for (const ReplayBoat& boat : race.boats) {
-        if (!boat.entered)
-            continue;
         RaceResult r;
-        r.name = boat.name;
-        const std::int64_t own_start = race.start + boat.start_offset;
-        if (const auto tc = FinishCrossing(boat, finish, own_start)) {
-            r.finish = static_cast<std::int64_t>(std::llround(*tc));
-            const double elapsed = *tc - static_cast<double>(own_start);
-            r.elapsed = Tenths(elapsed);
-            r.corrected = Tenths(elapsed * (boat.tcf == 0 ? 1 : boat.tcf));
-        }
-        const auto at_start = PositionAt(boat, plane, static_cast<double>(own_start));
-        if (course_side != 0 && at_start && Sign(Cross(sa, sb, *at_start)) == course_side) {
-            r.status = "OCS";
-            ocs.push_back(r);
-        } else if (!r.finish) {
-            r.status = "DNF";
-            dnf.push_back(r);
-        } else {
-            r.status = "OK";
-            ok.push_back(r);
+        r.name = race.boats[k].name;
+        r.boat_class = race.boats[k].boat_class;
+        if (b.finish_at)
+            r.finish = static_cast<std::int64_t>(std::llround(*b.finish_at + 3600.0 * time_diff));
+        if (b.elapsed_s)
+            r.elapsed = Tenths(*b.elapsed_s);
+        if (b.corrected_s)
+            r.corrected = Tenths(*b.corrected_s);
+        r.rank = b.rank;
+        switch (b.status) {
+        case BoatStatus::Finished: r.status = "OK"; finished.push_back(r); break;
+        case BoatStatus::Ocs: r.status = "OCS"; by_status[0].push_back(r); break;
+        case BoatStatus::Nsc: r.status = "NSC"; by_status[1].push_back(r); break;
+        case BoatStatus::Dnf: r.status = "DNF"; by_status[2].push_back(r); break;
+        default: r.status = "DNS"; by_status[3].push_back(r); break;
         }
     }
-    std::stable_sort(ok.begin(), ok.end(), [](const RaceResult& a, const RaceResult& b) { return *a.corrected < *b.corrected; });
-    for (std::size_t i = 0; i < ok.size(); ++i)
-        ok[i].rank = i > 0 && *ok[i].corrected == *ok[i - 1].corrected ? *ok[i - 1].rank : static_cast<int>(i + 1);
-    ok.insert(ok.end(), ocs.begin(), ocs.end());
-    ok.insert(ok.end(), dnf.begin(), dnf.end());
-    return ok;
+    std::stable_sort(finished.begin(), finished.end(), [](const RaceResult& a, const RaceResult& b) {
+        if (a.boat_class != b.boat_class)
+            return a.boat_class < b.boat_class;
+        return a.rank.value_or(INT32_MAX) < b.rank.value_or(INT32_MAX);
+    });
+    for (auto& rows : by_status)
+        finished.insert(finished.end(), rows.begin(), rows.end());
+    return finished;
+}
+
+std::optional<std::vector<RaceResult>> ComputeResults(ReplayRace race, std::string* why_none)
+{
+    if (const auto why = WhyNoResults(race)) {
+        if (why_none)
+            *why_none = *why;
+        return std::nullopt;
+    }
+    if (race.analysis)
+        return ResultsOf(race.analysis->race, race.analysis->result, race.time_diff, why_none);
+    // A race made in code gives only the fixes the page draws.
+    const double utc_shift = -3600.0 * race.time_diff;
+    for (ReplayBoat& b : race.boats)
+        if (b.utc_fixes.empty())
+            for (std::size_t i = 0; i < b.time.size(); ++i)
+                b.utc_fixes.push_back({static_cast<double>(b.time[i]) + utc_shift, b.lat[i] / 1e6, b.lon[i] / 1e6});
+    const int time_diff = race.time_diff;
+    const AnalysisInput input = MakeAnalysisInput(RaceSettings{}, race);
+    return ResultsOf(input.race, analysis::AnalyseRace(input.race), time_diff, why_none);
 }
 
 std::string FormatLocalSeconds(std::int64_t seconds)

@@ -1,8 +1,9 @@
 #pragma once
 
-// The results of a race as its lines and the tracks give them: the replay page
-// works them out by the same rules, so that both show the same table.
+// The results of a race as the race analysis gives them: the results command
+// and the replay page show this one table.
 
+#include "analysis/race_analysis.h"
 #include "replay/replay_data.h"
 
 #include <optional>
@@ -12,11 +13,11 @@
 namespace tackedit {
 
 struct RaceResult {
-    std::string name;
+    std::string name, boat_class;
     std::optional<std::int64_t> finish;  // local seconds, rounded
     std::optional<double> elapsed, corrected;  // seconds, to 0.1
-    std::optional<int> rank;
-    std::string status;  // "OK", "OCS" or "DNF"
+    std::optional<int> rank;  // within its class where classes are set
+    std::string status;  // "OK", "OCS", "NSC", "DNF" or "DNS"
 };
 
 // Why a race has no results: an entry of its course names nothing the race
@@ -24,13 +25,16 @@ struct RaceResult {
 // nullopt when it has them.
 std::optional<std::string> WhyNoResults(const ReplayRace& race);
 
-// nullopt when WhyNoResults says why. Entered boats only: finishers by rank,
-// then OCS, then DNF.
-std::optional<std::vector<RaceResult>> ComputeResults(const ReplayRace& race);
+// The results the race analysis gives, entered boats only: finishers by rank
+// (class by class), then OCS, NSC, DNF and DNS. nullopt, with why, when the
+// analysis could not score the race. `time_diff` is the race's TD.
+std::optional<std::vector<RaceResult>> ResultsOf(const analysis::AnalysisRace& race,
+                                                 const analysis::RaceAnalysis& result, int time_diff,
+                                                 std::string* why_none = nullptr);
 
-// A boat's first crossing of the finish line after its own start, once it has
-// been 100 m away from the line; nullopt when it never crosses. Local seconds.
-std::optional<double> FinishCrossing(const ReplayBoat& boat, const ReplayLine& finish, std::int64_t own_start);
+// The same for a race as ReadReplayRace gives it (utc_fixes filled) or made
+// in code (its drawn fixes are used).
+std::optional<std::vector<RaceResult>> ComputeResults(ReplayRace race, std::string* why_none = nullptr);
 
 // "YYYY-MM-DD HH:MM:SS" of local seconds.
 std::string FormatLocalSeconds(std::int64_t seconds);

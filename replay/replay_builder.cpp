@@ -1,6 +1,7 @@
 #include "replay/replay_builder.h"
 
 #include "pictures/picture_reduce.h"
+#include "replay/replay_analysis.h"
 #include "base/atomic_write.h"
 #include "base/data_error.h"
 #include "base/file_buffer.h"
@@ -154,7 +155,7 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
         for (const double v : *box)
             view.push_back(std::round(v * 1e6) / 1e6);
     }
-    const ordered_json data = {{"file", race.file}, {"title1", race.title1}, {"title2", race.title2},
+    ordered_json data = {{"file", race.file}, {"title1", race.title1}, {"title2", race.title2},
                                {"timeDiff", race.time_diff}, {"start", race.start}, {"finish", race.finish},
                                {"replayFrom", race.replay_from}, {"replayTo", race.replay_to},
                                {"playSpeedPre", race.play_speed_pre}, {"playSpeedAfter", race.play_speed_after},
@@ -164,6 +165,11 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
                                {"notes", race.notes}, {"wind", wind}, {"pictures", shots}, {"land", land},
                                {"landBox", land_box}, {"landNote", race.land_note},
                                {"view", view}};
+    // The analysis and the results it gives; the page works out neither.
+    std::string why_no_results;
+    data["results"] = ResultsScript(race, why_no_results);
+    data["resultsNote"] = why_no_results;
+    data["analysis"] = AnalysisScript(race);
     // "</" could end the script early where a page inlines it; JSON lets "\/" stand for "/".
     std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3))
@@ -179,6 +185,7 @@ ReplayRaces RaceFiles(const std::vector<std::string>& race_files, const ReplayBu
     races.read = [race_files, app_dir = options.app_dir, pictures = options.pictures](std::size_t k) {
         ReplayReadOptions read;
         read.pictures = pictures;
+        read.analysis = true;
         return ReadReplayRace(app_dir, race_files[k], read);
     };
     return races;

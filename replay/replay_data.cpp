@@ -5,6 +5,7 @@
 #include "pictures/picture_index.h"
 #include "race/race_file.h"
 #include "race/race_settings.h"
+#include "replay/replay_analysis.h"
 #include "replay/shoreline.h"
 #include "base/data_error.h"
 #include "base/datetime.h"
@@ -345,7 +346,7 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
             if (!gps)
                 throw DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file");
             LoadTrackFile(*gps, track, edit, load.services);
-            TakeFixes(track, race.TimeDiff, boat, options.utc_fixes);
+            TakeFixes(track, race.TimeDiff, boat, options.utc_fixes || options.analysis);
         } catch (const DataError& e) {
             out.notes.push_back(boat.name + ": " + e.what());
         }
@@ -404,6 +405,8 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
             }
         }
     }
+    if (options.analysis)
+        AddAnalysis(race, out);
     return out;
 }
 

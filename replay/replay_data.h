@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,8 @@ struct ReplayPicture {
     std::int64_t time = 0;
 };
 
+struct ReplayAnalysis;
+
 struct ReplayRace {
     std::string file, title1, title2;
     int time_diff = 0;
@@ -71,6 +74,8 @@ struct ReplayRace {
     std::optional<std::vector<std::vector<double>>> land;
     std::array<double, 4> land_box{};  // south, west, north, east: where the land is cut
     std::string land_note;
+    // Filled when ReplayReadOptions::analysis asks.
+    std::shared_ptr<const ReplayAnalysis> analysis;
 };
 
 // Local seconds since 1970 of a day-based date-time, the nearest millisecond
@@ -109,6 +114,7 @@ struct ReplayReadOptions {
     bool pictures = true;
     bool land = true;  // the shoreline around the tracks, through GMT
     bool utc_fixes = false;  // fill ReplayBoat::utc_fixes
+    bool analysis = false;   // analyse the race (ReplayRace::analysis); takes the utc fixes
 };
 
 // The replay of a race record (read from `file`, or the compile screen's as

@@ -55,7 +55,11 @@ void CompileScreen::ButtonReplayClick()
     ReplayRaces races;
     races.count = 1;
     races.file = [file](std::size_t) { return file; };
-    races.read = [&](std::size_t) { return MakeReplayRace(as_saved, state_.paths.AppDir, file, {}); };
+    races.read = [&](std::size_t) {
+        ReplayReadOptions options;
+        options.analysis = true;
+        return MakeReplayRace(as_saved, state_.paths.AppDir, file, options);
+    };
     OpenReplay(races, state_, services_);
 }
 

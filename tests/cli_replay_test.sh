@@ -11,7 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # The demo race finishes on its second line after the course S,1,2,1,F.
 "$cli" results "$demo" demo_race.txt > "$tmp/results.txt"
 [ "$(wc -l < "$tmp/results.txt")" -eq 6 ] || fail "five boats and a header: $(cat "$tmp/results.txt")"
-grep -q $'^1\tKazekiri\t2024-06-15 10:55:24\t0:55:24.5\t0:55:24.5\tOK$' "$tmp/results.txt" || fail "winner: $(cat "$tmp/results.txt")"
+grep -q $'^1\tKazekiri\t2024-06-15 10:55:25\t0:55:24.5\t0:55:24.5\tOK$' "$tmp/results.txt" || fail "winner: $(cat "$tmp/results.txt")"
 "$cli" results "$demo" demo_race.txt --csv | head -1 | grep -qx 'rank,name,finish,elapsed,corrected,status' || fail "csv header"
 "$cli" results "$demo" demo_race.txt --json | grep -q '"status": "OK"' || fail "json"
 # Boat names a spreadsheet would run as formulas, and a TAB that would split a row.

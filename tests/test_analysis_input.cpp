@@ -93,7 +93,7 @@ TEST(AnalysisInput, AStartOrFinishLineLeftOutLeavesTheRaceUnscored)
     ReplayRace replay;
     replay.line_count = 2;
     replay.lines = {{35.0, 139.49, 35.0, 139.51, 1}};
-    const AnalysisInput in = MakeAnalysisInput(RaceSettings{}, std::move(replay));
+    const AnalysisInput in = MakeAnalysisInput(RaceSettings{}, replay);
     EXPECT_TRUE(in.race.lines.empty());
     ASSERT_EQ(in.notes.size(), 1u);
     EXPECT_NE(in.notes[0].find("not scored"), std::string::npos) << in.notes[0];

@@ -98,11 +98,31 @@ async function main() {
     check(linked.time === "2024-06-15 10:25:00" && !linked.playing && linked.following === "Seagull", "the link's moment: " +
       JSON.stringify({ time: linked.time, playing: linked.playing, following: linked.following }));
     const seagull = linked.boats.find((x) => x.name === "Seagull");
-    const shownSpeed = await link.eval(afterFrames(`document.querySelectorAll("#boats-body tr")[4].cells[1].textContent`));
-    check(typeof seagull.speed_kn === "number" && seagull.speed_kn > 0 && Math.abs(seagull.speed_kn - +shownSpeed) <= 0.051,
-      `speed_kn ${seagull.speed_kn} against the table's ${shownSpeed}`);
+    // The leaderboard: rows in rank order at the clock, each as state() tells it.
+    const board = `[...document.querySelectorAll("#boats-body tr")].map((tr) => [...tr.cells].map((c) => c.textContent))`;
+    const rows = await link.eval(afterFrames(board));
+    const seagullRow = rows.find((r) => r[1] === "Seagull");
+    check(typeof seagull.speed_kn === "number" && seagull.speed_kn > 0 && Math.abs(seagull.speed_kn - +seagullRow[3]) <= 0.051,
+      `speed_kn ${seagull.speed_kn} against the leaderboard's ${seagullRow[3]}`);
+    const ranked = linked.boats.filter((b) => b.rank !== null).sort((a, b) => a.rank - b.rank || a.behind_m - b.behind_m);
+    check(ranked.length === 5 && ranked[0].rank === 1 && ranked[0].behind_m === 0 && ranked[4].behind_m > 0 &&
+      rows.slice(0, 5).map((r) => r[1]).join() === ranked.map((b) => b.name).join() &&
+      rows.every((r) => r[0] === String(linked.boats.find((b) => b.name === r[1]).rank)) && ranked.every((b) => b.leg >= 1),
+      "leaderboard against state(): " + JSON.stringify(rows) + " " + JSON.stringify(ranked));
+    const analysis = JSON.parse(execFileSync(cli, ["analyse", demo, "demo_race.txt", "--json"], { encoding: "utf8" }));
+    check(JSON.stringify(await link.eval("tackReplay.analysis()")) === JSON.stringify(analysis), "analysis() differs from analyse --json");
+    await link.eval(`[...document.querySelectorAll("#boats-body tr")].find((tr) => tr.cells[1].textContent === "Kazekiri").click()`);
+    await until(link, `tackReplay.state().following === "Kazekiri" && document.querySelector("#analysis h4").textContent.startsWith("Kazekiri")`,
+      "a click on the leaderboard to follow the boat and show its analysis");
+    await link.eval(`tackReplay.seek("2024-06-15 10:52:00")`);
+    const later = await link.eval(afterFrames(board));
+    const laterState = (await link.eval("tackReplay.state()")).boats;
+    check(later.map((r) => r[1]).join() !== rows.map((r) => r[1]).join() &&
+      later.every((r, i) => i === 0 || r[0] === "" || +r[0] >= +later[i - 1][0]) &&
+      later.every((r) => r[0] === String(laterState.find((b) => b.name === r[1]).rank ?? "")),
+      "the leaderboard re-ordered by 10:52: " + JSON.stringify(later));
     await link.eval(`tackReplay.seek("2024-06-15 10:40:00")`);
-    await until(link, `location.hash === "#t=2024-06-15T01:40:00Z&boat=Seagull"`, "the address to follow a seek");
+    await until(link, `location.hash === "#t=2024-06-15T01:40:00Z&boat=Kazekiri"`, "the address to follow a seek");
     await link.eval(`location.hash = "#t=2024-06-15T01:05:30Z"`);
     await until(link, `tackReplay.state().time === "2024-06-15 10:05:30" && tackReplay.state().following === null`,
       "a new link in the address bar");

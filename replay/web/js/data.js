@@ -133,7 +133,68 @@
       return a;
     }) : null;
     r.shoreXY = r.landXY ? shoreRuns(r.land, r.landXY, raw.landBox) : null;
+    r.results = Array.isArray(raw.results) ? raw.results : [];
+    r.resultsNote = String(raw.resultsNote || "");
+    r.an = null;
+    try { r.an = decodeAnalysis(raw.analysis, r.boats.length); } catch (e) {
+      r.notes.push("The race analysis is damaged (" + e.message + "); it is not shown");
+    }
     return r;
+  }
+
+  // The fleet's ranking sampled every `step` seconds: per boat and sample the
+  // deltas of rank, metres behind, leg, speed (tenths of a knot, plus one) and
+  // VMG (tenths); 0 stands for "none" in rank and speed.
+  function decodeAnalysis(a, boats) {
+    if (!a || typeof a !== "object") return null;
+    var n = Math.max(0, Math.floor(num(a.count, 0))), an = {
+      step: num(a.step, 10), from: num(a.from, 0), n: n, report: a.report || null,
+      rank: [], behind: [], leg: [], speed: [], vmg: [], man: []
+    };
+    for (var k = 0; k < boats; k++) {
+      var bytes = base64Bytes((a.samples || [])[k] || ""), p = 0, len = bytes.length, v = [0, 0, 0, 0, 0];
+      var rank = new Int16Array(n), behind = new Float32Array(n), leg = new Int8Array(n);
+      var speed = new Float32Array(n), vmg = new Float32Array(n);
+      for (var i = 0; i < n; i++) {
+        for (var j = 0; j < 5; j++) {
+          var u = 0, m = 1, b;
+          do {
+            if (p >= len) throw new Error("samples of boat " + (k + 1) + " end early");
+            b = bytes[p++]; u += (b & 127) * m; m *= 128;
+          } while (b & 128);
+          v[j] += u % 2 ? -(u + 1) / 2 : u / 2;
+        }
+        rank[i] = v[0]; leg[i] = v[2];
+        behind[i] = v[0] ? v[1] : NaN;
+        speed[i] = v[3] ? (v[3] - 1) / 10 : NaN;
+        vmg[i] = v[0] ? v[4] / 10 : NaN;
+      }
+      an.rank.push(rank); an.behind.push(behind); an.leg.push(leg); an.speed.push(speed); an.vmg.push(vmg);
+      an.man.push(((a.manoeuvres || [])[k] || []).map(function (m) {
+        return { t: m[0], tack: m[1] === 1, lossM: m[2], lossS: m[3] };
+      }));
+    }
+    return an;
+  }
+
+  // The fleet's figures for boat k at local time t: rank and leg from the last
+  // sample at or before it, the others between the two samples around it.
+  function liveAt(r, k, t, out) {
+    out = out || {};
+    var an = r.an;
+    out.rank = null; out.behind = null; out.leg = 0; out.speed = null; out.vmg = null;
+    if (!an || !an.n || !an.rank[k]) return out;
+    var x = (t - an.from) / an.step;
+    if (!(x >= 0)) return out;
+    var i = Math.min(Math.floor(x), an.n - 1), f = i + 1 < an.n ? x - i : 0, j = f > 0 ? i + 1 : i;
+    var mix = function (a) {
+      var v = a[i], w = a[j];
+      return isNaN(v) ? null : isNaN(w) ? v : v + f * (w - v);
+    };
+    out.leg = an.leg[k][i];
+    if (an.rank[k][i]) { out.rank = an.rank[k][i]; out.behind = mix(an.behind[k]); out.vmg = mix(an.vmg[k]); }
+    out.speed = mix(an.speed[k]);
+    return out;
   }
 
   // The polygons' runs along the shore: the sides laid along the box where the
@@ -299,7 +360,7 @@
 
   var data = {
     GAP: GAP, M_PER_DEG: M_PER_DEG, base64Bytes: base64Bytes, decodeTrack: decodeTrack, prepareRace: prepareRace,
-    fileUrl: fileUrl, planar: planar, indexAt: indexAt, sample: sample, newSample: newSample, motion: motion, windAt: windAt,
+    fileUrl: fileUrl, decodeAnalysis: decodeAnalysis, liveAt: liveAt, planar: planar, indexAt: indexAt, sample: sample, newSample: newSample, motion: motion, windAt: windAt,
     meanWind: meanWind, parseLink: parseLink, makeLink: makeLink, fmtTime: fmtTime, fmtDay: fmtDay, parseTime: parseTime, fmtClock: fmtClock, deg: deg
   };
   Tack.data = data;

@@ -11,7 +11,16 @@
       results: "Results", rank: "Rank", start: "Start", finish: "Finish", elapsed: "Elapsed", corrected: "Corrected",
       status: "Status", noFinish: "No finish line: no results for this race.", noneYet: "No boat has finished yet.",
       wind: "Wind", photos: "Photos", noRaces: "No race data in this folder.", following: "Following",
-      toStart: "to start", elapsedLabel: "elapsed", close: "Close", noPicture: "Picture not found:"
+      toStart: "to start", elapsedLabel: "elapsed", close: "Close", noPicture: "Picture not found:",
+      leaderboard: "Leaderboard", behind: "Behind (m)", vmg: "VMG", legCol: "Leg", finished: "finished",
+      analysis: "Race analysis", route: "Course", lineBias: "line bias", pickBoat: "Click a boat to see its race.",
+      st_finished: "finished", st_ocs: "OCS (over the line at the gun)", st_nsc: "NSC (did not sail the course)",
+      st_dnf: "DNF (did not finish)", st_dns: "DNS (did not start)", st_unscored: "not scored",
+      lineDistance: "To the line at the gun", over: "over", overReturned: "over, went back", speedAtGun: "Speed at the gun",
+      crossed: "Started", linePosition: "Along the line", behindAtGun: "Behind at the gun",
+      behindMinute: "Behind 1 min later", sailedNm: "Sailed", top: "top", manoeuvres: "Manoeuvres", tacks: "tacks",
+      gybes: "gybes", jumps: "GPS jumps left out", leg: "Leg", time: "Time", sailedM: "m", avgKn: "kn",
+      vmgKn: "VMG", tg: "T/G", places: "+/−", behindS: "Behind", noResults: "No results:"
     },
     ja: {
       play: "再生", pause: "一時停止", fit: "全体表示", loop: "連続再生", races: "レース", speed: "速度", race: "レース設定",
@@ -20,7 +29,16 @@
       results: "成績", rank: "順位", start: "スタート", finish: "フィニッシュ", elapsed: "所要時間", corrected: "修正時間",
       status: "状態", noFinish: "フィニッシュラインがないため成績はありません。", noneYet: "まだフィニッシュした艇はありません。",
       wind: "風", photos: "写真", noRaces: "このフォルダにはレースデータがありません。", following: "追尾中",
-      toStart: "スタートまで", elapsedLabel: "経過", close: "閉じる", noPicture: "写真が見つかりません:"
+      toStart: "スタートまで", elapsedLabel: "経過", close: "閉じる", noPicture: "写真が見つかりません:",
+      leaderboard: "現在の順位", behind: "差 (m)", vmg: "VMG", legCol: "レグ", finished: "フィニッシュ",
+      analysis: "レース分析", route: "コース", lineBias: "ラインの有利度", pickBoat: "艇をクリックするとその艇の分析を表示します。",
+      st_finished: "フィニッシュ", st_ocs: "OCS (スタート時にライン越え)", st_nsc: "NSC (コース不履行)",
+      st_dnf: "DNF (フィニッシュせず)", st_dns: "DNS (スタートせず)", st_unscored: "採点なし",
+      lineDistance: "スタート時のラインまでの距離", over: "ライン越え", overReturned: "ライン越え後に戻った",
+      speedAtGun: "スタート時の速度", crossed: "スタート", linePosition: "ライン上の位置", behindAtGun: "スタート時のトップとの差",
+      behindMinute: "1分後のトップとの差", sailedNm: "航走距離", top: "最高", manoeuvres: "タック・ジャイブ", tacks: "タック",
+      gybes: "ジャイブ", jumps: "除外したGPSの飛び", leg: "レグ", time: "時間", sailedM: "m", avgKn: "kn",
+      vmgKn: "VMG", tg: "T/G", places: "順位増減", behindS: "トップとの差", noResults: "成績なし:"
     }
   };
 

@@ -1,29 +1,16 @@
 // The replay: clock, panels and the test interface.
 (function (root) {
   "use strict";
-  var Tack = root.Tack, D = Tack.data, R = Tack.results, T = Tack.i18n, doc = root.document;
+  var Tack = root.Tack, D = Tack.data, T = Tack.i18n, doc = root.document;
   var $ = function (id) { return doc.getElementById(id); };
   var raws = root.TACK_RACES || [];
 
   var app = {
     index: -1, race: null, time: 0, playing: false, speedChoice: "race", tail: 60, follow: -1, loop: false,
-    view: new Tack.projection.View(), dpr: 1, samples: [], motions: [], results: [], dirty: true,
-    prepared: [], lastFrame: 0, lastPanel: 0, resultsKey: "", ctx: null
+    view: new Tack.projection.View(), dpr: 1, samples: [], motions: [], dirty: true,
+    prepared: [], lastFrame: 0, lastPanel: 0, ctx: null
   };
 
-  function fmtSecs(s) {
-    if (s === null) return "";
-    var whole = Math.floor(s), tenth = Math.round((s - whole) * 10);
-    if (tenth === 10) { whole++; tenth = 0; }
-    return D.fmtClock({ start: 0 }, whole) + (tenth ? "." + tenth : "");
-  }
-  function cell(tr, text, cls) {
-    var td = doc.createElement("td");
-    td.textContent = text;
-    if (cls) td.className = cls;
-    tr.appendChild(td);
-    return td;
-  }
   function el(tag, cls, text) {
     var e = doc.createElement(tag);
     if (cls) e.className = cls;
@@ -44,7 +31,6 @@
     app.index = i; app.time = r.from; app.follow = -1;
     app.samples = r.boats.map(D.newSample);
     app.motions = r.boats.map(function () { return { speed: 0, course: NaN, dist: 0 }; });
-    app.results = R.compute(r);
     app.view.up = r.northUp ? 0 : D.meanWind(r);
     app.resize(); app.fit();
     $("race-list").value = String(i);
@@ -53,8 +39,8 @@
     doc.title = [r.title1, r.title2].filter(Boolean).join(" \u2014 ") || r.file;
     var sl = $("slider");
     sl.min = r.from; sl.max = r.to; sl.step = 1;
-    buildBoats(); buildPhotos(); showNotes(r.notes);
-    app.resultsKey = ""; app.dirty = true; app.lastPanel = 0;
+    app.panels.build(); buildPhotos(); showNotes(r.notes);
+    app.dirty = true; app.lastPanel = 0;
   };
 
   app.seek = function (sec) { app.time = sec; app.dirty = true; app.lastPanel = 0; app.link(); };
@@ -158,64 +144,17 @@
     }
   }
 
-  function buildBoats() {
-    var body = $("boats-body");
-    body.textContent = "";
-    app.race.boats.forEach(function (b, k) {
-      var tr = el("tr");
-      var name = cell(tr, "", "name"), sw = el("span", "swatch");
-      sw.style.background = b.entered ? b.color : "#8a9399";
-      name.appendChild(sw); name.appendChild(doc.createTextNode(b.name));
-      b.cols = [cell(tr, "", "num"), cell(tr, "", "num"), cell(tr, "", "num")];
-      tr.addEventListener("click", function () { app.setFollow(k); });
-      body.appendChild(tr);
-      b.row = tr;
-    });
-  }
   function setText(td, s) { if (td.textContent !== s) td.textContent = s; }
 
   function panels() {
     var r = app.race;
-    r.boats.forEach(function (b, k) {
-      var o = app.samples[k], m = app.motions[k], c = b.cols, on = o.visible && !o.gap;
-      setText(c[0], on ? m.speed.toFixed(1) : "\u2013");
-      setText(c[1], on && !isNaN(m.course) ? String(Math.round(m.course) % 360).padStart(3, "0") + "\u00b0" : "\u2013");
-      setText(c[2], m.dist.toFixed(2));
-      b.row.classList.toggle("off", !o.visible || o.gap);
-      b.row.classList.toggle("followed", k === app.follow);
-    });
+    app.panels.update();
     r.pictures.forEach(function (p) {
       var on = !p.broken && Math.abs(app.time - p.time) <= 30;
       if (on && !p.img.src) p.img.src = p.url;
       p.img.hidden = !on;
     });
     $("photos").classList.toggle("empty", !r.pictures.some(function (p) { return !p.img.hidden; }));
-    resultsTable();
-  }
-
-  // A row appears once the replay passes the boat's finish; boats without one at the window's end.
-  function resultsTable() {
-    var end = app.time >= app.race.to, shown = app.results.filter(function (x) {
-      return x.finishTime !== null ? x.finishTime <= app.time : end;
-    });
-    var key = shown.length + ":" + end + ":" + T.lang;
-    if (key === app.resultsKey) return;
-    app.resultsKey = key;
-    var rows = shown.map(function (x) { return Object.assign({}, x); });
-    R.rank(rows);
-    var body = $("results-body"), note = $("results-note");
-    body.textContent = "";
-    rows.forEach(function (x) {
-      var tr = el("tr");
-      cell(tr, x.rank === null ? "" : String(x.rank), "num"); cell(tr, x.name, "name");
-      cell(tr, x.finish ? x.finish.slice(11) : "", "num"); cell(tr, fmtSecs(x.elapsed), "num");
-      cell(tr, fmtSecs(x.corrected), "num"); cell(tr, x.status);
-      body.appendChild(tr);
-    });
-    var unnamed = !app.results.length && R.unnamedEntry(app.race);
-    note.textContent = unnamed ? "No results: " + unnamed :
-      !app.results.length ? T.t("noFinish") : !rows.length ? T.t("noneYet") : "";
-    $("results").hidden = !rows.length;
   }
 
   function buildPhotos() {
@@ -284,11 +223,12 @@
 
   app.setLang = function (lang) {
     T.lang = lang; T.apply(doc);
-    app.resultsKey = ""; app.dirty = true; app.lastPanel = 0;
+    app.dirty = true; app.lastPanel = 0;
   };
 
   function init() {
     app.ctx = $("map").getContext("2d", { alpha: false });
+    app.panels = new Tack.panels.Panels(app, doc);
     var list = $("race-list");
     raws.forEach(function (r, i) {
       var o = el("option", "", r.title1 || r.file || String(i + 1));
@@ -325,19 +265,26 @@
     state: function () {
       var r = now();
       update();
+      var live = app.panels.measure();
       return {
         race: app.index, time: D.fmtTime(Math.floor(app.time)), playing: app.playing, speed: app.speed(),
         following: r.boats[app.follow] ? r.boats[app.follow].name : null,
         boats: r.boats.map(function (b, k) {
           var o = app.samples[k], on = o.visible && !o.gap;
+          var x = live[k], round = function (v, f) { return v === null ? null : Math.round(v * f) / f; };
           return { name: b.name, lat: b.n ? o.lat : null, lon: b.n ? o.lon : null, visible: o.visible, gap: o.gap,
-            speed_kn: on ? Math.round(app.motions[k].speed * 100) / 100 : null };
+            rank: x.rank, speed_kn: on ? round(x.speed, 100) : null, behind_m: round(x.behind, 10),
+            leg: x.leg > 0 ? x.leg : null };
         })
       };
     },
+    // The object `tackedit-cli analyse --json` prints; null in a replay without one.
+    analysis: function () {
+      var r = now();
+      return r.an && r.an.report ? JSON.parse(JSON.stringify(r.an.report)) : null;
+    },
     results: function () {
-      now();
-      return app.results.map(function (x) {
+      return now().results.map(function (x) {
         return { name: x.name, finish: x.finish, elapsed: x.elapsed, corrected: x.corrected, rank: x.rank, status: x.status };
       });
     }
