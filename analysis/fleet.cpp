@@ -1,6 +1,8 @@
 #include "analysis/race_parts.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace tackedit::analysis {
 
@@ -50,30 +52,27 @@ std::vector<LiveBoat> FleetAt(const RaceAnalysis& analysis, const AnalysisRace& 
     }
 
     // Ranks within a class (or the fleet): finished boats first in finishing
-    // order, then by distance still to sail.
-    bool classes = false;
-    for (const AnalysisBoat& b : race.boats)
-        classes = classes || !b.boat_class.empty();
-    auto group = [&](std::size_t i) { return classes ? race.boats[i].boat_class : std::string(); };
-    auto ahead = [&](std::size_t j, std::size_t i) {
-        if (finished[j] != finished[i])
-            return bool(finished[j]);
-        if (finished[j])
-            return bool(*analysis.boats[j].elapsed_s < *analysis.boats[i].elapsed_s);
-        return bool(fleet[j].to_go_m < fleet[i].to_go_m);
+    // order, then by distance still to sail. Sorted once per class: the
+    // replay asks for the fleet at every sample of a long race.
+    std::map<std::string, std::vector<std::size_t>> classes;
+    for (std::size_t i = 0; i < n; ++i)
+        if (fleet[i].rank)
+            classes[race.boats[i].boat_class].push_back(i);
+    const auto key = [&](std::size_t i) {
+        return finished[i] ? std::pair{0, *analysis.boats[i].elapsed_s} : std::pair{1, fleet[i].to_go_m};
     };
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!fleet[i].rank)
-            continue;
-        int better = 0;
-        double leader = fleet[i].to_go_m;
-        for (std::size_t j = 0; j < n; ++j)
-            if (fleet[j].rank && group(j) == group(i)) {
-                better += ahead(j, i);
-                leader = std::min(leader, fleet[j].to_go_m);
-            }
-        fleet[i].rank = better + 1;
-        fleet[i].behind_m = fleet[i].to_go_m - leader;
+    for (auto& [name, members] : classes) {
+        std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+        double leader = fleet[members.front()].to_go_m;
+        for (const std::size_t i : members)
+            leader = std::min(leader, fleet[i].to_go_m);
+        for (std::size_t j = 0; j < members.size(); ++j) {
+            const std::size_t i = members[j];
+            // Equal places share a rank.
+            const bool tie = j > 0 && key(members[j - 1]) == key(i);
+            fleet[i].rank = tie ? *fleet[members[j - 1]].rank : static_cast<int>(j + 1);
+            fleet[i].behind_m = fleet[i].to_go_m - leader;
+        }
     }
     return fleet;
 }

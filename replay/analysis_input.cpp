@@ -4,6 +4,8 @@
 #include "race/race_settings.h"
 #include "replay/replay_data.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace tackedit {
@@ -51,6 +53,15 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
         race.wind.push_back({static_cast<double>(w.time) + utc_shift, w.direction + replay.mag_var});
     race.boat_length_m = settings.Loa;
 
+    // A logger left on all day also holds the sail home and the next race: a
+    // finish crossed then is no finish of this race.
+    double keep_from = race.gun - 600, keep_to = std::numeric_limits<double>::infinity();
+    if (replay.replay_to > replay.replay_from)
+        keep_from = std::min(keep_from, race.gun + replay.replay_from);
+    const double last = std::max(static_cast<double>(replay.finish - replay.start),
+                                 replay.replay_to > replay.replay_from ? double(replay.replay_to) : 0.0);
+    if (last > 0)
+        keep_to = race.gun + last;
     race.boats.reserve(replay.boats.size());
     for (std::size_t k = 0; k < replay.boats.size(); ++k) {
         ReplayBoat& b = replay.boats[k];
@@ -64,6 +75,7 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
         boat.start_offset_s = b.start_offset;
         boat.entered = b.entered;
         boat.fixes = std::move(b.utc_fixes);
+        std::erase_if(boat.fixes, [&](const analysis::RawFix& f) { return f.t < keep_from || f.t > keep_to; });
         race.boats.push_back(std::move(boat));
     }
     in.boats_past_limit = replay.boats_past_limit;

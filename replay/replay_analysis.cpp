@@ -131,10 +131,16 @@ ordered_json AnalysisScript(const ReplayRace& race)
                                                 racing ? std::llround(live.behind_m) : 0, live.leg,
                                                 moving ? std::llround(live.speed_kn * 10) + 1 : 0,
                                                 racing ? std::llround(live.vmg_kn * 10) : 0};
-            for (std::size_t j = 0; j < v.size(); ++j) {
-                Varint(packed[k], Zigzag(v[j] - last[k][j]));
-                last[k][j] = v[j];
-            }
+            // A byte telling which values changed, then their changes: ranks
+            // and legs seldom do, a boat not racing hardly anything.
+            const std::size_t head = packed[k].size();
+            packed[k].push_back(0);
+            for (std::size_t j = 0; j < v.size(); ++j)
+                if (v[j] != last[k][j]) {
+                    packed[k][head] = static_cast<char>(packed[k][head] | (1 << j));
+                    Varint(packed[k], Zigzag(v[j] - last[k][j]));
+                    last[k][j] = v[j];
+                }
         }
     }
     ordered_json samples = ordered_json::array(), manoeuvres = ordered_json::array();

@@ -27,7 +27,7 @@ struct ReplayAnalysis {
 void AddAnalysis(const RaceSettings& settings, ReplayRace& race);
 
 // Seconds between two samples of the fleet's ranking in the page's data.
-inline constexpr int kFleetSampleStep = 10;
+inline constexpr int kFleetSampleStep = 20;
 
 // The page's analysis: the report `analyse --json` prints, the fleet at every
 // sample time (rank, behind, leg, speed, VMG per boat, packed as the tracks

@@ -1,12 +1,15 @@
 // The browser replay's builder and the results it shares with the page.
 #include "picture_fixtures.h"
+#include "race/race_settings.h"
 #include "replay/race_results.h"
+#include "replay/replay_analysis.h"
 #include "replay/replay_builder.h"
 #include "replay/shoreline.h"
 #include "base/atomic_write.h"
 #include "base/data_error.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdlib>
@@ -96,6 +99,36 @@ TEST(ReplayResults, ACourseEntryNamingNothingLeavesTheRaceUnscored)
     EXPECT_EQ(WhyNoResults(race), "the course's entry 2, '7', names no mark: the race has 3 MK lines");
     race.course = {"S", "1", "G", "F"};
     EXPECT_EQ(WhyNoResults(race), "the course's entry 3, 'G', is no mark number, S or F");
+}
+
+TEST(ReplayAnalysis, AJumpIsLeftOutOfTheDrawingAndTheScriptCarriesTheAnalysis)
+{
+    ReplayRace race = Course();
+    race.time_diff = 9;
+    race.boats.push_back(Northward("Steady", 990, 34.999, 800));
+    race.boats.push_back(Northward("Jumpy", 990, 34.999, 800));
+    race.boats.back().lat[300] += 50000;  // 5.5 km away for one second
+    for (ReplayBoat& b : race.boats)
+        for (std::size_t i = 0; i < b.time.size(); ++i)
+            b.utc_fixes.push_back({b.time[i] - 9 * 3600.0, b.lat[i] / 1e6, b.lon[i] / 1e6});
+    AddAnalysis(RaceSettings{}, race);
+    ASSERT_TRUE(race.analysis);
+    EXPECT_EQ(race.boats[0].time.size(), 800u);
+    ASSERT_EQ(race.boats[1].time.size(), 799u);
+    EXPECT_EQ(race.boats[1].time[300], 1291) << "the second of the jump is gone, its neighbours kept";
+    EXPECT_EQ(race.analysis->result.boats[1].motion.fixes_rejected, 1);
+
+    const std::string script = RaceScript(race, {});
+    const auto data = nlohmann::json::parse(script.substr(script.find('{'), script.rfind(')') - script.find('{')));
+    const auto& analysis = data["analysis"];
+    EXPECT_EQ(analysis["step"], kFleetSampleStep);
+    EXPECT_EQ(analysis["samples"].size(), 2u);
+    EXPECT_EQ(analysis["report"]["boats"][1]["status"], "finished");
+    EXPECT_EQ(analysis["report"]["boats"][1]["fixes_rejected"], 1);
+    ASSERT_EQ(data["results"].size(), 2u);
+    EXPECT_EQ(data["results"][0]["rank"], 1);
+    EXPECT_EQ(data["results"][1]["rank"], 1) << "the jump costs Jumpy nothing";
+    EXPECT_EQ(data["results"][0]["finishTime"].get<std::int64_t>() - 1540, 0) << "local seconds, as the page counts";
 }
 
 TEST(ReplayData, MarksInMinutesOfArcAndStrayOnesAreNoted)

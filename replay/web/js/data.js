@@ -142,9 +142,10 @@
     return r;
   }
 
-  // The fleet's ranking sampled every `step` seconds: per boat and sample the
-  // deltas of rank, metres behind, leg, speed (tenths of a knot, plus one) and
-  // VMG (tenths); 0 stands for "none" in rank and speed.
+  // The fleet's ranking sampled every `step` seconds: per boat and sample a
+  // byte whose bits 0-4 tell which of rank, metres behind, leg, speed (tenths
+  // of a knot, plus one) and VMG (tenths) changed, then those changes as
+  // zigzag varints; 0 stands for "none" in rank and speed.
   function decodeAnalysis(a, boats) {
     if (!a || typeof a !== "object") return null;
     var n = Math.max(0, Math.floor(num(a.count, 0))), an = {
@@ -153,10 +154,13 @@
     };
     for (var k = 0; k < boats; k++) {
       var bytes = base64Bytes((a.samples || [])[k] || ""), p = 0, len = bytes.length, v = [0, 0, 0, 0, 0];
-      var rank = new Int16Array(n), behind = new Float32Array(n), leg = new Int8Array(n);
-      var speed = new Float32Array(n), vmg = new Float32Array(n);
+      var rank = new Int16Array(n), behind = new Float64Array(n), leg = new Int8Array(n);
+      var speed = new Float64Array(n), vmg = new Float64Array(n);
       for (var i = 0; i < n; i++) {
+        if (p >= len) throw new Error("samples of boat " + (k + 1) + " end early");
+        var changed = bytes[p++];
         for (var j = 0; j < 5; j++) {
+          if (!(changed & (1 << j))) continue;
           var u = 0, m = 1, b;
           do {
             if (p >= len) throw new Error("samples of boat " + (k + 1) + " end early");

@@ -130,3 +130,22 @@ test("a picture's URL encodes each name of its path, not the slashes between the
   assert.deepEqual(r.pictures.map((p) => p.url), ["../pic/r%231/s_a%3Fb%2520c%20d.jpg", "pictures/%E5%86%99%E7%9C%9F.jpg"]);
   assert.equal(r.pictures[0].src, "../pic/r#1/s_a?b%20c d.jpg", "the name as shown stays as it is");
 });
+
+test("the fleet's samples: rank and leg held, the rest between samples, none where not racing", () => {
+  // Two samples 20 s apart: racing 3rd 40 m behind at 5.0 kn, then 2nd 20 m behind at 6.0 kn.
+  const packed = [0b11111, zigzag(3), zigzag(40), zigzag(2), zigzag(51), zigzag(30),
+    0b11011, zigzag(-1), zigzag(-20), zigzag(10), zigzag(2)];
+  const idle = [0b01000, zigzag(41), 0b00000]; // not racing, 4.0 kn, then unchanged
+  const analysis = { step: 20, from: T0, count: 2, samples: [Buffer.from(packed).toString("base64"),
+    Buffer.from(idle).toString("base64")], manoeuvres: [[[T0 + 5, 1, 12.5, 4]], []], report: { boats: [] } };
+  const r = race([boat("A", [[T0, 35, 139]]), boat("B", [[T0, 35, 139]])], { analysis });
+  const at = (k, t) => D.liveAt(r, k, t, {});
+  assert.deepEqual(at(0, T0 + 5), { rank: 3, behind: 35, leg: 2, speed: 5.25, vmg: 3.05 });
+  assert.deepEqual(at(0, T0 + 20), { rank: 2, behind: 20, leg: 2, speed: 6, vmg: 3.2 });
+  assert.deepEqual(at(1, T0 + 10), { rank: null, behind: null, leg: 0, speed: 4, vmg: null });
+  assert.deepEqual(at(0, T0 - 1), { rank: null, behind: null, leg: 0, speed: null, vmg: null });
+  assert.deepEqual(r.an.man[0], [{ t: T0 + 5, tack: true, lossM: 12.5, lossS: 4 }]);
+  const cut = race([boat("A", [[T0, 35, 139]])], { analysis: Object.assign({}, analysis, { samples: ["Hw=="] }) });
+  assert.equal(cut.an, null);
+  assert.match(cut.notes.join(), /analysis is damaged \(samples of boat 1 end early\)/);
+});
