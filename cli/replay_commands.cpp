@@ -5,6 +5,7 @@
 #include "pictures/picture_index.h"
 #include "platform/trash.h"
 #include "race/race_file.h"
+#include "replay/analysis_report.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "base/data_error.h"
@@ -21,16 +22,6 @@
 namespace tackedit::cli {
 
 namespace {
-
-// "1:02:03.4"
-std::string Clock(double seconds)
-{
-    const auto tenths = static_cast<long long>(std::llround(seconds * 10));
-    char text[40];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%lld", tenths / 36000, tenths / 600 % 60, tenths / 10 % 60,
-                  tenths % 10);
-    return text;
-}
 
 // The picture folder the race file names; "" when it does not read (the build says why).
 std::string RacePictureFolder(const std::string& app_dir, const std::string& path)
@@ -136,8 +127,8 @@ int Results(Console& console, const std::vector<std::string>& args)
         const std::string cells[] = {cell(r.rank ? std::to_string(*r.rank) : "", CellKind::Own),
                                      cell(r.name, CellKind::Text),
                                      cell(finish(r), CellKind::Own),
-                                     cell(r.elapsed ? Clock(*r.elapsed) : "", CellKind::Own),
-                                     cell(r.corrected ? Clock(*r.corrected) : "", CellKind::Own),
+                                     cell(r.elapsed ? ElapsedClock(*r.elapsed) : "", CellKind::Own),
+                                     cell(r.corrected ? ElapsedClock(*r.corrected) : "", CellKind::Own),
                                      cell(r.status, CellKind::Own)};
         std::string line = cells[0];
         for (std::size_t i = 1; i < std::size(cells); ++i)

@@ -1,6 +1,7 @@
 #include "replay/replay_builder.h"
 
 #include "pictures/picture_reduce.h"
+#include "replay/packing.h"
 #include "replay/replay_analysis.h"
 #include "base/atomic_write.h"
 #include "base/data_error.h"
@@ -23,41 +24,6 @@ namespace tackedit {
 namespace fs = std::filesystem;
 
 namespace {
-
-void Varint(std::string& out, std::uint64_t v)
-{
-    while (v >= 0x80) {
-        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
-        v >>= 7;
-    }
-    out.push_back(static_cast<char>(v));
-}
-
-std::uint64_t Zigzag(std::int64_t v) { return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63); }
-
-std::string Base64(const std::string& bytes)
-{
-    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const std::uint32_t n = static_cast<unsigned char>(bytes[i]) << 16 |
-                                static_cast<unsigned char>(bytes[i + 1]) << 8 | static_cast<unsigned char>(bytes[i + 2]);
-        for (int s = 18; s >= 0; s -= 6)
-            out.push_back(kAlphabet[(n >> s) & 63]);
-    }
-    if (i < bytes.size()) {
-        std::uint32_t n = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size())
-            n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        out.push_back(kAlphabet[(n >> 18) & 63]);
-        out.push_back(kAlphabet[(n >> 12) & 63]);
-        out.push_back(i + 1 < bytes.size() ? kAlphabet[(n >> 6) & 63] : '=');
-        out.push_back('=');
-    }
-    return out;
-}
 
 void WriteFile(const fs::path& path, std::string_view bytes, const std::string& shown_as)
 {
