@@ -84,5 +84,6 @@ int Distribute(Console& console, const std::vector<std::string>& args);  // pict
 int Replay(Console& console, const std::vector<std::string>& args);      // replay_commands.cpp
 int Results(Console& console, const std::vector<std::string>& args);     // replay_commands.cpp
 int Analyse(Console& console, const std::vector<std::string>& args);     // analyse_command.cpp
+int Entries(Console& console, const std::vector<std::string>& args);     // entries_command.cpp
 
 } // namespace tackedit::cli

@@ -125,6 +125,26 @@ const Command kCommands[] = {
      "           finish and figures, and the notes; times UTC (ISO 8601, Z),\n"
      "           distances in metres, speeds in knots, null where unknown\n"
      "  --csv    comma-separated values: one row per boat, then one per rounding\n"},
+    {"entries", Entries, "entries WORKSPACE ENTRYLIST RACEFILE [--json] [--write]",
+     "an entry list's boats and the tracks in gpsdat/ that are theirs",
+     "Reads the entry list ENTRYLIST (CSV with a header row, or XRR) and finds each\n"
+     "entry's track in WORKSPACE/gpsdat/: by the list's file column, then by the\n"
+     "device the file records (a FIT serial number, a GPX creator) against the\n"
+     "device column, then by the sail number and then the boat name in the file's\n"
+     "name; several files still tied go to the one that covers RACEFILE's time.\n"
+     "Prints one line an entry, separated by tabs: sail, boat, class, file and the\n"
+     "reason, then the entries without a track, the tracks without an entry and\n"
+     "the conflicts (two entries claiming one file, or files still tied), which\n"
+     "get no file. Rows the list cannot use and duplicate sail numbers are notes\n"
+     "on stderr. The CSV's separator (comma, semicolon, tab) and encoding (UTF-8,\n"
+     "Shift-JIS) are found; columns are known by their English or Japanese header.\n"
+     "Nothing is written without --write.\n"
+     "\n"
+     "  --json    {\"matches\": [{\"sail\", \"boat\", \"file\" (or null), \"reason\"}],\n"
+     "            \"entries_without_track\", \"tracks_without_entry\", \"conflicts\"}\n"
+     "  --write   replace RACEFILE's boats and classes by the entries that have a\n"
+     "            track (name, TCF, class, file; the first 80), keeping every\n"
+     "            other line; a name Shift-JIS cannot hold writes nothing\n"},
 };
 
 const char kQuiet[] =

@@ -12,7 +12,7 @@ layers=(
   "editor"
   "race"
   "pictures"
-  "check"
+  "check entries"
   "replay analysis"
   "distribution external"
   "screens platform/qt"
