@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace tackedit {
+struct RaceResult;
+}
+
 namespace tackedit::cli {
 
 // What a run of a command says on stderr besides its output: errors, notes
@@ -85,5 +89,10 @@ int Replay(Console& console, const std::vector<std::string>& args);      // repl
 int Results(Console& console, const std::vector<std::string>& args);     // replay_commands.cpp
 int Analyse(Console& console, const std::vector<std::string>& args);     // analyse_command.cpp
 int Entries(Console& console, const std::vector<std::string>& args);     // entries_command.cpp
+int Series(Console& console, const std::vector<std::string>& args);      // series_command.cpp
+
+// On stdout, the rows a scoring program imports: one per boat and race, the
+// races numbered from 1 in the order given (series_command.cpp).
+void PrintForScoring(const std::vector<std::vector<RaceResult>>& races);
 
 } // namespace tackedit::cli

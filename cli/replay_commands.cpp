@@ -83,11 +83,14 @@ int Replay(Console& console, const std::vector<std::string>& args)
 
 int Results(Console& console, const std::vector<std::string>& args)
 {
-    const auto split = SplitFlags(args, {"--json", "--csv"});
-    if (!split || split->names.size() != 2)
+    const auto split = SplitFlags(args, {"--json", "--csv", "--for-scoring"});
+    if (!split || split->names.size() != 2 || (split->Has("--for-scoring") && split->Has("--json")))
         return console.Usage();
     const std::vector<std::string>& names = split->names;
-    const std::string format = split->flags.empty() ? std::string() : split->flags.back();
+    std::string format;
+    for (const std::string& flag : split->flags)
+        if (flag != "--for-scoring")
+            format = flag;
     ReplayRace race;
     try {
         const std::string app_dir = WorkspaceFolder(names[0]);
@@ -104,6 +107,10 @@ int Results(Console& console, const std::vector<std::string>& args)
     const auto results = ComputeResults(std::move(race), &why);
     if (!results)
         return console.Fail(names[1] + ": no results: " + why);
+    if (split->Has("--for-scoring")) {
+        PrintForScoring({*results});
+        return 0;
+    }
     const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };
     if (format == "--json") {
         nlohmann::ordered_json rows = nlohmann::ordered_json::array();

@@ -98,7 +98,7 @@ const Command kCommands[] = {
      "  --replace       an existing OUTDIR that a replay build wrote goes to the\n"
      "                  trash once the new one is complete; anything else there,\n"
      "                  or any OUTDIR without it, makes the command fail\n"},
-    {"results", Results, "results WORKSPACE RACEFILE [--json|--csv]", "who finished where",
+    {"results", Results, "results WORKSPACE RACEFILE [--json|--csv] [--for-scoring]", "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
      "separated by tabs. A name starting with =, +, -, @, TAB or CR gets a leading\n"
@@ -107,8 +107,11 @@ const Command kCommands[] = {
      "the race without results; the error names the entry.\n"
      "\n"
      "  --json   a JSON array instead\n"
-     "  --csv    comma-separated values instead (RFC 4180: a name holding a comma,\n"
-     "           a quote or a line break is quoted)\n"},
+     "  --csv           comma-separated values instead (RFC 4180: a name holding a\n"
+     "                  comma, a quote or a line break is quoted)\n"
+     "  --for-scoring   the CSV a scoring program imports: RaceNo, Class, SailNo,\n"
+     "                  Boat, Start, Finish, Elapsed (HH:MM:SS, local), Code (empty,\n"
+     "                  DNF, NSC, OCS or DNS), Place\n"},
     {"analyse", Analyse, "analyse WORKSPACE RACEFILE [--json|--csv]",
      "the race as a debrief tells it: starts, roundings, legs, manoeuvres",
      "Analyses a race from its course, lines, marks, wind and tracks and prints\n"
@@ -145,6 +148,28 @@ const Command kCommands[] = {
      "  --write   replace RACEFILE's boats and classes by the entries that have a\n"
      "            track (name, TCF, class, file; the first 80), keeping every\n"
      "            other line; a name Shift-JIS cannot hold writes nothing\n"},
+    {"series", Series, "series WORKSPACE RACEFILE... [--discards N] [--csv|--json] [--for-scoring]",
+     "series results: the races scored low-point",
+     "Scores the races in the order given low-point, as the Racing Rules of\n"
+     "Sailing, Appendix A: a finisher scores its place by corrected time (within\n"
+     "its class where classes are set; boats tied share the average of the places\n"
+     "they cover); OCS, NSC, DNF and DNS score the boats of the class in the series\n"
+     "plus one, and so does a boat with no entry in a race (DNC). Boats are the\n"
+     "same boat across races when their names are, ignoring case and the spaces\n"
+     "around them. Ties on nett points go to the most firsts, then seconds, ...\n"
+     "(discarded scores left out), then to the better score in the last race, the\n"
+     "one before, ... Prints one line a boat, separated by tabs: rank, sail, boat,\n"
+     "class, a score a race (with its code; a discarded one in parentheses), total\n"
+     "and nett points. A race that cannot be scored fails the command; the error\n"
+     "names it and says why. On a terminal it shows which race it reads.\n"
+     "\n"
+     "  --discards N    discard each boat's N worst scores (0); fewer than the races\n"
+     "  --csv           comma-separated values instead: Rank, Sail No, Boat, Class,\n"
+     "                  Helm, Club, R1 ... Rn, Total, Nett\n"
+     "  --json          one JSON object instead: the races and per boat its scores,\n"
+     "                  total, nett and rank\n"
+     "  --for-scoring   the races' results as results --for-scoring writes them,\n"
+     "                  the races numbered from 1, instead of the standing\n"},
 };
 
 const char kQuiet[] =

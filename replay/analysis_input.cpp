@@ -79,6 +79,7 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
         race.boats.push_back(std::move(boat));
     }
     in.boats_past_limit = replay.boats_past_limit;
+    in.time_diff = replay.time_diff;
     in.notes.insert(in.notes.begin(), replay.notes.begin(), replay.notes.end());
     return in;
 }

@@ -18,6 +18,7 @@ struct AnalysisInput {
     // lines near no track, boats past the full list, a wind file that does not read.
     std::vector<std::string> notes;
     std::int64_t boats_past_limit = 0;
+    int time_diff = 0;  // TD: local minus UTC, hours
 };
 
 struct RaceSettings;

@@ -62,6 +62,7 @@ std::optional<std::vector<RaceResult>> ResultsOf(const analysis::AnalysisRace& r
         RaceResult r;
         r.name = race.boats[k].name;
         r.boat_class = race.boats[k].boat_class;
+        r.start = static_cast<std::int64_t>(std::llround(b.start.gun + 3600.0 * time_diff));
         if (b.finish_at)
             r.finish = static_cast<std::int64_t>(std::llround(*b.finish_at + 3600.0 * time_diff));
         if (b.elapsed_s)

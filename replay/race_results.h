@@ -14,7 +14,7 @@ namespace tackedit {
 
 struct RaceResult {
     std::string name, boat_class;
-    std::optional<std::int64_t> finish;  // local seconds, rounded
+    std::optional<std::int64_t> start, finish;  // local seconds, rounded; start: its own gun
     std::optional<double> elapsed, corrected;  // seconds, to 0.1
     std::optional<int> rank;  // within its class where classes are set
     std::string status;  // "OK", "OCS", "NSC", "DNF" or "DNS"
