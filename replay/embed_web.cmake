@@ -1,7 +1,8 @@
 # Writes OUT, a C++ source that holds every file of the page in WEB_DIR (its
-# tests left out) as bytes, so the program needs nothing installed beside it.
+# tests and the vendored libraries' npm manifests left out) as bytes, so the
+# program needs nothing installed beside it.
 file(GLOB_RECURSE files RELATIVE ${WEB_DIR} ${WEB_DIR}/*)
-list(FILTER files EXCLUDE REGEX "^(test|node_modules)/")
+list(FILTER files EXCLUDE REGEX "^(test|node_modules)/|^vendor/package(-lock)?\\.json$")
 list(SORT files)
 set(arrays "")
 set(table "")

@@ -1,8 +1,8 @@
 // The replay page in headless Chromium, driven over the DevTools protocol on a
 // pipe (no library): nothing is fetched from outside the folder, no console
 // error, boats where their tracks say, the gap rule, play speed, results equal
-// to tackedit-cli's, links to a moment, both languages, the photo strip and Loop. Screenshots go
-// to SHOTS.
+// to tackedit-cli's, links to a moment, both languages, the photo strip, Loop and the charts.
+// Screenshots go to SHOTS.
 // Usage: node replay_in_chromium.js TACKEDIT-CLI MAKE-PICTURES DEMO-WORKSPACE SHOTS
 "use strict";
 const { execFileSync } = require("node:child_process");
@@ -49,6 +49,33 @@ function dump(file, timeDiff) {
 const fmt = (t) => new Date(t * 1000).toISOString().slice(0, 19).replace("T", " ");
 const near = (a, b) => Math.abs(a - b) <= 1.5e-6;
 
+// The charts under the map: shown with two canvases, their clock line at the clock
+// after a seek, a press on a chart seeks there. A page without the analysis in its
+// data (an older data.js: no `an` at all) has nothing to check.
+async function chartChecks(page) {
+  const has = await page.eval(`"an" in Tack.main.race ? !!Tack.main.race.an : "unknown"`);
+  if (has === "unknown") { console.log("charts: this page's data carries no analysis yet; not checked"); return; }
+  check(has, "the demo race carries no analysis, so no charts");
+  if (!has) return;
+  const at = (expr) => page.eval(afterFrames(`({ state: Tack.charts.state(), time: Tack.main.time, ${expr} })`));
+  await page.eval(`tackReplay.seek("2024-06-15 10:20:00")`);
+  let c = await at(`canvases: document.querySelectorAll("#charts canvas").length,
+    strip: document.getElementById("charts").getBoundingClientRect().height,
+    map: document.getElementById("map").getBoundingClientRect().height`);
+  check(c.state.shown && c.canvases === 2 && c.state.boats.length > 0 && c.strip <= 200 && c.map >= 480,
+    "charts under the map: " + JSON.stringify(c));
+  check(c.state.cursor === c.time, `the charts' clock line at ${c.state.cursor}, the clock at ${c.time}`);
+  // A press a quarter of the way along a chart: the race's window there, to a pixel.
+  const box = await page.eval(`(() => { const b = document.querySelector("#chart-speed .u-over").getBoundingClientRect();
+    return { x: b.left, y: b.top, w: b.width, h: b.height, from: Tack.main.race.from, to: Tack.main.race.to }; })()`);
+  for (const type of ["mousePressed", "mouseReleased"])
+    await page.send("Input.dispatchMouseEvent", { type, x: box.x + box.w / 4, y: box.y + box.h / 2, button: "left", clickCount: 1 });
+  c = await at("");
+  const want = box.from + (box.to - box.from) / 4, pixel = (box.to - box.from) / box.w;
+  check(Math.abs(c.time - want) <= pixel + 1 && c.state.cursor === c.time,
+    `a press on the chart went to ${c.time} (cursor ${c.state.cursor}), expected ${want} ± ${pixel + 1}`);
+}
+
 async function main() {
   fs.mkdirSync(shots, { recursive: true });
   const out = path.join(tmp, "replay");
@@ -89,6 +116,7 @@ async function main() {
     const results = await page.eval("tackReplay.results()");
     check(JSON.stringify(results) === JSON.stringify(expected),
       `results differ:\n page ${JSON.stringify(results)}\n cli  ${JSON.stringify(expected)}`);
+    await chartChecks(page);
     await page.eval(`tackReplay.seek("2024-06-15 10:30:00")`);
     await page.shot("demo-en.png");
 
@@ -161,6 +189,8 @@ async function main() {
     b = (await at("2024-06-15 10:06:00"))[0];
     check(!b.visible, "Gappy after its last fix: " + JSON.stringify(b));
     await at("2024-06-15 10:02:30");
+    check(await gap.eval(`Tack.charts.state().shown === !!Tack.main.race.an && document.getElementById("charts").hidden === !Tack.main.race.an`),
+      "charts shown only with the race's analysis");
     await gap.shot("gap.png");
 
     // The photo strip: a photo while the replay is within 30 s of it; a click shows it large and goes there.

@@ -32,6 +32,7 @@
     app.samples = r.boats.map(D.newSample);
     app.motions = r.boats.map(function () { return { speed: 0, course: NaN, dist: 0 }; });
     app.view.up = r.northUp ? 0 : D.meanWind(r);
+    Tack.charts.show(r);
     app.resize(); app.fit();
     $("race-list").value = String(i);
     $("title1").textContent = r.title1 || r.file;
@@ -217,7 +218,7 @@
     update();
     Tack.draw.frame(app.ctx, app);
     clock();
-    if (!app.playing || now - app.lastPanel > 250) { app.lastPanel = now; panels(); }
+    if (!app.playing || now - app.lastPanel > 250) { app.lastPanel = now; panels(); Tack.charts.update(app); }
     if (doc.body.dataset.ready !== "1") doc.body.dataset.ready = "1";
   }
 
@@ -236,6 +237,7 @@
     });
     app.setLang(T.detect(root.navigator));
     Tack.controls.bind(app);
+    Tack.charts.attach(app);
     if (raws.length) { app.select(0); app.openLink(root.location && root.location.hash); }
     else {
       $("notes").appendChild(el("p", "note", T.t("noRaces")));
