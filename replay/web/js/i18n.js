@@ -11,7 +11,8 @@
       results: "Results", rank: "Rank", start: "Start", finish: "Finish", elapsed: "Elapsed", corrected: "Corrected",
       status: "Status", noFinish: "No finish line: no results for this race.", noneYet: "No boat has finished yet.",
       wind: "Wind", photos: "Photos", noRaces: "No race data in this folder.", following: "Following",
-      toStart: "to start", elapsedLabel: "elapsed", close: "Close", noPicture: "Picture not found:"
+      toStart: "to start", elapsedLabel: "elapsed", close: "Close", noPicture: "Picture not found:",
+      speedColours: "Speed colours"
     },
     ja: {
       play: "再生", pause: "一時停止", fit: "全体表示", loop: "連続再生", races: "レース", speed: "速度", race: "レース設定",
@@ -20,7 +21,8 @@
       results: "成績", rank: "順位", start: "スタート", finish: "フィニッシュ", elapsed: "所要時間", corrected: "修正時間",
       status: "状態", noFinish: "フィニッシュラインがないため成績はありません。", noneYet: "まだフィニッシュした艇はありません。",
       wind: "風", photos: "写真", noRaces: "このフォルダにはレースデータがありません。", following: "追尾中",
-      toStart: "スタートまで", elapsedLabel: "経過", close: "閉じる", noPicture: "写真が見つかりません:"
+      toStart: "スタートまで", elapsedLabel: "経過", close: "閉じる", noPicture: "写真が見つかりません:",
+      speedColours: "速度で色分け"
     }
   };
 
