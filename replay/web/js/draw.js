@@ -151,7 +151,9 @@
   }
 
   // Speed colours are on when asked for and the race has speeds to show.
-  function speedScale(app) { return app.speedColours && app.race.an ? tracks.scaleOf(app.race) : null; }
+  function speedScale(app) {
+    return app.speedColours && app.race.an && data.liveAt ? tracks.scaleOf(app.race) : null;
+  }
 
   function tailStyle(ctx, v) { ctx.lineWidth = 2 / v.s; ctx.lineJoin = "bevel"; ctx.globalAlpha = 0.75; }
 

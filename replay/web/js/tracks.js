@@ -52,21 +52,14 @@
     return c.scale;
   }
 
-  // Speed at local time t, straight between the analysis's samples, as the live figures are.
-  function speedAt(an, k, t) {
-    var a = an.speed[k], x = (t - an.from) / an.step, i = Math.floor(x);
-    if (!a || i < 0 || i >= a.length) return NaN;
-    if (x === i) return a[i];
-    if (i === a.length - 1) return NaN;
-    return a[i] + (x - i) * (a[i + 1] - a[i]);
-  }
-
-  // The bin of each fix of boat k: the segment ending at a fix takes its colour.
+  // The bin of each fix of boat k from the boat's smoothed speed then (data.liveAt, which
+  // interpolates between the analysis's samples): the segment ending at a fix takes its colour.
+  var live = {};
   function fixBins(r, k) {
     var c = cache(r), scale = scaleOf(r);
     if (c.bins[k]) return c.bins[k];
-    var b = r.boats[k], out = new Uint8Array(b.n);
-    for (var i = 0; i < b.n; i++) out[i] = scale ? speedBin(speedAt(r.an, k, b.t[i]), scale) : UNKNOWN;
+    var b = r.boats[k], out = new Uint8Array(b.n).fill(UNKNOWN);
+    if (scale && data.liveAt) for (var i = 0; i < b.n; i++) out[i] = speedBin(data.liveAt(r, k, b.t[i], live).speed, scale);
     return (c.bins[k] = out);
   }
 
@@ -91,7 +84,7 @@
 
   var tracks = {
     COLOURS: COLOURS, BINS: BINS, UNKNOWN: UNKNOWN, speedScale: speedScale, speedBin: speedBin, edges: edges,
-    scaleOf: scaleOf, speedAt: speedAt, fixBins: fixBins, manoeuvres: manoeuvres
+    scaleOf: scaleOf, fixBins: fixBins, manoeuvres: manoeuvres
   };
   Tack.tracks = tracks;
   if (typeof module !== "undefined") module.exports = tracks;

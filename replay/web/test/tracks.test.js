@@ -4,6 +4,17 @@ const assert = require("node:assert/strict");
 const D = require("../js/data.js");
 const T = require("../js/tracks.js");
 
+// data.liveAt comes with the race analysis; until data.js has it, the speed part stands in.
+D.liveAt = D.liveAt || function (r, k, t, out) {
+  const a = r.an, x = (t - a.from) / a.step;
+  out.speed = null;
+  if (!(x >= 0)) return out;
+  const i = Math.min(Math.floor(x), a.n - 1), f = i + 1 < a.n ? x - i : 0;
+  const v = a.speed[k][i], w = a.speed[k][f > 0 ? i + 1 : i];
+  out.speed = isNaN(v) ? null : isNaN(w) ? v : v + f * (w - v);
+  return out;
+};
+
 // A prepared race of one boat sailing north from 10:00, a fix a second, and a fake analysis
 // (samples every 10 s) of what the race analysis will hand the page.
 function race(speeds, man) {
@@ -29,14 +40,14 @@ test("speed colours: the scale spans the race's 5th to 95th percentile, and spee
   assert.deepEqual(T.speedScale({ speed: [Float32Array.of(4, 4, 4)] }), { lo: 3.5, hi: 4.5 });
   assert.equal(T.speedScale({ speed: [Float32Array.of(NaN)] }), null);
   assert.equal(T.speedScale(null), null);
-  // Each fix takes the speed interpolated between the samples around it; none where a sample is unknown.
+  // Each fix takes the boat's speed at its time, between the samples around it; none from an unknown sample.
   const r = race([0, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, NaN]);
   const bins = T.fixBins(r, 0), scale = T.scaleOf(r);
-  assert.equal(T.speedAt(r.an, 0, 36004), 4);
   assert.equal(bins[4], T.speedBin(4, scale));
   assert.ok(bins[0] < bins[4] && bins[4] < bins[10], Array.from(bins.slice(0, 11)).join());
-  assert.equal(bins[105], T.UNKNOWN);
   assert.equal(bins[120], T.UNKNOWN);
+  r.an = Object.assign({}, r.an);
+  assert.notEqual(T.fixBins(r, 0), bins, "worked out again for another analysis");
 });
 
 test("tacks and gybes sit where the track puts the boat at their times, in time order", () => {
