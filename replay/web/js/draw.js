@@ -130,8 +130,9 @@
     for (var i = i0 + 1; i <= i1; i++) {
       var x = b.x[i], y = b.y[i], c = colours[i];
       if (t[i] - t[i - 1] > data.GAP) { cur = -1; lx = x; ly = y; continue; }
+      // A point too close to draw changes no colour either: the piece reaching past it does.
+      if (cur >= 0 && (x - lx) * (x - lx) + (y - ly) * (y - ly) < min2 && i !== i1) continue;
       if (c !== cur) { put(c, lx, ly, 1); cur = c; }
-      else if ((x - lx) * (x - lx) + (y - ly) * (y - ly) < min2 && i !== i1) continue;
       put(cur, x, y, 0);
       lx = x; ly = y;
     }
