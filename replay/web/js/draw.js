@@ -195,31 +195,34 @@
     ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
   }
 
-  // Each drawn boat's tacks (triangles) and gybes (circles) along its tail, in its colour.
-  function manoeuvreMarks(ctx, app) {
-    var r = app.race, v = app.view, whole = app.tail === Infinity;
-    if (!r.an || !(app.tail > 0)) return;
-    ctx.lineWidth = 1; ctx.strokeStyle = "rgba(0,0,0,0.75)";
-    for (var k = 0; k < r.boats.length; k++) {
-      var b = r.boats[k], o = app.samples[k];
-      if (!o.visible) continue;
-      var m = tracks.manoeuvres(r, k), j1 = data.indexAt(m.t, m.n, app.time);
-      var j0 = whole ? 0 : data.indexAt(m.t, m.n, app.time - app.tail) + 1;
-      if (j1 < j0) continue;
-      ctx.fillStyle = b.entered ? b.color : GREY;
-      for (var tack = 1; tack >= 0; tack--) {
-        var any = false;
-        ctx.beginPath();
-        for (var j = j0; j <= j1; j++) {
-          if (m.tack[j] !== tack) continue;
-          v.toScreen(m.x[j], m.y[j], p);
-          if (p.x < -8 || p.y < -8 || p.x > v.w + 8 || p.y > v.h + 8) continue;
-          if (tack) { ctx.moveTo(p.x, p.y - 5); ctx.lineTo(p.x + 4.5, p.y + 3.5); ctx.lineTo(p.x - 4.5, p.y + 3.5); ctx.closePath(); }
-          else { ctx.moveTo(p.x + 3.5, p.y); ctx.arc(p.x, p.y, 3.5, 0, 2 * Math.PI); }
-          any = true;
-        }
-        if (any) { ctx.fill(); ctx.stroke(); }
+  // Boat k's tacks (triangles) and gybes (circles) j0..j1 in its colour, on view v's screen.
+  function boatMarks(ctx, v, b, m, j0, j1) {
+    ctx.lineWidth = 1; ctx.strokeStyle = "rgba(0,0,0,0.75)"; ctx.fillStyle = b.entered ? b.color : GREY;
+    for (var tack = 1; tack >= 0; tack--) {
+      var any = false;
+      ctx.beginPath();
+      for (var j = j0; j <= j1; j++) {
+        if (m.tack[j] !== tack) continue;
+        v.toScreen(m.x[j], m.y[j], p);
+        if (p.x < -8 || p.y < -8 || p.x > v.w + 8 || p.y > v.h + 8) continue;
+        if (tack) { ctx.moveTo(p.x, p.y - 5); ctx.lineTo(p.x + 4.5, p.y + 3.5); ctx.lineTo(p.x - 4.5, p.y + 3.5); ctx.closePath(); }
+        else { ctx.moveTo(p.x + 3.5, p.y); ctx.arc(p.x, p.y, 3.5, 0, 2 * Math.PI); }
+        any = true;
       }
+      if (any) { ctx.fill(); ctx.stroke(); }
+    }
+  }
+
+  // The marks along each drawn boat's tail; with whole-race tails those from `marked[k]`
+  // on, the older ones being on the layer under the tails.
+  function manoeuvreMarks(ctx, app, marked) {
+    var r = app.race, v = app.view;
+    if (!r.an || !(app.tail > 0)) return;
+    for (var k = 0; k < r.boats.length; k++) {
+      if (!app.samples[k].visible) continue;
+      var m = tracks.manoeuvres(r, k), j1 = data.indexAt(m.t, m.n, app.time);
+      var j0 = marked ? marked[k] : data.indexAt(m.t, m.n, app.time - app.tail) + 1;
+      if (j1 >= j0) boatMarks(ctx, v, r.boats[k], m, j0, j1);
     }
   }
 
@@ -235,7 +238,7 @@
 
   function layerKey(app) {
     var v = app.view;
-    return [app.index, v.up, v.w, v.h, app.dpr, app.tail === Infinity, i18n.lang, !!speedScale(app)].join("|");
+    return [app.index, v.up, v.w, v.h, app.dpr, app.tail === Infinity, i18n.lang, !!speedScale(app), !!app.race.an].join("|");
   }
 
   function newLayer() {
@@ -282,6 +285,7 @@
     marks(ctx, r, lv);
     L.key = key;
     L.baked = r.boats.map(function (b) { return Math.max(0, data.indexAt(b.t, b.n, r.from)); });
+    L.marked = r.boats.map(function () { return 0; });
     L.bakedTime = r.from;
   }
 
@@ -295,6 +299,15 @@
       var b = r.boats[k], i1 = data.indexAt(b.t, b.n, upTo);
       if (i1 > L.baked[k]) strokeBoat(ctx, app, k, L.baked[k], i1, min2, bySpeed);
       L.baked[k] = Math.max(L.baked[k], i1);
+      if (r.an) {
+        var m = tracks.manoeuvres(r, k), j1 = data.indexAt(m.t, m.n, upTo);
+        if (j1 >= L.marked[k]) {
+          ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0); ctx.globalAlpha = 1;
+          boatMarks(ctx, lv, b, m, L.marked[k], j1);
+          L.marked[k] = j1 + 1;
+          lv.apply(ctx, app.dpr); tailStyle(ctx, lv);
+        }
+      }
       if (!until) continue;
       // The canvas draws what it was told only when it must: reading a pixel makes it draw
       // this boat now, so the time taken is the whole cost and no later frame pays for it.
@@ -357,7 +370,7 @@
       ctx.imageSmoothingEnabled = true;
     }
     ctx.setTransform(d, 0, 0, d, 0, 0);
-    return whole ? L.baked : null;
+    return whole ? L : null;
   }
 
   function arrow(ctx, x, y, dx, dy, len, half) {
@@ -497,10 +510,10 @@
     var r = app.race, v = app.view;
     ctx.setTransform(app.dpr, 0, 0, app.dpr, 0, 0);
     if (!r) { ctx.fillStyle = WATER; ctx.fillRect(0, 0, v.w, v.h); return; }
-    var baked = background(ctx, app);
+    var layer = background(ctx, app);
     gridText(ctx, app);
-    if (app.tail > 0) tails(ctx, app, baked);
-    manoeuvreMarks(ctx, app);
+    if (app.tail > 0) tails(ctx, app, layer && layer.baked);
+    manoeuvreMarks(ctx, app, layer && layer.marked);
     boats(ctx, app);
     overlays(ctx, app);
     legend(ctx, app);
