@@ -1,8 +1,8 @@
 // The replay page in headless Chromium, driven over the DevTools protocol on a
 // pipe (no library): nothing is fetched from outside the folder, no console
 // error, boats where their tracks say, the gap rule, play speed, results equal
-// to tackedit-cli's, auto view, links to a moment, both languages, the photo
-// strip and Loop. Screenshots go to SHOTS.
+// to tackedit-cli's, links to a moment, both languages, the photo strip and Loop. Screenshots go
+// to SHOTS.
 // Usage: node replay_in_chromium.js TACKEDIT-CLI MAKE-PICTURES DEMO-WORKSPACE SHOTS
 "use strict";
 const { execFileSync } = require("node:child_process");
