@@ -24,7 +24,9 @@ function race(speeds, man) {
   const b = { n, t, lat, lon, x: new Float32Array(n), y: new Float32Array(n), cum: new Float64Array(n) };
   for (let i = 0; i < n; i++) b.y[i] = (lat[i] / 1e6 - 35) * D.M_PER_DEG;
   r.boats.push(b);
-  r.an = { step: 10, from: 36000, n: speeds.length, speed: [Float32Array.from(speeds)], man: [man || []] };
+  const m = speeds.length;
+  r.an = { step: 10, from: 36000, n: m, rank: [new Int16Array(m).fill(1)], behind: [new Float32Array(m)],
+    leg: [new Int8Array(m).fill(1)], speed: [Float32Array.from(speeds)], vmg: [new Float32Array(m)], man: [man || []] };
   return r;
 }
 
