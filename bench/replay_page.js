@@ -2,7 +2,11 @@
 // to the first frame (RUNS loads), then the main thread's work per frame (the
 // time spent inside the page's animation-frame callbacks) while playing at 10x:
 // 5-minute tails mid-race, whole-race tails 2.5 h in, and 5-minute tails with
-// the CPU slowed 4x. Frame intervals say little: the display caps them at 60 Hz.
+// the CPU slowed 4x; auto view is on throughout, as the page opens. Then both
+// tails again with speed colours and manoeuvre marks on; a replay without race
+// analysis gets a stand-in made from its tracks (speeds every 10 s, a manoeuvre
+// every 3 minutes a boat, ranks by distance sailed), so the drawing costs what
+// it will. Frame intervals say little: the display caps them at 60 Hz.
 // Usage: node bench/replay_page.js REPLAY-FOLDER RUNS
 "use strict";
 const fs = require("node:fs");
@@ -23,6 +27,41 @@ const kTimer = `(() => {
     try { callback(ts); } finally { if (window.measuring) queueMicrotask(() => window.frameMs.push(performance.now() - t0)); }
   });
 })();`;
+
+// A stand-in for the race analysis, and for data.liveAt's ranks and speeds, where the replay has none.
+const kStandInAnalysis = `(() => {
+  const r = Tack.main.race, D = Tack.data;
+  if (r.an) return false;
+  const step = 10, from = Math.floor(r.from / step) * step, n = Math.floor((r.to - from) / step) + 1;
+  const o = D.newSample(), m = { speed: 0, course: NaN, dist: 0 }, dist = r.boats.map(() => new Float64Array(n).fill(NaN));
+  const an = { step, from, n, rank: [], speed: [], man: [] };
+  r.boats.forEach((b, k) => {
+    const speed = new Float32Array(n).fill(NaN), man = [];
+    for (let i = 0; i < n; i++) {
+      const t = from + i * step;
+      D.sample(b, t, o);
+      if (!o.visible || o.gap) continue;
+      D.motion(r, b, t, o, m);
+      speed[i] = m.speed; dist[k][i] = o.dist;
+      if (i % 18 === k % 18) man.push({ t: t + 3, tack: (i / 18 | 0) % 2 === 0, lossM: 10, lossS: 2 });
+    }
+    an.speed.push(speed); an.man.push(man); an.rank.push(new Int16Array(n));
+  });
+  for (let i = 0; i < n; i++)
+    r.boats.map((b, k) => k).filter((k) => !isNaN(dist[k][i])).sort((a, c) => dist[c][i] - dist[a][i])
+      .forEach((k, j) => { an.rank[k][i] = j + 1; });
+  D.liveAt = D.liveAt || ((race, k, t, out) => {
+    const a = race.an, x = (t - a.from) / a.step;
+    out.rank = null; out.speed = null;
+    if (!(x >= 0)) return out;
+    const i = Math.min(Math.floor(x), a.n - 1), f = i + 1 < a.n ? x - i : 0, v = a.speed[k][i], w = a.speed[k][f > 0 ? i + 1 : i];
+    out.rank = a.rank[k][i] || null;
+    out.speed = isNaN(v) ? null : isNaN(w) ? v : v + f * (w - v);
+    return out;
+  });
+  r.an = an;
+  return true;
+})()`;
 
 async function main() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-bench-page-"));
@@ -60,7 +99,16 @@ async function main() {
     await page.send("Emulation.setCPUThrottlingRate", { rate: 4 });
     const slow = await play("300", 5400);
     await page.send("Emulation.setCPUThrottlingRate", { rate: 1 });
-    console.log(JSON.stringify({ ready_ms: quantile(ready, 0.5), ready_runs: ready, tails5, whole, slow4x: slow }));
+    // A page without speed colours (an older one, to compare with) leaves these runs out.
+    let speed5 = null, speedWhole = null, standIn = null;
+    if (await page.eval(`!!document.getElementById("speed-colours")`)) {
+      standIn = await page.eval(kStandInAnalysis);
+      await page.eval(`document.getElementById("speed-colours").click()`);
+      speed5 = await play("300", 5400);
+      speedWhole = await play("all", 9000);
+    }
+    console.log(JSON.stringify({ ready_ms: quantile(ready, 0.5), ready_runs: ready, tails5, whole, slow4x: slow,
+      speed_colours_stand_in: standIn, speed5, speedWhole }));
   } finally {
     const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
     cdp.browser.kill();

@@ -118,6 +118,15 @@ async function main() {
       `results differ:\n page ${JSON.stringify(results)}\n cli  ${JSON.stringify(expected)}`);
     await chartChecks(page);
     await page.eval(`tackReplay.seek("2024-06-15 10:30:00")`);
+    // Auto view: after Fit the view, which shows the whole course, eases toward the fleet; the wheel ends it.
+    const offFleet = `(() => { const a = Tack.main, t = Tack.follow.target(a, {});
+      return Math.hypot(a.view.cx - t.cx, a.view.cy - t.cy) * a.view.s; })()`;
+    const fitted = await page.eval(`document.getElementById("fit").click(), ${offFleet}`);
+    check(fitted > 20, `the fleet at 10:30 is ${fitted} px from the middle of the course: no test of auto view`);
+    await until(page, `${offFleet} < ${fitted / 4}`, "auto view to bring the fleet to the middle");
+    const wheeled = await page.eval(`document.getElementById("map").dispatchEvent(new WheelEvent("wheel",
+      { deltaY: 100, clientX: 300, clientY: 300, cancelable: true })), Tack.main.autoView`);
+    check(wheeled === false, "the wheel ends auto view");
     await page.shot("demo-en.png");
 
     // A link to a moment opens at that UTC instant following the boat; the address follows the user.

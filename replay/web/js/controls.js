@@ -11,6 +11,9 @@
       if (app.playing) { app.stopLoop(); app.pause(); } else app.play();
     });
     $("fit").addEventListener("click", function () { app.fit(); });
+    $("speed-colours").addEventListener("click", function (e) {
+      app.speedColours = !app.speedColours; e.target.classList.toggle("on", app.speedColours); app.dirty = true;
+    });
     $("speed").addEventListener("change", function (e) { app.setSpeed(e.target.value); app.dirty = true; });
     $("tail").addEventListener("change", function (e) {
       app.tail = e.target.value === "all" ? Infinity : +e.target.value; app.dirty = true;
@@ -43,6 +46,7 @@
     root.addEventListener("resize", function () { app.resize(); });
 
     // Drag pans, two fingers pinch, a click without movement picks a boat or lets go of it.
+    // Panning or zooming by hand ends auto view until Fit.
     var pointers = {}, count = 0, moved = 0, pinch = 0;
     function local(e) { var b = canvas.getBoundingClientRect(); return { x: e.clientX - b.left, y: e.clientY - b.top }; }
     function spread() {
@@ -64,11 +68,11 @@
       pointers[e.pointerId] = p;
       if (count >= 2) {
         var s = spread();
-        if (pinch > 0 && s.d > 0) app.view.zoomAt(s.x, s.y, s.d / pinch);
+        if (pinch > 0 && s.d > 0) { app.view.zoomAt(s.x, s.y, s.d / pinch); app.autoView = false; }
         pinch = s.d; moved += 10;
       } else {
         moved += Math.abs(p.x - old.x) + Math.abs(p.y - old.y);
-        if (moved > 4) { app.setFollow(-1); app.view.pan(p.x - old.x, p.y - old.y); }
+        if (moved > 4) { app.setFollow(-1); app.autoView = false; app.view.pan(p.x - old.x, p.y - old.y); }
       }
       app.dirty = true;
     });
@@ -87,7 +91,7 @@
       e.preventDefault();
       var p = local(e);
       app.view.zoomAt(p.x, p.y, Math.exp(-e.deltaY * (e.deltaMode === 1 ? 0.05 : 0.0015)));
-      app.dirty = true;
+      app.autoView = false; app.dirty = true;
     }, { passive: false });
   }
 

@@ -7,6 +7,7 @@
     en: {
       play: "Play", pause: "Pause", fit: "Fit", loop: "Loop", races: "Races", speed: "Speed", race: "Race",
       tail: "Tail", off: "Off", min1: "1 min", min5: "5 min", whole: "Whole race",
+      speedColours: "Speed colours",
       boat: "Boat", kn: "kn", course: "Course", sailed: "Sailed (NM)", speedCol: "Speed (kn)",
       results: "Results", rank: "Rank", start: "Start", finish: "Finish", elapsed: "Elapsed", corrected: "Corrected",
       status: "Status", noFinish: "No finish line: no results for this race.", noneYet: "No boat has finished yet.",
@@ -26,6 +27,7 @@
     ja: {
       play: "再生", pause: "一時停止", fit: "全体表示", loop: "連続再生", races: "レース", speed: "速度", race: "レース設定",
       tail: "航跡", off: "なし", min1: "1分", min5: "5分", whole: "レース全体",
+      speedColours: "速度で色分け",
       boat: "艇名", kn: "ノット", course: "針路", sailed: "航走距離 (海里)", speedCol: "速力 (ノット)",
       results: "成績", rank: "順位", start: "スタート", finish: "フィニッシュ", elapsed: "所要時間", corrected: "修正時間",
       status: "状態", noFinish: "フィニッシュラインがないため成績はありません。", noneYet: "まだフィニッシュした艇はありません。",

@@ -79,8 +79,20 @@
     });
   }
 
+  // The order labels are placed in, into `out`: the followed boat, then the boats ranked
+  // 1 to `top` (ranks[k], 0 for none) by rank, then the rest in the race's order.
+  function order(n, follow, ranks, top, out) {
+    out.length = 0;
+    if (follow >= 0 && follow < n) out.push(follow);
+    for (var rank = 1; rank <= top; rank++)
+      for (var k = 0; k < n; k++) if (ranks[k] === rank && k !== follow) out.push(k);
+    for (k = 0; k < n; k++) if (k !== follow && !(ranks[k] >= 1 && ranks[k] <= top)) out.push(k);
+    return out;
+  }
+
   var labels = {
-    Placer: Placer, fmtAngle: fmtAngle, placeGrid: placeGrid, shortName: shortName, placeBoat: placeBoat, placeBoats: placeBoats
+    Placer: Placer, fmtAngle: fmtAngle, placeGrid: placeGrid, shortName: shortName, placeBoat: placeBoat,
+    placeBoats: placeBoats, order: order
   };
   Tack.labels = labels;
   if (typeof module !== "undefined") module.exports = labels;

@@ -29,6 +29,7 @@
     if (!app.prepared[i]) app.prepared[i] = D.prepareRace(raws[i]);
     var r = app.race = app.prepared[i];
     app.index = i; app.time = r.from; app.follow = -1;
+    app.autoView = true;
     app.samples = r.boats.map(D.newSample);
     app.motions = r.boats.map(function () { return { speed: 0, course: NaN, dist: 0 }; });
     app.view.up = r.northUp ? 0 : D.meanWind(r);
@@ -112,6 +113,7 @@
     if (!sets.length) sets = [{ x: r.marks.map(function (m) { return (m.lon - r.lon0) * r.kx; }),
       y: r.marks.map(function (m) { return (m.lat - r.lat0) * D.M_PER_DEG; }) }];
     app.setFollow(-1); app.view.fit(sets, 40); app.dirty = true;
+    app.autoView = true;
   };
   app.resize = function () {
     var c = $("map"), box = c.parentNode.getBoundingClientRect();
@@ -209,6 +211,7 @@
         if (app.loop) { app.select((app.index + 1) % raws.length); app.play(); } else { app.playing = false; app.link(); }
       }
     }
+    Tack.follow.step(app, app.lastFrame ? (now - app.lastFrame) / 1000 : 0);
     app.lastFrame = now;
     if (app.follow >= 0 && app.samples[app.follow] && app.samples[app.follow].visible) {
       app.view.cx = app.samples[app.follow].x; app.view.cy = app.samples[app.follow].y; app.dirty = true;

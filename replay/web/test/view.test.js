@@ -89,6 +89,9 @@ test("boat labels cover neither one another nor a boat, the followed boat's firs
   assert.deepEqual(["Boat 75", "Kazekiri", "\u6d77\u98a8", "GBR 1234", "Blue Moon"].map(L.shortName),
     ["75", "Kaze\u2026", "", "1234", "Blue\u2026"]);
   placed.forEach((a) => boats.forEach((b) => assert.ok(!overlap(a, b), "a label covers a boat")));
+  // The followed boat, then the leaders by rank (several classes may each have a leader), then the rest.
+  assert.deepEqual(L.order(7, 4, [0, 3, 1, 0, 2, 1, 5], 3, [9]), [4, 2, 5, 1, 0, 3, 6]);
+  assert.deepEqual(L.order(3, -1, [], 3, []), [0, 1, 2]);
 });
 
 test("a link names a UTC instant and a boat; the page's local time converts both ways", () => {
