@@ -54,14 +54,15 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
     race.boat_length_m = settings.Loa;
 
     // A logger left on all day also holds the sail home and the next race: a
-    // finish crossed then is no finish of this race.
+    // finish crossed then is no finish of this race. Half an hour past the
+    // race's end is still kept, since FT is often set before the last boat is in.
     double keep_from = race.gun - 600, keep_to = std::numeric_limits<double>::infinity();
     if (replay.replay_to > replay.replay_from)
         keep_from = std::min(keep_from, race.gun + replay.replay_from);
     const double last = std::max(static_cast<double>(replay.finish - replay.start),
                                  replay.replay_to > replay.replay_from ? double(replay.replay_to) : 0.0);
     if (last > 0)
-        keep_to = race.gun + last;
+        keep_to = race.gun + last + 1800;
     race.boats.reserve(replay.boats.size());
     for (std::size_t k = 0; k < replay.boats.size(); ++k) {
         ReplayBoat& b = replay.boats[k];

@@ -99,5 +99,22 @@ TEST(AnalysisInput, AStartOrFinishLineLeftOutLeavesTheRaceUnscored)
     EXPECT_NE(in.notes[0].find("not scored"), std::string::npos) << in.notes[0];
 }
 
+// The next race on an all-day log is not this race: fixes from ten minutes
+// before the gun to half an hour past the finish time are kept.
+TEST(AnalysisInput, OnlyTheRacesOwnStretchOfAnAllDayLog)
+{
+    ReplayRace replay;
+    replay.start = 36000;
+    replay.finish = 39600;
+    replay.boats.resize(1);
+    for (const double t : {35000.0, 35400.0, 39600.0, 41400.0, 41401.0, 50000.0})
+        replay.boats[0].utc_fixes.push_back({t, 35, 139.5});
+    const AnalysisInput in = MakeAnalysisInput(RaceSettings{}, replay);
+    std::vector<double> kept;
+    for (const auto& f : in.race.boats[0].fixes)
+        kept.push_back(f.t);
+    EXPECT_EQ(kept, (std::vector<double>{35400, 39600, 41400}));
+}
+
 } // namespace
 } // namespace tackedit
