@@ -1,6 +1,8 @@
 #include "analysis/race_parts.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <map>
@@ -144,6 +146,27 @@ std::vector<std::optional<int>> Ranks(const std::vector<std::optional<double>>& 
 
 } // namespace
 
+namespace {
+
+// The wind of the leg's middle serves the whole leg: a shift of a few degrees
+// moves no boat onto the other side but one sailing dead downwind.
+void TimeOnEachSide(const BoatMotion& m, double from, double to, double wind_from, LegFigures& leg)
+{
+    double starboard = 0, port = 0;
+    const auto first = std::lower_bound(m.t.begin(), m.t.end(), from) - m.t.begin();
+    for (auto i = static_cast<std::size_t>(first); i + 1 < m.t.size() && m.t[i] < to; ++i) {
+        const double dt = std::min(m.t[i + 1], to) - m.t[i];
+        if (m.t[i + 1] - m.t[i] > 60 || std::isnan(m.course_deg[i]))
+            continue;  // a gap, or not moving
+        const double angle = std::remainder(m.course_deg[i] - wind_from, 360.0);
+        (angle > 0 ? port : starboard) += angle == 0 ? 0 : dt;
+    }
+    leg.starboard_s = starboard;
+    leg.port_s = port;
+}
+
+} // namespace
+
 RaceAnalysis AnalyseRace(const AnalysisRace& race)
 {
     RaceAnalysis r;
@@ -255,6 +278,8 @@ RaceAnalysis AnalyseRace(const AnalysisRace& race)
             for (const Manoeuvre& man : b.manoeuvres)
                 if (man.at > *t0 && man.at <= *t1)
                     (man.tack ? leg.tacks : leg.gybes) += 1;
+            if (const auto w = WindAt(race, (*t0 + *t1) / 2))
+                TimeOnEachSide(b.motion, *t0, *t1, *w, leg);
             // Toward the next point; on a beat or a run, along the wind.
             PlanePoint axis = Unit(Minus(course.points[k + 1].where, course.points[k].where));
             if (const auto w = WindAt(race, *t0)) {

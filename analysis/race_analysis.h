@@ -71,6 +71,9 @@ struct LegFigures {
     std::string from, to;  // course entries
     double elapsed_s = 0, sailed_m = 0, avg_speed_kn = 0, vmg_kn = 0;
     int tacks = 0, gybes = 0;
+    // Seconds with the wind over the starboard and over the port side (on
+    // each tack upwind, each gybe downwind); nullopt without wind.
+    std::optional<double> starboard_s, port_s;
     int places_gained = 0;           // rank at its end mark against the one at its start
     std::optional<double> behind_s;  // behind the leader at the mark that ends it
 };

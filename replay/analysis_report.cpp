@@ -75,6 +75,8 @@ ordered_json BoatJson(const analysis::AnalysisBoat& in, const analysis::BoatAnal
                         {"vmg_kn", Tenths(l.vmg_kn)},
                         {"tacks", l.tacks},
                         {"gybes", l.gybes},
+                        {"starboard_s", OrNull(l.starboard_s, tenths)},
+                        {"port_s", OrNull(l.port_s, tenths)},
                         {"places_gained", l.places_gained},
                         {"behind_s", OrNull(l.behind_s, tenths)}});
     boat["legs"] = std::move(legs);

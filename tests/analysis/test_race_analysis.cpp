@@ -99,6 +99,22 @@ Truth TruthOf(const Path& path, double start)
 
 } // namespace
 
+// Seconds a path spends heading east (port tack with the wind from the
+// north) and west (starboard) between two times.
+std::pair<double, double> SidesTruth(const Path& path, double from, double to)
+{
+    double port = 0, starboard = 0, clock = path.t0;
+    PlanePoint at = path.from;
+    for (const auto& seg : path.legs) {
+        const double end = clock + std::hypot(seg.to.x - at.x, seg.to.y - at.y) / seg.speed_ms;
+        const double on = std::max(0.0, std::min(end, to) - std::max(clock, from));
+        (seg.to.x > at.x ? port : starboard) += on;
+        clock = end;
+        at = seg.to;
+    }
+    return {port, starboard};
+}
+
 TEST(AnalyseRace, StartsCourseFinishesAndRanks)
 {
     AnalysisRace race = Race();
@@ -209,6 +225,12 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
         // Up the wind to mark 1 and down it to mark 2.
         EXPECT_NEAR(b.legs[0].vmg_kn, 1510 / (truth.marks[0] - starts[name]) / kMetresPerSecondPerKnot, 0.3);
         EXPECT_NEAR(b.legs[1].vmg_kn, 1220 / (truth.marks[1] - truth.marks[0]) / kMetresPerSecondPerKnot, 0.3);
+        if (name != "gappy") {
+            const auto [port, starboard] = SidesTruth(path, *b.start.crossed, truth.marks[0]);
+            ASSERT_TRUE(b.legs[0].port_s && b.legs[0].starboard_s);
+            EXPECT_NEAR(*b.legs[0].port_s, port, 15);
+            EXPECT_NEAR(*b.legs[0].starboard_s, starboard, 15);
+        }
         const double tcf = name == "gappy" ? 0.9 : 1;
         EXPECT_NEAR(*b.corrected_s, (truth.finish - b.start.gun) * tcf, 3);
         if (name != "later")

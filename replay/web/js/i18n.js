@@ -21,7 +21,7 @@
       crossed: "Started", linePosition: "Along the line", behindAtGun: "Behind at the gun",
       behindMinute: "Behind 1 min later", sailedNm: "Sailed", top: "top", manoeuvres: "Manoeuvres", tacks: "tacks",
       gybes: "gybes", jumps: "GPS jumps left out", leg: "Leg", time: "Time", sailedM: "m", avgKn: "kn",
-      vmgKn: "VMG", tg: "T/G", places: "+/−", behindS: "Behind", noResults: "No results:",
+      vmgKn: "VMG", tg: "T/G", stbd: "Stbd", places: "+/−", behindS: "Behind", noResults: "No results:",
       chartBehind: "Behind the leader (m)", chartSpeed: "Speed (kn)", chartAdd: "+ Boat", chartRemove: "Take off the charts"
     },
     ja: {
@@ -41,7 +41,7 @@
       speedAtGun: "スタート時の速度", crossed: "スタート", linePosition: "ライン上の位置", behindAtGun: "スタート時のトップとの差",
       behindMinute: "1分後のトップとの差", sailedNm: "航走距離", top: "最高", manoeuvres: "タック・ジャイブ", tacks: "タック",
       gybes: "ジャイブ", jumps: "除外したGPSの飛び", leg: "レグ", time: "時間", sailedM: "m", avgKn: "kn",
-      vmgKn: "VMG", tg: "T/G", places: "順位増減", behindS: "トップとの差", noResults: "成績なし:",
+      vmgKn: "VMG", tg: "T/G", stbd: "スタボー", places: "順位増減", behindS: "トップとの差", noResults: "成績なし:",
       chartBehind: "トップとの差 (m)", chartSpeed: "速度 (kn)", chartAdd: "+ 艇", chartRemove: "グラフから外す"
     }
   };

@@ -34,6 +34,12 @@
     });
   }
 
+  // The share of a leg sailed with the wind over the starboard side.
+  function onStarboard(l) {
+    var both = (l.starboard_s || 0) + (l.port_s || 0);
+    return l.starboard_s === null || l.starboard_s === undefined || !both ? "" : Math.round(100 * l.starboard_s / both) + "%";
+  }
+
   function Panels(app, doc) {
     this.app = app; this.doc = doc; this.live = []; this.orderKey = ""; this.detailKey = "";
     this.resultsKey = "";
@@ -142,14 +148,14 @@
     box.appendChild(dl);
     if (b.legs.length) {
       var t = el(doc, "table", "legs"), hr = el(doc, "tr");
-      ["leg", "time", "sailedM", "avgKn", "vmgKn", "tg", "places", "behindS"].forEach(function (h) {
+      ["leg", "time", "sailedM", "avgKn", "vmgKn", "tg", "stbd", "places", "behindS"].forEach(function (h) {
         hr.appendChild(el(doc, "th", null, T.t(h)));
       });
       t.appendChild(hr);
       b.legs.forEach(function (l, i) {
         var tr = el(doc, "tr"), rounding = b.roundings[i];
         [l.from + "\u2192" + l.to + (rounding ? " #" + rounding.rank : ""), secs(l.elapsed_s), l.sailed_m.toFixed(0),
-          l.avg_speed_kn.toFixed(1), l.vmg_kn.toFixed(1), l.tacks + "/" + l.gybes,
+          l.avg_speed_kn.toFixed(1), l.vmg_kn.toFixed(1), l.tacks + "/" + l.gybes, onStarboard(l),
           (l.places_gained > 0 ? "+" : "") + l.places_gained, l.behind_s === null ? "" : secs(l.behind_s)
         ].forEach(function (v, j) { tr.appendChild(el(doc, "td", j ? "num" : "", v)); });
         if (rounding) {
