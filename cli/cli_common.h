@@ -90,6 +90,7 @@ int Results(Console& console, const std::vector<std::string>& args);     // repl
 int Analyse(Console& console, const std::vector<std::string>& args);     // analyse_command.cpp
 int Entries(Console& console, const std::vector<std::string>& args);     // entries_command.cpp
 int Series(Console& console, const std::vector<std::string>& args);      // series_command.cpp
+int Split(Console& console, const std::vector<std::string>& args);       // split_command.cpp
 
 // On stdout, the rows a scoring program imports: one per boat and race, the
 // races numbered from 1 in the order given (series_command.cpp).

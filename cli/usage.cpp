@@ -170,6 +170,18 @@ const Command kCommands[] = {
      "                  total, nett and rank\n"
      "  --for-scoring   the races' results as results --for-scoring writes them,\n"
      "                  the races numbered from 1, instead of the standing\n"},
+    {"split", Split, "split WORKSPACE RACEFILE --starts HH:MM[:SS],... [--finish-after MINUTES]",
+     "the day's races from one race file and their start times",
+     "Writes one race file a start to WORKSPACE/raceadmin/, named after RACEFILE\n"
+     "with -R1, -R2, ... before .txt, and prints their names, one a line. Each is\n"
+     "a copy of RACEFILE with only its ST and FT lines changed: ST the start on\n"
+     "RACEFILE's day (local time), FT the next start or the start plus\n"
+     "--finish-after minutes, whichever comes first. Nothing is written when a\n"
+     "start is badly typed, does not come after the one before or lies outside\n"
+     "every boat's track, or when one of the files exists already.\n"
+     "\n"
+     "  --starts HH:MM[:SS],...    the starts in local time, in order\n"
+     "  --finish-after MINUTES     the longest a race lasts (60)\n"},
 };
 
 const char kQuiet[] =
