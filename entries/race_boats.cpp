@@ -5,6 +5,7 @@
 #include "platform/text_codec.h"
 #include "race/race_file.h"
 #include "race/race_settings.h"
+#include "race/race_times.h"
 #include "track/formats/format_common.h"
 
 #include <algorithm>
@@ -13,18 +14,6 @@
 namespace tackedit {
 
 namespace {
-
-// The tag of a race file line as its reader finds it; empty for a comment.
-std::string TagOf(std::string_view line)
-{
-    line = TrimBlanks(line);
-    if (line.size() < 3 || line.substr(0, 2) == "//" || line.substr(1, 2) == "//")
-        return {};
-    std::string tag(TrimBlanks(line.substr(0, line.find(','))));
-    for (char& c : tag)
-        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    return tag;
-}
 
 std::vector<std::string_view> Fields(std::string_view line)
 {
@@ -71,7 +60,7 @@ std::string SetRaceBoats(std::string_view race_bytes, const std::vector<ListedBo
     std::size_t insert_at = std::string::npos, after_boats = std::string::npos;
     std::vector<bool> replaced(lines.size(), false);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string tag = TagOf(lines[i]);
+        const std::string tag = RaceLineTag(lines[i]);
         if (tag == "BN" || tag == "CLSN" || tag == "CLSSEP") {
             replaced[i] = true;
             insert_at = std::min(insert_at, i);

@@ -8,10 +8,7 @@
 
 namespace tackedit {
 
-namespace {
-
-// The tag as the reader finds it: empty for a comment or a short line.
-std::string TagOf(std::string_view line)
+std::string RaceLineTag(std::string_view line)
 {
     line = TrimBlanks(line);
     if (line.size() < 3 || line.substr(0, 2) == "//" || line.substr(1, 2) == "//")
@@ -21,8 +18,6 @@ std::string TagOf(std::string_view line)
         c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     return tag;
 }
-
-} // namespace
 
 std::string SetRaceTimes(std::string_view race_bytes, DateTime start, DateTime finish, const std::string& file)
 {
@@ -42,7 +37,7 @@ std::string SetRaceTimes(std::string_view race_bytes, DateTime start, DateTime f
     std::size_t last_st = std::string::npos;
     bool has_ft = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string tag = TagOf(lines[i].text);
+        const std::string tag = RaceLineTag(lines[i].text);
         last_st = tag == "ST" ? i : last_st;
         has_ft = has_ft || tag == "FT";
     }
@@ -51,7 +46,7 @@ std::string SetRaceTimes(std::string_view race_bytes, DateTime start, DateTime f
     std::string out;
     out.reserve(race_bytes.size() + 64);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string tag = TagOf(lines[i].text);
+        const std::string tag = RaceLineTag(lines[i].text);
         out += tag == "ST" ? std::string_view(st) : tag == "FT" ? std::string_view(ft) : lines[i].text;
         // A last line without an end gets one only when a line follows it.
         const bool add_ft = i == last_st && !has_ft;

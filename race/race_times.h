@@ -10,6 +10,10 @@
 
 namespace tackedit {
 
+// The tag of a race file line as its reader finds it ("ST", "BN" ...),
+// upper-cased; empty for a comment or a line too short to hold one.
+std::string RaceLineTag(std::string_view line);
+
 // `race_bytes` (Shift-JIS, CR LF as read) with every ST line set to `start` and
 // every FT line to `finish`, each keeping its line end; a file without an FT
 // line gets one after its last ST line. Raises DataError naming `file` when the
