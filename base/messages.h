@@ -95,6 +95,9 @@ inline constexpr Text kBoatsLeftOut{
 inline constexpr Text kBoatsPastLimit{
     "%1 boat lines past the %2th are left out: a race holds at most %2 boats",
     "%2艇目より後の艇の行%1行は外されています（1レースの艇は%2艇までです）"};
+inline constexpr Text kViewerShowsFirst{
+    "%1 boats: the replay, the analysis and the results take them all; the viewer shows only the first %2",
+    "%1艇：リプレイ・解析・成績は全艇を扱いますが、ビューアに表示されるのは最初の%2艇だけです"};
 inline constexpr Text kAndMore{"\n... and %1 more", "\n…ほか%1艇"};
 inline constexpr Text kNoBrowser{
     "Cannot open the help page %1: no web browser is set up on this computer. Install one (and xdg-utils), or "
@@ -223,8 +226,9 @@ inline constexpr Text kRaceWindow{
     "Race from %1 to %2 local time; with a time difference of %3 h, the tracks' UTC from %4 to %5",
     "レースは現地時刻で %1 から %2 まで。時差 %3 時間で、航跡のUTCでは %4 から %5 まで"};
 inline constexpr Text kFullBoats{
-    "The race file has %1 boat lines past the %2th boat, which the race leaves out: a race holds at most %2 boats",
-    "レースファイルの%2艇目より後の艇の行%1行はレースから外されています（1レースの艇は%2艇までです）"};
+    "The race file has %1 boat lines past the %2th boat: the viewer and the window leave them out (the replay, the "
+    "analysis and the results take them all)",
+    "レースファイルの%2艇目より後の艇の行%1行はビューアと編集画面では外されます（リプレイ・解析・成績は全艇を扱います）"};
 inline constexpr Text kTimeDiffRange{"The time difference %1 h is not from -14 to +14 hours: the race file cannot hold it",
                                      "時差 %1 時間は -14～+14 時間の範囲外で、レースファイルに保存できません"};
 inline constexpr Text kCourseNoMark{"The course's entry %1, '%2', names no mark: the race has %3 MK lines",

@@ -499,8 +499,8 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     for (const RaceFileSkips::Boat& skip : skips)
         listed_full += skip.list_full ? 1 : 0;
     if (input.skipped.full_boats > 0)
-        out.Race(Severity::Error, out.Say(kFullBoats, {std::to_string(input.skipped.full_boats),
-                                                       std::to_string(RaceSettings::kMaxBoats)}));
+        out.Race(Severity::Warning, out.Say(kFullBoats, {std::to_string(input.skipped.full_boats),
+                                                         std::to_string(RaceSettings::kMaxBoats)}));
     const std::int64_t listed_missing = static_cast<std::int64_t>(skips.size()) - listed_full;
     if (input.skipped.missing_boats > listed_missing)
         out.Race(Severity::Error,

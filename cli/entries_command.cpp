@@ -86,19 +86,14 @@ void PrintTable(const EntryList& list, const EntryMatches& found)
     }
 }
 
-// The race file's boats from the list: those with a track, the first 80.
+// The race file's boats from the list: every entry with a track.
 void WriteBoats(Console& console, const std::string& path, const std::string& name, const EntryList& list,
                 const EntryMatches& found)
 {
     std::vector<ListedBoat> boats;
-    std::size_t past_limit = 0;
     for (std::size_t e = 0; e < list.entries.size(); ++e) {
         if (!found.file[e])
             continue;
-        if (boats.size() == static_cast<std::size_t>(RaceSettings::kMaxBoats)) {
-            ++past_limit;
-            continue;
-        }
         const Entry& entry = list.entries[e];
         boats.push_back({*found.file[e], entry.boat.empty() ? entry.sail : entry.boat, entry.boat_class, entry.tcf});
     }
@@ -108,10 +103,9 @@ void WriteBoats(Console& console, const std::string& path, const std::string& na
         ReadUnchanged(old, [&] { bytes = SetRaceBoats(old.view(), boats, list.Classes(), path); });
     }
     WriteFileAtomically(path, bytes);
-    if (past_limit > 0)
-        console.Note(name + ": " + std::to_string(past_limit) + " more boats with a track are not written: a race " +
-                     "file holds " + std::to_string(RaceSettings::kMaxBoats));
-    const std::size_t left = list.entries.size() - boats.size() - past_limit;
+    if (boats.size() > static_cast<std::size_t>(RaceSettings::kMaxBoats))
+        console.Note(name + ": " + ViewerShowsFirstNote(static_cast<std::int64_t>(boats.size())));
+    const std::size_t left = list.entries.size() - boats.size();
     if (left > 0)
         console.Note(name + ": " + std::to_string(left) + " entries without a track are not in the race file");
     console.Note(name + ": wrote " + std::to_string(boats.size()) + " boats");

@@ -67,8 +67,8 @@ int Replay(Console& console, const std::vector<std::string>& args)
     races.read = [&console, &progress, &races, read = races.read](std::size_t k) {
         progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(races.count) + ": " + races.file(k));
         ReplayRace race = read(k);
-        if (race.boats_past_limit > 0)
-            console.Note(races.file(k) + ": " + BoatsPastLimitNote(race.boats_past_limit));
+        if (race.boats_past_viewer > 0)
+            console.Note(races.file(k) + ": " + ViewerShowsFirstNote(race.boats.size()));
         return race;
     };
     try {
@@ -101,8 +101,8 @@ int Results(Console& console, const std::vector<std::string>& args)
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }
-    if (race.boats_past_limit > 0)
-        console.Note(names[1] + ": " + BoatsPastLimitNote(race.boats_past_limit));
+    if (race.boats_past_viewer > 0)
+        console.Note(names[1] + ": " + ViewerShowsFirstNote(race.boats.size()));
     std::string why;
     const auto results = ComputeResults(std::move(race), &why);
     if (!results)

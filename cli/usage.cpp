@@ -146,8 +146,10 @@ const Command kCommands[] = {
      "  --json    {\"matches\": [{\"sail\", \"boat\", \"file\" (or null), \"reason\"}],\n"
      "            \"entries_without_track\", \"tracks_without_entry\", \"conflicts\"}\n"
      "  --write   replace RACEFILE's boats and classes by the entries that have a\n"
-     "            track (name, TCF, class, file; the first 80), keeping every\n"
-     "            other line; a name Shift-JIS cannot hold writes nothing\n"},
+     "            track (name, TCF, class, file), keeping every other line; a\n"
+     "            name Shift-JIS cannot hold writes nothing. Past 80 boats a note\n"
+     "            says the viewer shows the first 80; replay, analyse, results\n"
+     "            and series take them all\n"},
     {"series", Series, "series WORKSPACE RACEFILE... [--discards N] [--csv|--json] [--for-scoring]",
      "series results: the races scored low-point",
      "Scores the races in the order given low-point, as the Racing Rules of\n"

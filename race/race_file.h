@@ -50,7 +50,10 @@ std::string TimeDiffProblem(int hours);
 
 // What a command says once of the boat lines a race leaves out because it is
 // full (RaceFileSkips::full_boats of them).
-std::string BoatsPastLimitNote(std::int64_t lines, int ui_language = 2);
+std::string BoatsPastLimitNote(std::int64_t lines, int ui_language = 2, int limit = RaceSettings::kMaxBoats);
+// What a command says once of a race read whole that holds more boats than the
+// viewer shows.
+std::string ViewerShowsFirstNote(std::int64_t boats, int ui_language = 2);
 
 // Reads the race file at `path` into `race`; `app_dir` is the workspace folder
 // (with its trailing separator) whose gpsdat/, attachment/ and pic/ the file names

@@ -209,9 +209,14 @@ void ResetRaceForReading(RaceSettings& race)
     race.PicSize = 500;
 }
 
-std::string BoatsPastLimitNote(std::int64_t lines, int ui_language)
+std::string BoatsPastLimitNote(std::int64_t lines, int ui_language, int limit)
 {
-    return Say(texts::kBoatsPastLimit, ui_language, {std::to_string(lines), std::to_string(RaceSettings::kMaxBoats)});
+    return Say(texts::kBoatsPastLimit, ui_language, {std::to_string(lines), std::to_string(limit)});
+}
+
+std::string ViewerShowsFirstNote(std::int64_t boats, int ui_language)
+{
+    return Say(texts::kViewerShowsFirst, ui_language, {std::to_string(boats), std::to_string(RaceSettings::kMaxBoats)});
 }
 
 void ParseRaceFile(std::string_view bytes, const std::string& file, const std::string& app_dir, RaceSettings& race,

@@ -11,7 +11,7 @@ namespace tackedit {
 bool RaceSettings::AddBoat(const std::string& gps_file, const std::string& name, int boat_class, double tcf,
                            int start_offset, int shown, int entered)
 {
-    if (BoatCount >= kMaxBoats)
+    if (BoatCount >= BoatLimit)
         return false;
     BoatGpsFile.push_back(gps_file);
     BoatName.push_back(name);

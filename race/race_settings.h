@@ -12,6 +12,8 @@ namespace tackedit {
 // their capacity; the per-boat arrays always change together (AddBoat, RemoveBoat).
 struct RaceSettings {
     static constexpr int kMaxBoats = 80;
+    // A fleet larger than any regatta's: what a replay still draws.
+    static constexpr int kMaxReplayBoats = 1000;
     static constexpr int kMaxClasses = 10;
     static constexpr int kMaxMaps = 10;
     static constexpr int kMaxAttachments = 10;
@@ -32,7 +34,9 @@ struct RaceSettings {
     int ClassesOn = 0;
     std::vector<std::string> ClassNames;  // ClassNames[0] is class 1
 
-    // Boats, in parallel; index 0 is boat 1.
+    // Boats, in parallel; index 0 is boat 1. The window and the viewer hold
+    // kMaxBoats; the replay, the analysis and the series take every boat line.
+    int BoatLimit = kMaxBoats;
     int BoatCount = 0;
     std::vector<std::string> BoatGpsFile, BoatName;
     std::vector<int> BoatClass;  // 0 = no class

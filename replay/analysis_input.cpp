@@ -79,7 +79,6 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
         std::erase_if(boat.fixes, [&](const analysis::RawFix& f) { return f.t < keep_from || f.t > keep_to; });
         race.boats.push_back(std::move(boat));
     }
-    in.boats_past_limit = replay.boats_past_limit;
     in.time_diff = replay.time_diff;
     in.notes.insert(in.notes.begin(), replay.notes.begin(), replay.notes.end());
     return in;

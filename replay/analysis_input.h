@@ -15,9 +15,8 @@ namespace tackedit {
 struct AnalysisInput {
     analysis::AnalysisRace race;
     // What the reading left out and why: tracks that do not read, marks and
-    // lines near no track, boats past the full list, a wind file that does not read.
+    // lines near no track, boats past those the viewer shows, a wind file that does not read.
     std::vector<std::string> notes;
-    std::int64_t boats_past_limit = 0;
     int time_diff = 0;  // TD: local minus UTC, hours
 };
 

@@ -126,16 +126,21 @@ ordered_json AnalysisScript(const ReplayRace& race)
             {"samples", samples},       {"manoeuvres", manoeuvres}, {"report", AnalysisReport(a.race, a.result, a.notes)}};
 }
 
+std::optional<std::vector<RaceResult>> ReplayResults(const ReplayRace& race, std::string& why)
+{
+    if (!race.analysis)
+        return std::nullopt;
+    if (const auto none = WhyNoResults(race)) {
+        why = *none;
+        return std::nullopt;
+    }
+    return ResultsOf(race.analysis->race, race.analysis->result, race.time_diff, &why);
+}
+
 ordered_json ResultsScript(const ReplayRace& race, std::string& why)
 {
     ordered_json rows = ordered_json::array();
-    if (!race.analysis)
-        return rows;
-    if (const auto none = WhyNoResults(race)) {
-        why = *none;
-        return rows;
-    }
-    const auto results = ResultsOf(race.analysis->race, race.analysis->result, race.time_diff, &why);
+    const auto results = ReplayResults(race, why);
     if (!results)
         return rows;
     const auto or_null = [](const auto& v) { return v ? ordered_json(*v) : ordered_json(nullptr); };

@@ -5,9 +5,11 @@
 // fixes say: the jumps the analysis set aside are left out of the drawing too.
 
 #include "analysis/race_analysis.h"
+#include "replay/race_results.h"
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,10 @@ inline constexpr int kFleetSampleStep = 20;
 // sample time (rank, behind, leg, speed, VMG per boat, packed as the tracks
 // are) and each boat's manoeuvres in local seconds. null without an analysis.
 nlohmann::ordered_json AnalysisScript(const ReplayRace& race);
+
+// The race's results as the results command gives them; nullopt with `why`
+// set when the race has none (empty when it was read without its analysis).
+std::optional<std::vector<RaceResult>> ReplayResults(const ReplayRace& race, std::string& why);
 
 // The results table as the results command gives it, finish times in local
 // seconds; with `why` set when the race has none.

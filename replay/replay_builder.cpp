@@ -3,6 +3,7 @@
 #include "pictures/picture_reduce.h"
 #include "replay/packing.h"
 #include "replay/replay_analysis.h"
+#include "replay/results_page.h"
 #include "base/atomic_write.h"
 #include "base/data_error.h"
 #include "base/file_buffer.h"
@@ -187,6 +188,7 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
         }
     };
     std::string script_tags;
+    std::vector<RaceResultsPage> results;
     for (std::size_t k = 0; k < races.count; ++k) {
         const std::string file = races.file(k);
         if (options.progress)
@@ -199,7 +201,14 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
             names.push_back(pictures ? pictures(k, file, picture) : reduced_copy(k, file, picture));
         WriteFile(building / "races" / (id + ".js"), RaceScript(race, names), (building / "races" / (id + ".js")).string());
         script_tags += "<script src=\"races/" + id + ".js\"></script>\n";
+        RaceResultsPage& page = results.emplace_back();
+        page.file = file;
+        page.title = race.title1;
+        page.results = ReplayResults(race, page.why);
+        if (!page.results && page.why.empty())
+            page.why = "the race was read without its analysis";
     }
+    WriteFile(building / "results.html", ResultsPageHtml(results), (building / "results.html").string());
     for (const WebFile& file : ReplayWebFiles()) {
         std::string bytes(reinterpret_cast<const char*>(file.bytes), file.size);
         if (std::string_view(file.path) == "index.html") {

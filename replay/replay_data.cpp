@@ -297,12 +297,17 @@ ReplayRace ReadReplayRace(const std::string& app_dir, const std::string& race_fi
     if (!path)
         throw DataError(app_dir + "raceadmin/" + race_file, 0, "", "no such race file");
     RaceSettings race;
+    race.BoatLimit = RaceSettings::kMaxReplayBoats;
     RaceFileSkips skipped;
     ReadRaceFile(*path, app_dir, 2, race, &skipped);
     ReplayRace out = MakeReplayRace(race, app_dir, race_file, options);
-    out.boats_past_limit = skipped.full_boats;
     if (skipped.full_boats > 0)
-        out.notes.insert(out.notes.begin(), BoatsPastLimitNote(skipped.full_boats));
+        out.notes.insert(out.notes.begin(),
+                         BoatsPastLimitNote(skipped.full_boats, 2, RaceSettings::kMaxReplayBoats));
+    if (race.BoatCount > RaceSettings::kMaxBoats) {
+        out.boats_past_viewer = race.BoatCount - RaceSettings::kMaxBoats;
+        out.notes.insert(out.notes.begin(), ViewerShowsFirstNote(race.BoatCount));
+    }
     if (settings)
         *settings = std::move(race);
     return out;

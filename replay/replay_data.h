@@ -68,7 +68,7 @@ struct ReplayRace {
     std::vector<ReplayWind> wind;
     std::vector<ReplayPicture> pictures;
     std::vector<std::string> notes;  // what the page says besides the race
-    std::int64_t boats_past_limit = 0;  // boat lines the race file has past the last boat a race holds
+    std::int64_t boats_past_viewer = 0;  // boats past those the viewer shows
     // Land polygons, flat lon/lat pairs in degrees; nullopt when no shoreline
     // data could be read (land_note says why).
     std::optional<std::vector<std::vector<double>>> land;

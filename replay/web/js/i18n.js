@@ -22,7 +22,10 @@
       behindMinute: "Behind 1 min later", sailedNm: "Sailed", top: "top", manoeuvres: "Manoeuvres", tacks: "tacks",
       gybes: "gybes", jumps: "GPS jumps left out", leg: "Leg", time: "Time", sailedM: "m", avgKn: "kn",
       vmgKn: "VMG", tg: "T/G", stbd: "Stbd", places: "+/−", behindS: "Behind", noResults: "No results:",
-      chartBehind: "Behind the leader (m)", chartSpeed: "Speed (kn)", chartAdd: "+ Boat", chartRemove: "Take off the charts"
+      chartBehind: "Behind the leader (m)", chartSpeed: "Speed (kn)", chartAdd: "+ Boat", chartRemove: "Take off the charts",
+      boatClass: "Class", series: "Series", total: "Total", nett: "Nett", backToReplay: "Back to the replay",
+      resultsPage: "Results page", noSeries: "No series:", raceNo: "Race",
+      seriesNote: "Low-point scoring (Racing Rules of Sailing, Appendix A), no discard; a boat missing a race scores DNC."
     },
     ja: {
       play: "再生", pause: "一時停止", fit: "全体表示", loop: "連続再生", races: "レース", speed: "速度", race: "レース設定",
@@ -42,7 +45,10 @@
       behindMinute: "1分後のトップとの差", sailedNm: "航走距離", top: "最高", manoeuvres: "タック・ジャイブ", tacks: "タック",
       gybes: "ジャイブ", jumps: "除外したGPSの飛び", leg: "レグ", time: "時間", sailedM: "m", avgKn: "kn",
       vmgKn: "VMG", tg: "T/G", stbd: "スタボー", places: "順位増減", behindS: "トップとの差", noResults: "成績なし:",
-      chartBehind: "トップとの差 (m)", chartSpeed: "速度 (kn)", chartAdd: "+ 艇", chartRemove: "グラフから外す"
+      chartBehind: "トップとの差 (m)", chartSpeed: "速度 (kn)", chartAdd: "+ 艇", chartRemove: "グラフから外す",
+      boatClass: "クラス", series: "シリーズ成績", total: "合計", nett: "純得点", backToReplay: "リプレイに戻る",
+      resultsPage: "成績表", noSeries: "シリーズ成績なし:", raceNo: "レース",
+      seriesNote: "低得点方式（セーリング競技規則 付則A）、除外レースなし。出場しなかったレースは DNC。"
     }
   };
 
