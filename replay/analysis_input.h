@@ -19,6 +19,7 @@ struct AnalysisInput {
     std::vector<std::string> notes;
     std::int64_t boats_past_limit = 0;
     int time_diff = 0;  // TD: local minus UTC, hours
+    std::int64_t start = 0, finish = 0;  // ST and FT, local seconds
 };
 
 struct RaceSettings;
@@ -27,8 +28,10 @@ struct ReplayRace;
 // out of it, the rest stays for drawing.
 AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay);
 
-// Reads WORKSPACE/raceadmin/NAME and its tracks; a race file that does not
-// read raises DataError as ReadReplayRace does.
-AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file);
+// Reads WORKSPACE/raceadmin/NAME and its tracks (from `tracks` when given);
+// a race file that does not read raises DataError as ReadReplayRace does.
+class TrackCache;
+AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file,
+                                TrackCache* tracks = nullptr);
 
 } // namespace tackedit
