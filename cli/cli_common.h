@@ -14,6 +14,7 @@
 
 namespace tackedit {
 struct RaceResult;
+struct SeriesEntry;
 }
 
 namespace tackedit::cli {
@@ -92,8 +93,14 @@ int Entries(Console& console, const std::vector<std::string>& args);     // entr
 int Series(Console& console, const std::vector<std::string>& args);      // series_command.cpp
 int Split(Console& console, const std::vector<std::string>& args);       // split_command.cpp
 
+// The entry list at `path` as the series matches it to boats; the rows it
+// cannot use are notes. Raises DataError when the list does not read.
+std::vector<SeriesEntry> ReadSeriesEntries(Console& console, const std::string& path);
+
 // On stdout, the rows a scoring program imports: one per boat and race, the
-// races numbered from 1 in the order given (series_command.cpp).
-void PrintForScoring(const std::vector<std::vector<RaceResult>>& races);
+// races numbered from 1 in the order given, sail numbers from `entries`
+// (series_command.cpp).
+void PrintForScoring(const std::vector<std::vector<RaceResult>>& races,
+                     const std::vector<SeriesEntry>* entries = nullptr);
 
 } // namespace tackedit::cli

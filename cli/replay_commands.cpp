@@ -8,6 +8,7 @@
 #include "replay/analysis_report.h"
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
+#include "replay/series_results.h"
 #include "base/data_error.h"
 #include "base/table_cells.h"
 #include "base/workspace_files.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 
 namespace tackedit::cli {
 
@@ -83,8 +85,19 @@ int Replay(Console& console, const std::vector<std::string>& args)
 
 int Results(Console& console, const std::vector<std::string>& args)
 {
-    const auto split = SplitFlags(args, {"--json", "--csv", "--for-scoring"});
-    if (!split || split->names.size() != 2 || (split->Has("--for-scoring") && split->Has("--json")))
+    std::optional<std::string> entry_list;
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--entries")
+            rest.push_back(args[i]);
+        else if (i + 1 == args.size() || entry_list)
+            return console.Usage();
+        else
+            entry_list = args[++i];
+    }
+    const auto split = SplitFlags(rest, {"--json", "--csv", "--for-scoring"});
+    if (!split || split->names.size() != 2 || (split->Has("--for-scoring") && split->Has("--json")) ||
+        (entry_list && !split->Has("--for-scoring")))
         return console.Usage();
     const std::vector<std::string>& names = split->names;
     std::string format;
@@ -92,8 +105,11 @@ int Results(Console& console, const std::vector<std::string>& args)
         if (flag != "--for-scoring")
             format = flag;
     ReplayRace race;
+    std::optional<std::vector<SeriesEntry>> entries;
     try {
         const std::string app_dir = WorkspaceFolder(names[0]);
+        if (entry_list)
+            entries = ReadSeriesEntries(console, *entry_list);
         const auto race_name = RaceFileArgument(console, app_dir, names[1]);
         if (!race_name)
             return 1;
@@ -108,7 +124,7 @@ int Results(Console& console, const std::vector<std::string>& args)
     if (!results)
         return console.Fail(names[1] + ": no results: " + why);
     if (split->Has("--for-scoring")) {
-        PrintForScoring({*results});
+        PrintForScoring({*results}, entries ? &*entries : nullptr);
         return 0;
     }
     const auto finish = [](const RaceResult& r) { return r.finish ? FormatLocalSeconds(*r.finish) : std::string(); };

@@ -5,6 +5,8 @@
 #include "replay/analysis_input.h"
 #include "replay/race_results.h"
 #include "replay/series_results.h"
+#include "replay/track_cache.h"
+#include "entries/entry_list.h"
 #include "base/data_error.h"
 #include "base/numbers.h"
 #include "base/table_cells.h"
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <map>
 #include <system_error>
 #include <thread>
 
@@ -92,7 +95,7 @@ void PrintTable(std::size_t race_count, const SeriesResults& series, bool csv)
         std::string line = cell(std::to_string(b.rank), CellKind::Own) + separator + cell(b.sail, CellKind::Text) +
                            separator + cell(b.boat, CellKind::Text) + separator + cell(b.boat_class, CellKind::Text);
         if (csv)
-            line += ",,";  // helm and club: no race file holds them yet
+            line += "," + cell(b.helm, CellKind::Text) + "," + cell(b.club, CellKind::Text);
         for (const SeriesScore& s : b.scores)
             line += separator + cell(ScoreCell(s), CellKind::Own);
         line += separator + cell(FormatPoints(b.total), CellKind::Own) + separator +
@@ -104,16 +107,19 @@ void PrintTable(std::size_t race_count, const SeriesResults& series, bool csv)
 // One race read and analysed as results and analyse do it.
 struct ScoredRace {
     std::optional<std::vector<RaceResult>> results;
+    RaceWindow window;
     std::string why;    // why there are no results
     std::string error;  // the race file or a track did not read
     std::vector<std::string> notes;
 };
 
-ScoredRace ScoreRace(const std::string& app_dir, const std::string& race_name)
+ScoredRace ScoreRace(const std::string& app_dir, const std::string& race_name, TrackCache& tracks)
 {
     ScoredRace out;
     try {
-        const AnalysisInput input = ReadAnalysisInput(app_dir, race_name);
+        const AnalysisInput input = ReadAnalysisInput(app_dir, race_name, &tracks);
+        const std::int64_t utc = std::int64_t{input.time_diff} * 3600;
+        out.window = {race_name, input.start - utc, input.finish - utc};
         const analysis::RaceAnalysis result = analysis::AnalyseRace(input.race);
         out.notes = input.notes;
         out.notes.insert(out.notes.end(), result.notes.begin(), result.notes.end());
@@ -129,8 +135,30 @@ ScoredRace ScoreRace(const std::string& app_dir, const std::string& race_name)
 
 } // namespace
 
-void PrintForScoring(const std::vector<std::vector<RaceResult>>& races)
+std::vector<SeriesEntry> ReadSeriesEntries(Console& console, const std::string& path)
 {
+    const EntryList list = ReadEntryList(path);
+    for (const std::string& problem : list.problems)
+        console.Note(path + ": " + problem);
+    for (const std::string& duplicate : list.duplicates)
+        console.Note(path + ": duplicate " + duplicate);
+    std::vector<SeriesEntry> entries;
+    for (const Entry& e : list.entries)
+        // The name entries --write gives the boat in the race file.
+        entries.push_back({e.sail, e.boat.empty() ? e.sail : e.boat, e.boat_class, e.helm, e.club});
+    return entries;
+}
+
+void PrintForScoring(const std::vector<std::vector<RaceResult>>& races, const std::vector<SeriesEntry>* entries)
+{
+    std::map<std::string, std::string> sail_of;
+    if (entries)
+        for (const SeriesEntry& e : *entries)
+            sail_of.try_emplace(SeriesBoatKey(e.boat), e.sail);
+    const auto sail = [&sail_of](const std::string& boat) {
+        const auto found = sail_of.find(SeriesBoatKey(boat));
+        return found == sail_of.end() ? std::string() : CsvCell(found->second);
+    };
     std::printf("RaceNo,Class,SailNo,Boat,Start,Finish,Elapsed,Code,Place\n");
     for (std::size_t r = 0; r < races.size(); ++r)
         for (std::size_t i = 0; i < races[r].size(); ++i) {
@@ -138,7 +166,7 @@ void PrintForScoring(const std::vector<std::vector<RaceResult>>& races)
             const std::string cells[] = {
                 std::to_string(r + 1),
                 CsvCell(row.boat_class),
-                "",  // no sail numbers in race files yet
+                sail(row.name),
                 CsvCell(row.name),
                 row.start ? Clock(*row.start, true) : "",
                 row.finish ? Clock(*row.finish, true) : "",
@@ -155,8 +183,15 @@ void PrintForScoring(const std::vector<std::vector<RaceResult>>& races)
 int Series(Console& console, const std::vector<std::string>& args)
 {
     int discards = 0;
+    std::optional<std::string> entry_list;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--entries") {
+            if (i + 1 == args.size() || entry_list)
+                return console.Usage();
+            entry_list = args[++i];
+            continue;
+        }
         if (args[i] != "--discards") {
             rest.push_back(args[i]);
             continue;
@@ -174,8 +209,11 @@ int Series(Console& console, const std::vector<std::string>& args)
 
     std::string app_dir;
     std::vector<std::string> race_names;
+    std::optional<std::vector<SeriesEntry>> entries;
     try {
         app_dir = WorkspaceFolder(names[0]);
+        if (entry_list)
+            entries = ReadSeriesEntries(console, *entry_list);
         for (auto typed = names.begin() + 1; typed != names.end(); ++typed) {
             const auto race_name = RaceFileArgument(console, app_dir, *typed);
             if (!race_name)
@@ -187,6 +225,8 @@ int Series(Console& console, const std::vector<std::string>& args)
     }
     std::vector<ScoredRace> scored(race_names.size());
     {
+        // Gone with the block: the tracks are not needed once the races are scored.
+        TrackCache tracks;
         Progress progress(console);
         // Races read and analyse apart, so the cores share them; only this
         // thread speaks on the console.
@@ -196,7 +236,7 @@ int Series(Console& console, const std::vector<std::string>& args)
                 if (speaks)
                     progress.Show("race " + std::to_string(k + 1) + "/" + std::to_string(scored.size()) + ": " +
                                   race_names[k]);
-                scored[k] = ScoreRace(app_dir, race_names[k]);
+                scored[k] = ScoreRace(app_dir, race_names[k], tracks);
             }
         };
         const std::size_t cores = std::max(std::thread::hardware_concurrency(), 1u);
@@ -213,6 +253,7 @@ int Series(Console& console, const std::vector<std::string>& args)
             t.join();
     }
     std::vector<std::vector<RaceResult>> races;
+    std::vector<RaceWindow> windows;
     for (std::size_t k = 0; k < scored.size(); ++k) {
         const std::string& typed = names[k + 1];
         for (const std::string& note : scored[k].notes)
@@ -222,13 +263,17 @@ int Series(Console& console, const std::vector<std::string>& args)
         if (!scored[k].results)
             return console.Fail(typed + ": the race cannot be scored: " + scored[k].why);
         races.push_back(std::move(*scored[k].results));
+        windows.push_back(scored[k].window);
+        windows.back().name = typed;
     }
+    for (const std::string& note : OverlapNotes(races, windows))
+        console.Note(note);
     if (split->Has("--for-scoring")) {
-        PrintForScoring(races);
+        PrintForScoring(races, entries ? &*entries : nullptr);
         return 0;
     }
     std::string why;
-    const auto series = ScoreSeries(races, discards, &why);
+    const auto series = ScoreSeries(races, discards, &why, entries ? &*entries : nullptr);
     if (!series)
         return console.Fail(why);
     for (const std::string& note : series->notes)

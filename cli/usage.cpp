@@ -98,7 +98,8 @@ const Command kCommands[] = {
      "  --replace       an existing OUTDIR that a replay build wrote goes to the\n"
      "                  trash once the new one is complete; anything else there,\n"
      "                  or any OUTDIR without it, makes the command fail\n"},
-    {"results", Results, "results WORKSPACE RACEFILE [--json|--csv] [--for-scoring]", "who finished where",
+    {"results", Results, "results WORKSPACE RACEFILE [--json|--csv] [--for-scoring [--entries ENTRYLIST]]",
+     "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"
      "at a line: rank, name, finish, elapsed and corrected time, status (OCS, DNF),\n"
      "separated by tabs. A name starting with =, +, -, @, TAB or CR gets a leading\n"
@@ -111,7 +112,9 @@ const Command kCommands[] = {
      "                  comma, a quote or a line break is quoted)\n"
      "  --for-scoring   the CSV a scoring program imports: RaceNo, Class, SailNo,\n"
      "                  Boat, Start, Finish, Elapsed (HH:MM:SS, local), Code (empty,\n"
-     "                  DNF, NSC, OCS or DNS), Place\n"},
+     "                  DNF, NSC, OCS or DNS), Place\n"
+     "  --entries ENTRYLIST  SailNo from the entry list (as entries reads it), the\n"
+     "                  entry matched by boat name as series matches boats\n"},
     {"analyse", Analyse, "analyse WORKSPACE RACEFILE [--json|--csv]",
      "the race as a debrief tells it: starts, roundings, legs, manoeuvres",
      "Analyses a race from its course, lines, marks, wind and tracks and prints\n"
@@ -150,7 +153,8 @@ const Command kCommands[] = {
      "            name Shift-JIS cannot hold writes nothing. Past 80 boats a note\n"
      "            says the viewer shows the first 80; replay, analyse, results\n"
      "            and series take them all\n"},
-    {"series", Series, "series WORKSPACE RACEFILE... [--discards N] [--csv|--json] [--for-scoring]",
+    {"series", Series,
+     "series WORKSPACE RACEFILE... [--discards N] [--entries ENTRYLIST] [--csv|--json] [--for-scoring]",
      "series results: the races scored low-point",
      "Scores the races in the order given low-point, as the Racing Rules of\n"
      "Sailing, Appendix A: a finisher scores its place by corrected time (within\n"
@@ -163,9 +167,15 @@ const Command kCommands[] = {
      "one before, ... Prints one line a boat, separated by tabs: rank, sail, boat,\n"
      "class, a score a race (with its code; a discarded one in parentheses), total\n"
      "and nett points. A race that cannot be scored fails the command; the error\n"
-     "names it and says why. On a terminal it shows which race it reads.\n"
+     "names it and says why. Two races whose ST..FT overlap while sharing boats\n"
+     "get a note. Each track file is read once however many races name it. On a\n"
+     "terminal it shows which race it reads.\n"
      "\n"
      "  --discards N    discard each boat's N worst scores (0); fewer than the races\n"
+     "  --entries ENTRYLIST  the entry list (as entries reads it): each entry gives\n"
+     "                  the boat of its name (its sail number when it has none) its\n"
+     "                  sail number, helm and club; an entry with no boat in any\n"
+     "                  race scores DNC in every race and counts as an entry\n"
      "  --csv           comma-separated values instead: Rank, Sail No, Boat, Class,\n"
      "                  Helm, Club, R1 ... Rn, Total, Nett\n"
      "  --json          one JSON object instead: the races and per boat its scores,\n"

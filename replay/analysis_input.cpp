@@ -80,16 +80,19 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
         race.boats.push_back(std::move(boat));
     }
     in.time_diff = replay.time_diff;
+    in.start = replay.start;
+    in.finish = replay.finish;
     in.notes.insert(in.notes.begin(), replay.notes.begin(), replay.notes.end());
     return in;
 }
 
-AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file)
+AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file, TrackCache* tracks)
 {
     ReplayReadOptions options;
     options.pictures = false;
     options.land = false;
     options.utc_fixes = true;
+    options.tracks = tracks;
     RaceSettings settings;
     ReplayRace replay = ReadReplayRace(app_dir, race_file, options, &settings);
     return MakeAnalysisInput(settings, replay);

@@ -18,6 +18,7 @@ struct AnalysisInput {
     // lines near no track, boats past those the viewer shows, a wind file that does not read.
     std::vector<std::string> notes;
     int time_diff = 0;  // TD: local minus UTC, hours
+    std::int64_t start = 0, finish = 0;  // ST and FT, local seconds
 };
 
 struct RaceSettings;
@@ -26,8 +27,10 @@ struct ReplayRace;
 // out of it, the rest stays for drawing.
 AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay);
 
-// Reads WORKSPACE/raceadmin/NAME and its tracks; a race file that does not
-// read raises DataError as ReadReplayRace does.
-AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file);
+// Reads WORKSPACE/raceadmin/NAME and its tracks (from `tracks` when given);
+// a race file that does not read raises DataError as ReadReplayRace does.
+class TrackCache;
+AnalysisInput ReadAnalysisInput(const std::string& app_dir, const std::string& race_file,
+                                TrackCache* tracks = nullptr);
 
 } // namespace tackedit

@@ -7,6 +7,7 @@
 #include "race/race_settings.h"
 #include "replay/replay_analysis.h"
 #include "replay/shoreline.h"
+#include "replay/track_cache.h"
 #include "base/data_error.h"
 #include "base/datetime.h"
 #include "base/file_buffer.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace tackedit {
 
@@ -337,6 +339,10 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
     TrackStore track;
     TrackEditState edit;
     QuietLoad load;
+    const bool utc = options.utc_fixes || options.analysis;
+    // Per boat: its track file found, and why it gave no fixes.
+    std::vector<std::optional<std::string>> paths(static_cast<std::size_t>(std::max(race.BoatCount, 0)));
+    std::vector<std::string> errors(paths.size());
     for (int i = 0; i < race.BoatCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         ReplayBoat boat;
@@ -346,18 +352,43 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
         boat.entered = race.BoatEntered[k] != 0;
         boat.tcf = race.BoatTcf[k];
         boat.start_offset = race.BoatStartOffset[k];
-        const auto gps = FindWorkspaceFile(app_dir + "gpsdat", boat.file);
-        try {
-            if (!gps)
-                throw DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file");
-            LoadTrackFile(*gps, track, edit, load.services);
-            TakeFixes(track, race.TimeDiff, boat, options.utc_fixes || options.analysis);
-        } catch (const DataError& e) {
-            out.notes.push_back(boat.name + ": " + e.what());
+        paths[k] = FindWorkspaceFile(app_dir + "gpsdat", boat.file);
+        if (!paths[k])
+            errors[k] = DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file").what();
+        else if (!options.tracks) {
+            try {
+                LoadTrackFile(*paths[k], track, edit, load.services);
+                TakeFixes(track, race.TimeDiff, boat, utc);
+            } catch (const DataError& e) {
+                errors[k] = e.what();
+            }
         }
+        out.boats.push_back(std::move(boat));
+    }
+    if (options.tracks) {
+        // Files other races are reading now come last, so that two races
+        // read side by side read different files rather than wait in turn.
+        std::vector<bool> pending(paths.size());
+        for (std::size_t k = 0; k < paths.size(); ++k)
+            pending[k] = paths[k].has_value();
+        for (const bool wait : {false, true})
+            for (std::size_t k = 0; k < paths.size(); ++k) {
+                const TrackCache::Track* cached = pending[k] ? options.tracks->Find(*paths[k], wait) : nullptr;
+                if (!cached)
+                    continue;
+                pending[k] = false;
+                if (cached->error.empty())
+                    TakeFixes(cached->store, race.TimeDiff, out.boats[k], utc);
+                else
+                    errors[k] = cached->error;
+            }
+    }
+    for (std::size_t k = 0; k < out.boats.size(); ++k) {
+        const ReplayBoat& boat = out.boats[k];
+        if (!errors[k].empty())
+            out.notes.push_back(boat.name + ": " + errors[k]);
         if (boat.time.empty() && out.notes.empty())
             out.notes.push_back(boat.name + ": no fix in " + boat.file);
-        out.boats.push_back(std::move(boat));
     }
     const auto colors = BoatColors(out.boats.size());
     for (std::size_t k = 0; k < out.boats.size(); ++k)

@@ -110,11 +110,16 @@ std::optional<std::array<double, 4>> ViewBox(const ReplayRace& race);
 // times in the race's local time; nullopt with `why` when it does not read.
 std::optional<std::vector<ReplayWind>> ReadWindFile(const std::string& path, std::string& why);
 
+class TrackCache;
+
 struct ReplayReadOptions {
     bool pictures = true;
     bool land = true;  // the shoreline around the tracks, through GMT
     bool utc_fixes = false;  // fill ReplayBoat::utc_fixes
     bool analysis = false;   // analyse the race (ReplayRace::analysis); takes the utc fixes
+    // Given, tracks come from it (and go into it when first read), so races
+    // that share a day's logs read each file once.
+    TrackCache* tracks = nullptr;
 };
 
 // The replay of a race record (read from `file`, or the compile screen's as

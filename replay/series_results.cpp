@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <numeric>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -11,9 +12,11 @@ namespace tackedit {
 
 namespace {
 
-// A boat's name as the series matches it: ASCII letters in lower case, the
-// spaces around it (a Japanese full-width one too) gone.
-std::string BoatKey(std::string_view name)
+} // namespace
+
+// ASCII letters in lower case, the spaces around it (a Japanese full-width
+// one too) gone.
+std::string SeriesBoatKey(std::string_view name)
 {
     const auto space_at_front = [&name] {
         if (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
@@ -35,6 +38,8 @@ std::string BoatKey(std::string_view name)
             c = static_cast<char>(c - 'A' + 'a');
     return key;
 }
+
+namespace {
 
 // Whether `a` ranks above `b` by A8: the scores kept, best first, then every
 // score from the last race back. Both have the same nett points.
@@ -65,7 +70,7 @@ bool RanksAbove(const SeriesBoat& a, const SeriesBoat& b)
 } // namespace
 
 std::optional<SeriesResults> ScoreSeries(const std::vector<std::vector<RaceResult>>& races, int discards,
-                                         std::string* why_none)
+                                         std::string* why_none, const std::vector<SeriesEntry>* entries)
 {
     const auto fail = [why_none](std::string why) {
         if (why_none)
@@ -84,7 +89,7 @@ std::optional<SeriesResults> ScoreSeries(const std::vector<std::vector<RaceResul
     std::vector<std::vector<std::size_t>> rows(race_count);
     for (std::size_t r = 0; r < race_count; ++r) {
         for (const RaceResult& row : races[r]) {
-            const std::string key = BoatKey(row.name);
+            const std::string key = SeriesBoatKey(row.name);
             const auto [at, added] = boat_of.try_emplace(key, series.boats.size());
             if (added) {
                 SeriesBoat& boat = series.boats.emplace_back();
@@ -103,11 +108,34 @@ std::optional<SeriesResults> ScoreSeries(const std::vector<std::vector<RaceResul
         }
     }
 
-    std::map<std::string, int> entries;
+    if (entries) {
+        const bool classes = std::any_of(series.boats.begin(), series.boats.end(),
+                                         [](const SeriesBoat& b) { return !b.boat_class.empty(); });
+        std::map<std::string, const SeriesEntry*> entry_of;
+        for (const SeriesEntry& entry : *entries) {
+            const auto [at, added] = entry_of.try_emplace(SeriesBoatKey(entry.boat), &entry);
+            if (!added)
+                return fail("the entries have two boats named '" + entry.boat + "', and boats are told apart by name");
+            const auto boat = boat_of.find(at->first);
+            SeriesBoat& b = boat != boat_of.end() ? series.boats[boat->second] : series.boats.emplace_back();
+            if (boat == boat_of.end()) {
+                b.boat = entry.boat;
+                // Without classes in the races a class of the list would
+                // make the boat a fleet of its own.
+                b.boat_class = classes ? entry.boat_class : "";
+            }
+            b.sail = entry.sail;
+            b.helm = entry.helm;
+            b.club = entry.club;
+        }
+    }
+
+    std::map<std::string, int> class_entries;
     for (const SeriesBoat& boat : series.boats)
-        ++entries[boat.boat_class];
+        ++class_entries[boat.boat_class];
     for (SeriesBoat& boat : series.boats)
-        boat.scores.assign(race_count, SeriesScore{static_cast<double>(entries[boat.boat_class] + 1), "DNC", false});
+        boat.scores.assign(race_count,
+                           SeriesScore{static_cast<double>(class_entries[boat.boat_class] + 1), "DNC", false});
 
     for (std::size_t r = 0; r < race_count; ++r) {
         // Ranks are within the race's classes; boats sharing one tied (A7).
@@ -158,6 +186,33 @@ std::optional<SeriesResults> ScoreSeries(const std::vector<std::vector<RaceResul
         boat.rank = tied ? series.boats[i - 1].rank : static_cast<int>(i - class_from + 1);
     }
     return series;
+}
+
+std::vector<std::string> OverlapNotes(const std::vector<std::vector<RaceResult>>& races,
+                                      const std::vector<RaceWindow>& windows)
+{
+    std::vector<std::string> notes;
+    const std::size_t count = std::min(races.size(), windows.size());
+    for (std::size_t a = 0; a < count; ++a)
+        for (std::size_t b = a + 1; b < count; ++b) {
+            const RaceWindow &first = windows[a], &second = windows[b];
+            const bool known = first.finish > first.start && second.finish > second.start;
+            // Touching is no overlap: a day split at its starts ends each race at the next gun.
+            if (!known || first.start >= second.finish || second.start >= first.finish)
+                continue;
+            std::set<std::string> in_first;
+            for (const RaceResult& row : races[a])
+                in_first.insert(SeriesBoatKey(row.name));
+            std::size_t shared = 0;
+            for (const RaceResult& row : races[b])
+                shared += in_first.count(SeriesBoatKey(row.name));
+            if (shared > 0)
+                notes.push_back("races " + std::to_string(a + 1) + " (" + first.name + ") and " +
+                                std::to_string(b + 1) + " (" + second.name + ") overlap in time and share " +
+                                std::to_string(shared) + (shared == 1 ? " boat" : " boats") +
+                                ", which cannot sail both: check their ST and FT, or whether one race is there twice");
+        }
+    return notes;
 }
 
 std::string FormatPoints(double points)

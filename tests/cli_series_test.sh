@@ -65,6 +65,20 @@ PY
 [ "$(head -1 "$tmp/s.csv")" = "Rank,Sail No,Boat,Class,Helm,Club,R1,R2,Total,Nett" ] || fail "csv header: $(head -1 "$tmp/s.csv")"
 grep -qx '1,,Kazekiri,,,,(1),1,2,1' "$tmp/s.csv" || fail "csv rows: $(cat "$tmp/s.csv")"
 grep -qx '7,,Late,,,,(8 DNC),8 DNS,16,8' "$tmp/s.csv" || fail "codes in the sheet: $(cat "$tmp/s.csv")"
+
+# An entry list: Kazekiri's sail, helm (quoted, a comma inside) and club fill
+# its columns; Ghost sailed no race, scores DNC in both and counts as an entry
+# (8 entries: 9 points). The two races share the same hour: a note says so.
+printf 'Sail No,Boat,Helm,Club\r\nJPN 7,kazekiri,"Sato, Ken",Hayama YC\r\nJPN 9,Ghost,Ito,\r\n' > "$tmp/entries.csv"
+"$cli" series "$tmp/ws" demo_race.txt race2.txt --csv --entries "$tmp/entries.csv" > "$tmp/e.csv" 2> "$tmp/e.err" ||
+  fail "--entries exit $?: $(cat "$tmp/e.err")"
+grep -qx '1,JPN 7,Kazekiri,,"Sato, Ken",Hayama YC,1,1,2,2' "$tmp/e.csv" || fail "entry columns: $(cat "$tmp/e.csv")"
+grep -qx '7,JPN 9,Ghost,,Ito,,9 DNC,9 DNC,18,18' "$tmp/e.csv" || fail "an absent entry: $(cat "$tmp/e.csv")"
+grep -qx '7,,Late,,,,9 DNC,9 DNS,18,18' "$tmp/e.csv" || fail "entries count for DNC: $(cat "$tmp/e.csv")"
+grep -q 'note: races 1 (demo_race.txt) and 2 (race2.txt) overlap in time and share 4 boats' "$tmp/e.err" ||
+  fail "overlap note: $(cat "$tmp/e.err")"
+"$cli" results "$demo" demo_race.txt --for-scoring --entries "$tmp/entries.csv" > "$tmp/sail.csv"
+grep -q '^1,,JPN 7,Kazekiri,10:00:00,' "$tmp/sail.csv" || fail "SailNo for scoring: $(cat "$tmp/sail.csv")"
 "$cli" series "$demo" demo_race.txt demo_race.txt > "$tmp/s.txt" 2>/dev/null
 [ "$(awk -F'\t' 'NF != 8' "$tmp/s.txt")" = "" ] || fail "table: $(cat "$tmp/s.txt")"
 

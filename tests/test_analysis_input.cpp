@@ -1,6 +1,7 @@
 // The race analysis's input as read from a workspace race file.
 #include "replay/analysis_input.h"
 #include "replay/replay_data.h"
+#include "replay/track_cache.h"
 #include "race/race_settings.h"
 #include "track/track_store.h"
 #include "base/datetime.h"
@@ -62,6 +63,17 @@ TEST(AnalysisInput, GunInUtcMarksInMinutesPlacedWindTurnedTrue)
     ASSERT_EQ(a.fixes.size(), 120u);
     EXPECT_NEAR(a.fixes.front().t, gun, 1e-3);
     EXPECT_NEAR(a.fixes.back().lat, 35.00119, 1e-9);
+    EXPECT_EQ(in.finish - in.start, 3600);
+
+    // Races sharing a cache read the track once and get the same fixes.
+    TrackCache tracks;
+    for (int k = 0; k < 2; ++k) {
+        const AnalysisInput again = ReadAnalysisInput(root.string() + "/", "tiny.txt", &tracks);
+        ASSERT_EQ(again.race.boats.size(), 1u);
+        ASSERT_EQ(again.race.boats[0].fixes.size(), 120u);
+        EXPECT_EQ(again.race.boats[0].fixes.back().lat, a.fixes.back().lat);
+    }
+    EXPECT_EQ(tracks.Reads(), 1u);
     fs::remove_all(root);
 }
 

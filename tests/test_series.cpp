@@ -123,5 +123,48 @@ TEST(SeriesResults, TiedPlacesAverageAndClassesScoreApart)
     EXPECT_EQ(FormatPoints(Boat(*series, "R").total), "5.5");
 }
 
+TEST(SeriesResults, EntriesNameTheirBoatsAndOneWithoutABoatScoresDnc)
+{
+    const std::vector<SeriesEntry> entries = {{"GBR 1", "a ", "Laser", "Ann", "RYC"},
+                                              {"GBR 3", "C", "Laser", "Cy", ""}};
+    const auto races = std::vector{Race({"A:1", "B:2"}), Race({"B:1", "A:DNF"})};
+    const auto series = ScoreSeries(races, 0, nullptr, &entries);
+    ASSERT_TRUE(series);
+    const SeriesBoat& a = Boat(*series, "A");
+    EXPECT_EQ(a.sail + "|" + a.helm + "|" + a.club, "GBR 1|Ann|RYC");
+    EXPECT_EQ(a.boat_class, "") << "a list's class must not split a fleet the races score as one";
+    EXPECT_EQ(a.scores[1].points, 4) << "three entries: a DNF scores 4";
+    const SeriesBoat& c = Boat(*series, "C");
+    EXPECT_EQ(c.boat_class, "");
+    EXPECT_EQ(c.scores[0].code, "DNC");
+    EXPECT_EQ(c.total, 8);
+    EXPECT_EQ(Boat(*series, "B").sail, "");
+    EXPECT_EQ(Order(*series), "1B 2A 3C");
+
+    // With classes in the races, the absent entry is one of its class's.
+    const auto classed = ScoreSeries({Race({"Laser/A:1", "Laser/B:DNS"})}, 0, nullptr, &entries);
+    ASSERT_TRUE(classed);
+    EXPECT_EQ(Boat(*classed, "C").boat_class, "Laser");
+    EXPECT_EQ(Boat(*classed, "B").scores[0].points, 4);
+
+    std::string why;
+    const std::vector<SeriesEntry> twice = {{"1", "A", "", "", ""}, {"2", " A", "", "", ""}};
+    EXPECT_FALSE(ScoreSeries(races, 0, &why, &twice));
+    EXPECT_EQ(why, "the entries have two boats named ' A', and boats are told apart by name");
+}
+
+TEST(SeriesResults, OverlappingRacesSharingBoatsAreNoted)
+{
+    const auto races = std::vector{Race({"A:1", "B:2"}), Race({"A:1"}), Race({"b:1"}), Race({"Z:1"})};
+    // R2 starts as R1 ends (touching); R3 overlaps both; R4 overlaps all but shares no boat.
+    const std::vector<RaceWindow> windows = {
+        {"r1", 0, 3600}, {"r2", 3600, 7200}, {"r3", 3000, 4000}, {"r4", 0, 7200}};
+    const auto notes = OverlapNotes(races, windows);
+    ASSERT_EQ(notes.size(), 1u) << (notes.empty() ? "" : notes[0]);
+    EXPECT_NE(notes[0].find("races 1 (r1) and 3 (r3) overlap in time and share 1 boat"), std::string::npos)
+        << notes[0];
+    EXPECT_TRUE(OverlapNotes(races, {{"r1", 0, 0}, {"r2", 0, 0}}).empty()) << "no FT: no window";
+}
+
 } // namespace
 } // namespace tackedit
