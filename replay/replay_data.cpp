@@ -12,6 +12,7 @@
 #include "base/file_buffer.h"
 #include "base/numbers.h"
 #include "track/track_loader.h"
+#include "track/formats/vkx_reader.h"
 #include "base/workspace_files.h"
 
 #include <algorithm>
@@ -332,6 +333,9 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
     TrackStore track;
     TrackEditState edit;
     QuietLoad load;
+    VkxEvents timer;
+    if (options.timer_starts)
+        load.services.vkx_events = &timer;
     for (int i = 0; i < race.BoatCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         ReplayBoat boat;
@@ -347,6 +351,9 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
                 throw DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file");
             LoadTrackFile(*gps, track, edit, load.services);
             TakeFixes(track, race.TimeDiff, boat, options.utc_fixes || options.analysis);
+            for (const VkxEvent& e : timer.list)
+                if (e.kind == VkxEvent::RaceStart)
+                    boat.timer_starts.push_back((e.time - TrackEpoch) * SecondsPerDay);
         } catch (const DataError& e) {
             out.notes.push_back(boat.name + ": " + e.what());
         }

@@ -26,6 +26,9 @@ struct ReplayBoat {
     // Every fix in UTC seconds, fractions kept where the reader keeps them;
     // filled only when ReplayReadOptions::utc_fixes asks (the analysis).
     std::vector<analysis::RawFix> utc_fixes;
+    // A race timer's race-start events, UTC seconds; filled only when
+    // ReplayReadOptions::timer_starts asks.
+    std::vector<double> timer_starts;
 };
 
 struct ReplayMark {
@@ -115,6 +118,7 @@ struct ReplayReadOptions {
     bool land = true;  // the shoreline around the tracks, through GMT
     bool utc_fixes = false;  // fill ReplayBoat::utc_fixes
     bool analysis = false;   // analyse the race (ReplayRace::analysis); takes the utc fixes
+    bool timer_starts = false;  // fill ReplayBoat::timer_starts
 };
 
 // The replay of a race record (read from `file`, or the compile screen's as
