@@ -1,8 +1,10 @@
 // split: the day's races from one race file, at the start times the committee
-// logged.
+// logged or those found in the tracks.
 
 #include "cli/cli_common.h"
 #include "entries/day_split.h"
+#include "replay/day_starts.h"
+#include "race/race_file.h"
 #include "base/data_error.h"
 #include "base/numbers.h"
 
@@ -25,8 +27,8 @@ int Split(Console& console, const std::vector<std::string>& args)
         std::optional<std::string>& value = args[i] == "--starts" ? starts_text : finish_text;
         value = args[++i];
     }
-    const auto split = SplitFlags(rest, {});
-    if (!split || split->names.size() != 2 || !starts_text)
+    const auto split = SplitFlags(rest, {"--detect"});
+    if (!split || split->names.size() != 2 || starts_text.has_value() == split->Has("--detect"))
         return console.Usage();
 
     long finish_after = kDefaultFinishAfter;
@@ -38,7 +40,7 @@ int Split(Console& console, const std::vector<std::string>& args)
         finish_after = std::lround(static_cast<double>(*minutes) * 60);
     }
     try {
-        const std::vector<DateTime> times = ParseStartTimes(*starts_text);
+        const std::vector<DateTime> times = starts_text ? ParseStartTimes(*starts_text) : std::vector<DateTime>{};
         const std::string app_dir = WorkspaceFolder(split->names[0]);
         const auto race_name = RaceFileArgument(console, app_dir, split->names[1]);
         if (!race_name)
@@ -47,6 +49,16 @@ int Split(Console& console, const std::vector<std::string>& args)
         std::vector<DateTime> starts;
         for (const DateTime time : times)
             starts.push_back(source.day + time);
+        if (!starts_text) {
+            std::vector<std::string> notes;
+            const std::vector<FoundStart> found = DetectStarts(source, notes);
+            for (const std::string& note : notes)
+                console.Note(note);
+            for (const FoundStart& start : found) {
+                console.Note("start " + FormatRaceDateTime(start.start) + ": " + start.how);
+                starts.push_back(start.start);
+            }
+        }
         const DaySplit plan = PlanDaySplit(source, starts, finish_after);
         for (const std::string& note : plan.notes)
             console.Note(note);

@@ -182,7 +182,7 @@ const Command kCommands[] = {
      "                  total, nett and rank\n"
      "  --for-scoring   the races' results as results --for-scoring writes them,\n"
      "                  the races numbered from 1, instead of the standing\n"},
-    {"split", Split, "split WORKSPACE RACEFILE --starts HH:MM[:SS],... [--finish-after MINUTES]",
+    {"split", Split, "split WORKSPACE RACEFILE (--starts HH:MM[:SS],... | --detect) [--finish-after MINUTES]",
      "the day's races from one race file and their start times",
      "Writes one race file a start to WORKSPACE/raceadmin/, named after RACEFILE\n"
      "with -R1, -R2, ... before .txt, and prints their names, one a line. Each is\n"
@@ -190,9 +190,16 @@ const Command kCommands[] = {
      "RACEFILE's day (local time), FT the next start or the start plus\n"
      "--finish-after minutes, whichever comes first. Nothing is written when a\n"
      "start is badly typed, does not come after the one before or lies outside\n"
-     "every boat's track, or when one of the files exists already.\n"
+     "every boat's track, when --detect finds none, or when one of the files\n"
+     "exists already.\n"
      "\n"
      "  --starts HH:MM[:SS],...    the starts in local time, in order\n"
+     "  --detect                   find the starts in the boats' tracks: the race\n"
+     "                             timers' start events in VKX logs, else the\n"
+     "                             fleet crossing the start line together (the gun\n"
+     "                             estimated to the minute); each start said on\n"
+     "                             stderr; of two starts under 5 minutes apart (a\n"
+     "                             general recall) the later one is the race\n"
      "  --finish-after MINUTES     the longest a race lasts (60)\n"},
 };
 

@@ -10,7 +10,7 @@
 
 namespace tackedit {
 
-AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay)
+AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay, bool whole_tracks)
 {
     AnalysisInput in;
     analysis::AnalysisRace& race = in.race;
@@ -76,7 +76,8 @@ AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay
         boat.start_offset_s = b.start_offset;
         boat.entered = b.entered;
         boat.fixes = std::move(b.utc_fixes);
-        std::erase_if(boat.fixes, [&](const analysis::RawFix& f) { return f.t < keep_from || f.t > keep_to; });
+        if (!whole_tracks)
+            std::erase_if(boat.fixes, [&](const analysis::RawFix& f) { return f.t < keep_from || f.t > keep_to; });
         race.boats.push_back(std::move(boat));
     }
     in.time_diff = replay.time_diff;

@@ -24,8 +24,9 @@ struct AnalysisInput {
 struct RaceSettings;
 struct ReplayRace;
 // From a race record and its replay read with utc_fixes: those fixes move
-// out of it, the rest stays for drawing.
-AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay);
+// out of it, the rest stays for drawing. The fixes are cut to the race's
+// time unless `whole_tracks` (a look over the whole day).
+AnalysisInput MakeAnalysisInput(const RaceSettings& settings, ReplayRace& replay, bool whole_tracks = false);
 
 // Reads WORKSPACE/raceadmin/NAME and its tracks (from `tracks` when given);
 // a race file that does not read raises DataError as ReadReplayRace does.

@@ -13,6 +13,7 @@
 #include "base/file_buffer.h"
 #include "base/numbers.h"
 #include "track/track_loader.h"
+#include "track/formats/vkx_reader.h"
 #include "base/workspace_files.h"
 
 #include <algorithm>
@@ -343,6 +344,9 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
     // Per boat: its track file found, and why it gave no fixes.
     std::vector<std::optional<std::string>> paths(static_cast<std::size_t>(std::max(race.BoatCount, 0)));
     std::vector<std::string> errors(paths.size());
+    VkxEvents timer;
+    if (options.timer_starts)
+        load.services.vkx_events = &timer;
     for (int i = 0; i < race.BoatCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
         ReplayBoat boat;
@@ -357,8 +361,12 @@ ReplayRace MakeReplayRace(const RaceSettings& race, const std::string& app_dir, 
             errors[k] = DataError(app_dir + "gpsdat/" + boat.file, 0, "", "no such file").what();
         else if (!options.tracks) {
             try {
+                timer.list.clear();
                 LoadTrackFile(*paths[k], track, edit, load.services);
                 TakeFixes(track, race.TimeDiff, boat, utc);
+                for (const VkxEvent& e : timer.list)
+                    if (e.kind == VkxEvent::RaceStart)
+                        boat.timer_starts.push_back((e.time - TrackEpoch) * SecondsPerDay);
             } catch (const DataError& e) {
                 errors[k] = e.what();
             }

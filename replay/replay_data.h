@@ -26,6 +26,9 @@ struct ReplayBoat {
     // Every fix in UTC seconds, fractions kept where the reader keeps them;
     // filled only when ReplayReadOptions::utc_fixes asks (the analysis).
     std::vector<analysis::RawFix> utc_fixes;
+    // A race timer's race-start events, UTC seconds; filled only when
+    // ReplayReadOptions::timer_starts asks.
+    std::vector<double> timer_starts;
 };
 
 struct ReplayMark {
@@ -120,6 +123,7 @@ struct ReplayReadOptions {
     // Given, tracks come from it (and go into it when first read), so races
     // that share a day's logs read each file once.
     TrackCache* tracks = nullptr;
+    bool timer_starts = false;  // fill ReplayBoat::timer_starts
 };
 
 // The replay of a race record (read from `file`, or the compile screen's as

@@ -56,4 +56,26 @@ refuse "finish-after 0" --starts 10:00 --finish-after 0
 refuse "finish-after text" --starts 10:00 --finish-after soon
 refuse "outside every track" --starts 10:00,14:00
 grep -q 'outside every' "$tmp/err" || fail "outside: $(cat "$tmp/err")"
+# Neither or both of --starts and --detect: bad usage.
+for args in "" "--starts 10:00 --detect"; do
+  code=0
+  "$cli" split "$tmp/ws" demo_race.txt $args > /dev/null 2>&1 || code=$?
+  [ "$code" = 2 ] || fail "usage with '$args': exit $code"
+done
+
+# --detect: the demo has no race timer, so the fleet leaving the line after
+# its 10:00 gun gives the start; a note says how it was found.
+mkdir "$tmp/ws3" && cp -r "$demo"/. "$tmp/ws3"
+source=$tmp/ws3/raceadmin/demo_race.txt
+out=$("$cli" split "$tmp/ws3" demo_race.txt --detect 2> "$tmp/err") || fail "detect exit $?: $(cat "$tmp/err")"
+[ "$out" = demo_race-R1.txt ] || fail "detect printed: $out"
+grep -q '^note: start 2024/06/15 10:00:00: estimated' "$tmp/err" || fail "detect said: $(cat "$tmp/err")"
+expect "$tmp/ws3/raceadmin/demo_race-R1.txt" "2024/06/15 10:00:00" "2024/06/15 11:00:00"
+# Without a start line there is nothing to find: an error that says so, no file.
+rm "$tmp/ws3/raceadmin/demo_race-R1.txt"
+grep -av '^LN,' "$source" > "$tmp/noline" && cp "$tmp/noline" "$source"
+code=0
+"$cli" split "$tmp/ws3" demo_race.txt --detect > /dev/null 2> "$tmp/err" || code=$?
+[ "$code" = 1 ] && grep -q '^error: .*no start line' "$tmp/err" || fail "no line: exit $code: $(cat "$tmp/err")"
+[ "$(ls "$tmp/ws3/raceadmin")" = demo_race.txt ] || fail "no line: wrote $(ls "$tmp/ws3/raceadmin")"
 echo "cli split: ok"
