@@ -36,6 +36,8 @@ const Caption kCaptions[] = {
     {"Button9", "Save Data", "データの保存+航跡表示"},
     {"ButtonCheckRace", "Check Race", "レースチェック"},
     {"ButtonReplay", "Replay", "リプレイ"},
+    {"ButtonEntries", "Entries…", "エントリー…"},
+    {"ButtonSplit", "Split the day…", "レース分割…"},
     {"ButtonShowReplay", "Browser", "ブラウザ"},
     {"Label17", "Attachment Files", "添付ファイル名"},
     {"Label21", "Select File to Edit", "編集ファイルの選択"},
@@ -74,6 +76,10 @@ const Caption kToolTips[] = {
      "押すと、レースをクリックしたときビューアではなくブラウザでリプレイします"},
     {"ButtonReplay", "Replay the race on the screen in the browser (nothing is saved)",
      "画面のレースをブラウザでリプレイします（何も保存しません）"},
+    {"ButtonEntries", "The boats from the committee's entry list, each with its track (nothing is saved)",
+     "エントリーリストから艇と航跡を設定します（保存はしません）"},
+    {"ButtonSplit", "The day's races from the saved race file, one a start time",
+     "保存したレースファイルから、スタート時刻ごとのレースファイルを作成します"},
 };
 
 // What the English captions are too short to say.

@@ -132,9 +132,15 @@ std::string CompileScreen::RaceOnScreen() const
         values << QString();
     }
     const RaceSettings& race = state_.race;
-    for (int i = 0; i < race.BoatCount; ++i)
-        values << ToQString(race.BoatName[static_cast<std::size_t>(i)]) +
-                      QLatin1Char('/') + ToQString(race.BoatGpsFile[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < race.BoatCount; ++i) {
+        const auto b = static_cast<std::size_t>(i);
+        values << ToQString(race.BoatName[b]) + QLatin1Char('/') + ToQString(race.BoatGpsFile[b]) +
+                      QLatin1Char('/') + QString::number(race.BoatClass[b]) + QLatin1Char('/') +
+                      QString::number(race.BoatTcf[b], 'g', 17);
+    }
+    // An entry list sets the classes too.
+    for (const std::string& name : race.ClassNames)
+        values << ToQString(name);
     return FromQString(values.join(QChar(0x1f)));
 }
 

@@ -258,6 +258,14 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
     auto* replay = AddControl<QPushButton>(this, "ButtonReplay", QRect(448, 229, 96, 19));
     connect(replay, &QPushButton::clicked, this, [this] { ButtonReplayClick(); });
+    // The race day, under the GPS file formats: the boats from an entry list,
+    // and the day's races from the saved race.
+    auto* entries = AddControl<QPushButton>(this, "ButtonEntries", QRect(8, 480, 210, 24));
+    connect(entries, &QPushButton::clicked, this, [this] { ButtonEntriesClick(); });
+    auto* split = AddControl<QPushButton>(this, "ButtonSplit", QRect(8, 508, 120, 24));
+    connect(split, &QPushButton::clicked, this, [this] { ButtonSplitClick(); });
+    // QRect(132, 508, 86, 24) is kept for "Find starts", which would call
+    // SplitDay with the starts it finds in the tracks.
     ApplyEnglishCaptions(this);
 }
 

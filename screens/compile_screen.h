@@ -19,6 +19,7 @@ class QTimeEdit;
 namespace tackedit {
 
 class PictureFolderBox;
+struct EntryList;
 
 // pnlCOMPILE: the race being compiled, its boats, and Save Data.
 class CompileScreen final : public QFrame {
@@ -56,6 +57,13 @@ public:
     void ButtonCheckRaceClick();
     // "Replay": the race on the screen in the browser (compile_replay.cpp).
     void ButtonReplayClick();
+    // "Entries": the boats from an entry list, each with the track chosen for
+    // it; "Split the day": the day's races from the saved race on screen
+    // (compile_entries.cpp).
+    void ButtonEntriesClick();
+    void ButtonSplitClick();
+    // The split with `starts` proposed, as typed ("10:00, 11:30") or as found.
+    void SplitDay(std::string starts);
 
     int ZoneHours() const { return zone_hours_; }
 
@@ -79,6 +87,10 @@ private:
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
     void ShowError(const std::string& text);
+    // compile_entries.cpp
+    std::optional<std::string> EntryChoiceProblem(const EntryList& list,
+                                                  const std::vector<std::optional<std::string>>& files) const;
+    void TakeEntries(const EntryList& list, const std::vector<std::optional<std::string>>& files);
     // compile_prompts.cpp
     std::optional<std::string> AskBoatName(const std::string& proposed);
     std::optional<std::string> AskRaceFileName(const std::string& proposed);
