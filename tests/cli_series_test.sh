@@ -41,8 +41,8 @@ for b in discarded["boats"]:
 PY
 
 # A second race: Seagull's track sailed as Albatross, and Late, whose own gun
-# comes after it crossed the line. Seven entries: no boat in a race, or no
-# start, scores 8; Albatross and Seagull tie on 12 and the last race decides.
+# comes after it crossed the line: over at its gun and never back, OCS. Seven
+# entries: no boat in a race, or OCS, scores 8; Albatross and Seagull tie on 12 and the last race decides.
 cp -r "$demo" "$tmp/ws"
 sed -e 's/^BN,seagull_phone.gpx,Seagull,/BN,seagull_phone.gpx,Albatross,/' "$demo/raceadmin/demo_race.txt" \
   > "$tmp/ws/raceadmin/race2.txt"
@@ -53,7 +53,7 @@ import json, sys
 boats = {b["boat"]: b for b in json.load(open(sys.argv[1]))["boats"]}
 assert len(boats) == 7, list(boats)
 late = boats["Late"]
-assert [(s["points"], s["code"]) for s in late["scores"]] == [(8, "DNC"), (8, "DNS")], late
+assert [(s["points"], s["code"]) for s in late["scores"]] == [(8, "DNC"), (8, "OCS")], late
 assert late["total"] == 16 and late["rank"] == 7, late
 assert boats["Seagull"]["scores"][1]["code"] == "DNC" and boats["Seagull"]["total"] == 12, boats["Seagull"]
 assert boats["Albatross"]["total"] == 12, boats["Albatross"]
@@ -64,7 +64,7 @@ PY
 "$cli" series "$tmp/ws" demo_race.txt race2.txt --csv --discards 1 > "$tmp/s.csv" 2>/dev/null
 [ "$(head -1 "$tmp/s.csv")" = "Rank,Sail No,Boat,Class,Helm,Club,R1,R2,Total,Nett" ] || fail "csv header: $(head -1 "$tmp/s.csv")"
 grep -qx '1,,Kazekiri,,,,(1),1,2,1' "$tmp/s.csv" || fail "csv rows: $(cat "$tmp/s.csv")"
-grep -qx '7,,Late,,,,(8 DNC),8 DNS,16,8' "$tmp/s.csv" || fail "codes in the sheet: $(cat "$tmp/s.csv")"
+grep -qx '7,,Late,,,,(8 DNC),8 OCS,16,8' "$tmp/s.csv" || fail "codes in the sheet: $(cat "$tmp/s.csv")"
 "$cli" series "$demo" demo_race.txt demo_race.txt > "$tmp/s.txt" 2>/dev/null
 [ "$(awk -F'\t' 'NF != 8' "$tmp/s.txt")" = "" ] || fail "table: $(cat "$tmp/s.txt")"
 
@@ -80,7 +80,7 @@ header=RaceNo,Class,SailNo,Boat,Start,Finish,Elapsed,Code,Place
 grep -qx '1,,,Kazekiri,10:00:00,1[01]:[0-5][0-9]:[0-5][0-9],0[01]:[0-5][0-9]:[0-5][0-9],,[1-9]' "$tmp/one.csv" ||
   fail "Kazekiri's row: $(cat "$tmp/one.csv")"
 "$cli" results "$tmp/ws" race2.txt --csv --for-scoring > "$tmp/late.csv"
-grep -qx '1,,,Late,10:05:00,,,DNS,' "$tmp/late.csv" || fail "a row with a code: $(cat "$tmp/late.csv")"
+grep -qx '1,,,Late,10:05:00,,,OCS,' "$tmp/late.csv" || fail "a row with a code: $(cat "$tmp/late.csv")"
 "$cli" results "$demo" demo_race.txt --json --for-scoring > /dev/null 2>&1 && fail "--for-scoring with --json"
 
 # A race without its course cannot be scored: the command fails and names it.
