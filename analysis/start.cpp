@@ -28,8 +28,8 @@ bool AnalyseStart(const Course& course, const BoatMotion& m, double gun, BoatAna
         // A boat that sails on to the first mark never went back: coming to
         // the pre-start side later (a finish below the line, the next race of
         // a day's log) is no return.
-        const CoursePoint* first_mark =
-            course.points.size() > 1 && course.points[1].known && course.points[1].entry != "F" ? &course.points[1] : nullptr;
+        const bool has_mark = course.points.size() > 1 && course.points[1].known && course.points[1].entry != "F";
+        const CoursePoint* first_mark = has_mark ? &course.points[1] : nullptr;
         for (; i < m.t.size(); ++i) {
             if (first_mark && Distance(m.smooth[i], first_mark->where) <= kRoundingRange)
                 break;
