@@ -6,9 +6,6 @@ namespace tackedit::analysis {
 
 namespace {
 
-// A mark is passed at close range: within this of it, or across the line
-// through it that bisects its two legs.
-constexpr double kRoundingRange = 100;
 // Candidates this close in time are one passing.
 constexpr double kSamePassing = 30;
 

@@ -12,6 +12,10 @@
 
 namespace tackedit::analysis {
 
+// A mark is passed at close range: within this of it, or across the line
+// through it that bisects its two legs.
+inline constexpr double kRoundingRange = 100;
+
 struct CoursePoint {
     std::string entry;  // "S", a mark number, "F"
     bool known = false;  // placed: a line we have or a mark the race has

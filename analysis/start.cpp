@@ -25,11 +25,19 @@ bool AnalyseStart(const Course& course, const BoatMotion& m, double gun, BoatAna
     bool must_return = s.over_at_gun;
     std::size_t i = static_cast<std::size_t>(std::upper_bound(m.t.begin(), m.t.end(), gun) - m.t.begin());
     if (must_return) {
-        for (; i < m.t.size(); ++i)
+        // A boat that sails on to the first mark never went back: coming to
+        // the pre-start side later (a finish below the line, the next race of
+        // a day's log) is no return.
+        const bool has_mark = course.points.size() > 1 && course.points[1].known && course.points[1].entry != "F";
+        const CoursePoint* first_mark = has_mark ? &course.points[1] : nullptr;
+        for (; i < m.t.size(); ++i) {
+            if (first_mark && Distance(m.smooth[i], first_mark->where) <= kRoundingRange)
+                break;
             if (pre_start(m.smooth[i]) > 0) {
                 s.returned = true;
                 break;
             }
+        }
         if (!s.returned) {
             boat.status = BoatStatus::Ocs;
             boat.status_reason = "over the start line at the gun and never returned";

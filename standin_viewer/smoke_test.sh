@@ -67,7 +67,7 @@ esac
 # One boat's track cannot be read, the other's file name differs in case.
 printf 'T N3515.1 E13928 2024/06/15 01:00:00 0\r\n' >"$ws/gpsdat/broken.dtr"
 printf 'T1,Two boats\r\nST,2024/06/15 10:00:00\r\nFT,2024/06/15 11:00:00\r\nTD,9\r\n%s\r\n%s\r\n' \
-    'BN,broken.dtr,Broken' "BN,$(ls "$ws/gpsdat" | grep -i '\.trb$' | head -n 1 | tr 'a-z' 'A-Z'),Upper" \
+    'BN,broken.dtr,Broken' 'BN,UMIKAZE.TRB,Upper' \
     >"$ws/raceadmin/two.txt"
 handoff two.txt
 render one_unreadable "two.txt: Edit mode, 2 boats, 1 with track points between start and finish" 900

@@ -41,8 +41,8 @@ for b in discarded["boats"]:
 PY
 
 # A second race: Seagull's track sailed as Albatross, and Late, whose own gun
-# comes after it crossed the line. Seven entries: no boat in a race, or no
-# start, scores 8; Albatross and Seagull tie on 12 and the last race decides.
+# comes after it crossed the line: over at its gun and never back, OCS. Seven
+# entries: no boat in a race, or OCS, scores 8; Albatross and Seagull tie on 12 and the last race decides.
 cp -r "$demo" "$tmp/ws"
 sed -e 's/^BN,seagull_phone.gpx,Seagull,/BN,seagull_phone.gpx,Albatross,/' "$demo/raceadmin/demo_race.txt" \
   > "$tmp/ws/raceadmin/race2.txt"
@@ -53,7 +53,7 @@ import json, sys
 boats = {b["boat"]: b for b in json.load(open(sys.argv[1]))["boats"]}
 assert len(boats) == 7, list(boats)
 late = boats["Late"]
-assert [(s["points"], s["code"]) for s in late["scores"]] == [(8, "DNC"), (8, "DNS")], late
+assert [(s["points"], s["code"]) for s in late["scores"]] == [(8, "DNC"), (8, "OCS")], late
 assert late["total"] == 16 and late["rank"] == 7, late
 assert boats["Seagull"]["scores"][1]["code"] == "DNC" and boats["Seagull"]["total"] == 12, boats["Seagull"]
 assert boats["Albatross"]["total"] == 12, boats["Albatross"]
@@ -64,7 +64,7 @@ PY
 "$cli" series "$tmp/ws" demo_race.txt race2.txt --csv --discards 1 > "$tmp/s.csv" 2>/dev/null
 [ "$(head -1 "$tmp/s.csv")" = "Rank,Sail No,Boat,Class,Helm,Club,R1,R2,Total,Nett" ] || fail "csv header: $(head -1 "$tmp/s.csv")"
 grep -qx '1,,Kazekiri,,,,(1),1,2,1' "$tmp/s.csv" || fail "csv rows: $(cat "$tmp/s.csv")"
-grep -qx '7,,Late,,,,(8 DNC),8 DNS,16,8' "$tmp/s.csv" || fail "codes in the sheet: $(cat "$tmp/s.csv")"
+grep -qx '7,,Late,,,,(8 DNC),8 OCS,16,8' "$tmp/s.csv" || fail "codes in the sheet: $(cat "$tmp/s.csv")"
 
 # An entry list: Kazekiri's sail, helm (quoted, a comma inside) and club fill
 # its columns; Ghost sailed no race, scores DNC in both and counts as an entry
@@ -74,7 +74,7 @@ printf 'Sail No,Boat,Helm,Club\r\nJPN 7,kazekiri,"Sato, Ken",Hayama YC\r\nJPN 9,
   fail "--entries exit $?: $(cat "$tmp/e.err")"
 grep -qx '1,JPN 7,Kazekiri,,"Sato, Ken",Hayama YC,1,1,2,2' "$tmp/e.csv" || fail "entry columns: $(cat "$tmp/e.csv")"
 grep -qx '7,JPN 9,Ghost,,Ito,,9 DNC,9 DNC,18,18' "$tmp/e.csv" || fail "an absent entry: $(cat "$tmp/e.csv")"
-grep -qx '7,,Late,,,,9 DNC,9 DNS,18,18' "$tmp/e.csv" || fail "entries count for DNC: $(cat "$tmp/e.csv")"
+grep -qx '7,,Late,,,,9 DNC,9 OCS,18,18' "$tmp/e.csv" || fail "entries count for DNC: $(cat "$tmp/e.csv")"
 grep -q 'note: races 1 (demo_race.txt) and 2 (race2.txt) overlap in time and share 4 boats' "$tmp/e.err" ||
   fail "overlap note: $(cat "$tmp/e.err")"
 "$cli" results "$demo" demo_race.txt --for-scoring --entries "$tmp/entries.csv" > "$tmp/sail.csv"
@@ -94,7 +94,7 @@ header=RaceNo,Class,SailNo,Boat,Start,Finish,Elapsed,Code,Place
 grep -qx '1,,,Kazekiri,10:00:00,1[01]:[0-5][0-9]:[0-5][0-9],0[01]:[0-5][0-9]:[0-5][0-9],,[1-9]' "$tmp/one.csv" ||
   fail "Kazekiri's row: $(cat "$tmp/one.csv")"
 "$cli" results "$tmp/ws" race2.txt --csv --for-scoring > "$tmp/late.csv"
-grep -qx '1,,,Late,10:05:00,,,DNS,' "$tmp/late.csv" || fail "a row with a code: $(cat "$tmp/late.csv")"
+grep -qx '1,,,Late,10:05:00,,,OCS,' "$tmp/late.csv" || fail "a row with a code: $(cat "$tmp/late.csv")"
 "$cli" results "$demo" demo_race.txt --json --for-scoring > /dev/null 2>&1 && fail "--for-scoring with --json"
 
 # A race without its course cannot be scored: the command fails and names it.

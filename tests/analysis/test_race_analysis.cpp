@@ -136,8 +136,10 @@ TEST(AnalyseRace, StartsCourseFinishesAndRanks)
     starts["returns"] = CrossesY(back, 0, kGun + 20);  // not its way back at gun + 10
     race.boats.push_back(Boat("returns", Logged(back, 2)));
 
-    // Over at the gun and sails on.
+    // Over at the gun and sails on; home below the start line after its finish,
+    // which is no return.
     Path early = Sail({kGun - 8, 30, 3.3, 4.3});
+    early.legs.push_back({{0, -100}, 4.3});
     race.boats.push_back(Boat("early", Logged(early, 3)));
 
     // Turns for home at mark 1 and crosses the finish line first of all.
