@@ -107,7 +107,10 @@ std::vector<DateTime> ParseStartTimes(const std::string& text)
     std::vector<DateTime> times;
     for (std::size_t begin = 0; begin <= text.size();) {
         const std::size_t comma = std::min(text.find(',', begin), text.size());
-        const std::string one = text.substr(begin, comma - begin);
+        std::string one = text.substr(begin, comma - begin);
+        // "10:00, 11:30" as people type lists.
+        one.erase(0, one.find_first_not_of(' '));
+        one.erase(one.find_last_not_of(' ') + 1);
         const auto time = ParseStart(one);
         if (!time)
             throw DataError("--starts", 0, one, "\"" + one + "\" is no start time (HH:MM or HH:MM:SS)");

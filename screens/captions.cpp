@@ -38,6 +38,7 @@ const Caption kCaptions[] = {
     {"ButtonReplay", "Replay", "リプレイ"},
     {"ButtonEntries", "Entries…", "エントリー…"},
     {"ButtonSplit", "Split the day…", "レース分割…"},
+    {"ButtonFindStarts", "Find starts…", "スタート検出…"},
     {"ButtonShowReplay", "Browser", "ブラウザ"},
     {"Label17", "Attachment Files", "添付ファイル名"},
     {"Label21", "Select File to Edit", "編集ファイルの選択"},
@@ -80,6 +81,8 @@ const Caption kToolTips[] = {
      "エントリーリストから艇と航跡を設定します（保存はしません）"},
     {"ButtonSplit", "The day's races from the saved race file, one a start time",
      "保存したレースファイルから、スタート時刻ごとのレースファイルを作成します"},
+    {"ButtonFindStarts", "The day's starts from the race timers' logs or the fleet crossing the line, then the split",
+     "レースタイマーの記録または艇団のライン通過からスタート時刻を求め、レースを分割します"},
 };
 
 // What the English captions are too short to say.

@@ -10,8 +10,10 @@
 #include "entries/day_split.h"
 #include "entries/entry_list.h"
 #include "entries/track_match.h"
+#include "platform/cursor.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
+#include "replay/day_starts.h"
 #include "screens/entries_dialog.h"
 #include "track/track_loader.h"
 
@@ -54,6 +56,8 @@ constexpr Text kAskFinishAfter{"Each race finishes at the next start or this man
 constexpr Text kNotMinutes{"'%1' is not a positive number of minutes.", "「%1」は正の分数ではありません。"};
 constexpr Text kWriteThese{"Write these race files?", "次のレースファイルを作成しますか？"};
 constexpr Text kWritten{"Written: %1", "作成しました: %1"};
+constexpr Text kFindCaption{"Find starts", "スタート検出"};
+constexpr Text kFound{"Starts found in the tracks:", "航跡から求めたスタート時刻:"};
 
 std::string EntryName(const Entry& entry) { return entry.boat.empty() ? entry.sail : entry.boat; }
 
@@ -226,6 +230,34 @@ void CompileScreen::TakeEntries(const EntryList& list, const std::vector<std::op
 }
 
 void CompileScreen::ButtonSplitClick() { SplitDay(""); }
+
+void CompileScreen::ButtonFindStartsClick()
+{
+    const int lang = state_.UiLanguage;
+    if (state_.RaceFileName.empty() || HasUnsavedChanges()) {
+        ShowError(Say(kSaveFirst, lang));
+        return;
+    }
+    std::vector<FoundStart> found;
+    std::vector<std::string> notes;
+    try {
+        const SplitSource source = ReadSplitSource(state_.paths.AppDir, state_.RaceFileName);
+        const BusyCursorScope busy(services_.cursor);
+        found = DetectStarts(source, notes);
+    } catch (const DataError& e) {
+        ShowError(e.what());
+        return;
+    }
+    std::string text = Say(kFound, lang) + "\n", starts;
+    for (const FoundStart& start : found) {
+        text += "\n" + Clock(start.start) + "   " + start.how;
+        starts += (starts.empty() ? "" : ", ") + Clock(start.start);
+    }
+    for (const std::string& note : notes)
+        text += "\n\n" + note;
+    services_.dialogs.ShowMessage(Say(kFindCaption, lang), text, true);
+    SplitDay(starts);  // the times proposed, to confirm or mend
+}
 
 void CompileScreen::SplitDay(std::string starts)
 {

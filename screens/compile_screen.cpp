@@ -264,8 +264,8 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(entries, &QPushButton::clicked, this, [this] { ButtonEntriesClick(); });
     auto* split = AddControl<QPushButton>(this, "ButtonSplit", QRect(8, 508, 120, 24));
     connect(split, &QPushButton::clicked, this, [this] { ButtonSplitClick(); });
-    // QRect(132, 508, 86, 24) is kept for "Find starts", which would call
-    // SplitDay with the starts it finds in the tracks.
+    auto* find = AddControl<QPushButton>(this, "ButtonFindStarts", QRect(132, 508, 86, 24));
+    connect(find, &QPushButton::clicked, this, [this] { ButtonFindStartsClick(); });
     ApplyEnglishCaptions(this);
 }
 

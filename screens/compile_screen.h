@@ -62,6 +62,9 @@ public:
     // (compile_entries.cpp).
     void ButtonEntriesClick();
     void ButtonSplitClick();
+    // "Find starts": the split with the starts the tracks give (race timers'
+    // start events, else the fleet crossing the line), for the user to confirm.
+    void ButtonFindStartsClick();
     // The split with `starts` proposed, as typed ("10:00, 11:30") or as found.
     void SplitDay(std::string starts);
 

@@ -172,6 +172,13 @@ TEST_F(RaceDayTest, SplitWritesThePlannedRacesOnlyOnConfirmation)
     Click("ButtonSplit");
     EXPECT_NE(dialogs_.Messages().back().find("exists"), std::string::npos);
     EXPECT_EQ(written().size(), 3u);
+
+    // Starts the tracks do not give are said, and nothing is proposed or written.
+    const std::size_t asked = dialogs_.calls.size();
+    Click("ButtonFindStarts");
+    EXPECT_NE(dialogs_.Messages().back().find("no start found"), std::string::npos) << dialogs_.Messages().back();
+    EXPECT_EQ(dialogs_.calls.size(), asked + 1) << "only the error";
+    EXPECT_EQ(written().size(), 3u);
 }
 
 } // namespace
