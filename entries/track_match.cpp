@@ -127,7 +127,7 @@ bool FileNameHoldsBoat(const std::string& file_name, const std::string& boat)
     return false;
 }
 
-EntryMatches MatchTracks(const std::string& gpsdat, const EntryList& list, RaceWindow race)
+std::vector<std::string> ListTrackFiles(const std::string& gpsdat)
 {
     namespace fs = std::filesystem;
     std::vector<std::string> files;
@@ -138,6 +138,13 @@ EntryMatches MatchTracks(const std::string& gpsdat, const EntryList& list, RaceW
             files.push_back(name);
     }
     std::sort(files.begin(), files.end());
+    return files;
+}
+
+EntryMatches MatchTracks(const std::string& gpsdat, const EntryList& list, RaceWindow race)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> files = ListTrackFiles(gpsdat);
 
     const std::size_t n = list.entries.size();
     EntryMatches out;

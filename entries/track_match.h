@@ -40,6 +40,9 @@ struct RaceWindow {
     DateTime start = 0, finish = 0;
 };
 
+// The files of `gpsdat` a track reader takes by their name's ending, sorted.
+std::vector<std::string> ListTrackFiles(const std::string& gpsdat);
+
 EntryMatches MatchTracks(const std::string& gpsdat, const EntryList& list, RaceWindow race);
 
 // Whether a file name holds the sail number or the boat name, as its own words:

@@ -67,21 +67,6 @@ bool SameName(const std::string& a, const std::string& b)
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
-// The files of gpsdat/ a track reader takes, as the matching lists them.
-std::vector<std::string> TrackFiles(const std::string& gpsdat)
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    std::error_code error;
-    for (fs::directory_iterator it(gpsdat, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (TrackFileKindOf(name) != TrackFileKind::None && IsRegularFileInside(it->path(), gpsdat))
-            files.push_back(name);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // "10:00, 11:30" as a list is typed.
 std::string WithoutBlanksAroundCommas(const std::string& text)
 {
@@ -138,7 +123,7 @@ void CompileScreen::ButtonEntriesClick()
     const std::string gpsdat = state_.paths.AppDir + "gpsdat";
     services_.cursor.ShowBusyCursor();
     const EntryMatches found = MatchTracks(gpsdat, list, window);
-    const std::vector<std::string> files = TrackFiles(gpsdat);
+    const std::vector<std::string> files = ListTrackFiles(gpsdat);
     services_.cursor.ShowDefaultCursor();
 
     EntriesDialog dialog(this, list_name, list, found, files, lang, services_.dialogs,
