@@ -65,6 +65,9 @@ MARKS = {
     "windward": course_xy(2040, 0),
     "gate_left": course_xy(150, -45), "gate_right": course_xy(150, 45),
     "finish_pin": course_xy(-60, 110), "finish_boat": course_xy(-60, 210),
+    # The start line runs on past the committee boat, so that the boats that
+    # start at its end cross it.
+    "start_line_end": course_xy(-0.07, 224),
 }
 FINISH = course_xy(-60, 160)
 HARBOUR = ((139.4835 - LON0) * M_PER_DEG_LON, (35.2985 - LAT0) * M_PER_DEG_LAT)
@@ -417,7 +420,7 @@ def race_file(boats):
     lines += ["AT,Sailing_Instructions.txt", "WF,wind_2024-06-15.csv",
               f"WD, {round(AXIS - MAG_VAR)}"]
     lines += [f"MK,{mark(m)}" for m in ("windward", "gate_left", "gate_right")]
-    lines += [f"LN,{mark('pin')},{mark('committee')}", f"LN,{mark('finish_pin')},{mark('finish_boat')}"]
+    lines += [f"LN,{mark('pin')},{mark('start_line_end')}", f"LN,{mark('finish_pin')},{mark('finish_boat')}"]
     lines += ["CRS,S,1,2,1,F"]
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
