@@ -19,8 +19,8 @@ const char* const kEnglishBoatComment[] = {
     "// Format of BN Line",
     "// BN (=Tag）, GPSfileName,　Boat Name, TCF ,OptionA, OptionB",
     "",
-    "//　　　(OptionA,B are not written automatically by tackedit)",
-    "//      (Mark up them with Notepad If necessary, )",
+    "//　　　(OptionA,B may be left out: no correction, boat shown and entered)",
+    "//      (TCF may be left empty before them)",
     "//　　　Option A=Start time correction（sec）  ex.handicap start time ",
     "//　　　Option B  1=do not display boat name  2=No entry   3=1+2(no disp, no entry : ex.spectator boat） ",
     "",
@@ -31,7 +31,7 @@ const char* const kJapaneseBoatComment[] = {
     "// BN 欄の記入Format",
     "// BN (=タグ）, GPSfileName,　表示する艇名, TCF ,ｵﾌﾟｼｮﾝA, ｵﾌﾟｼｮﾝB",
     "",
-    "//　　　(ｵﾌﾟｼｮﾝA,BはNOTE PADでﾃｷｽﾄを直接書き込んでください)",
+    "//　　　(ｵﾌﾟｼｮﾝA,Bは省略可：時間差なし、表示あり、参加。TCFは空欄可)",
     "//　　　ｵﾌﾟｼｮﾝA=時間差スタートの時間差（秒）",
     "//　　　ｵﾌﾟｼｮﾝB:  1=艇を表示しない　2=レースに参加させない  3=1+2(表示なし,不参加　例：観覧艇など） ",
     "",
@@ -120,8 +120,16 @@ std::string BoatLine(RaceFileText& out, const RaceSettings& race, int i, bool mi
     }
     std::string line = "BN," + named + "," +
                        out.Field(race.BoatName[at], "The name of " + label);
-    if (race.BoatTcf[at] > 0)
-        line += "," + Real(race.BoatTcf[at]);
+    // Fields only as far as needed: a boat with no options keeps its short line.
+    const int option_a = race.BoatStartOffset[at];
+    const int option_b = (race.BoatShown[at] ? 0 : 1) + (race.BoatEntered[at] ? 0 : 2);
+    const bool options = option_a != 0 || option_b != 0;
+    if (race.BoatTcf[at] > 0 || options)
+        line += "," + (race.BoatTcf[at] > 0 ? Real(race.BoatTcf[at]) : std::string());
+    if (options)
+        line += "," + std::to_string(option_a);
+    if (option_b != 0)
+        line += "," + std::to_string(option_b);
     return line;
 }
 

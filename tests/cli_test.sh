@@ -88,7 +88,7 @@ check "failed convert writes nothing" "" "$(ls "$work" | grep '^y')"
 ws=$work/ws
 mkdir -p "$ws/raceadmin" "$ws/gpsdat"
 cp "$work/a.gpx" "$ws/gpsdat/Boat1.GPX"
-printf 'T1,Cup\r\nST,2024/06/15 9:30:00\r\nFT,2024/06/15 10:00:00\r\nbn,boat1.gpx,Alpha,0.9\r\nBN,gone.gpx,X\r\nMK,1.5,2\r\n' >"$ws/raceadmin/r1.txt"
+printf 'T1,Cup\r\nST,2024/06/15 9:30:00\r\nFT,2024/06/15 10:00:00\r\nbn,boat1.gpx,Alpha,0.9,300,1\r\nBN,gone.gpx,X\r\nMK,1.5,2\r\n' >"$ws/raceadmin/r1.txt"
 run race "$ws" R1.TXT --write r2.txt --minimize
 check "race exit" 0 "$code"
 check "race title" '  "Title1": "Cup",' "$(grep '"Title1"' "$work/out")"
@@ -96,7 +96,7 @@ check "race start" '  "StartTime": "2024-06-15 09:30:00",' "$(grep '"StartTime"'
 check "race start-up values kept" '  "Loa": 4.7,' "$(grep '"Loa"' "$work/out")"
 check "race boat" '      "BoatGpsFile": "boat1.gpx",' "$(grep '"BoatGpsFile"' "$work/out")"
 check "race replay" '  "ReplayTo": 1830' "$(grep '"ReplayTo"' "$work/out")"
-check "race written" "BN,boat1.trb,Alpha,0.9" "$(grep -a '^BN' "$ws/raceadmin/r2.txt" | tr -d '\r')"
+check "race written, options kept" "BN,boat1.trb,Alpha,0.9,300,1" "$(grep -a '^BN' "$ws/raceadmin/r2.txt" | tr -d '\r')"
 check "race minimized copy" 24 "$(stat -c %s "$ws/gpsdat/boat1.trb")"
 run race "$ws" r2.txt --japanese
 check "race japanese maps" '    "jcoast"' "$(grep -A1 '"MapNames"' "$work/out" | tail -1)"

@@ -379,8 +379,8 @@ RaceSettings SampleRace()
 const char kEnglishBlock[] =
     "\r\n// Format of BN Line\r\n"
     "// BN (=Tag\xEF\xBC\x89, GPSfileName,\xE3\x80\x80" "Boat Name, TCF ,OptionA, OptionB\r\n\r\n"
-    "//\xE3\x80\x80\xE3\x80\x80\xE3\x80\x80(OptionA,B are not written automatically by tackedit)\r\n"
-    "//      (Mark up them with Notepad If necessary, )\r\n"
+    "//\xE3\x80\x80\xE3\x80\x80\xE3\x80\x80(OptionA,B may be left out: no correction, boat shown and entered)\r\n"
+    "//      (TCF may be left empty before them)\r\n"
     "//\xE3\x80\x80\xE3\x80\x80\xE3\x80\x80Option A=Start time correction\xEF\xBC\x88sec\xEF\xBC\x89  ex.handicap "
     "start time \r\n"
     "//\xE3\x80\x80\xE3\x80\x80\xE3\x80\x80Option B  1=do not display boat name  2=No entry   3=1+2(no disp, no "
@@ -430,7 +430,7 @@ TEST_F(RaceFileTest, ClassesWithTheJapaneseBlockAndMinimizedNames)
     EXPECT_NE(text.find("ST,2024/06/15\r\n"), std::string::npos);
     EXPECT_NE(text.find("CLSSEP,1\r\n\r\n// BN 欄の記入Format\r\n"
                         "// BN (=タグ）, GPSfileName,\u3000表示する艇名, TCF ,ｵﾌﾟｼｮﾝA, ｵﾌﾟｼｮﾝB\r\n\r\n"
-                        "//\u3000\u3000\u3000(ｵﾌﾟｼｮﾝA,BはNOTE PADでﾃｷｽﾄを直接書き込んでください)\r\n"
+                        "//\u3000\u3000\u3000(ｵﾌﾟｼｮﾝA,Bは省略可：時間差なし、表示あり、参加。TCFは空欄可)\r\n"
                         "//\u3000\u3000\u3000ｵﾌﾟｼｮﾝA=時間差スタートの時間差（秒）\r\n"
                         "//\u3000\u3000\u3000ｵﾌﾟｼｮﾝB:  1=艇を表示しない\u30002=レースに参加させない  "
                         "3=1+2(表示なし,不参加\u3000例：観覧艇など） \r\n\r\n"
@@ -465,7 +465,11 @@ TEST_F(RaceFileTest, WriteThenReadGivesTheSameRace)
     race.CourseList = {"S", "W", "L", "F"};
     race.NorthUp = 1;
     race.CtFlag = 1;
-    race.BoatStartOffset[0] = 120;  // an option the editor does not write back
+    // Options with and without a TCF before them; Charlie is not entered but starts with the fleet.
+    race.BoatStartOffset[0] = 120;
+    race.BoatShown[1] = 0;
+    race.BoatStartOffset[1] = -30;
+    race.BoatEntered[2] = 0;
     RaceWriteOptions options;
     options.wind_file_box = "wind.csv";
     WriteRaceFile(Path("rt.txt"), race, options);
@@ -490,7 +494,9 @@ TEST_F(RaceFileTest, WriteThenReadGivesTheSameRace)
     EXPECT_EQ(back.BoatName, race.BoatName);
     EXPECT_EQ(back.BoatTcf, race.BoatTcf);
     EXPECT_EQ(back.BoatClass, race.BoatClass);
-    EXPECT_EQ(back.BoatStartOffset, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(back.BoatStartOffset, race.BoatStartOffset);
+    EXPECT_EQ(back.BoatShown, race.BoatShown);
+    EXPECT_EQ(back.BoatEntered, race.BoatEntered);
     EXPECT_EQ(back.ClassNames, race.ClassNames);
     EXPECT_EQ(back.MapNames, race.MapNames);
     EXPECT_EQ(back.AttachmentNames, race.AttachmentNames);
@@ -499,6 +505,19 @@ TEST_F(RaceFileTest, WriteThenReadGivesTheSameRace)
     EXPECT_EQ(back.MarkList, race.MarkList);
     EXPECT_EQ(back.LineList, race.LineList);
     EXPECT_EQ(back.CourseList, race.CourseList);
+}
+
+TEST_F(RaceFileTest, BoatOptionsAreWrittenOnlyAsFarAsNeeded)
+{
+    RaceSettings race = SampleRace();
+    race.BoatStartOffset[0] = 120;
+    race.BoatShown[1] = 0;
+    race.BoatShown[2] = 0;
+    race.BoatEntered[2] = 0;
+    const std::string text = Cp932ToUtf8(EncodeRaceFile(race, RaceWriteOptions{}));
+    EXPECT_NE(text.find("BN,boat1.gpx,Alpha,,120\r\nBN,Boat2.LOG,Bravo,0.95,0,1\r\nBN,boat3.trb,Charlie,,0,3\r\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST_F(RaceFileTest, TextsTheFileCannotHoldAreRefusedAndNothingIsWritten)
