@@ -31,6 +31,8 @@ const Caption kCaptions[] = {
     {"Label9", "  (After)               X", "(ｽﾀｰﾄ後)\u3000  \u3000\u3000     倍"},
     {"Label30", "Play Speed (Pre)                 X", "再生速度(ｽﾀｰﾄ前)\u3000\u3000\u3000       倍"},
     {"Label4", "Boat Name /  GPSfile", "艇名とGPSファイル名"},
+    {"ButtonBoat", "Boat…", "艇の設定…"},
+    {"ButtonReplaceTrack", "Replace track…", "航跡の差し替え…"},
     {"Label12", "Mag Var (W = -)", "磁気偏差(度)"},
     {"Label14", "Time Difference", "時差"},
     {"Button9", "Save Data", "データの保存+航跡表示"},
@@ -71,6 +73,12 @@ const Caption kCaptions[] = {
 
 // Tooltips said in both languages.
 const Caption kToolTips[] = {
+    {"ListBox2", "Double-click: the boat's TCF, class, start offset and display. Shift+click: remove the boat",
+     "ダブルクリック：艇のTCF・クラス・時間差・表示の設定／Shift+クリック：艇の削除"},
+    {"ButtonBoat", "Name, GPS file, class, TCF, start offset and display of the selected boat",
+     "選択した艇の艇名・GPSファイル・クラス・TCF・時間差スタート・表示を設定します"},
+    {"ButtonReplaceTrack", "Another GPS file of gpsdat for the selected boat; its settings and place stay",
+     "選択した艇のGPSファイルを差し替えます（設定と順番はそのまま）"},
     {"Image6", "Time line: left drag keeps only the time range, right drag deletes it.",
      "時間軸：左ドラッグで時間帯選択（範囲外を削除）/右ドラッグで時間帯削除"},
     {"ButtonShowReplay", "Pressed: a click on a race replays it in the browser instead of the viewer",

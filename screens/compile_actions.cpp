@@ -6,6 +6,7 @@
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
 #include "race/race_file.h"
+#include "screens/boat_dialog.h"
 #include "screens/picture_folder_box.h"
 #include "base/data_error.h"
 #include "base/workspace_files.h"
@@ -19,6 +20,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTimeEdit>
+
+#include <filesystem>
 
 namespace tackedit {
 
@@ -124,12 +127,85 @@ void CompileScreen::ListBox2ShiftMouseDown()
     const int i = ListBox2->currentRow() + 1;
     if (i < 1 || i > state_.race.BoatCount)
         return;
+    const auto at = static_cast<std::size_t>(i - 1);
+    const std::string boat = state_.race.BoatName[at] + " (" + state_.race.BoatGpsFile[at] + ")";
+    // Its TCF and options would go with it.
+    if (!services_.dialogs.AskYesNo("tackvue", Japanese() ? boat + " をレースから削除しますか？"
+                                                          : "Remove " + boat + " from the race?"))
+        return;
     ListBox2->clear();
     state_.race.RemoveBoat(i);
     for (RaceFileSkips::Boat& skip : opened_skips_.boats)
         if (skip.position >= i)
             --skip.position;  // it stays between the same neighbours
     RefillBoatList(" / ");
+}
+
+void CompileScreen::ButtonBoatClick()
+{
+    const int row = ListBox2->currentRow();
+    RaceSettings& race = state_.race;
+    if (row < 0 || row >= race.BoatCount)
+        return;
+    const auto at = static_cast<std::size_t>(row);
+    const BoatValues before{race.BoatName[at],      race.BoatGpsFile[at],     race.BoatClass[at], race.BoatTcf[at],
+                            race.BoatStartOffset[at], race.BoatShown[at], race.BoatEntered[at]};
+    const bool japanese = Japanese();
+    const std::string gpsdat = state_.paths.AppDir + "gpsdat";
+    BoatDialog dialog(this, before, race.ClassNames, state_.UiLanguage, services_.dialogs,
+                      [&](const BoatValues& v) -> std::optional<std::string> {
+                          if (v.name.empty())
+                              return japanese ? "艇名を入力してください。" : "The boat needs a name.";
+                          const int lang = state_.UiLanguage;
+                          if (auto problem = RaceFieldProblem(v.name, japanese ? "艇名" : "The boat name", lang))
+                              return problem;
+                          if (auto problem = RaceFieldProblem(v.file, japanese ? "GPSファイル" : "The GPS file", lang))
+                              return problem;
+                          if (!FindWorkspaceFile(gpsdat, v.file))
+                              return (japanese ? "gpsdat にありません: " : "Not a file of gpsdat: ") + v.file;
+                          return std::nullopt;
+                      });
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const BoatValues v = *dialog.Values();
+    race.BoatName[at] = v.name;
+    race.BoatGpsFile[at] = v.file;
+    race.BoatClass[at] = v.boat_class;
+    race.BoatTcf[at] = v.tcf;
+    race.BoatStartOffset[at] = v.start_offset;
+    race.BoatShown[at] = v.shown;
+    race.BoatEntered[at] = v.entered;
+    RefillBoatList(" / ");
+    ListBox2->setCurrentRow(row);
+}
+
+void CompileScreen::ButtonReplaceTrackClick()
+{
+    const int row = ListBox2->currentRow();
+    if (row < 0 || row >= state_.race.BoatCount)
+        return;
+    const std::string gpsdat = state_.paths.AppDir + "gpsdat";
+    const auto chosen = services_.dialogs.OpenFile("ALL(*.*)|*.*", gpsdat);
+    if (!chosen)
+        return;
+    // The race names its tracks by name within gpsdat/: a file elsewhere would not be found again.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path path(*chosen);
+    const std::string name = path.filename().string();
+    const auto found = FindWorkspaceFile(gpsdat, name);
+    if (!found || !fs::equivalent(fs::path(*found), path, error)) {
+        ShowError((Japanese() ? "gpsdat フォルダのファイルを選んでください: " : "Choose a file of the gpsdat folder: ") +
+                  *chosen);
+        return;
+    }
+    if (const auto problem = RaceFieldProblem(name, Japanese() ? "GPSファイル" : "The GPS file", state_.UiLanguage)) {
+        ShowError(*problem);
+        return;
+    }
+    state_.race.BoatGpsFile[static_cast<std::size_t>(row)] = name;
+    RefillBoatList(" / ");
+    ListBox2->setCurrentRow(row);
 }
 
 void CompileScreen::ListBox7ShiftMouseDown()

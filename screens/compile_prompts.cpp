@@ -136,7 +136,9 @@ std::string CompileScreen::RaceOnScreen() const
         const auto b = static_cast<std::size_t>(i);
         values << ToQString(race.BoatName[b]) + QLatin1Char('/') + ToQString(race.BoatGpsFile[b]) +
                       QLatin1Char('/') + QString::number(race.BoatClass[b]) + QLatin1Char('/') +
-                      QString::number(race.BoatTcf[b], 'g', 17);
+                      QString::number(race.BoatTcf[b], 'g', 17) + QLatin1Char('/') +
+                      QString::number(race.BoatStartOffset[b]) + QLatin1Char('/') +
+                      QString::number(race.BoatShown[b]) + QString::number(race.BoatEntered[b]);
     }
     // An entry list sets the classes too.
     for (const std::string& name : race.ClassNames)

@@ -142,10 +142,14 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
 
     // Middle column: boats and race values.
     AddControl<QLabel>(this, "Label4", QRect(228, 6, 212, 16));
-    ListBox2 = AddControl<QListWidget>(this, "ListBox2", QRect(228, 22, 212, 190));
-    ListBox2->setToolTip(QStringLiteral("Shift+Click to Delete"));
+    ListBox2 = AddControl<QListWidget>(this, "ListBox2", QRect(228, 22, 212, 166));
     MarkYellow(ListBox2);
     ListBox2->viewport()->installEventFilter(this);
+    connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { ButtonBoatClick(); });
+    auto* boat = AddControl<QPushButton>(this, "ButtonBoat", QRect(228, 190, 82, 22));
+    connect(boat, &QPushButton::clicked, this, [this] { ButtonBoatClick(); });
+    auto* replace = AddControl<QPushButton>(this, "ButtonReplaceTrack", QRect(312, 190, 128, 22));
+    connect(replace, &QPushButton::clicked, this, [this] { ButtonReplaceTrackClick(); });
     Label22 = AddControl<QLabel>(this, "Label22", QRect(228, 214, 212, 16), QStringLiteral("0 boats"));
     AddControl<QLabel>(this, "Label5", QRect(228, 234, 212, 16), QStringLiteral("Start DateTime"));
     DateTimePicker1 = AddControl<QDateEdit>(this, "DateTimePicker1", QRect(228, 250, 110, 22));

@@ -45,7 +45,13 @@ public:
     void DropFiles(const std::vector<std::string>& paths);
 
     void ListBox1Click();
+    // Shift+click in the boat list: removes the boat once the user agrees.
     void ListBox2ShiftMouseDown();
+    // "Boat…" (or a double-click): the selected boat's values in a dialog.
+    void ButtonBoatClick();
+    // "Replace track…": another file of gpsdat/ for the selected boat, which
+    // keeps its name, class, TCF, options and place.
+    void ButtonReplaceTrackClick();
     void ListBox7ShiftMouseDown();
     void Button7Click();
     void Button8Click();
@@ -90,6 +96,7 @@ private:
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
     void ShowError(const std::string& text);
+    bool Japanese() const { return state_.UiLanguage == 0; }
     // compile_entries.cpp
     std::optional<std::string> EntryChoiceProblem(const EntryList& list,
                                                   const std::vector<std::optional<std::string>>& files) const;

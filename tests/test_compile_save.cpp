@@ -318,8 +318,10 @@ TEST_F(CompileScreenTest, LeavingAnUnsavedRaceAsksFirstAndAnUntouchedOneDoesNot)
 
     form_->show();
     open_race1();
+    dialogs_.answers = {MessageAnswer::Yes};
     ClickEntry("ListBox2", QStringLiteral("Alpha"), Qt::ShiftModifier);
     ASSERT_EQ(state_.race.BoatCount, 0);
+    dialogs_.calls.clear();  // the removal's question
     dialogs_.answers = {MessageAnswer::No, MessageAnswer::No};
     Click("Button10");
     EXPECT_EQ(state_.ScreenMode, 3) << "No stays with the race";

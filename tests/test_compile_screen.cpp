@@ -90,6 +90,7 @@ TEST_F(CompileScreenTest, ALongWindFileNameIsWholeInTheTooltip)
 TEST_F(CompileScreenTest, ShiftClickRemovesTheBoatOfTheRow)
 {
     NewRaceWithBoats({{"alpha", "A"}, {"alpha", "AB"}, {"20240615", "C"}});
+    dialogs_.answers = {MessageAnswer::Yes};
     ClickEntry("ListBox2", QStringLiteral("AB"), Qt::ShiftModifier);
     EXPECT_EQ(state_.race.BoatName, (std::vector<std::string>{"A", "C"})) << "not A, whose name occurs in AB's entry";
     EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("A / alpha.GPX"));
