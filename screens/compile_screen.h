@@ -20,6 +20,7 @@ namespace tackedit {
 
 class PictureFolderBox;
 struct EntryList;
+struct TrbLeftOut;
 
 // pnlCOMPILE: the race being compiled, its boats, and Save Data.
 class CompileScreen final : public QFrame {
@@ -89,6 +90,8 @@ private:
     void SetPickers(DateTime start, DateTime finish);
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
+    // Per boat, the fixes the TRB conversion left out and why.
+    std::string LeftOutText(const std::vector<TrbLeftOut>& left_out) const;
     void ShowError(const std::string& text);
     // compile_entries.cpp
     std::optional<std::string> EntryChoiceProblem(const EntryList& list,
