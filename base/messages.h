@@ -58,7 +58,8 @@ inline constexpr Text kFolderDoesNotOpen{
     "フォルダ %1 を開けません。このコンピュータにはファイルマネージャが設定されていません。"
     "ファイルマネージャ（と xdg-utils）をインストールするか、フォルダを直接開いてください。"};
 inline constexpr Text kCheckDistributionCaption{"Check Distribution", "配布データ確認"};
-inline constexpr Text kCheckDistributionQuestion{"Open the distribution folder to check it?", "配布データを確認しますか?"};
+inline constexpr Text kCheckDistributionQuestion{"The distribution is in %1.\nOpen the distribution folder to check it?",
+                                                 "配布データは %1 にできました。\n配布データを確認しますか?"};
 inline constexpr Text kPlayListFull{"A distribution plays at most %1 race files.",
                                     "配布データに入れられるレースファイルは%1個までです。"};
 inline constexpr Text kPicturesFromOutside{

@@ -231,7 +231,8 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     const fs::path dist = ws_ / "distribution" / "Cup";
     ASSERT_EQ(shell_.opened, std::vector<std::string>{dist.string()});
     EXPECT_EQ(dialogs_.calls.back().caption, "Check Distribution");
-    EXPECT_EQ(dialogs_.calls.back().text, "Open the distribution folder to check it?");
+    EXPECT_EQ(dialogs_.calls.back().text,
+              "The distribution is in " + dist.string() + ".\nOpen the distribution folder to check it?");
     EXPECT_EQ(ReadFile(dist / "raceadmin" / "racefile.st"), "race1.txt\r\nrace2.txt\r\n");
     EXPECT_EQ(ReadFile(dist / "pic" / "race1" / "datetime.csv"),
               "s_IMG_1.JPG,2024/06/15 10:05:00\r\ns_IMG_2.JPG,2024/06/15 10:30:00\r\n");
