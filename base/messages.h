@@ -29,8 +29,18 @@ inline constexpr Text kOverwriteOrShow{
     "A file of that name exists. Overwrite it?\n(No shows the tracks without saving.)",
     "同名のファイルがあります。上書きしますか？\n(「NO」を押すと保存しないで航跡を表示します)"};
 inline constexpr Text kViewerModeCaption{"Viewer Mode", "編集画面の表示選択"};
-inline constexpr Text kViewerModeQuestion{"Show the race in edit mode?\n(No shows it in normal mode.)",
-                                          "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します"};
+inline constexpr Text kViewerModeQuestion{
+    "Show the race in edit mode?\n(No shows it in normal mode.)\n\n"
+    "Edit mode: the replay with the viewer's editing tools, to set the race's marks, lines and course.\n"
+    "Normal mode: the replay alone, as spectators see it.\n"
+    "Cancel: nothing is saved and the viewer does not start.",
+    "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します\n\n"
+    "編集モード: 再生画面に編集の道具が付き、マーク・ライン・コースを設定できます。\n"
+    "通常モード: 観戦者と同じ再生画面だけを表示します。\n"
+    "キャンセル: 何も保存せず、ビューアも起動しません。"};
+inline constexpr Text kConversionLeftOut{
+    "%1: %2 of %3 fixes within the second of the fix before were left out: the TRB format keeps whole seconds.",
+    "%1: %3点のうち、直前の点と同じ秒に記録された%2点を省きました。TRB形式の時刻は秒単位です。"};
 inline constexpr Text kNothingSaved{
     "Nothing was saved and the viewer was not started: this race has no race file yet. Save it under another name.",
     "保存しなかったため、ビューアは起動しません。このレースにはまだレースファイルがありません。別の名前で保存してください。"};
@@ -48,7 +58,8 @@ inline constexpr Text kFolderDoesNotOpen{
     "フォルダ %1 を開けません。このコンピュータにはファイルマネージャが設定されていません。"
     "ファイルマネージャ（と xdg-utils）をインストールするか、フォルダを直接開いてください。"};
 inline constexpr Text kCheckDistributionCaption{"Check Distribution", "配布データ確認"};
-inline constexpr Text kCheckDistributionQuestion{"Open the distribution folder to check it?", "配布データを確認しますか?"};
+inline constexpr Text kCheckDistributionQuestion{"The distribution is in %1.\nOpen the distribution folder to check it?",
+                                                 "配布データは %1 にできました。\n配布データを確認しますか?"};
 inline constexpr Text kPlayListFull{"A distribution plays at most %1 race files.",
                                     "配布データに入れられるレースファイルは%1個までです。"};
 inline constexpr Text kPicturesFromOutside{

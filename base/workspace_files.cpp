@@ -59,6 +59,14 @@ bool IsRegularFileInside(const fs::path& entry, const std::string& root)
     return !relative.empty() && *relative.begin() != "..";
 }
 
+std::string SavedCopyStem(const std::string& stem)
+{
+    const std::size_t n = stem.size();
+    if (n >= 2 && stem[n - 2] == '_' && AsciiLower(stem[n - 1]) == 's')
+        return stem;
+    return stem + "_s";
+}
+
 std::optional<std::string> WindowsNameProblem(const std::string& name, const std::string& what)
 {
     const std::string quoted = "'" + name + "'";

@@ -25,6 +25,10 @@ bool IsRegularFileInside(const std::filesystem::path& entry, const std::string& 
 // nullopt when it can. An empty name is the caller's to refuse.
 std::optional<std::string> WindowsNameProblem(const std::string& name, const std::string& what);
 
+// A saved copy's stem: `stem` + "_s", unless it already ends in "_s" (any
+// case), so that saving a copy of a copy replaces it instead of growing names.
+std::string SavedCopyStem(const std::string& stem);
+
 // The path of the file `name` inside `folder`, matched without regard to case
 // (the exact spelling first); nullopt when there is none or the name is not bare.
 // `folder` is the workspace (with its trailing separator) or one of its folders

@@ -80,8 +80,12 @@ std::vector<std::string> MakeTrbCopies(Console& console, const RaceSettings& rac
     LoadServices services{events, beeper, cursor, {}};
     Progress progress(console);
     std::vector<std::string> trb_files;
+    std::vector<TrbLeftOut> left_out;
     ConvertGpsFilesToTrb(race, app_dir, track, edit, services,
-                         [&progress](const std::string& name) { progress.Show("making " + name); }, trb_files);
+                         [&progress](const std::string& name) { progress.Show("making " + name); }, trb_files,
+                         &left_out);
+    for (const TrbLeftOut& boat : left_out)
+        NoteLeftOut(console, trb_files[boat.boat], boat.left_out);
     return trb_files;
 }
 

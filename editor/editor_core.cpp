@@ -3,6 +3,7 @@
 #include "base/messages.h"
 
 #include "base/numbers.h"
+#include "base/workspace_files.h"
 #include "track/parallel_parse.h"
 #include "track/formats/format_common.h"
 #include "track/formats/gpx_writer.h"
@@ -376,7 +377,7 @@ std::string EditedTrackName(const std::string& current_file, EditedTrackFormat f
     const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = current_file.find('.', name_start);
     const std::string base = dot == std::string::npos ? current_file : current_file.substr(0, dot);
-    return base + (format == EditedTrackFormat::Trb ? "_s.trb" : "_s.gpx");
+    return SavedCopyStem(base) + (format == EditedTrackFormat::Trb ? ".trb" : ".gpx");
 }
 
 std::int32_t CompactTrack(TrackStore& store)

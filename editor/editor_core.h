@@ -227,7 +227,7 @@ std::int32_t RunAutoEdit(TrackStore& store, const TrackEditState& edit, const Au
 enum class EditedTrackFormat { Trb, Gpx };
 
 // Beside the current file: its name cut at the first "." of the file name, plus
-// "_s.trb" or "_s.gpx".
+// "_s.trb" or "_s.gpx" ("_s" once: a cleaned track saved again replaces itself).
 std::string EditedTrackName(const std::string& current_file, EditedTrackFormat format);
 
 // Drops the deleted points, keeping the order; every mark is 0 afterwards.

@@ -205,7 +205,7 @@ std::string ProposedRaceFileName(const std::string& race_file_name, const std::s
 {
     if (race_file_name.empty())
         return combo_text;
-    return race_file_name.substr(0, race_file_name.find('.')) + "_s.txt";
+    return SavedCopyStem(race_file_name.substr(0, race_file_name.find('.'))) + ".txt";
 }
 
 std::string RaceFileNameFromAnswer(const std::string& answer)
@@ -245,7 +245,7 @@ namespace tackedit {
 void ConvertGpsFilesToTrb(const RaceSettings& race, const std::string& app_dir, TrackStore& track,
                           TrackEditState& edit, LoadServices& services,
                           const std::function<void(const std::string&)>& progress,
-                          std::vector<std::string>& trb_files)
+                          std::vector<std::string>& trb_files, std::vector<TrbLeftOut>* left_out)
 {
     const std::string folder = app_dir + "gpsdat";
     const auto count = static_cast<std::size_t>(race.BoatCount);
@@ -262,7 +262,10 @@ void ConvertGpsFilesToTrb(const RaceSettings& race, const std::string& app_dir, 
         if (!source || !IsBareFileName(new_name))
             continue;
         LoadTrackFile(*source, track, edit, services);
-        const std::string bytes = EncodeTrbTrack(track, folder + "/" + new_name);
+        std::int32_t skipped = 0;
+        const std::string bytes = EncodeTrbTrack(track, folder + "/" + new_name, &skipped);
+        if (left_out && skipped > 0)
+            left_out->push_back({b, skipped, track.TrackCount});
         // Boats sharing one source may share its conversion; no other boat's file is ever used.
         std::set<std::string> taken;
         for (std::size_t j = 0; j < count; ++j)

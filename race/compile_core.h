@@ -66,8 +66,8 @@ std::vector<std::string> CoastlineTiles(double min_lat, double max_lat, double m
 // A race after 18:00 or before 06:00, or longer than 12 hours.
 bool IsNightRace(DateTime start, DateTime finish);
 
-// The name Save Data proposes: race1.txt gives race1_s.txt; a new race the
-// race file box's text.
+// The name Save Data proposes: race1.txt gives race1_s.txt, and race1_s.txt
+// itself; a new race the race file box's text.
 std::string ProposedRaceFileName(const std::string& race_file_name, const std::string& combo_text);
 
 // ".txt" appended unless the answer already ends in it (any case).
@@ -82,6 +82,7 @@ std::optional<std::string> RaceFileNameProblem(const std::string& name, int ui_l
 
 #include "track/track_loader.h"
 
+#include <cstdint>
 #include <functional>
 
 namespace tackedit {
@@ -91,11 +92,17 @@ namespace tackedit {
 // for a boat left as it was: already TRB, or its file missing). A file that is
 // not an identical conversion is never replaced, nor is another boat's file used:
 // such a boat gets a free name (boat_2.trb). The first failing load or write
-// stops it, `trb_files` holding the boats done before.
+// stops it, `trb_files` holding the boats done before. `left_out`, when given,
+// gets each boat whose conversion left fixes out (those within the second of
+// the fix before: TRB keeps whole seconds).
+struct TrbLeftOut {
+    std::size_t boat;
+    std::int32_t left_out, fixes;
+};
 void ConvertGpsFilesToTrb(const RaceSettings& race, const std::string& app_dir, TrackStore& track,
                           TrackEditState& edit, LoadServices& services,
                           const std::function<void(const std::string&)>& progress,
-                          std::vector<std::string>& trb_files);
+                          std::vector<std::string>& trb_files, std::vector<TrbLeftOut>* left_out = nullptr);
 
 // Names the boats by the files ConvertGpsFilesToTrb gave them.
 void UseTrbFiles(RaceSettings& race, const std::vector<std::string>& trb_files);

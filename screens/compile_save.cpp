@@ -63,6 +63,11 @@ void CompileScreen::SaveData()
         services_.dialogs.ShowMessage("tackvue", Say(texts::kNothingSaved, state_.UiLanguage), true);
         return;
     }
+    // Asked before anything is written, so that Cancel leaves every file as it was.
+    const MessageAnswer mode = services_.dialogs.AskYesNoCancel(Say(texts::kViewerModeCaption, state_.UiLanguage),
+                                                                Say(texts::kViewerModeQuestion, state_.UiLanguage));
+    if (mode == MessageAnswer::Cancel)
+        return;
     RaceWriteOptions options;
     if (save) {
         state_.RaceFileName = name;
@@ -73,6 +78,7 @@ void CompileScreen::SaveData()
     }
     // Converted before the race file is written, so that it names the files made.
     std::vector<std::string> trb_files;
+    std::vector<TrbLeftOut> left_out;
     std::optional<LongOperation> converting;
     if (minimize) {
         converting.emplace(state_, [this] { window()->close(); });
@@ -88,13 +94,13 @@ void CompileScreen::SaveData()
                                      }
                                      QCoreApplication::processEvents();
                                  },
-                                 trb_files);
+                                 trb_files, &left_out);
         } catch (...) {
             UseTrbFiles(race, trb_files);
             throw;
         }
         options.trb_files = trb_files;
-        // The race stays behind the question, not the emptied progress panel.
+        // The race stays behind the messages that follow, not the emptied progress panel.
         host_.SwitchScreen(3);
     }
     if (save) {
@@ -106,19 +112,26 @@ void CompileScreen::SaveData()
     if (save)
         MarkRaceSaved();  // with the TRB names the conversion gave the boats
     WriteSettingsFile(state_.paths.SettingsFilePath, race, state_.tools);
+    if (!left_out.empty())
+        services_.dialogs.ShowMessage("tackvue", LeftOutText(left_out), true);
     // A window closed during the conversion closes now, without the viewer.
-    const MessageAnswer mode =
-        state_.CloseWhenDone
-            ? MessageAnswer::Cancel
-            : services_.dialogs.AskYesNoCancel(Say(texts::kViewerModeCaption, state_.UiLanguage),
-                                               Say(texts::kViewerModeQuestion, state_.UiLanguage));
-    if (mode != MessageAnswer::Cancel) {
+    if (!state_.CloseWhenDone) {
         WriteHandoffFile(state_.paths.HandoffFilePath,
                          mode == MessageAnswer::Yes ? state_.RaceFileName : state_.RaceFileName + "_b");
         if (const std::string problem = services_.shell.StartProgram(ViewerToStart(state_.paths)); !problem.empty())
             services_.dialogs.ShowMessage("tackvue", problem);
     }
     host_.SwitchScreen(1);
+}
+
+std::string CompileScreen::LeftOutText(const std::vector<TrbLeftOut>& left_out) const
+{
+    std::string text;
+    for (const TrbLeftOut& boat : left_out)
+        text += (text.empty() ? "" : "\n") +
+                Say(texts::kConversionLeftOut, state_.UiLanguage,
+                    {state_.race.BoatName[boat.boat], std::to_string(boat.left_out), std::to_string(boat.fixes)});
+    return text;
 }
 
 void CompileScreen::Button10Click()

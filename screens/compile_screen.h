@@ -20,6 +20,7 @@ namespace tackedit {
 
 class PictureFolderBox;
 struct EntryList;
+struct TrbLeftOut;
 
 // pnlCOMPILE: the race being compiled, its boats, and Save Data.
 class CompileScreen final : public QFrame {
@@ -95,6 +96,8 @@ private:
     void SetPickers(DateTime start, DateTime finish);
     DateTime PickerTime(QDateEdit* date, QTimeEdit* time) const;
     void SaveData();
+    // Per boat, the fixes the TRB conversion left out and why.
+    std::string LeftOutText(const std::vector<TrbLeftOut>& left_out) const;
     void ShowError(const std::string& text);
     bool Japanese() const { return state_.UiLanguage == 0; }
     // compile_entries.cpp

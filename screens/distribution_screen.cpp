@@ -219,7 +219,7 @@ void DistributionScreen::Build(int quality, bool replace)
     // A window closed during the build closes now, without the question.
     if (!state_.CloseWhenDone &&
         services_.dialogs.AskYesNo(Say(texts::kCheckDistributionCaption, state_.UiLanguage),
-                                   Say(texts::kCheckDistributionQuestion, state_.UiLanguage)) &&
+                                   Say(texts::kCheckDistributionQuestion, state_.UiLanguage, {dist})) &&
         !services_.shell.OpenDocument(dist))
         ShowError(Say(texts::kFolderDoesNotOpen, state_.UiLanguage, {dist}));
 }

@@ -12,6 +12,7 @@
 // QT_QPA_PLATFORM=offscreen this needs no display.
 
 #include "platform/null_platform.h"
+#include "platform/qt/qt_platform.h"
 #include "race/handoff_file.h"
 #include "race/race_file.h"
 #include "replay/replay_builder.h"
@@ -21,7 +22,6 @@
 #include "base/workspace_paths.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -283,7 +283,7 @@ bool OpenInBrowser(const QUrl& url)
 {
     const QString browser = qEnvironmentVariable("BROWSER").section(':', 0, 0);
     if (browser.isEmpty())
-        return QDesktopServices::openUrl(url);
+        return QtShell().OpenDocument(url.toLocalFile().toStdString());
     QStringList words = QProcess::splitCommand(browser);
     if (words.isEmpty())
         return false;

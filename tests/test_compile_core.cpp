@@ -101,6 +101,8 @@ TEST(CompileCore, NightRaceRule)
 TEST(CompileCore, SaveNameRules)
 {
     EXPECT_EQ(ProposedRaceFileName("race1.txt", "ignored"), "race1_s.txt");
+    EXPECT_EQ(ProposedRaceFileName("race1_s.txt", "ignored"), "race1_s.txt") << "_s once";
+    EXPECT_EQ(ProposedRaceFileName("class_s2.txt", "ignored"), "class_s2_s.txt");
     EXPECT_EQ(ProposedRaceFileName("", "typed.txt"), "typed.txt");
     EXPECT_EQ(RaceFileNameFromAnswer("race2"), "race2.txt");
     EXPECT_EQ(RaceFileNameFromAnswer("race2.txt"), "race2.txt");

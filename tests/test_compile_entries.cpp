@@ -112,7 +112,7 @@ TEST_F(RaceDayTest, EntriesSetTheBoatsFromTheFilesChosenAndCancelChangesNothing)
 
     Find<QLineEdit>("Edit1")->setText(QStringLiteral("Day"));
     dialogs_.inputs.push_back(std::string("day"));
-    dialogs_.answers.push_back(MessageAnswer::Cancel);  // no viewer
+    dialogs_.answers.push_back(MessageAnswer::No);  // normal mode
     Find<QCheckBox>("CheckBox2")->setChecked(false);
     Click("Button9");
     const std::string text = Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "day.txt"));

@@ -96,13 +96,17 @@ TEST_F(CompileScreenTest, SaveCancelPaths)
     dialogs_.inputs.push_back(std::string("B"));
     ClickEntry("ListBox1", QStringLiteral("alpha"));
     Find<QCheckBox>("CheckBox2")->setChecked(false);
+    Find<QCheckBox>("CheckBox2")->setChecked(true);
     dialogs_.inputs.push_back(std::string("race3.txt"));
-    dialogs_.answers = {MessageAnswer::Cancel};  // no viewer
+    dialogs_.answers = {MessageAnswer::Cancel};  // the mode question
     const auto started = shell_.started.size();
     Click("Button9");
-    EXPECT_TRUE(fs::exists(ws_ / "raceadmin" / "race3.txt"));
+    EXPECT_FALSE(fs::exists(ws_ / "raceadmin" / "race3.txt")) << "Cancel saves nothing";
+    EXPECT_FALSE(fs::exists(ws_ / "gpsdat" / "alpha.trb")) << "nor converts";
+    EXPECT_FALSE(fs::exists(ws_ / "ctrl" / "ctrl.log"));
     EXPECT_EQ(shell_.started.size(), started);
-    EXPECT_EQ(state_.ScreenMode, 1);
+    EXPECT_EQ(state_.ScreenMode, 3) << "the race stays on screen";
+    EXPECT_TRUE(state_.RaceFileName.empty());
 }
 
 // The questions given in Japanese only: word for word with Japanese captions,
@@ -115,17 +119,20 @@ TEST_F(CompileScreenTest, SaveDataAsksInTheUsersLanguage)
         const char* overwrite;
         const char* mode_caption;
         const char* mode;
+        const char* modes_explained;
         const char* folder_caption;
         const char* refused_name;
     };
     const Expected languages[] = {
         {{"DejaVu Sans"}, "Choose a GPS file to add a boat first.",
          "A file of that name exists. Overwrite it?\n(No shows the tracks without saving.)", "Viewer Mode",
-         "Show the race in edit mode?\n(No shows it in normal mode.)", "Choose the Picture Folder",
+         "Show the race in edit mode?\n(No shows it in normal mode.)\n\nEdit mode: ", "\nNormal mode: ",
+         "Choose the Picture Folder",
          "The boat name 'R\xC3\xA9' contains '\xC3\xA9', which cannot be stored in the race file"},
         {{"ＭＳ Ｐゴシック"}, "GPS/艇を選択してください",
          "同名のファイルがあります。上書きしますか？\n(「NO」を押すと保存しないで航跡を表示します)", "編集画面の表示選択",
-         "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します", "画像フォルダの選択",
+         "編集画面で表示しますか？\n｢いいえ」を押すと通常モードで表示します\n\n編集モード: ", "\n通常モード: ",
+         "画像フォルダの選択",
          "艇名「R\xC3\xA9」の「\xC3\xA9」はレースファイルに保存できない文字です"},
     };
     std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary) << "T1,old\r\n";
@@ -151,7 +158,8 @@ TEST_F(CompileScreenTest, SaveDataAsksInTheUsersLanguage)
         EXPECT_EQ(dialogs_.calls[1].text, expected.refused_name);
         EXPECT_EQ(dialogs_.calls[5].text, expected.overwrite);
         EXPECT_EQ(dialogs_.calls[6].caption, expected.mode_caption);
-        EXPECT_EQ(dialogs_.calls[6].text, expected.mode);
+        EXPECT_EQ(dialogs_.calls[6].text.rfind(expected.mode, 0), 0u) << dialogs_.calls[6].text;
+        EXPECT_NE(dialogs_.calls[6].text.find(expected.modes_explained), std::string::npos);
         form_.reset();
     }
 }
@@ -190,6 +198,7 @@ TEST_F(CompileScreenTest, AFailureAfterTheProgressPanelReturnsToTheRace)
     NewRaceWithBoats({{"alpha", "A"}});
     fs::create_directories(ws_ / "ctrl" / "ctrl.log");  // the settings file cannot be written
     dialogs_.inputs.push_back(std::string("race5"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
     Click("Button9");
     EXPECT_EQ(state_.ScreenMode, 3) << "not stuck on the progress panel";
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
@@ -201,6 +210,7 @@ TEST_F(CompileScreenTest, NumberBoxThatIsNotANumberStopsTheSave)
     NewRaceWithBoats({{"alpha", "A"}});
     Find<QLineEdit>("Edit8")->setText(QStringLiteral("4,7"));
     dialogs_.inputs.push_back(std::string("race4"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
     Click("Button9");
     EXPECT_FALSE(fs::exists(ws_ / "raceadmin" / "race4.txt"));
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
@@ -215,7 +225,7 @@ TEST_F(CompileScreenTest, NightRaceSetsTheLighthouse)
     Find<QTimeEdit>("DateTimePicker2")->setTime(QTime(16, 0));
     Find<QTimeEdit>("DateTimePicker4")->setTime(QTime(18, 30));
     dialogs_.inputs.push_back(std::string("night"));
-    dialogs_.answers.push_back(MessageAnswer::Cancel);
+    dialogs_.answers.push_back(MessageAnswer::No);
     Click("Button9");
     EXPECT_NE(ReadFile(ws_ / "raceadmin" / "night.txt").find("LH,1\r\n"), std::string::npos);
 }
@@ -246,6 +256,26 @@ TEST_F(CompileScreenTest, MinimizingConvertsEachBoatAndSkipsAMissingFile)
     // Without classes too the viewer is handed the copies made, and a boat without one keeps its file.
     EXPECT_NE(text.find("BN,20240615_team1.trb,T\r\nBN,alpha.trb,A\r\nBN,gone.gpx,Ghost\r\n"), std::string::npos)
         << text;
+}
+
+TEST_F(CompileScreenTest, MinimizingSaysWhatTheWholeSecondFileLeftOut)
+{
+    // A fast logger: two fixes a second.
+    std::string gpx = "<gpx><trk><trkseg>\n";
+    for (int i = 0; i < 10; ++i)
+        gpx += "<trkpt lat=\"35.34\" lon=\"139.67\"><time>2024-06-15T01:00:0" + std::to_string(i / 2) +
+               (i % 2 ? ".5" : ".0") + "Z</time></trkpt>\n";
+    std::ofstream(ws_ / "gpsdat" / "kazekiri.gpx") << gpx + "</trkseg></trk></gpx>\n";
+    NewRaceWithBoats({{"kazekiri", "Kazekiri"}, {"alpha", "A"}});
+    dialogs_.inputs.push_back(std::string("fast"));
+    dialogs_.answers.push_back(MessageAnswer::Yes);
+    Click("Button9");
+    EXPECT_EQ(fs::file_size(ws_ / "gpsdat" / "kazekiri.trb"), 5u * 12);
+    EXPECT_EQ(dialogs_.Messages(),
+              std::vector<std::string>{"Kazekiri: 5 of 10 fixes within the second of the fix before were left out: "
+                                       "the TRB format keeps whole seconds."})
+        << "the boat that lost fixes, and only that one";
+    EXPECT_EQ(shell_.started.size(), 1u);
 }
 
 TEST_F(CompileScreenTest, MinimizingKeepsAnotherRacesTrackAndTheRaceFileNamesTheNewOne)
@@ -283,13 +313,12 @@ TEST_F(CompileScreenTest, AWindowClosedDuringTheConversionClosesWhenTheSaveIsDon
             });
     };
     dialogs_.inputs.push_back(std::string("race6"));
-    dialogs_.answers.push_back(MessageAnswer::Yes);  // only used if the mode question came
+    dialogs_.answers.push_back(MessageAnswer::Yes);  // the mode, asked before the conversion
     Click("Button9");
     EXPECT_TRUE(visible_after_close) << "the window stays while the files are converted";
     EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "alpha.trb"));
     EXPECT_TRUE(fs::exists(ws_ / "ctrl" / "ctrl.log"));
-    EXPECT_EQ(dialogs_.answers.size(), 1u) << "no mode question, no viewer";
-    EXPECT_TRUE(shell_.started.empty());
+    EXPECT_TRUE(shell_.started.empty()) << "no viewer";
     EXPECT_EQ(dialogs_.Messages(), std::vector<std::string>{Say(texts::kCloseAfterLongWork, 2)});
     EXPECT_FALSE(form_->isVisible()) << "closed once the save is done";
 }

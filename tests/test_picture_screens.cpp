@@ -79,7 +79,7 @@ TEST_F(PictureScreensTest, SavingALoadedRaceAgainKeepsItsPicLine)
     Find<QCheckBox>("CheckBox2")->setChecked(false);
     dialogs_.inputs.push_back(std::string("race1.txt"));
     dialogs_.answers.push_back(MessageAnswer::Yes);     // overwrite
-    dialogs_.answers.push_back(MessageAnswer::Cancel);  // no viewer
+    dialogs_.answers.push_back(MessageAnswer::No);  // normal mode
     Click("Button9");
     const std::string saved = Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "race1.txt"));
     EXPECT_NE(saved.find("\r\nPIC," + (ws_ / "photos").string() + ",-35,400\r\n"), std::string::npos) << saved;
@@ -130,7 +130,7 @@ TEST_F(PictureScreensTest, ANewRaceCountsByTheScreensTimesAndKeepsItsFolder)
     Find<QCheckBox>("CheckBox2")->setChecked(false);
     Find<QLineEdit>("Edit2")->setText(QStringLiteral("-20"));
     dialogs_.inputs.push_back(std::string("new1"));
-    dialogs_.answers.push_back(MessageAnswer::Cancel);  // no viewer
+    dialogs_.answers.push_back(MessageAnswer::No);  // normal mode
     Click("Button9");
     const std::string saved = Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "new1.txt"));
     EXPECT_NE(saved.find("\r\nPIC," + (ws_ / "photos").string() + ",-20,500\r\n"), std::string::npos)
@@ -145,7 +145,7 @@ TEST_F(PictureScreensTest, ANewRaceCountsByTheScreensTimesAndKeepsItsFolder)
     dialogs_.inputs.push_back(std::string("Alpha"));
     ClickEntry("ListBox1", QStringLiteral("alpha"));
     dialogs_.inputs.push_back(std::string("new2"));
-    dialogs_.answers.push_back(MessageAnswer::Cancel);
+    dialogs_.answers.push_back(MessageAnswer::No);
     Click("Button9");
     EXPECT_EQ(Cp932ToUtf8(ReadFile(ws_ / "raceadmin" / "new2.txt")).find("PIC,"), std::string::npos);
 }
@@ -231,7 +231,8 @@ TEST_F(PictureScreensTest, DistributionScreenBuildsWithPictures)
     const fs::path dist = ws_ / "distribution" / "Cup";
     ASSERT_EQ(shell_.opened, std::vector<std::string>{dist.string()});
     EXPECT_EQ(dialogs_.calls.back().caption, "Check Distribution");
-    EXPECT_EQ(dialogs_.calls.back().text, "Open the distribution folder to check it?");
+    EXPECT_EQ(dialogs_.calls.back().text,
+              "The distribution is in " + dist.string() + ".\nOpen the distribution folder to check it?");
     EXPECT_EQ(ReadFile(dist / "raceadmin" / "racefile.st"), "race1.txt\r\nrace2.txt\r\n");
     EXPECT_EQ(ReadFile(dist / "pic" / "race1" / "datetime.csv"),
               "s_IMG_1.JPG,2024/06/15 10:05:00\r\ns_IMG_2.JPG,2024/06/15 10:30:00\r\n");

@@ -159,6 +159,29 @@ TEST_F(QtShellTest, WindowsProgramsStartThroughWineAndEveryFailureSaysWhy)
     qputenv("PATH", saved_path);
 }
 
+TEST_F(QtShellTest, OpeningADocumentFailsWhenTheDesktopsOpenerFindsNoProgram)
+{
+    const fs::path bin = root_ / "bin";
+    fs::create_directories(bin);
+    const fs::path opener = bin / "xdg-open";
+    const auto set_opener = [&](const std::string& body) {
+        std::ofstream(opener) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(opener, fs::perms::owner_all);
+    };
+    const QByteArray saved_path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.string() + ":/usr/bin:/bin"));
+    const std::string page = (root_ / "from" / "a.txt").string();
+    // xdg-open's own code for "no method available".
+    set_opener("exit 3");
+    EXPECT_FALSE(shell_.OpenDocument(page));
+    set_opener("echo \"$1\" > '" + (root_ / "asked").string() + "'");
+    EXPECT_TRUE(shell_.OpenDocument(page));
+    EXPECT_EQ(Contents(root_ / "asked"), "file://" + page + "\n");
+    set_opener("exec sleep 30");
+    EXPECT_TRUE(shell_.OpenDocument(page)) << "an opener waiting on the browser it started";
+    qputenv("PATH", saved_path);
+}
+
 // This process's children that have ended and were not collected.
 std::vector<std::string> ZombieChildren()
 {

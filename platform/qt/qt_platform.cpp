@@ -18,6 +18,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTimeZone>
 #include <QTimer>
 #include <QUrl>
@@ -109,7 +110,34 @@ MessageAnswer QtDialogs::AskYesNoCancel(const std::string& caption, const std::s
 
 bool QtShell::OpenDocument(const std::string& path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
+    const QUrl url = QUrl::fromLocalFile(ToQString(path));
+    // QDesktopServices counts xdg-open started as opened, even when it then
+    // finds no browser or file manager: its exit status is the answer.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QDesktopServices::openUrl(url);
+    auto* process = new QProcess;
+    process->setProgram(opener);
+    process->setArguments({url.toString()});
+    // Nobody reads what the opened program prints: it must not fill a pipe.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    if (process->waitForFinished(kOpenerVerdictMs)) {
+        const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+        delete process;
+        return opened;
+    }
+    // Still running: it waits on the program it started, which has the page.
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    if (QCoreApplication::instance())
+        process->setParent(QCoreApplication::instance());
+    return true;
 }
 
 namespace {

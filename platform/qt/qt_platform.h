@@ -39,6 +39,10 @@ private:
 
 class QtShell final : public ShellService {
 public:
+    // How long the desktop's opener (xdg-open) has to fail; one still running
+    // then has started a program that holds the document.
+    static constexpr int kOpenerVerdictMs = 3000;
+
     bool OpenDocument(const std::string& path) override;
     std::string StartProgram(const std::string& program) override;
     bool CopyFile(const std::string& from, const std::string& to, bool overwrite) override;

@@ -149,16 +149,16 @@ TEST_F(EditorScreenTest, SavingDropsTheDeletedPointsAndContinuesWithTheNewFile)
     EXPECT_EQ(Find<QLabel>("Label40")->text(), QStringLiteral("boat1_s.trb"));
     EXPECT_EQ(fs::file_size(saved), 850u * 12);
 
-    // The next save builds on the new name; Cancel changes nothing.
+    // The next save keeps the new name ("_s" once); Cancel changes nothing.
     state_.track.TrackMark[3] = MarkArea;
     dialogs_.answers.push_back(MessageAnswer::No);
     Click("Button30");
     EXPECT_EQ(state_.track.TrackCount, 850);
     EXPECT_EQ(state_.track.TrackMark[3], MarkArea);
-    EXPECT_FALSE(fs::exists(workspace_ / "gpsdat" / "boat1_s_s.gpx"));
+    EXPECT_FALSE(fs::exists(workspace_ / "gpsdat" / "boat1_s.gpx"));
     dialogs_.answers.push_back(MessageAnswer::Yes);
     Click("Button30");
-    EXPECT_EQ(state_.edit.CurrentTrackFile, (workspace_ / "gpsdat" / "boat1_s_s.gpx").string());
+    EXPECT_EQ(state_.edit.CurrentTrackFile, (workspace_ / "gpsdat" / "boat1_s.gpx").string());
     TrackStore reread;
     ReadGpxTrack(state_.edit.CurrentTrackFile, reread);
     EXPECT_EQ(reread.TrackCount, 849);

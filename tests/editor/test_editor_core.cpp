@@ -493,7 +493,8 @@ TEST(AutoEdit, TheThinningSeesTheSpeedTestsDeletions)
 TEST(Saving, NameIsCutAtTheFirstDotOfTheFileName)
 {
     EXPECT_EQ(EditedTrackName("/race/gpsdat/boat1.gpx", EditedTrackFormat::Trb), "/race/gpsdat/boat1_s.trb");
-    EXPECT_EQ(EditedTrackName("/race/gpsdat/boat1_s.trb", EditedTrackFormat::Trb), "/race/gpsdat/boat1_s_s.trb");
+    EXPECT_EQ(EditedTrackName("/race/gpsdat/KAZEKIRI_S.trb", EditedTrackFormat::Gpx), "/race/gpsdat/KAZEKIRI_S.gpx")
+        << "_s once";
     EXPECT_EQ(EditedTrackName("/race/gpsdat/boat1.2010.log", EditedTrackFormat::Gpx), "/race/gpsdat/boat1_s.gpx");
     // A dot in a folder name does not move the file out of its folder.
     EXPECT_EQ(EditedTrackName("/home/me/races.2010/gpsdat/boat1.gpx", EditedTrackFormat::Gpx),
