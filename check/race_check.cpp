@@ -65,14 +65,15 @@ public:
 
     void Race(Severity severity, const std::string& message)
     {
-        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0});
+        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0, {}});
     }
-    void Boat(int boat, Severity severity, const std::string& message)
+    void Boat(int boat, Severity severity, const std::string& message,
+              std::optional<std::int64_t> shift_seconds = std::nullopt)
     {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(boat - 1)];
         result_.findings.push_back(
             {severity, EscapeControlCharacters(b.name.empty() ? Say(kBoatN, {std::to_string(boat)}) : b.name),
-             EscapeControlCharacters(message), boat});
+             EscapeControlCharacters(message), boat, shift_seconds});
     }
     std::string Say(const Text& text, std::initializer_list<std::string> args = {}) const
     {
@@ -260,7 +261,44 @@ struct RaceWindow {
     DateTime start = 0, finish = 0;  // track time
     DateTime local_start = 0;
     double length = 0;               // seconds; not above 0 when the race has no length
+    const RaceSettings* race = nullptr;
 };
+
+const Text& ShiftCause(std::int64_t shift)
+{
+    const std::int64_t magnitude = std::llabs(shift);
+    return RolloversIn(shift) != 0 ? kRollover : magnitude <= 14 * 3600 ? kTimeZone : kClockSet;
+}
+
+// Flat metres are close enough at the few kilometres that matter here.
+double MetresToSegment(double lat, double lon, double lat1, double lon1, double lat2, double lon2)
+{
+    constexpr double kMetresPerDegree = 111120;
+    const double east = std::cos(lat1 * 3.14159265358979323846 / 180) * kMetresPerDegree;
+    const double px = (lon - lon1) * east, py = (lat - lat1) * kMetresPerDegree;
+    const double sx = (lon2 - lon1) * east, sy = (lat2 - lat1) * kMetresPerDegree;
+    const double squared = sx * sx + sy * sy;
+    const double along = squared > 0 ? std::clamp((px * sx + py * sy) / squared, 0.0, 1.0) : 0;
+    return std::hypot(px - along * sx, py - along * sy);
+}
+
+// The least distance from a fix between `first` and `last` to a mark or line;
+// nullopt when the race has neither.
+std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first, std::int32_t last,
+                                     const RaceSettings& race)
+{
+    if (race.MarkList.empty() && race.LineList.empty())
+        return std::nullopt;
+    double nearest = HUGE_VAL;
+    for (std::int32_t i = first; i <= last; ++i) {
+        const double lat = track.TrackLat[i] / 60, lon = track.TrackLon[i] / 60;  // minutes of arc
+        for (const auto& m : race.MarkList)
+            nearest = std::min(nearest, MetresToSegment(lat, lon, m[0], m[1], m[0], m[1]));
+        for (const auto& l : race.LineList)
+            nearest = std::min(nearest, MetresToSegment(lat, lon, l[0], l[1], l[2], l[3]));
+    }
+    return nearest;
+}
 
 void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const RaceWindow& window)
 {
@@ -291,9 +329,8 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
         b.shift_seconds = SuggestShift(seconds, window.length);
         const std::string shift =
             b.shift_seconds
-                ? out.Say(kShift, {DescribeShift(*b.shift_seconds, out.language),
-                                   out.Say(std::llabs(*b.shift_seconds) % kGpsWeekRollover == 0 ? kRollover
-                                                                                                 : kTimeZone),
+                ? out.Say(kShift, {DescribeShift(*b.shift_seconds, out.language, b.first),
+                                   out.Say(ShiftCause(*b.shift_seconds)),
                                    Percent(CoverageOf(seconds, -static_cast<double>(*b.shift_seconds),
                                                       window.length - static_cast<double>(*b.shift_seconds)))})
                 : "";
@@ -308,12 +345,19 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
                 edit.LastPresent = i;
             }
         if (edit.FirstPresent == 0) {
-            out.Boat(boat, Severity::Error, out.Say(kNoFixInRace, {span, shift}));
+            out.Boat(boat, Severity::Error, out.Say(kNoFixInRace, {span, shift}), b.shift_seconds);
         } else {
             // Fixes of one whole second (a fast logger) count as a second apart, not as jumps.
-            b.jumps = RunSpeedTest(track, edit, kJumpKnots);
+            b.jumps = RunSpeedTest(track, edit, static_cast<float>(kJumpKnots));
             if (b.coverage < 0.9)
-                out.Boat(boat, Severity::Warning, out.Say(kCoverage, {Percent(b.coverage), span, shift}));
+                out.Boat(boat, Severity::Warning, out.Say(kCoverage, {Percent(b.coverage), span, shift}),
+                         b.shift_seconds);
+            b.course_distance = CourseDistance(track, edit.FirstPresent, edit.LastPresent, *window.race);
+            if (b.course_distance && *b.course_distance > kFarFromCourseMetres) {
+                char km[32];
+                std::snprintf(km, sizeof km, "%.1f", *b.course_distance / 1000);
+                out.Boat(boat, Severity::Warning, out.Say(kFarFromCourse, {km}));
+            }
             // Track times are day fractions: a gap of exactly five minutes may come out a hair longer.
             if (b.largest_gap > kLongGapSeconds + 1e-3)
                 out.Boat(boat, Severity::Warning,
@@ -341,7 +385,7 @@ void CheckTimeDifference(Findings& out, const RaceCheckResult& result, const Rac
     for (const BoatCheck& b : result.boats) {
         if (b.points == 0)
             continue;
-        if (!b.shift_seconds || *b.shift_seconds % 3600 != 0 || (common && *common != *b.shift_seconds))
+        if (!b.shift_seconds || std::llabs(*b.shift_seconds) > 14 * 3600 || (common && *common != *b.shift_seconds))
             return;
         common = b.shift_seconds;
         ++tracks;
@@ -378,7 +422,8 @@ void CheckPresetTimes(Findings& out, const RaceCheckResult& result, const RaceCh
         return;
     const std::int64_t shift = *common, magnitude = std::llabs(shift);
     const std::string amount = magnitude % kGpsWeekRollover == 0 ? out.Count(magnitude / (7 * 86400), kWeek)
-                                                                 : out.Count(magnitude / 3600, kHour);
+                               : magnitude % 86400 == 0         ? out.Count(magnitude / 86400, kDay)
+                                                                : out.Count(magnitude / 3600, kHour);
     const std::string name = source->name.empty() ? out.Say(kFirstBoat) : source->name;
     out.Race(Severity::Warning,
              out.Say(kPresetTimes, {name, source->file, out.Say(others == 1 ? kOtherBoat : kEveryOtherBoat),
@@ -450,6 +495,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     // The race's times are local, the tracks' UTC: TimeDiff is local minus UTC.
     RaceWindow window;
     window.local_start = race.StartTime;
+    window.race = &race;
     window.start = race.StartTime - race.TimeDiff / 24.0;
     window.finish = race.FinishTime - race.TimeDiff / 24.0;
     window.length = (window.finish - window.start) * SecondsPerDay;
