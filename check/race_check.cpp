@@ -270,36 +270,6 @@ const Text& ShiftCause(std::int64_t shift)
     return RolloversIn(shift) != 0 ? kRollover : magnitude <= 14 * 3600 ? kTimeZone : kClockSet;
 }
 
-// Flat metres are close enough at the few kilometres that matter here.
-double MetresToSegment(double lat, double lon, double lat1, double lon1, double lat2, double lon2)
-{
-    constexpr double kMetresPerDegree = 111120;
-    const double east = std::cos(lat1 * 3.14159265358979323846 / 180) * kMetresPerDegree;
-    const double px = (lon - lon1) * east, py = (lat - lat1) * kMetresPerDegree;
-    const double sx = (lon2 - lon1) * east, sy = (lat2 - lat1) * kMetresPerDegree;
-    const double squared = sx * sx + sy * sy;
-    const double along = squared > 0 ? std::clamp((px * sx + py * sy) / squared, 0.0, 1.0) : 0;
-    return std::hypot(px - along * sx, py - along * sy);
-}
-
-// The least distance from a fix between `first` and `last` to a mark or line;
-// nullopt when the race has neither.
-std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first, std::int32_t last,
-                                     const RaceSettings& race)
-{
-    if (race.MarkList.empty() && race.LineList.empty())
-        return std::nullopt;
-    double nearest = HUGE_VAL;
-    for (std::int32_t i = first; i <= last; ++i) {
-        const double lat = track.TrackLat[i] / 60, lon = track.TrackLon[i] / 60;  // minutes of arc
-        for (const auto& m : race.MarkList)
-            nearest = std::min(nearest, MetresToSegment(lat, lon, m[0], m[1], m[0], m[1]));
-        for (const auto& l : race.LineList)
-            nearest = std::min(nearest, MetresToSegment(lat, lon, l[0], l[1], l[2], l[3]));
-    }
-    return nearest;
-}
-
 void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const RaceWindow& window)
 {
     b.points = track.TrackCount;

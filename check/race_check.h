@@ -18,6 +18,8 @@
 
 namespace tackedit {
 
+struct TrackStore;
+
 enum class Severity { Error, Warning, Info };
 
 // "error", "warning", "info".
@@ -124,6 +126,11 @@ std::int64_t RolloversIn(std::int64_t shift_seconds);
 // shift; without it the shift is told in days and hours.
 std::string DescribeShift(std::int64_t shift_seconds, int ui_language = 2,
                           std::optional<DateTime> from = std::nullopt);
+
+// The least distance in metres from a fix of `track` between `first` and
+// `last` (1-based) to a mark or a line of the race; nullopt when it has neither.
+std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first, std::int32_t last,
+                                     const RaceSettings& race);
 
 // Control characters written out (\x00, \x0A; \u0085 for the C1 ones), so a
 // NUL or a line end in a name can neither cut a message short nor break it.

@@ -1,8 +1,9 @@
-// Track times against the race window: coverage, gaps and the clock shift that
-// would explain a track recorded outside the race.
+// Track times against the race window: coverage, gaps, the clock shift that
+// would explain a track recorded outside the race, and how far it lay from the course.
 
 #include "check/race_check.h"
 #include "base/messages.h"
+#include "track/track_store.h"
 
 #include <algorithm>
 #include <cmath>
@@ -163,6 +164,38 @@ std::string DescribeShift(std::int64_t shift_seconds, int ui_language, std::opti
     if ((rest > 0) == (years > 0))
         return said(years, in_years + Say(kAnd, ui_language) + amount);
     return said(years, in_years) + Say(kAnd, ui_language) + said(rest, amount);
+}
+
+namespace {
+
+// Flat metres are close enough at the few kilometres that matter here.
+double MetresToSegment(double lat, double lon, double lat1, double lon1, double lat2, double lon2)
+{
+    constexpr double kMetresPerDegree = 111120;
+    const double east = std::cos(lat1 * 3.14159265358979323846 / 180) * kMetresPerDegree;
+    const double px = (lon - lon1) * east, py = (lat - lat1) * kMetresPerDegree;
+    const double sx = (lon2 - lon1) * east, sy = (lat2 - lat1) * kMetresPerDegree;
+    const double squared = sx * sx + sy * sy;
+    const double along = squared > 0 ? std::clamp((px * sx + py * sy) / squared, 0.0, 1.0) : 0;
+    return std::hypot(px - along * sx, py - along * sy);
+}
+
+} // namespace
+
+std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first, std::int32_t last,
+                                     const RaceSettings& race)
+{
+    if (race.MarkList.empty() && race.LineList.empty())
+        return std::nullopt;
+    double nearest = HUGE_VAL;
+    for (std::int32_t i = first; i <= last; ++i) {
+        const double lat = track.TrackLat[i] / 60, lon = track.TrackLon[i] / 60;  // minutes of arc
+        for (const auto& m : race.MarkList)
+            nearest = std::min(nearest, MetresToSegment(lat, lon, m[0], m[1], m[0], m[1]));
+        for (const auto& l : race.LineList)
+            nearest = std::min(nearest, MetresToSegment(lat, lon, l[0], l[1], l[2], l[3]));
+    }
+    return nearest;
 }
 
 } // namespace tackedit
