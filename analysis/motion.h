@@ -7,6 +7,7 @@
 // changed.
 
 #include "analysis/plane.h"
+#include "base/jump_speed.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +24,8 @@ struct RawFix {
 };
 
 struct MotionLimits {
-    // A step faster than this is a jump (about 39 knots: race trackers use it).
-    double max_speed_ms = 20;
+    // A step faster than this is a jump: the limit the check and the editor use.
+    double max_speed_ms = kJumpKnots * kMetresPerSecondPerKnot;
     // Sailing boats do not gain or lose speed faster than this.
     double max_accel_ms2 = 5;
     // Longer than this without a fix is a gap: nothing drawn or worked out across it.

@@ -131,6 +131,10 @@ inline constexpr Text kToolNotAbsolute{"\n(Give its full path.)", "\n（フル�
 inline constexpr Text kToolNotProgram{"\n(It is neither a program that runs here nor a Windows program.)",
                                       "\n（実行できるプログラムでもWindowsのプログラムでもありません）"};
 inline constexpr Text kToolStarted{"Started: ", "起動しました: "};
+inline constexpr Text kJumpLimitTip{
+    "%1 knots, the default, is the jump limit the race check and the race analysis use too; a value typed here "
+    "holds for this edit only",
+    "既定の%1ノットはレースチェックとレース分析が使う跳びの上限と同じです。ここに入力した値はこの編集にだけ使われます"};
 
 // The race check: its findings (the command-line tool prints the English ones)
 // and its window.
@@ -141,6 +145,8 @@ inline constexpr Text kPoint{"point", "点"};
 inline constexpr Text kTime{"time", "回"};
 inline constexpr Text kHour{"hour", "時間"};
 inline constexpr Text kWeek{"week", "週間"};
+inline constexpr Text kDay{"day", "日"};
+inline constexpr Text kYear{"year", "年"};
 inline constexpr Text kSeconds{"%1 seconds", "%1秒"};
 inline constexpr Text kEarly{"%1 early", "%1早い"};
 inline constexpr Text kLate{"%1 late", "%1遅い"};
@@ -205,12 +211,17 @@ inline constexpr Text kShift{"; times look %1%2 Moved by that, the track covers 
                              "。時刻が%1ようです%2 その分を動かすと、航跡はレースの%3をカバーします"};
 inline constexpr Text kRollover{": the GPS week rollover?", "（GPSの週番号のロールオーバー？）"};
 inline constexpr Text kTimeZone{": a time-zone error?", "（タイムゾーンの誤り？）"};
+inline constexpr Text kClockSet{": a clock set to the wrong date?", "（時計の日付の誤り？）"};
 inline constexpr Text kNoFixInRace{"No fix between the start and the finish: %1%2",
                                    "スタートからフィニッシュまでの測位がありません：%1%2"};
 inline constexpr Text kCoverage{"Covers only %1 of the race: %2%3", "レースの%1しかカバーしていません：%2%3"};
 inline constexpr Text kLongGap{"No fix for %1, from %2 to %3", "%2 から %3 まで%1のあいだ測位がありません"};
-inline constexpr Text kJumps{"%1 jump faster than %2 knots; the editor's speed test would delete them",
-                             "%1が%2ノットより速く跳んでいます。編集画面の速度チェックで削除される点です"};
+inline constexpr Text kJumps{"%1 jump faster than %2 knots, the jump limit the editor's automatic editing and the "
+                             "race analysis use too; the editor's speed test would delete them",
+                             "%1が%2ノット（編集画面の自動編集とレース分析と同じ跳びの上限）より速く跳んでいます。"
+                             "編集画面の速度チェックで削除される点です"};
+inline constexpr Text kFarFromCourse{"Its nearest fix during the race is %1 km from the course",
+                                     "レース中の最も近い測位でもコースから%1 km離れています"};
 inline constexpr Text kBackward{"The time goes backwards %1", "時刻が%1逆戻りしています"};
 inline constexpr Text kZeroPoints{
     "%1 at latitude 0, longitude 0 (fixes without a position) left out of the track; the file still holds them",

@@ -65,14 +65,15 @@ public:
 
     void Race(Severity severity, const std::string& message)
     {
-        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0});
+        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0, {}});
     }
-    void Boat(int boat, Severity severity, const std::string& message)
+    void Boat(int boat, Severity severity, const std::string& message,
+              std::optional<std::int64_t> shift_seconds = std::nullopt)
     {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(boat - 1)];
         result_.findings.push_back(
             {severity, EscapeControlCharacters(b.name.empty() ? Say(kBoatN, {std::to_string(boat)}) : b.name),
-             EscapeControlCharacters(message), boat});
+             EscapeControlCharacters(message), boat, shift_seconds});
     }
     std::string Say(const Text& text, std::initializer_list<std::string> args = {}) const
     {
@@ -260,7 +261,14 @@ struct RaceWindow {
     DateTime start = 0, finish = 0;  // track time
     DateTime local_start = 0;
     double length = 0;               // seconds; not above 0 when the race has no length
+    const RaceSettings* race = nullptr;
 };
+
+const Text& ShiftCause(std::int64_t shift)
+{
+    const std::int64_t magnitude = std::llabs(shift);
+    return RolloversIn(shift) != 0 ? kRollover : magnitude <= 14 * 3600 ? kTimeZone : kClockSet;
+}
 
 void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const RaceWindow& window)
 {
@@ -291,9 +299,8 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
         b.shift_seconds = SuggestShift(seconds, window.length);
         const std::string shift =
             b.shift_seconds
-                ? out.Say(kShift, {DescribeShift(*b.shift_seconds, out.language),
-                                   out.Say(std::llabs(*b.shift_seconds) % kGpsWeekRollover == 0 ? kRollover
-                                                                                                 : kTimeZone),
+                ? out.Say(kShift, {DescribeShift(*b.shift_seconds, out.language, b.first),
+                                   out.Say(ShiftCause(*b.shift_seconds)),
                                    Percent(CoverageOf(seconds, -static_cast<double>(*b.shift_seconds),
                                                       window.length - static_cast<double>(*b.shift_seconds)))})
                 : "";
@@ -308,12 +315,19 @@ void CheckTrack(Findings& out, int boat, BoatCheck& b, TrackStore& track, const 
                 edit.LastPresent = i;
             }
         if (edit.FirstPresent == 0) {
-            out.Boat(boat, Severity::Error, out.Say(kNoFixInRace, {span, shift}));
+            out.Boat(boat, Severity::Error, out.Say(kNoFixInRace, {span, shift}), b.shift_seconds);
         } else {
             // Fixes of one whole second (a fast logger) count as a second apart, not as jumps.
-            b.jumps = RunSpeedTest(track, edit, kJumpKnots);
+            b.jumps = RunSpeedTest(track, edit, static_cast<float>(kJumpKnots));
             if (b.coverage < 0.9)
-                out.Boat(boat, Severity::Warning, out.Say(kCoverage, {Percent(b.coverage), span, shift}));
+                out.Boat(boat, Severity::Warning, out.Say(kCoverage, {Percent(b.coverage), span, shift}),
+                         b.shift_seconds);
+            b.course_distance = CourseDistance(track, edit.FirstPresent, edit.LastPresent, *window.race);
+            if (b.course_distance && *b.course_distance > kFarFromCourseMetres) {
+                char km[32];
+                std::snprintf(km, sizeof km, "%.1f", *b.course_distance / 1000);
+                out.Boat(boat, Severity::Warning, out.Say(kFarFromCourse, {km}));
+            }
             // Track times are day fractions: a gap of exactly five minutes may come out a hair longer.
             if (b.largest_gap > kLongGapSeconds + 1e-3)
                 out.Boat(boat, Severity::Warning,
@@ -341,7 +355,7 @@ void CheckTimeDifference(Findings& out, const RaceCheckResult& result, const Rac
     for (const BoatCheck& b : result.boats) {
         if (b.points == 0)
             continue;
-        if (!b.shift_seconds || *b.shift_seconds % 3600 != 0 || (common && *common != *b.shift_seconds))
+        if (!b.shift_seconds || std::llabs(*b.shift_seconds) > 14 * 3600 || (common && *common != *b.shift_seconds))
             return;
         common = b.shift_seconds;
         ++tracks;
@@ -378,7 +392,8 @@ void CheckPresetTimes(Findings& out, const RaceCheckResult& result, const RaceCh
         return;
     const std::int64_t shift = *common, magnitude = std::llabs(shift);
     const std::string amount = magnitude % kGpsWeekRollover == 0 ? out.Count(magnitude / (7 * 86400), kWeek)
-                                                                 : out.Count(magnitude / 3600, kHour);
+                               : magnitude % 86400 == 0         ? out.Count(magnitude / 86400, kDay)
+                                                                : out.Count(magnitude / 3600, kHour);
     const std::string name = source->name.empty() ? out.Say(kFirstBoat) : source->name;
     out.Race(Severity::Warning,
              out.Say(kPresetTimes, {name, source->file, out.Say(others == 1 ? kOtherBoat : kEveryOtherBoat),
@@ -450,6 +465,7 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
     // The race's times are local, the tracks' UTC: TimeDiff is local minus UTC.
     RaceWindow window;
     window.local_start = race.StartTime;
+    window.race = &race;
     window.start = race.StartTime - race.TimeDiff / 24.0;
     window.finish = race.FinishTime - race.TimeDiff / 24.0;
     window.length = (window.finish - window.start) * SecondsPerDay;

@@ -6,6 +6,7 @@
 #include "race/race_file.h"
 #include "race/race_settings.h"
 #include "base/datetime.h"
+#include "base/jump_speed.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,8 @@
 
 namespace tackedit {
 
+struct TrackStore;
+
 enum class Severity { Error, Warning, Info };
 
 // "error", "warning", "info".
@@ -27,6 +30,7 @@ struct Finding {
     std::string subject;  // "race" or the boat's name
     std::string message;
     int boat = 0;         // 1-based index into RaceCheckResult::boats; 0 for the race
+    std::optional<std::int64_t> shift_seconds;  // the clock fix this finding offers
 };
 
 // One boat's track over the race window. Times are track times (UTC).
@@ -37,10 +41,11 @@ struct BoatCheck {
     std::optional<DateTime> first, last;  // the file's first and last point
     double coverage = 0;     // share of the window within 30 s of a fix
     double largest_gap = 0;  // seconds without a fix inside the window
-    std::int32_t jumps = 0;        // points the editor's speed test deletes at 30 knots
+    std::int32_t jumps = 0;        // points the editor's speed test deletes at kJumpKnots
     std::int32_t zero_points = 0;  // at latitude 0 and longitude 0, which the load left out
     std::int32_t backward = 0;     // times earlier than the point before
     std::optional<std::int64_t> shift_seconds;  // added to every time, it covers the race
+    std::optional<double> course_distance;      // metres from the nearest fix in the race to the course
 };
 
 struct RaceCheckResult {
@@ -75,7 +80,9 @@ struct RaceCheckInput {
 };
 
 inline constexpr double kCoverageFixSeconds = 30;
-inline constexpr float kJumpKnots = 30;
+// Farther than this from every mark and line all through the race, a track
+// is another boat's, another day's or a wrong position.
+inline constexpr double kFarFromCourseMetres = 5000;
 inline constexpr double kLongGapSeconds = 300;
 
 // Checks a race record (a copy of the screen's, or one read from a file).
@@ -101,15 +108,29 @@ struct Gap {
 // The longest stretch of [from, to] without a time.
 Gap LargestGapOf(const std::vector<double>& sorted, double from, double to);
 
-// The shift (whole hours from -14 to +14, or 1024 weeks either way) that brings
-// a track covering under half of a window of `length` seconds to at least 90 %;
-// nullopt when none does. Of equal candidates the smallest shift wins.
-std::optional<std::int64_t> SuggestShift(const std::vector<double>& sorted, double length);
-
 inline constexpr std::int64_t kGpsWeekRollover = 1024LL * 7 * 86400;
 
-// "9 hours early", "5 hours late", "1024 weeks early".
-std::string DescribeShift(std::int64_t shift_seconds, int ui_language = 2);
+// The shift in whole hours (a time zone, whole days, whole years, GPS week
+// rollovers, or any sum of them) that brings a track covering under half of a
+// window of `length` seconds to at least 90 %; nullopt when none does. The
+// best coverage wins, and of equal ones the smallest shift. Shifts beyond two
+// rollovers are not tried.
+std::optional<std::int64_t> SuggestShift(const std::vector<double>& sorted, double length);
+
+// The whole GPS week rollovers in a shift that is them plus a time zone of up
+// to 14 hours; 0 for any other shift.
+std::int64_t RolloversIn(std::int64_t shift_seconds);
+
+// "9 hours early", "1024 weeks early", "10 years early and 8 hours late".
+// Years are counted on the calendar from `from`, the track's time before the
+// shift; without it the shift is told in days and hours.
+std::string DescribeShift(std::int64_t shift_seconds, int ui_language = 2,
+                          std::optional<DateTime> from = std::nullopt);
+
+// The least distance in metres from a fix of `track` between `first` and
+// `last` (1-based) to a mark or a line of the race; nullopt when it has neither.
+std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first, std::int32_t last,
+                                     const RaceSettings& race);
 
 // Control characters written out (\x00, \x0A; \u0085 for the C1 ones), so a
 // NUL or a line end in a name can neither cut a message short nor break it.

@@ -31,8 +31,13 @@ double Rounded(double value, double step) { return std::round(value / step) * st
 nlohmann::ordered_json CheckJson(const RaceCheckResult& result)
 {
     nlohmann::ordered_json findings = nlohmann::ordered_json::array();
-    for (const Finding& f : result.findings)
-        findings.push_back({{"severity", SeverityName(f.severity)}, {"subject", f.subject}, {"message", f.message}});
+    for (const Finding& f : result.findings) {
+        nlohmann::ordered_json finding{{"severity", SeverityName(f.severity)}, {"subject", f.subject},
+                                       {"message", f.message}};
+        if (f.shift_seconds)
+            finding["fix"] = {{"shift_seconds", *f.shift_seconds}};
+        findings.push_back(std::move(finding));
+    }
     nlohmann::ordered_json boats = nlohmann::ordered_json::array();
     for (const BoatCheck& b : result.boats)
         boats.push_back({{"name", b.name},

@@ -15,6 +15,7 @@
 #include "base/datetime.h"
 #include "base/file_buffer.h"
 #include "base/numbers.h"
+#include "base/jump_speed.h"
 #include "base/messages.h"
 
 #include <QCheckBox>
@@ -277,7 +278,10 @@ void EditorScreen::RefillAutoEditLists()
     combo_box6_->clear();
     for (int i = 1; i <= 20; ++i)
         combo_box6_->addItem(QString::number(i * 2));
-    combo_box6_->setEditText(QStringLiteral("12"));
+    // The shared jump limit; a value typed here holds for this edit only.
+    combo_box6_->setEditText(QString::number(kJumpKnots));
+    const std::string limit = std::to_string(static_cast<int>(kJumpKnots));
+    combo_box6_->setToolTip(ToQString(Say(texts::kJumpLimitTip, state_.UiLanguage, {limit})));
 }
 
 void EditorScreen::DrawTrackMap()

@@ -39,7 +39,7 @@ public:
     void OpenTrackForEditing();
     // Opens a track file in the editor, from anywhere.
     void EditTrack(const std::string& file);
-    // The two value lists of automatic editing, back to 20 s and 12 knots.
+    // The two value lists of automatic editing, back to 20 s and the shared jump limit.
     void RefillAutoEditLists();
 
     // The view operations every edit ends with.

@@ -67,14 +67,14 @@ std::string Number(const char* format, double value)
     return text;
 }
 
-// "-9 h (9 hours late)".
-std::string ShiftText(std::int64_t seconds, int ui_language)
+// "-9 h (9 hours late)", "+315590400 s (10 years early and 8 hours late)".
+std::string ShiftText(std::int64_t seconds, int ui_language, std::optional<DateTime> from)
 {
-    const bool weeks = seconds % kGpsWeekRollover == 0;
+    const bool weeks = seconds % kGpsWeekRollover == 0, hours = std::llabs(seconds) <= 14 * 3600;
     char text[64];
-    std::snprintf(text, sizeof text, weeks ? "%+lld weeks" : "%+lld h",
-                  static_cast<long long>(weeks ? seconds / (7 * 86400) : seconds / 3600));
-    return std::string(text) + " (" + DescribeShift(seconds, ui_language) + ")";
+    std::snprintf(text, sizeof text, weeks ? "%+lld weeks" : hours ? "%+lld h" : "%+lld s",
+                  static_cast<long long>(weeks ? seconds / (7 * 86400) : hours ? seconds / 3600 : seconds));
+    return std::string(text) + " (" + DescribeShift(seconds, ui_language, from) + ")";
 }
 
 const Text& SeverityText(Severity severity)
@@ -197,7 +197,7 @@ void RaceCheckWindow::ShowResult()
     for (int row = 0; row < boats_->rowCount(); ++row) {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(row)];
         const std::string values[] = {EscapeControlCharacters(b.name),
-                                      b.shift_seconds ? ShiftText(*b.shift_seconds, hooks_.ui_language) : "",
+                                      b.shift_seconds ? ShiftText(*b.shift_seconds, hooks_.ui_language, b.first) : "",
                                       "",
                                       EscapeControlCharacters(b.file),
                                       std::to_string(b.points),
@@ -221,7 +221,7 @@ void RaceCheckWindow::ShowResult()
         if (b.shift_seconds && b.in_race) {
             auto* fix = new QPushButton(Say(kFix));
             fix->setObjectName(QStringLiteral("FixButton%1").arg(row + 1));
-            fix->setToolTip(Say(kFixToolTip, {DescribeShift(*b.shift_seconds, hooks_.ui_language)}));
+            fix->setToolTip(Say(kFixToolTip, {DescribeShift(*b.shift_seconds, hooks_.ui_language, b.first)}));
             connect(fix, &QPushButton::clicked, this, [this, row] { FixBoat(row + 1); });
             boats_->setCellWidget(row, kFixColumn, fix);
             if (first_fix < 0)

@@ -309,7 +309,7 @@ TEST_F(ShellTest, AutomaticEditingListsReturnToTheirDefaultsOnEverySwitch)
     speed->setEditText(QStringLiteral("7"));
     form_->SwitchScreen(1);
     EXPECT_EQ(interval->currentText(), QStringLiteral("20"));
-    EXPECT_EQ(speed->currentText(), QStringLiteral("12"));
+    EXPECT_EQ(speed->currentText(), QStringLiteral("40"));
     EXPECT_EQ(interval->count(), 24) << "refilled, not appended";
 }
 

@@ -20,6 +20,9 @@ mkdir -p "$ws/gpsdat" "$ws/raceadmin"
 touch "$ws/tackvue.exe"
 gpx 0 >"$ws/gpsdat/a.gpx"
 gpx 9 >"$ws/gpsdat/phone.gpx"
+# Ten years (three leap days) early and eight hours late; 1024 weeks early.
+gpx 8 | sed 's/2024-06-15/2014-06-15/' >"$ws/gpsdat/decade.gpx"
+gpx 0 | sed 's/2024-06-15/2004-10-30/' >"$ws/gpsdat/rolled.gpx"
 race() {  # NAME BOAT-LINES...
   local name=$1
   shift
@@ -41,9 +44,21 @@ race phone.txt "BN,a.gpx,Alpha" "BN,phone.gpx,Phone" "BN,lost.gpx,Lost"
 run check "$ws" phone.txt --json
 check "error exit" 1 "$code"
 keys=$(grep -oE '^ *"[a-z_]+"' "$work/out" | tr -d ' "' | sort -u | tr '\n' ' ')
-check "json keys" "backward boats coverage file findings first jumps largest_gap last message name points severity shift_seconds subject zero_points " "$keys"
-check "json shift" '      "shift_seconds": -32400' "$(grep -m1 '"shift_seconds": -' "$work/out")"
+check "json keys" "backward boats coverage file findings first fix jumps largest_gap last message name points severity shift_seconds subject zero_points " "$keys"
+check "json shift" '      "shift_seconds": -32400' "$(grep -m1 '^      "shift_seconds": -' "$work/out")"
+check "json finding fix" '"fix":{"shift_seconds":-32400}' \
+  "$(tr -d ' \n' <"$work/out" | grep -o '"subject":"Phone","message":"[^"]*","fix":{"shift_seconds":[0-9-]*}' |
+    grep -o '"fix".*')"
 check "json missing boat" '      "first": null,' "$(grep -A4 '"name": "Lost"' "$work/out" | grep first)"
+
+race clocks.txt "BN,decade.gpx,Decade" "BN,rolled.gpx,Rolled"
+run check "$ws" clocks.txt --json
+fixes=$(tr -d ' \n' <"$work/out" | grep -o '"fix":{"shift_seconds":[0-9-]*}' | tr '\n' ' ')
+check "json year and rollover fixes" '"fix":{"shift_seconds":315590400} "fix":{"shift_seconds":619315200} ' "$fixes"
+run shift "$ws/gpsdat/decade.gpx" "$ws/gpsdat/decade_shifted.gpx" --seconds 315590400
+race mended.txt "BN,decade_shifted.gpx,Decade"
+run check "$ws" mended.txt
+check "shifted by the fix" 0 "$code"
 
 run check "$ws" none.txt
 check "missing race exit" 1 "$code"

@@ -185,7 +185,9 @@ TEST_F(RaceCheckTest, GapsJumpsZeroFixesAndBackwardTimesAreWarnings)
 
     EXPECT_EQ(result.boats[3].jumps, 1) << "the fixes of one second are no jumps; the real one is";
     EXPECT_EQ(Messages(result, "Fast", Severity::Warning),
-              std::vector<std::string>{"1 point jump faster than 30 knots; the editor's speed test would delete them"});
+              std::vector<std::string>{"1 point jump faster than 40 knots, the jump limit the editor's automatic "
+                                       "editing and the race analysis use too; the editor's speed test would delete "
+                                       "them"});
 
     // A file of nothing but such fixes gives no point, and the count says why.
     Track("lost.trb", {{0, 0, 0}, {10, 0, 0}});
@@ -225,6 +227,65 @@ TEST_F(RaceCheckTest, ShiftedClocksAreNamedAndATrackThatStopsEarlyIsNot)
               std::string::npos);
     EXPECT_TRUE(Messages(result, "Stops", Severity::Error).empty());
     EXPECT_EQ(Messages(result, "Stops", Severity::Warning).at(0).find("Covers only 42.5% of the race"), 0u);
+}
+
+TEST_F(RaceCheckTest, ClocksOffByYearsDaysOrRolloversWithHoursAreMended)
+{
+    // 2014-06-15 08:50 for 2024-06-15 00:50: ten years (three leap days) early, eight hours late.
+    constexpr std::int64_t kDecade = 3653LL * 86400 - 8 * 3600;
+    Track("decade.trb", Sailing(), -kDecade);
+    Track("rolled.trb", Sailing(), -kGpsWeekRollover + 9 * 3600);
+    Track("yesterday.trb", Sailing(), -86400 - 2 * 3600);
+    Boat("decade.trb", "Decade");
+    Boat("rolled.trb", "Rolled");
+    Boat("yesterday.trb", "Yesterday");
+    const RaceCheckResult result = Check();
+
+    EXPECT_EQ(result.boats[0].shift_seconds, 315590400);
+    EXPECT_EQ(result.boats[1].shift_seconds, kGpsWeekRollover - 9 * 3600);
+    EXPECT_EQ(result.boats[2].shift_seconds, 26 * 3600);
+    const std::vector<std::string> decade = Messages(result, "Decade", Severity::Error);
+    ASSERT_EQ(decade.size(), 1u);
+    EXPECT_NE(decade[0].find("times look 10 years early and 8 hours late: a clock set to the wrong date? Moved by "
+                             "that, the track covers 100.0% of the race"),
+              std::string::npos)
+        << decade[0];
+    const auto carried = std::find_if(result.findings.begin(), result.findings.end(),
+                                      [](const Finding& f) { return f.subject == "Decade"; });
+    EXPECT_EQ(carried->shift_seconds, 315590400) << "the finding carries its fix";
+    EXPECT_NE(Messages(result, "Rolled", Severity::Error)
+                  .at(0)
+                  .find("times look 1024 weeks early and 9 hours late: the GPS week rollover?"),
+              std::string::npos);
+    EXPECT_NE(Messages(result, "Yesterday", Severity::Error).at(0).find("times look 1 day and 2 hours early"),
+              std::string::npos);
+    EXPECT_TRUE(Messages(result, "race", Severity::Warning).empty()) << "days off are no time difference";
+
+    // Mended by the shift, the track is in the race.
+    fs::rename(ws_ / "gpsdat" / "decade.trb", ws_ / "gpsdat" / "old.trb");
+    WriteShiftedCopy((ws_ / "gpsdat" / "old.trb").string(), (ws_ / "gpsdat" / "decade.trb").string(), 315590400);
+    const RaceCheckResult mended = Check();
+    EXPECT_DOUBLE_EQ(mended.boats[0].coverage, 1);
+    EXPECT_TRUE(Messages(mended, "Decade", Severity::Error).empty());
+}
+
+TEST_F(RaceCheckTest, ATrackFarFromTheCourseIsAWarningNamingTheDistance)
+{
+    race_.MarkList.push_back({35.0, 139.5});
+    race_.LineList.push_back({35.2, 139.49, 35.2, 139.51});
+    Track("near.trb", Sailing());
+    std::vector<Fix> far = Sailing();
+    for (Fix& f : far)
+        f.lat = 35 * 60 - 19200.0 / 1852 - f.seconds * 6 / 3600;  // sailing south from 19.2 km off the mark
+    far.push_back({4300, 35 * 60 - 1, 139.5 * 60});  // near, but after the finish
+    Track("far.trb", far);
+    Boat("near.trb", "Near");
+    Boat("far.trb", "Far");
+    const RaceCheckResult result = Check();
+    EXPECT_TRUE(Messages(result, "Near", Severity::Warning).empty());
+    EXPECT_EQ(Messages(result, "Far", Severity::Warning),
+              std::vector<std::string>{"Its nearest fix during the race is 19.2 km from the course"});
+    EXPECT_NEAR(*result.boats[1].course_distance, 19200, 1);
 }
 
 TEST_F(RaceCheckTest, EveryBoatOffByTheSameHoursPointsAtTheTimeDifference)

@@ -172,6 +172,30 @@ TEST_F(RaceCheckWindowTest, FixWritesTheShiftedCopyAndPointsTheBoatAtIt)
     EXPECT_EQ(Find<QLabel>("SummaryLabel")->text(), QStringLiteral("No errors or warnings."));
 }
 
+TEST_F(RaceCheckWindowTest, ClocksYearsOrRolloversOffAreFixedInTheWindow)
+{
+    // Ten years (three leap days) early and eight hours late; 1024 weeks early.
+    std::string decade = Gpx(8), rolled = Gpx(0);
+    for (std::size_t at; (at = decade.find("2024-06-15")) != std::string::npos;)
+        decade.replace(at, 10, "2014-06-15");
+    for (std::size_t at; (at = rolled.find("2024-06-15")) != std::string::npos;)
+        rolled.replace(at, 10, "2004-10-30");
+    std::ofstream(ws_ / "gpsdat" / "phone.track.gpx") << decade;
+    std::ofstream(ws_ / "gpsdat" / "team1.gpx") << rolled;
+    RaceCheckWindow* window = CheckRace();
+    ASSERT_NE(window, nullptr);
+    auto* boats = Find<QTableWidget>("BoatsTable");
+    EXPECT_EQ(boats->item(0, 1)->text(), QStringLiteral("+1024 weeks (1024 weeks early)"));
+    EXPECT_EQ(boats->item(1, 1)->text(), QStringLiteral("+315590400 s (10 years early and 8 hours late)"));
+    EXPECT_NE(FindingWith("Phone", "10 years early and 8 hours late"), "");
+
+    for (const char* fix : {"FixButton1", "FixButton2"})
+        QTest::mouseClick(window->findChild<QPushButton*>(QString::fromLatin1(fix)), Qt::LeftButton);
+    EXPECT_EQ(state_.race.BoatGpsFile[0], "team1_shifted.trb");
+    EXPECT_EQ(state_.race.BoatGpsFile[1], "phone_shifted.trb");
+    EXPECT_EQ(window->Result().Count(Severity::Error), 0);
+}
+
 TEST_F(RaceCheckWindowTest, BoatsTheReaderLeftOutAreErrorsUntilPutBack)
 {
     fs::create_directories(ws_ / "raceadmin");

@@ -3,6 +3,7 @@
 // The pointer is in test_editor_mouse.cpp, the buttons in test_editor_buttons.cpp.
 
 #include "editor_screen_test.h"
+#include "base/jump_speed.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -54,7 +55,10 @@ TEST_F(EditorScreenTest, OpeningShowsEveryControlTheCountsAndTheIntervalLabel)
     EXPECT_FALSE(Find<QCheckBox>("CheckBox4")->isChecked());
     EXPECT_TRUE(Find<QCheckBox>("CheckBox5")->isChecked());
     EXPECT_EQ(Find<QComboBox>("ComboBox9")->currentText(), QStringLiteral("20"));
-    EXPECT_EQ(Find<QComboBox>("ComboBox6")->currentText(), QStringLiteral("12"));
+    // The shared jump limit, and the field says so.
+    EXPECT_EQ(Find<QComboBox>("ComboBox6")->currentText(), QString::number(kJumpKnots));
+    EXPECT_TRUE(Find<QComboBox>("ComboBox6")->toolTip().startsWith(
+        QStringLiteral("40 knots, the default, is the jump limit the race check")));
     EXPECT_EQ(Find<QComboBox>("ComboBox9")->count(), 24);
     EXPECT_EQ(Find<QComboBox>("ComboBox6")->itemText(19), QStringLiteral("40"));
     EXPECT_EQ(beeper_.beeps, 1);
