@@ -7,6 +7,7 @@
 #include "platform/text_codec.h"
 #include "track/formats/format_common.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tackedit {
@@ -69,6 +70,12 @@ std::optional<std::string> RaceFieldProblem(const std::string& value, const std:
         return Say(texts::kFieldComma, ui_language, {what, value});
     if (value.find("//") != std::string::npos)
         return Say(texts::kFieldComment, ui_language, {what, value});
+    // A NUL would end the text early wherever it goes next (a path, a message).
+    if (value.find('\0') != std::string::npos) {
+        std::string shown = value;
+        std::replace(shown.begin(), shown.end(), '\0', '?');
+        return Say(texts::kFieldCannotStore, ui_language, {what, shown, "NUL"});
+    }
     std::string bad;
     if (!Utf8ToCp932(value, &bad))
         return Say(texts::kFieldCannotStore, ui_language, {what, value, bad});

@@ -63,6 +63,7 @@ TEST(CompileCore, NamesThePromptsRefuse)
     EXPECT_NE(BoatNameProblem("A,B")->find("comma"), std::string::npos);
     EXPECT_NE(BoatNameProblem("A//B")->find("\"//\""), std::string::npos);
     EXPECT_NE(BoatNameProblem("Ré")->find("'é', which cannot be stored in the race file"), std::string::npos);
+    EXPECT_NE(BoatNameProblem(std::string("A\0B", 3))->find("'A?B' contains 'NUL'"), std::string::npos);
 }
 
 TEST(CompileCore, RaceAreaFromTheFifthPointsAndTheMeshTiles)
