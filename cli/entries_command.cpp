@@ -22,13 +22,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-std::string Who(const Entry& entry)
-{
-    if (entry.sail.empty())
-        return entry.boat;
-    return entry.boat.empty() ? entry.sail : entry.sail + " " + entry.boat;
-}
-
 void PrintJson(const EntryList& list, const EntryMatches& found)
 {
     json out = {{"matches", json::array()}, {"entries_without_track", json::array()},
@@ -65,7 +58,7 @@ void PrintTable(const EntryList& list, const EntryMatches& found)
     if (!found.without_track.empty()) {
         std::printf("\nentries without a track:\n");
         for (const std::size_t e : found.without_track)
-            std::printf("  %s\n", TsvField(Who(list.entries[e])).c_str());
+            std::printf("  %s\n", TsvField(EntryLabel(list.entries[e])).c_str());
     }
     if (!found.tracks_without_entry.empty()) {
         std::printf("\ntracks without an entry:\n");
@@ -77,7 +70,7 @@ void PrintTable(const EntryList& list, const EntryMatches& found)
         for (const MatchConflict& conflict : found.conflicts) {
             std::string entries, files;
             for (const std::size_t e : conflict.entries)
-                entries += (entries.empty() ? "" : ", ") + Who(list.entries[e]);
+                entries += (entries.empty() ? "" : ", ") + EntryLabel(list.entries[e]);
             for (const std::string& file : conflict.files)
                 files += (files.empty() ? "" : ", ") + file;
             std::printf("  %s: %s (%s)\n", TsvField(entries).c_str(), TsvField(files).c_str(),
@@ -95,7 +88,7 @@ void WriteBoats(Console& console, const std::string& path, const std::string& na
         if (!found.file[e])
             continue;
         const Entry& entry = list.entries[e];
-        boats.push_back({*found.file[e], entry.boat.empty() ? entry.sail : entry.boat, entry.boat_class, entry.tcf});
+        boats.push_back({*found.file[e], EntryBoatName(entry), entry.boat_class, entry.tcf});
     }
     std::string bytes;
     {

@@ -145,7 +145,7 @@ std::vector<SeriesEntry> ReadSeriesEntries(Console& console, const std::string& 
     std::vector<SeriesEntry> entries;
     for (const Entry& e : list.entries)
         // The name entries --write gives the boat in the race file.
-        entries.push_back({e.sail, e.boat.empty() ? e.sail : e.boat, e.boat_class, e.helm, e.club});
+        entries.push_back({e.sail, EntryBoatName(e), e.boat_class, e.helm, e.club});
     return entries;
 }
 

@@ -33,11 +33,10 @@ int Split(Console& console, const std::vector<std::string>& args)
 
     long finish_after = kDefaultFinishAfter;
     if (finish_text) {
-        const auto minutes = ParseReal(*finish_text);
-        if (!minutes || !std::isfinite(static_cast<double>(*minutes)) || *minutes <= 0 || *minutes > 7 * 24 * 60 ||
-            std::lround(static_cast<double>(*minutes) * 60) < 1)
+        const auto seconds = ParseFinishAfter(*finish_text);
+        if (!seconds)
             return console.Fail("--finish-after " + *finish_text + ": not a positive number of minutes");
-        finish_after = std::lround(static_cast<double>(*minutes) * 60);
+        finish_after = *seconds;
     }
     try {
         const std::vector<DateTime> times = starts_text ? ParseStartTimes(*starts_text) : std::vector<DateTime>{};

@@ -6,9 +6,11 @@
 #include "base/atomic_write.h"
 #include "base/data_error.h"
 #include "base/file_buffer.h"
+#include "base/numbers.h"
 #include "base/workspace_files.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -109,8 +111,8 @@ std::vector<DateTime> ParseStartTimes(const std::string& text)
         const std::size_t comma = std::min(text.find(',', begin), text.size());
         std::string one = text.substr(begin, comma - begin);
         // "10:00, 11:30" as people type lists.
-        one.erase(0, one.find_first_not_of(' '));
-        one.erase(one.find_last_not_of(' ') + 1);
+        one.erase(0, one.find_first_not_of(" \t"));
+        one.erase(one.find_last_not_of(" \t") + 1);
         const auto time = ParseStart(one);
         if (!time)
             throw DataError("--starts", 0, one, "\"" + one + "\" is no start time (HH:MM or HH:MM:SS)");
@@ -120,6 +122,15 @@ std::vector<DateTime> ParseStartTimes(const std::string& text)
         begin = comma + 1;
     }
     return times;
+}
+
+std::optional<long> ParseFinishAfter(const std::string& minutes)
+{
+    const auto value = ParseReal(minutes);
+    if (!value || !std::isfinite(static_cast<double>(*value)) || *value <= 0 || *value > 7 * 24 * 60 ||
+        std::lround(static_cast<double>(*value) * 60) < 1)
+        return std::nullopt;
+    return std::lround(static_cast<double>(*value) * 60);
 }
 
 DaySplit PlanDaySplit(const SplitSource& source, const std::vector<DateTime>& starts, long finish_after)

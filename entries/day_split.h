@@ -6,6 +6,7 @@
 #include "base/datetime.h"
 #include "race/race_settings.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ SplitSource ReadSplitSource(const std::string& app_dir, const std::string& race_
 std::vector<DateTime> ParseStartTimes(const std::string& text);
 
 inline constexpr long kDefaultFinishAfter = 3600;  // seconds
+
+// A finish-after typed in minutes (fractions allowed, up to a week) as
+// seconds; nullopt when it is no positive number of minutes.
+std::optional<long> ParseFinishAfter(const std::string& minutes);
 
 // One race a start (local time, increasing), each finishing at the next start
 // or `finish_after` seconds after its own, whichever comes first. DataError when

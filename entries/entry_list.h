@@ -17,6 +17,16 @@ struct Entry {
     std::string track_file, device;
 };
 
+// The name a race gives the entry's boat: its boat name, else its sail number.
+inline std::string EntryBoatName(const Entry& entry) { return entry.boat.empty() ? entry.sail : entry.boat; }
+// "JPN 45 Bravo": the entry as lists of loose ends name it.
+inline std::string EntryLabel(const Entry& entry)
+{
+    if (entry.sail.empty())
+        return entry.boat;
+    return entry.boat.empty() ? entry.sail : entry.sail + " " + entry.boat;
+}
+
 struct EntryList {
     std::vector<Entry> entries;
     // A row left out or a value not taken: "line 7: no sail number and no boat name".

@@ -59,29 +59,10 @@ constexpr Text kWritten{"Written: %1", "作成しました: %1"};
 constexpr Text kFindCaption{"Find starts", "スタート検出"};
 constexpr Text kFound{"Starts found in the tracks:", "航跡から求めたスタート時刻:"};
 
-std::string EntryName(const Entry& entry) { return entry.boat.empty() ? entry.sail : entry.boat; }
-
 bool SameName(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-// "10:00, 11:30" as a list is typed.
-std::string WithoutBlanksAroundCommas(const std::string& text)
-{
-    std::string out;
-    for (std::size_t begin = 0; begin <= text.size();) {
-        const std::size_t comma = std::min(text.find(',', begin), text.size());
-        std::size_t from = begin, to = comma;
-        while (from < to && (text[from] == ' ' || text[from] == '\t'))
-            ++from;
-        while (to > from && (text[to - 1] == ' ' || text[to - 1] == '\t'))
-            --to;
-        out += (begin == 0 ? "" : ",") + text.substr(from, to - from);
-        begin = comma + 1;
-    }
-    return out;
 }
 
 std::string Clock(DateTime time)
@@ -143,14 +124,14 @@ std::optional<std::string> CompileScreen::EntryChoiceProblem(const EntryList& li
             continue;
         for (const std::size_t other : taken)
             if (SameName(*files[other], *files[e]))
-                return Say(kSameTrack, lang, {EntryName(list.entries[other]), EntryName(list.entries[e]), *files[e]});
+                return Say(kSameTrack, lang, {EntryBoatName(list.entries[other]), EntryBoatName(list.entries[e]), *files[e]});
         taken.push_back(e);
     }
     if (taken.empty())
         return Say(kNoTrackChosen, lang);
     // What Save Data could not write is refused while the user can still choose.
     for (std::size_t i = 0; i < taken.size() && i < static_cast<std::size_t>(RaceSettings::kMaxBoats); ++i) {
-        const std::string name = EntryName(list.entries[taken[i]]);
+        const std::string name = EntryBoatName(list.entries[taken[i]]);
         if (auto problem = BoatNameProblem(name, lang))
             return problem;
         if (auto problem = RaceFieldProblem(*files[taken[i]], Say(kTheGpsFileOf, lang, {name}), lang))
@@ -159,7 +140,7 @@ std::optional<std::string> CompileScreen::EntryChoiceProblem(const EntryList& li
     const std::vector<std::string> classes = list.Classes();
     for (const std::size_t e : taken)
         if (!classes.empty() && list.entries[e].boat_class.empty())
-            return Say(kNoClass, lang, {EntryName(list.entries[e])});
+            return Say(kNoClass, lang, {EntryBoatName(list.entries[e])});
     for (std::size_t c = 0; c < classes.size(); ++c)
         if (auto problem = RaceFieldProblem(classes[c], Say(kClassN, lang, {std::to_string(c + 1)}), lang))
             return problem;
@@ -195,9 +176,9 @@ void CompileScreen::TakeEntries(const EntryList& list, const std::vector<std::op
             entry.boat_class.empty() ? 0 : static_cast<int>(in_class - race.ClassNames.begin()) + 1;
         const auto old = std::find_if(kept.begin(), kept.end(), [&](const Kept& k) { return SameName(k.file, *files[e]); });
         if (old != kept.end())
-            race.AddBoat(*files[e], EntryName(entry), boat_class, entry.tcf, old->offset, old->shown, old->entered);
+            race.AddBoat(*files[e], EntryBoatName(entry), boat_class, entry.tcf, old->offset, old->shown, old->entered);
         else
-            race.AddBoat(*files[e], EntryName(entry), boat_class, entry.tcf);
+            race.AddBoat(*files[e], EntryBoatName(entry), boat_class, entry.tcf);
     }
     // The boats the opened file left out are replaced by the list's.
     opened_skips_.boats.clear();
@@ -270,15 +251,14 @@ void CompileScreen::SplitDay(std::string starts)
         if (!minutes_typed)
             return;
         minutes_text = *minutes_typed;
-        const auto minutes = ParseReal(minutes_text);
-        if (!minutes || !std::isfinite(static_cast<double>(*minutes)) || *minutes <= 0 || *minutes > 7 * 24 * 60 ||
-            std::lround(static_cast<double>(*minutes) * 60) < 1) {
+        const auto finish_after = ParseFinishAfter(minutes_text);
+        if (!finish_after) {
             ShowError(Say(kNotMinutes, lang, {minutes_text}));
             continue;  // asked again with what was typed
         }
         std::vector<DateTime> times;
         try {
-            times = ParseStartTimes(WithoutBlanksAroundCommas(starts));
+            times = ParseStartTimes(starts);
         } catch (const DataError& e) {
             ShowError(e.message());  // the text typed is the whole of it
             continue;
@@ -287,7 +267,7 @@ void CompileScreen::SplitDay(std::string starts)
             time += source.day;
         DaySplit plan;
         try {
-            plan = PlanDaySplit(source, times, std::lround(static_cast<double>(*minutes) * 60));
+            plan = PlanDaySplit(source, times, *finish_after);
         } catch (const DataError& e) {
             ShowError(e.what());
             continue;

@@ -38,13 +38,6 @@ constexpr Text kDuplicate{"duplicate %1", "重複 %1"};
 
 QString Q(const std::string& text) { return ToQString(text); }
 
-std::string Who(const Entry& entry)
-{
-    if (entry.sail.empty())
-        return entry.boat;
-    return entry.boat.empty() ? entry.sail : entry.sail + " " + entry.boat;
-}
-
 // The text below the table: one section a kind of loose end, none when empty.
 std::string LooseEnds(const EntryList& list, const EntryMatches& found, int lang)
 {
@@ -58,14 +51,14 @@ std::string LooseEnds(const EntryList& list, const EntryMatches& found, int lang
     };
     std::vector<std::string> lines;
     for (const std::size_t e : found.without_track)
-        lines.push_back(Who(list.entries[e]));
+        lines.push_back(EntryLabel(list.entries[e]));
     section(kWithoutTrack, lines);
     section(kWithoutEntry, found.tracks_without_entry);
     lines.clear();
     for (const MatchConflict& conflict : found.conflicts) {
         std::string entries, files;
         for (const std::size_t e : conflict.entries)
-            entries += (entries.empty() ? "" : ", ") + Who(list.entries[e]);
+            entries += (entries.empty() ? "" : ", ") + EntryLabel(list.entries[e]);
         for (const std::string& file : conflict.files)
             files += (files.empty() ? "" : ", ") + file;
         lines.push_back(entries + ": " + files + " (" + conflict.reason + ")");
