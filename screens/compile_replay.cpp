@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 #include <algorithm>
@@ -60,7 +61,32 @@ void CompileScreen::ButtonReplayClick()
         options.analysis = true;
         return MakeReplayRace(as_saved, state_.paths.AppDir, file, options);
     };
-    OpenReplay(races, state_, services_);
+    std::string built;
+    OpenReplay(races, state_, services_, &built);
+    if (!built.empty())
+        ShowReplayPath(built);
+}
+
+void CompileScreen::ShowReplayPath(const std::string& index)
+{
+    replay_index_ = index;
+    auto* label = findChild<QLabel*>(QStringLiteral("LabelReplayPath"));
+    const QString path = ToQString(index);
+    label->setText(label->fontMetrics().elidedText(path, Qt::ElideMiddle, label->width()));
+    label->setToolTip(path);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->show();
+    findChild<QPushButton*>(QStringLiteral("ButtonOpenReplay"))->show();
+    // The map list, when shown, moves down under the path.
+    if (ListBox7->isVisibleTo(this))
+        ListBox7->setGeometry(448, 273, 217, 37);
+}
+
+void CompileScreen::ButtonOpenReplayClick()
+{
+    const std::string folder = replay_index_.substr(0, replay_index_.rfind('/'));
+    if (!services_.shell.OpenDocument(folder))
+        ShowError(Say(texts::kFolderDoesNotOpen, state_.UiLanguage, {folder}));
 }
 
 } // namespace tackedit

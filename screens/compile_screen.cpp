@@ -262,6 +262,11 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
     auto* replay = AddControl<QPushButton>(this, "ButtonReplay", QRect(448, 229, 96, 19));
     connect(replay, &QPushButton::clicked, this, [this] { ButtonReplayClick(); });
+    // Where the last replay was built, once there is one (compile_replay.cpp).
+    AddControl<QLabel>(this, "LabelReplayPath", QRect(448, 252, 150, 19))->hide();
+    auto* open_replay = AddControl<QPushButton>(this, "ButtonOpenReplay", QRect(600, 252, 65, 19));
+    open_replay->hide();
+    connect(open_replay, &QPushButton::clicked, this, [this] { ButtonOpenReplayClick(); });
     // The race day, under the GPS file formats: the boats from an entry list,
     // and the day's races from the saved race.
     auto* entries = AddControl<QPushButton>(this, "ButtonEntries", QRect(8, 480, 210, 24));

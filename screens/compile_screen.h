@@ -64,6 +64,8 @@ public:
     void ButtonCheckRaceClick();
     // "Replay": the race on the screen in the browser (compile_replay.cpp).
     void ButtonReplayClick();
+    // "Open folder": the folder of the replay last built, in the file manager.
+    void ButtonOpenReplayClick();
     // "Entries": the boats from an entry list, each with the track chosen for
     // it; "Split the day": the day's races from the saved race on screen
     // (compile_entries.cpp).
@@ -91,6 +93,8 @@ protected:
 
 private:
     void PlaceReplayButton();
+    // The replay's page under the Replay button, so it can be found without a browser.
+    void ShowReplayPath(const std::string& index);
     void RefillBoatList(const char* separator);
     void RaceAreaFromTrack();
     void SetPickers(DateTime start, DateTime finish);
@@ -124,6 +128,7 @@ private:
         DateTime start = 0, finish = 0;
         std::vector<std::string> maps;
     } preset_;
+    std::string replay_index_;  // the page of the replay last built
     std::string saved_race_;  // RaceOnScreen() as it was started, opened or saved
 
     QLineEdit *Edit1, *Edit18, *Edit5, *Edit6, *Edit8, *Edit9, *Edit10, *Edit12, *Edit3, *Edit4, *Edit2;

@@ -6,7 +6,7 @@
 
 namespace tackedit {
 
-bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& services)
+bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& services, std::string* built)
 {
     std::string index;
     services.cursor.ShowBusyCursor();
@@ -18,6 +18,8 @@ bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& ser
         return false;
     }
     services.cursor.ShowDefaultCursor();
+    if (built)
+        *built = index;
     if (!services.shell.OpenDocument(index)) {
         const std::string folder = index.substr(0, index.rfind('/'));
         services.dialogs.ShowMessage("tackvue", Say(texts::kReplayNoBrowser, state.UiLanguage, {folder}));

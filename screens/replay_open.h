@@ -10,7 +10,9 @@ namespace tackedit {
 
 // Builds the replay of these races (a busy cursor meanwhile) and opens it; a
 // race that does not read, or no browser, is a message. True when it opened.
-bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& services);
+// `built` receives the page's path once it is built, opened or not.
+bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& services,
+                std::string* built = nullptr);
 
 // The replay of the race file chosen on the show-race screen.
 bool OpenReplayOfRaceFile(const std::string& race_file, AppState& state, PlatformServices& services);

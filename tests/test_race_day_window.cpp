@@ -9,6 +9,7 @@
 #include "screens/entries_dialog.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -107,6 +108,13 @@ TEST_P(RaceDayWindowTest, FromEntryListToCheckedAndReplayedRaces)
     EXPECT_NE(replay.find((ws_ / "ctrl" / "replay").string()), std::string::npos) << replay;
     EXPECT_TRUE(fs::exists(ws_ / "ctrl" / "replay" / "index.html"));
     EXPECT_TRUE(fs::exists(ws_ / "ctrl" / "replay" / "results.html"));
+    // The page stays named on the screen, with its folder a click away.
+    EXPECT_FALSE(Find<QLabel>("LabelReplayPath")->isHidden());
+    EXPECT_EQ(Find<QLabel>("LabelReplayPath")->toolTip().toStdString(), (ws_ / "ctrl" / "replay" / "index.html").string());
+    Click("ButtonOpenReplay");
+    EXPECT_EQ(shell_.opened.back(), (ws_ / "ctrl" / "replay").string());
+    EXPECT_NE(dialogs_.Messages().back().find((ws_ / "ctrl" / "replay").string()), std::string::npos)
+        << "a folder that does not open is said, with its path";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, RaceDayWindowTest, ::testing::Values("DejaVu Sans", "ＭＳ Ｐゴシック"),
