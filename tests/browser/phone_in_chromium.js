@@ -9,7 +9,7 @@ const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { launch, openPage, afterFrames } = require("./cdp.js");
+const { launch, openPage, until, afterFrames } = require("./cdp.js");
 
 const [cli, demo, shots] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-phone-"));
@@ -62,7 +62,10 @@ async function panelChecks(page, at) {
     check(open.height > 40 && open.over && open.onTop && open.map === map,
       `${at}: the ${name} panel over the map: ${JSON.stringify(open)}`);
     if (name === "charts") check(open.canvases === 2, `${at}: the charts panel draws ${open.canvases} charts`);
-    if (name === "board-box") checkLayout(at, "with the leaderboard open", await page.eval(afterFrames(layout)));
+    if (name === "board-box") {
+      checkLayout(at, "with the leaderboard open", await page.eval(afterFrames(layout)));
+      await page.shot(`phone-${at}-leaderboard.png`);
+    }
     const closed = await page.eval(`${tap}, ${afterFrames(`getComputedStyle(document.getElementById("${name}")).display`)}`);
     check(closed === "none", `${at}: the ${name} panel stays open at a second tap`);
   }
@@ -120,6 +123,7 @@ async function main() {
       const l = await page.eval(afterFrames(layout));
       checkLayout(at, "with no panel open", l);
       check(l.mapShare > 0.5, `${at}: the map has ${Math.round(l.mapShare * 100)} % of the screen`);
+      await until(page, "!Tack.main.viewEasing && !Tack.main.zoomGoal", "auto view to settle");
       await page.shot(`phone-${at}.png`);
       await panelChecks(page, at);
       await gestureChecks(page, at);
