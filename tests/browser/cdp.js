@@ -56,8 +56,9 @@ async function until(page, expression, what) {
 const afterFrames = (expression) =>
   `new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done(${expression}))))`;
 
-// options: width and height of the window (1280 x 800 unless given), and a
-// script run in the page before its own (`init`).
+// options: width and height of the window (1280 x 800 unless given), a phone's
+// screen (`mobile`) and touch input (`touch`), and a script run in the page
+// before its own (`init`).
 async function openPage(cdp, url, locale, shots, options = {}) {
   const { targetId } = await cdp.send("Target.createTarget", { url: "about:blank" });
   const { sessionId } = await cdp.send("Target.attachToTarget", { targetId, flatten: true });
@@ -76,7 +77,8 @@ async function openPage(cdp, url, locale, shots, options = {}) {
   const { userAgent } = await cdp.send("Browser.getVersion");
   await send("Emulation.setUserAgentOverride", { userAgent, acceptLanguage: locale });
   await send("Emulation.setDeviceMetricsOverride", { width: options.width || 1280, height: options.height || 800,
-    deviceScaleFactor: 1, mobile: false });
+    deviceScaleFactor: 1, mobile: !!options.mobile });
+  if (options.touch) await send("Emulation.setTouchEmulationEnabled", { enabled: true, maxTouchPoints: 5 });
   if (options.init) await send("Page.addScriptToEvaluateOnNewDocument", { source: options.init });
   page.eval = async (expression) => {
     const r = await send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise: true });

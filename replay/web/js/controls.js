@@ -47,7 +47,7 @@
 
     // Drag pans, two fingers pinch, a click without movement picks a boat or lets go of it.
     // Panning or zooming by hand ends auto view until Fit.
-    var pointers = {}, count = 0, moved = 0, pinch = 0;
+    var pointers = {}, count = 0, moved = 0, pinch = null;
     function local(e) { var b = canvas.getBoundingClientRect(); return { x: e.clientX - b.left, y: e.clientY - b.top }; }
     function spread() {
       var ps = Object.keys(pointers).map(function (k) { return pointers[k]; });
@@ -58,8 +58,7 @@
       canvas.setPointerCapture(e.pointerId);
       pointers[e.pointerId] = local(e); count++;
       if (count === 1) moved = 0;
-      var s = spread();
-      if (s) pinch = s.d;
+      pinch = spread();
     });
     canvas.addEventListener("pointermove", function (e) {
       var old = pointers[e.pointerId];
@@ -67,9 +66,14 @@
       var p = local(e);
       pointers[e.pointerId] = p;
       if (count >= 2) {
+        // The map stays under both fingers: it moves with their middle and scales with their spread.
         var s = spread();
-        if (pinch > 0 && s.d > 0) { app.view.zoomAt(s.x, s.y, s.d / pinch); app.autoView = false; }
-        pinch = s.d; moved += 10;
+        if (pinch && pinch.d > 0 && s.d > 0) {
+          app.view.pan(s.x - pinch.x, s.y - pinch.y);
+          app.view.zoomAt(s.x, s.y, s.d / pinch.d);
+          app.autoView = false;
+        }
+        pinch = s; moved += 10;
       } else {
         moved += Math.abs(p.x - old.x) + Math.abs(p.y - old.y);
         if (moved > 4) { app.setFollow(-1); app.autoView = false; app.view.pan(p.x - old.x, p.y - old.y); }
@@ -83,7 +87,7 @@
       if (count === 0 && moved <= 4 && e.type === "pointerup") {
         app.setFollow(Tack.draw.hit(app, p.x, p.y, 18));
       }
-      pinch = 0;
+      pinch = spread();
     }
     canvas.addEventListener("pointerup", up);
     canvas.addEventListener("pointercancel", up);

@@ -25,6 +25,7 @@
       chartBehind: "Behind the leader (m)", chartSpeed: "Speed (kn)", chartAdd: "+ Boat", chartRemove: "Take off the charts",
       boatClass: "Class", series: "Series", total: "Total", nett: "Nett", backToReplay: "Back to the replay",
       resultsPage: "Results page", noSeries: "No series:", raceNo: "Race",
+      tabBoard: "Board", tabAnalysis: "Analysis", tabCharts: "Charts", tabMenu: "Menu",
       seriesNote: "Low-point scoring (Racing Rules of Sailing, Appendix A), no discard; a boat missing a race scores DNC."
     },
     ja: {
@@ -48,6 +49,7 @@
       chartBehind: "トップとの差 (m)", chartSpeed: "速度 (kn)", chartAdd: "+ 艇", chartRemove: "グラフから外す",
       boatClass: "クラス", series: "シリーズ成績", total: "合計", nett: "純得点", backToReplay: "リプレイに戻る",
       resultsPage: "成績表", noSeries: "シリーズ成績なし:", raceNo: "レース",
+      tabBoard: "順位", tabAnalysis: "分析", tabCharts: "グラフ", tabMenu: "メニュー",
       seriesNote: "低得点方式（セーリング競技規則 付則A）、除外レースなし。出場しなかったレースは DNC。"
     }
   };
