@@ -64,6 +64,8 @@ public:
     void ButtonCheckRaceClick();
     // "Replay": the race on the screen in the browser (compile_replay.cpp).
     void ButtonReplayClick();
+    // "Results": its results and race analysis in their own window.
+    void ButtonResultsClick();
     // "Entries": the boats from an entry list, each with the track chosen for
     // it; "Split the day": the day's races from the saved race on screen
     // (compile_entries.cpp).
@@ -91,6 +93,9 @@ protected:
 
 private:
     void PlaceReplayButton();
+    // The race as Save Data would write it and the viewer read it back, and
+    // its file's name; DataError when a box or the race does not read.
+    RaceSettings RaceAsSaved(std::string& file);
     void RefillBoatList(const char* separator);
     void RaceAreaFromTrack();
     void SetPickers(DateTime start, DateTime finish);
