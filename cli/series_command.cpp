@@ -4,6 +4,7 @@
 #include "cli/progress.h"
 #include "replay/analysis_input.h"
 #include "replay/race_results.h"
+#include "replay/scoring_csv.h"
 #include "replay/series_results.h"
 #include "replay/track_cache.h"
 #include "entries/entry_list.h"
@@ -18,25 +19,12 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
-#include <iterator>
-#include <map>
 #include <system_error>
 #include <thread>
 
 namespace tackedit::cli {
 
 namespace {
-
-// "HH:MM:SS" of local seconds (the time of day) or of a span.
-std::string Clock(std::int64_t seconds, bool time_of_day)
-{
-    if (time_of_day)
-        seconds = (seconds % 86400 + 86400) % 86400;
-    char text[40];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    return text;
-}
 
 // A whole number of points as a whole JSON number, a half as 2.5.
 nlohmann::ordered_json JsonPoints(double points)
@@ -151,33 +139,7 @@ std::vector<SeriesEntry> ReadSeriesEntries(Console& console, const std::string& 
 
 void PrintForScoring(const std::vector<std::vector<RaceResult>>& races, const std::vector<SeriesEntry>* entries)
 {
-    std::map<std::string, std::string> sail_of;
-    if (entries)
-        for (const SeriesEntry& e : *entries)
-            sail_of.try_emplace(SeriesBoatKey(e.boat), e.sail);
-    const auto sail = [&sail_of](const std::string& boat) {
-        const auto found = sail_of.find(SeriesBoatKey(boat));
-        return found == sail_of.end() ? std::string() : CsvCell(found->second);
-    };
-    std::printf("RaceNo,Class,SailNo,Boat,Start,Finish,Elapsed,Code,Place\n");
-    for (std::size_t r = 0; r < races.size(); ++r)
-        for (std::size_t i = 0; i < races[r].size(); ++i) {
-            const RaceResult& row = races[r][i];
-            const std::string cells[] = {
-                std::to_string(r + 1),
-                CsvCell(row.boat_class),
-                sail(row.name),
-                CsvCell(row.name),
-                row.start ? Clock(*row.start, true) : "",
-                row.finish ? Clock(*row.finish, true) : "",
-                row.elapsed ? Clock(std::llround(*row.elapsed), false) : "",
-                row.status == "OK" ? "" : row.status,
-                row.status == "OK" && row.rank ? std::to_string(*row.rank) : ""};
-            std::string line = cells[0];
-            for (std::size_t c = 1; c < std::size(cells); ++c)
-                line += "," + cells[c];
-            std::printf("%s\n", line.c_str());
-        }
+    std::fputs(ForScoringCsv(races, entries).c_str(), stdout);
 }
 
 int Series(Console& console, const std::vector<std::string>& args)

@@ -1,8 +1,10 @@
-// "Replay": the race as it stands on the compile screen, in the browser.
+// "Replay" and "Results": the race as it stands on the compile screen, in the
+// browser and in the results window.
 
 #include "screens/compile_screen.h"
 #include "race/race_file.h"
 #include "screens/replay_open.h"
+#include "screens/results_view.h"
 #include "base/messages.h"
 #include "platform/qt/qt_platform.h"
 #include "base/data_error.h"
@@ -33,22 +35,29 @@ void CompileScreen::showEvent(QShowEvent* event)
     QFrame::showEvent(event);
 }
 
-void CompileScreen::ButtonReplayClick()
+RaceSettings CompileScreen::RaceAsSaved(std::string& file)
 {
     RaceSettings race = state_.race;
     ReadRaceScreen(race);
-    const std::string file =
-        state_.RaceFileName.empty() ? FromQString(ComboBox1->currentText()) : state_.RaceFileName;
+    file = state_.RaceFileName.empty() ? FromQString(ComboBox1->currentText()) : state_.RaceFileName;
     RaceWriteOptions options;
     options.ui_language = state_.UiLanguage;
     options.wind_file_box = FromQString(ComboBox2->currentText());
     // As Save Data writes it and the viewer reads it back, with no file written.
     RaceSettings as_saved = race;
+    const std::string bytes = EncodeRaceFile(race, options, file);
+    ResetRaceForReading(as_saved);
+    ParseRaceFile(bytes, file, state_.paths.AppDir, as_saved);
+    CompleteRaceRead(state_.paths.AppDir, state_.UiLanguage, as_saved);
+    return as_saved;
+}
+
+void CompileScreen::ButtonReplayClick()
+{
+    std::string file;
+    RaceSettings as_saved;
     try {
-        const std::string bytes = EncodeRaceFile(race, options, file);
-        ResetRaceForReading(as_saved);
-        ParseRaceFile(bytes, file, state_.paths.AppDir, as_saved);
-        CompleteRaceRead(state_.paths.AppDir, state_.UiLanguage, as_saved);
+        as_saved = RaceAsSaved(file);
     } catch (const DataError& e) {
         ShowError(Say(texts::kReplayNotBuilt, state_.UiLanguage, {e.what()}));
         return;
@@ -87,6 +96,28 @@ void CompileScreen::ButtonOpenReplayClick()
     const std::string folder = replay_index_.substr(0, replay_index_.rfind('/'));
     if (!services_.shell.OpenDocument(folder))
         ShowError(Say(texts::kFolderDoesNotOpen, state_.UiLanguage, {folder}));
+}
+
+void CompileScreen::ButtonResultsClick()
+{
+    auto* view = findChild<ResultsView*>();
+    if (!view) {
+        ResultsView::Hooks hooks;
+        hooks.ReadRace = [this] {
+            std::string file;
+            const RaceSettings as_saved = RaceAsSaved(file);
+            ReplayReadOptions options;
+            options.pictures = options.land = false;
+            options.analysis = true;
+            return std::pair(MakeReplayRace(as_saved, state_.paths.AppDir, file, options), file);
+        };
+        hooks.export_folder = state_.paths.AppDir;
+        hooks.ui_language = state_.UiLanguage;
+        view = new ResultsView(this, services_.dialogs, services_.cursor, std::move(hooks));
+    }
+    view->show();
+    view->raise();
+    view->Refresh();
 }
 
 } // namespace tackedit

@@ -257,6 +257,8 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(cancel, &QPushButton::clicked, this, [this] { Button10Click(); });
     auto* help = AddControl<QPushButton>(this, "Button16", QRect(635, 502, 30, 28), QStringLiteral("?"));
     connect(help, &QPushButton::clicked, this, [this] { Button16Click(); });
+    auto* results = AddControl<QPushButton>(this, "ButtonResults", QRect(572, 502, 59, 28));
+    connect(results, &QPushButton::clicked, this, [this] { ButtonResultsClick(); });
     // Under the wind data file box, beside the map list's short caption.
     auto* check = AddControl<QPushButton>(this, "ButtonCheckRace", QRect(548, 229, 117, 19));
     connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });

@@ -66,6 +66,8 @@ public:
     void ButtonReplayClick();
     // "Open folder": the folder of the replay last built, in the file manager.
     void ButtonOpenReplayClick();
+    // "Results": its results and race analysis in their own window.
+    void ButtonResultsClick();
     // "Entries": the boats from an entry list, each with the track chosen for
     // it; "Split the day": the day's races from the saved race on screen
     // (compile_entries.cpp).
@@ -95,6 +97,9 @@ private:
     void PlaceReplayButton();
     // The replay's page under the Replay button, so it can be found without a browser.
     void ShowReplayPath(const std::string& index);
+    // The race as Save Data would write it and the viewer read it back, and
+    // its file's name; DataError when a box or the race does not read.
+    RaceSettings RaceAsSaved(std::string& file);
     void RefillBoatList(const char* separator);
     void RaceAreaFromTrack();
     void SetPickers(DateTime start, DateTime finish);
