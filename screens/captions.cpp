@@ -38,11 +38,8 @@ const Caption kCaptions[] = {
     {"Button9", "Save Data", "データの保存+航跡表示"},
     {"ButtonCheckRace", "Check Race", "レースチェック"},
     {"ButtonReplay", "Replay", "リプレイ"},
-<<<<<<< HEAD
     {"ButtonOpenReplay", "Folder", "フォルダ"},
-=======
     {"ButtonResults", "Results", "成績"},
->>>>>>> results34
     {"ButtonEntries", "Entries…", "エントリー…"},
     {"ButtonSplit", "Split the day…", "レース分割…"},
     {"ButtonFindStarts", "Find starts…", "スタート検出…"},
@@ -90,13 +87,10 @@ const Caption kToolTips[] = {
      "押すと、レースをクリックしたときビューアではなくブラウザでリプレイします"},
     {"ButtonReplay", "Replay the race on the screen in the browser (nothing is saved)",
      "画面のレースをブラウザでリプレイします（何も保存しません）"},
-<<<<<<< HEAD
     {"ButtonOpenReplay", "Open the folder of the replay last built",
      "最後に作成したリプレイのフォルダを開きます"},
-=======
     {"ButtonResults", "The results and the race analysis of the race on the screen; export for scoring programs",
      "画面のレースの成績とレース解析を表示します（採点ソフト用にCSVで書き出せます）"},
->>>>>>> results34
     {"ButtonEntries", "The boats from the committee's entry list, each with its track (nothing is saved)",
      "エントリーリストから艇と航跡を設定します（保存はしません）"},
     {"ButtonSplit", "The day's races from the saved race file, one a start time",
