@@ -266,6 +266,8 @@ inline constexpr Text kMissingBoats{
 inline constexpr Text kLineLeftOut{"Line %1 of the race file is left out: %2", "レースファイルの%1行目は外されています：%2"};
 inline constexpr Text kLeftOutFile{"the GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
 inline constexpr Text kNoGpsFile{"The GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
+inline constexpr Text kCleanedTrack{"%1 in gpsdat/ is this boat's track cleaned in the editor, but the race still uses %2",
+                                    "gpsdat/ の %1 はこの艇の編集済みの航跡ですが、レースはまだ %2 を使っています"};
 inline constexpr Text kUnknownKind{"The GPS file %1 is of no kind tackedit reads",
                                    "GPSファイル %1 は tackedit が読める形式ではありません"};
 inline constexpr Text kViewerCannotRead{
