@@ -2,26 +2,11 @@
 
 #include "check/race_check.h"
 #include "editor/editor_core.h"
-#include "base/numbers.h"
 #include "base/workspace_files.h"
 
 #include <filesystem>
 
 namespace tackedit {
-
-namespace {
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    return true;
-}
-
-} // namespace
 
 std::optional<std::string> CleanedTrackFor(const std::string& gpsdat, const std::string& file,
                                            const RaceSettings& race)
@@ -31,7 +16,7 @@ std::optional<std::string> CleanedTrackFor(const std::string& gpsdat, const std:
     fs::file_time_type newest_time{};
     for (const EditedTrackFormat format : {EditedTrackFormat::Trb, EditedTrackFormat::Gpx}) {
         const std::string name = EditedTrackName(file, format);
-        if (SameName(name, file))
+        if (SameFileName(name, file))
             return std::nullopt;  // the boat has its cleaned track already
         const auto found = FindWorkspaceFile(gpsdat, name);
         std::error_code error;
@@ -45,7 +30,7 @@ std::optional<std::string> CleanedTrackFor(const std::string& gpsdat, const std:
         return std::nullopt;
     const std::string name = newest->filename().string();
     for (int i = 0; i < race.BoatCount; ++i)
-        if (SameName(race.BoatGpsFile[static_cast<std::size_t>(i)], name))
+        if (SameFileName(race.BoatGpsFile[static_cast<std::size_t>(i)], name))
             return std::nullopt;
     return name;
 }
