@@ -19,8 +19,8 @@
 #include <QMouseEvent>
 
 #include <algorithm>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 namespace tackedit {
