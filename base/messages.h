@@ -48,6 +48,10 @@ inline constexpr Text kLeaveUnsavedRace{"The race has not been saved. Leave with
                                         "レースデータは保存されていません。保存しないで閉じますか？"};
 inline constexpr Text kLeaveUnsavedTrack{"The edited track has not been saved. Leave without saving?",
                                          "編集したGPSデータは保存されていません。保存しないで閉じますか？"};
+inline constexpr Text kUseCleanedInRace{"Use %1 for %2 in the race?", "%1 をレースの %2 に使いますか？"};
+inline constexpr Text kCleanedInRace{
+    "%2 uses %1 in the race on the compile screen, with its settings and place. Save Data writes it into the race file.",
+    "コンパイル画面のレースで %2 は設定と順番はそのままで %1 を使います。「データの保存」でレースファイルに書き込みます。"};
 inline constexpr Text kCloseAfterLongWork{
     "The editor is still at work (building a distribution or converting GPS files). The window closes when it is "
     "done.",
@@ -266,6 +270,8 @@ inline constexpr Text kMissingBoats{
 inline constexpr Text kLineLeftOut{"Line %1 of the race file is left out: %2", "レースファイルの%1行目は外されています：%2"};
 inline constexpr Text kLeftOutFile{"the GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
 inline constexpr Text kNoGpsFile{"The GPS file %1 is not in gpsdat/", "GPSファイル %1 が gpsdat/ にありません"};
+inline constexpr Text kCleanedTrack{"%1 in gpsdat/ is this boat's track cleaned in the editor, but the race still uses %2",
+                                    "gpsdat/ の %1 はこの艇の編集済みの航跡ですが、レースはまだ %2 を使っています"};
 inline constexpr Text kUnknownKind{"The GPS file %1 is of no kind tackedit reads",
                                    "GPSファイル %1 は tackedit が読める形式ではありません"};
 inline constexpr Text kViewerCannotRead{
@@ -312,6 +318,14 @@ inline constexpr Text kNotAFileName{"'%1' is not a file name for gpsdat/.", "「
 inline constexpr Text kBoatListChanged{
     "%1 is written, but the boat list has changed since the check: add it to the race by hand.",
     "%1 を書きましたが、チェックの後で艇のリストが変わりました。手でレースに加えてください。"};
+inline constexpr Text kUseFile{"Use %1", "%1 を使う"};
+inline constexpr Text kUseFileToolTip{"Use the track cleaned in the editor for this boat; its settings and place stay",
+                                      "エディタで編集した航跡をこの艇に使います。設定と順番はそのままです"};
+inline constexpr Text kEditTrack{"Edit track", "航跡の編集"};
+inline constexpr Text kEditTrackToolTip{"The GPS file of the selected finding's boat in the track editor",
+                                        "選んだ項目の艇のGPSファイルを航跡エディタで開きます"};
+inline constexpr Text kCheckAgainFirst{"The boat list has changed since the check: check again.",
+                                       "チェックの後で艇のリストが変わりました。もう一度チェックしてください。"};
 } // namespace check
 
 // The browser replay.

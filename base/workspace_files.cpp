@@ -59,6 +59,8 @@ bool IsRegularFileInside(const fs::path& entry, const std::string& root)
     return !relative.empty() && *relative.begin() != "..";
 }
 
+bool SameFileName(const std::string& a, const std::string& b) { return LowerName(a) == LowerName(b); }
+
 std::string SavedCopyStem(const std::string& stem)
 {
     const std::size_t n = stem.size();

@@ -25,6 +25,9 @@ bool IsRegularFileInside(const std::filesystem::path& entry, const std::string& 
 // nullopt when it can. An empty name is the caller's to refuse.
 std::optional<std::string> WindowsNameProblem(const std::string& name, const std::string& what);
 
+// Workspace file names are the same without regard to (ASCII) case.
+bool SameFileName(const std::string& a, const std::string& b);
+
 // A saved copy's stem: `stem` + "_s", unless it already ends in "_s" (any
 // case), so that saving a copy of a copy replaces it instead of growing names.
 std::string SavedCopyStem(const std::string& stem);

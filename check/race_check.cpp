@@ -65,15 +65,15 @@ public:
 
     void Race(Severity severity, const std::string& message)
     {
-        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0, {}});
+        result_.findings.push_back({severity, Say(kRace), EscapeControlCharacters(message), 0, {}, {}});
     }
     void Boat(int boat, Severity severity, const std::string& message,
-              std::optional<std::int64_t> shift_seconds = std::nullopt)
+              std::optional<std::int64_t> shift_seconds = std::nullopt, std::optional<std::string> use_file = {})
     {
         const BoatCheck& b = result_.boats[static_cast<std::size_t>(boat - 1)];
         result_.findings.push_back(
             {severity, EscapeControlCharacters(b.name.empty() ? Say(kBoatN, {std::to_string(boat)}) : b.name),
-             EscapeControlCharacters(message), boat, shift_seconds});
+             EscapeControlCharacters(message), boat, shift_seconds, std::move(use_file)});
     }
     std::string Say(const Text& text, std::initializer_list<std::string> args = {}) const
     {
@@ -435,20 +435,6 @@ std::string EscapeControlCharacters(std::string_view text)
     return out;
 }
 
-std::string FormatDuration(double seconds, int ui_language)
-{
-    const auto total = static_cast<std::int64_t>(std::llround(seconds));
-    const std::int64_t h = total / 3600, m = total % 3600 / 60, s = total % 60;
-    std::string text;
-    if (h > 0)
-        text += Say(kDurationH, ui_language, {std::to_string(h)});
-    if (h > 0 || m > 0)
-        text += Say(kDurationMin, ui_language, {std::to_string(m)});
-    if (h == 0)
-        text += (text.empty() || ui_language == 0 ? "" : " ") + Say(kDurationS, ui_language, {std::to_string(s)});
-    return text;
-}
-
 int RaceCheckResult::Count(Severity severity) const
 {
     int n = 0;
@@ -540,6 +526,11 @@ RaceCheckResult CheckRace(const RaceSettings& race, const RaceCheckInput& input)
             out.Boat(boat, Severity::Error,
                      out.Say(kLineLeftOut, {std::to_string(skip.line), out.Say(kLeftOutFile, {b.file})}));
             continue;
+        }
+        // Told even when the boat's own file is gone: the cleaned one is then all there is.
+        if (const auto cleaned = CleanedTrackFor(input.app_dir + "gpsdat", b.file, race)) {
+            b.cleaned_file = *cleaned;
+            out.Boat(boat, Severity::Warning, out.Say(kCleanedTrack, {*cleaned, b.file}), std::nullopt, *cleaned);
         }
         const auto path = FindWorkspaceFile(input.app_dir + "gpsdat", b.file);
         if (!path) {

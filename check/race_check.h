@@ -31,6 +31,7 @@ struct Finding {
     std::string message;
     int boat = 0;         // 1-based index into RaceCheckResult::boats; 0 for the race
     std::optional<std::int64_t> shift_seconds;  // the clock fix this finding offers
+    std::optional<std::string> use_file;        // or another file of gpsdat/ for the boat
 };
 
 // One boat's track over the race window. Times are track times (UTC).
@@ -46,6 +47,7 @@ struct BoatCheck {
     std::int32_t backward = 0;     // times earlier than the point before
     std::optional<std::int64_t> shift_seconds;  // added to every time, it covers the race
     std::optional<double> course_distance;      // metres from the nearest fix in the race to the course
+    std::string cleaned_file;  // the editor's cleaned track of `file` in gpsdat/; empty when none
 };
 
 struct RaceCheckResult {
@@ -131,6 +133,12 @@ std::string DescribeShift(std::int64_t shift_seconds, int ui_language = 2,
 // `last` (1-based) to a mark or a line of the race; nullopt when it has neither.
 std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first, std::int32_t last,
                                      const RaceSettings& race);
+
+// The track the editor saved from `file` (NAME_s.trb or NAME_s.gpx, the newer
+// when both) as it is spelled in `gpsdat`; nullopt when there is none, `file`
+// is itself one, or a boat of `race` uses it already.
+std::optional<std::string> CleanedTrackFor(const std::string& gpsdat, const std::string& file,
+                                           const RaceSettings& race);
 
 // Control characters written out (\x00, \x0A; \u0085 for the C1 ones), so a
 // NUL or a line end in a name can neither cut a message short nor break it.

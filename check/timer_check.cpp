@@ -71,7 +71,7 @@ std::vector<Finding> TimerFindings(const VkxEvents& events, DateTime start, doub
                  {FormatRaceDateTime(local(race_start->time)), when,
                   race_starts > 1 ? say(kTimerNearest, {std::to_string(race_starts)}) : "",
                   far ? say(kTimerOff, {std::to_string(kTimerStartSeconds), FormatRaceDateTime(local(start))}) : ""}),
-             0, {}});
+             0, {}, {}});
     }
     const DateTime reference = race_start ? race_start->time : start;
     for (const auto& [end, name] : {std::pair{VkxEvent::Pin, kPinEnd}, std::pair{VkxEvent::Boat, kBoatEnd}})
@@ -80,7 +80,8 @@ std::vector<Finding> TimerFindings(const VkxEvents& events, DateTime start, doub
             char clock[16];
             std::snprintf(clock, sizeof clock, "%d:%02d:%02d", t.hour, t.minute, t.second);
             findings.push_back({Severity::Info, "",
-                                say(kTimerLineEnd, {say(name), Degrees(ping->lat), Degrees(ping->lon), clock}), 0, {}});
+                                say(kTimerLineEnd, {say(name), Degrees(ping->lat), Degrees(ping->lon), clock}), 0,
+                                {}, {}});
         }
     return findings;
 }

@@ -1,5 +1,6 @@
 // Track times against the race window: coverage, gaps, the clock shift that
-// would explain a track recorded outside the race, and how far it lay from the course.
+// would explain a track recorded outside the race, how far it lay from the
+// course, and the durations the findings tell.
 
 #include "check/race_check.h"
 #include "base/messages.h"
@@ -196,6 +197,21 @@ std::optional<double> CourseDistance(const TrackStore& track, std::int32_t first
             nearest = std::min(nearest, MetresToSegment(lat, lon, l[0], l[1], l[2], l[3]));
     }
     return nearest;
+}
+
+std::string FormatDuration(double seconds, int ui_language)
+{
+    using namespace texts::check;
+    const auto total = static_cast<std::int64_t>(std::llround(seconds));
+    const std::int64_t h = total / 3600, m = total % 3600 / 60, s = total % 60;
+    std::string text;
+    if (h > 0)
+        text += Say(kDurationH, ui_language, {std::to_string(h)});
+    if (h > 0 || m > 0)
+        text += Say(kDurationMin, ui_language, {std::to_string(m)});
+    if (h == 0)
+        text += (text.empty() || ui_language == 0 ? "" : " ") + Say(kDurationS, ui_language, {std::to_string(s)});
+    return text;
 }
 
 } // namespace tackedit

@@ -36,6 +36,8 @@ nlohmann::ordered_json CheckJson(const RaceCheckResult& result)
                                        {"message", f.message}};
         if (f.shift_seconds)
             finding["fix"] = {{"shift_seconds", *f.shift_seconds}};
+        else if (f.use_file)
+            finding["fix"] = {{"use_file", *f.use_file}};
         findings.push_back(std::move(finding));
     }
     nlohmann::ordered_json boats = nlohmann::ordered_json::array();

@@ -104,6 +104,12 @@ class ScreenHost {
 public:
     virtual ~ScreenHost() = default;
     virtual void SwitchScreen(int mode) = 0;
+    // The track `path` of boat `boat` (1-based) of the race on the compile
+    // screen, in the editor, which goes back there; false when it did not open.
+    virtual bool EditRaceBoatTrack(const std::string& path, int boat) = 0;
+    // That boat of the compile screen's race moved from `old_file` to
+    // `new_file` of gpsdat/, its settings kept; false when it no longer uses `old_file`.
+    virtual bool UseTrackInRace(int boat, const std::string& old_file, const std::string& new_file) = 0;
 };
 
 } // namespace tackedit

@@ -199,13 +199,7 @@ void CompileScreen::ButtonReplaceTrackClick()
                   *chosen);
         return;
     }
-    if (const auto problem = RaceFieldProblem(name, Japanese() ? "GPSファイル" : "The GPS file", state_.UiLanguage)) {
-        ShowError(*problem);
-        return;
-    }
-    state_.race.BoatGpsFile[static_cast<std::size_t>(row)] = name;
-    RefillBoatList(" / ");
-    ListBox2->setCurrentRow(row);
+    UseTrackForBoat(row + 1, state_.race.BoatGpsFile[static_cast<std::size_t>(row)], name);
 }
 
 void CompileScreen::ListBox7ShiftMouseDown()

@@ -73,14 +73,9 @@ void CompileScreen::ButtonCheckRaceClick()
             return screen;
         };
         hooks.PointBoatAt = [this](int boat, const std::string& old_file, const std::string& new_file) {
-            auto& files = state_.race.BoatGpsFile;
-            if (boat < 1 || boat > state_.race.BoatCount || files[static_cast<std::size_t>(boat - 1)] != old_file)
-                return false;
-            files[static_cast<std::size_t>(boat - 1)] = new_file;
-            RefillBoatList(" / ");
-            ListGpsFiles();
-            return true;
+            return UseTrackForBoat(boat, old_file, new_file);
         };
+        hooks.EditTrack = [this](int boat) { return EditBoatTrack(boat); };
         hooks.ui_language = state_.UiLanguage;
         window = new RaceCheckWindow(this, services_.dialogs, services_.cursor, std::move(hooks));
     }

@@ -150,7 +150,9 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(boat, &QPushButton::clicked, this, [this] { ButtonBoatClick(); });
     auto* replace = AddControl<QPushButton>(this, "ButtonReplaceTrack", QRect(312, 190, 128, 22));
     connect(replace, &QPushButton::clicked, this, [this] { ButtonReplaceTrackClick(); });
-    Label22 = AddControl<QLabel>(this, "Label22", QRect(228, 214, 212, 16), QStringLiteral("0 boats"));
+    Label22 = AddControl<QLabel>(this, "Label22", QRect(228, 214, 108, 16), QStringLiteral("0 boats"));
+    auto* edit_track = AddControl<QPushButton>(this, "ButtonEditTrack", QRect(340, 212, 100, 20));
+    connect(edit_track, &QPushButton::clicked, this, [this] { ButtonEditTrackClick(); });
     AddControl<QLabel>(this, "Label5", QRect(228, 234, 212, 16), QStringLiteral("Start DateTime"));
     DateTimePicker1 = AddControl<QDateEdit>(this, "DateTimePicker1", QRect(228, 250, 110, 22));
     DateTimePicker2 = AddControl<QTimeEdit>(this, "DateTimePicker2", QRect(342, 250, 98, 22));

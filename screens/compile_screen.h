@@ -53,6 +53,15 @@ public:
     // "Replace track…": another file of gpsdat/ for the selected boat, which
     // keeps its name, class, TCF, options and place.
     void ButtonReplaceTrackClick();
+    // "Edit track": the selected boat's file in the editor, which comes back
+    // here (compile_edit_track.cpp).
+    void ButtonEditTrackClick();
+    // Boat `boat` (1-based); false, with the reason shown, when its file is not in gpsdat/.
+    bool EditBoatTrack(int boat);
+    // Boat `boat` (1-based) moved from `old_file` to `new_file` of gpsdat/,
+    // keeping its name, class, TCF, options and place; false when it no longer
+    // uses `old_file` or the race file cannot name `new_file` (said).
+    bool UseTrackForBoat(int boat, const std::string& old_file, const std::string& new_file);
     void ListBox7ShiftMouseDown();
     void Button7Click();
     void Button8Click();

@@ -11,6 +11,7 @@
 #include "base/data_error.h"
 #include "base/messages.h"
 #include "base/numbers.h"
+#include "base/workspace_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 namespace tackedit {
@@ -289,6 +291,32 @@ void EditorScreen::SaveEditedTrackAs(bool gpx)
     edit.CurrentTrackFile = name;
     DrawTrackMap();
     DrawTimeline();
+    OfferToRace(name);
+}
+
+void EditorScreen::OfferToRace(const std::string& saved)
+{
+    if (!race_boat_)
+        return;
+    const RaceSettings& race = state_.race;
+    const int boat = race_boat_->boat;
+    if (boat < 1 || boat > race.BoatCount)
+        return;
+    const auto at = static_cast<std::size_t>(boat - 1);
+    const std::string uses = race.BoatGpsFile[at], name = race.BoatName[at];
+    const std::string file = std::filesystem::path(saved).filename().string();
+    // Only while the boat still has the track the editor was opened on, and
+    // the race can name the new one: it names its tracks within gpsdat/.
+    std::error_code error;
+    const auto found = FindWorkspaceFile(state_.paths.AppDir + "gpsdat", file);
+    if (!SameFileName(uses, race_boat_->file) || SameFileName(uses, file) || !found ||
+        !std::filesystem::equivalent(*found, saved, error))
+        return;
+    const int lang = state_.UiLanguage;
+    if (!services_.dialogs.AskYesNo("tackvue", Say(texts::kUseCleanedInRace, lang, {file, name})))
+        return;
+    if (host_.UseTrackInRace(boat, uses, file))
+        services_.dialogs.ShowMessage("tackvue", Say(texts::kCleanedInRace, lang, {file, name}));
 }
 
 void EditorScreen::Button29Click() { SaveEditedTrackAs(false); }
@@ -311,8 +339,11 @@ bool EditorScreen::MayLeave()
 
 void EditorScreen::Button22Click()
 {
-    if (MayLeave())
-        host_.SwitchScreen(1);
+    if (!MayLeave())
+        return;
+    const bool to_race = race_boat_.has_value();
+    race_boat_.reset();
+    host_.SwitchScreen(to_race ? 3 : 1);
 }
 
 } // namespace tackedit

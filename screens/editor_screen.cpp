@@ -234,11 +234,18 @@ void EditorScreen::OpenTrackForEditing()
         EditTrack(*chosen);
 }
 
-void EditorScreen::EditTrack(const std::string& file)
+bool EditorScreen::EditTrack(const std::string& file) { return LoadForEditing(file, std::nullopt); }
+
+bool EditorScreen::EditRaceBoatTrack(const std::string& file, int boat)
+{
+    return LoadForEditing(file, RaceBoat{boat, std::filesystem::path(file).filename().string()});
+}
+
+bool EditorScreen::LoadForEditing(const std::string& file, std::optional<RaceBoat> boat)
 {
     if (!FileExists(file)) {
         services_.dialogs.ShowMessage("tackvue", file + ": no such file");
-        return;
+        return false;
     }
     state_.edit.CurrentTrackFile = file;
     LoadServices load{services_.events, services_.beeper, services_.cursor, [this] { ShowDeletionCounts(); }};
@@ -246,8 +253,9 @@ void EditorScreen::EditTrack(const std::string& file)
         LoadTrackFile(file, state_.track, state_.edit, load);
     } catch (const DataError& e) {
         services_.dialogs.ShowMessage("tackvue", e.what());
-        return;
+        return false;
     }
+    race_boat_ = std::move(boat);
     // Nothing of the previous track's pointer state carries over to this one.
     EditorState& editor = state_.editor;
     editor.HoverIndex = 0;
@@ -267,6 +275,7 @@ void EditorScreen::EditTrack(const std::string& file)
                                       NoPointsMessage(file, state_.UiLanguage, state_.track.ReadNotes));
     else if (!state_.track.ReadNotes.empty())
         services_.dialogs.ShowMessage("tackvue", file + ":\n" + JoinedNotes(state_.track.ReadNotes));
+    return true;
 }
 
 void EditorScreen::RefillAutoEditLists()

@@ -6,6 +6,8 @@
 #include <QLabel>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -37,8 +39,12 @@ public:
 
     // Button21 of the cover: choose a track file, load it, show the editor.
     void OpenTrackForEditing();
-    // Opens a track file in the editor, from anywhere.
-    void EditTrack(const std::string& file);
+    // Opens a track file in the editor, from anywhere; false when it did not open.
+    bool EditTrack(const std::string& file);
+    // The track of boat `boat` (1-based) of the race on the compile screen:
+    // Back returns to that screen, and a saved cleaned track is offered for the boat.
+    bool EditRaceBoatTrack(const std::string& file, int boat);
+    bool OpenedFromRace() const { return race_boat_.has_value(); }
     // The two value lists of automatic editing, back to 20 s and the shared jump limit.
     void RefillAutoEditLists();
 
@@ -84,11 +90,18 @@ private:
     void HideSelectionLines();
     void RestoreKind(std::int32_t bit);
     void SaveEditedTrackAs(bool gpx);
+    struct RaceBoat {
+        int boat = 0;
+        std::string file;  // bare name, as the race named it when the editor opened
+    };
+    bool LoadForEditing(const std::string& file, std::optional<RaceBoat> boat);
+    void OfferToRace(const std::string& saved);
     std::string PointDateTimeText(std::int32_t index) const;
 
     AppState& state_;
     PlatformServices& services_;
     ScreenHost& host_;
+    std::optional<RaceBoat> race_boat_;
 
     QLabel* label40_ = nullptr;
     QLabel* label41_ = nullptr;

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <vector>
 
 namespace tackedit {
 
@@ -124,9 +125,18 @@ RaceCheckWindow::RaceCheckWindow(QWidget* parent, DialogService& dialogs, Cursor
     auto* again = new QPushButton(Say(kCheckAgain), this);
     again->setObjectName(QStringLiteral("CheckAgainButton"));
     connect(again, &QPushButton::clicked, this, [this] { RunCheck(); });
+    edit_track_ = new QPushButton(Say(kEditTrack), this);
+    edit_track_->setObjectName(QStringLiteral("EditTrackButton"));
+    edit_track_->setToolTip(Say(kEditTrackToolTip));
+    edit_track_->setEnabled(false);
+    connect(edit_track_, &QPushButton::clicked, this, [this] { EditSelectedTrack(); });
+    connect(findings_, &QTableWidget::itemSelectionChanged, this,
+            [this] { edit_track_->setEnabled(SelectedBoat() > 0 && hooks_.EditTrack); });
+    connect(findings_, &QTableWidget::cellDoubleClicked, this, [this] { EditSelectedTrack(); });
     auto* close = new QPushButton(Say(kClose), this);
     close->setObjectName(QStringLiteral("CloseButton"));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    buttons->addWidget(edit_track_);
     buttons->addStretch();
     buttons->addWidget(again);
     buttons->addWidget(close);
@@ -218,15 +228,33 @@ void RaceCheckWindow::ShowResult()
         boats_->item(row, 0)->setBackground(SeverityColour(worst));
         boats_->item(row, 0)->setIcon(style()->standardIcon(SeverityIcon(worst)));
         boats_->item(row, 0)->setToolTip(ToQString(EscapeControlCharacters(b.name)));  // the column may cut a long name
+        std::vector<QPushButton*> fixes;
         if (b.shift_seconds && b.in_race) {
             auto* fix = new QPushButton(Say(kFix));
             fix->setObjectName(QStringLiteral("FixButton%1").arg(row + 1));
             fix->setToolTip(Say(kFixToolTip, {DescribeShift(*b.shift_seconds, hooks_.ui_language, b.first)}));
             connect(fix, &QPushButton::clicked, this, [this, row] { FixBoat(row + 1); });
-            boats_->setCellWidget(row, kFixColumn, fix);
-            if (first_fix < 0)
-                first_fix = row;
+            fixes.push_back(fix);
         }
+        if (!b.cleaned_file.empty() && b.in_race) {
+            auto* use = new QPushButton(Say(kUseFile, {EscapeControlCharacters(b.cleaned_file)}));
+            use->setObjectName(QStringLiteral("UseFileButton%1").arg(row + 1));
+            use->setToolTip(Say(kUseFileToolTip));
+            connect(use, &QPushButton::clicked, this, [this, row] { UseCleanedTrack(row + 1); });
+            fixes.push_back(use);
+        }
+        if (fixes.size() == 1) {
+            boats_->setCellWidget(row, kFixColumn, fixes.front());
+        } else if (fixes.size() > 1) {
+            auto* both = new QWidget;
+            auto* line = new QHBoxLayout(both);
+            line->setContentsMargins(0, 0, 0, 0);
+            for (QPushButton* fix : fixes)
+                line->addWidget(fix);
+            boats_->setCellWidget(row, kFixColumn, both);
+        }
+        if (!fixes.empty() && first_fix < 0)
+            first_fix = row;
     }
     boats_->resizeColumnsToContents();
     boats_->setColumnWidth(0, std::min(boats_->columnWidth(0), kMaxNameWidth));
@@ -274,9 +302,47 @@ void RaceCheckWindow::FixBoat(int boat)
         dialogs_.ShowMessage(Message(kWindowTitle), e.what());
         return;
     }
-    if (!hooks_.PointBoatAt(boat, b.file, written))
+    if (!hooks_.PointBoatAt(RaceBoat(boat), b.file, written))
         dialogs_.ShowMessage(Message(kWindowTitle), Message(kBoatListChanged, {written}));
     RunCheck();
+}
+
+int RaceCheckWindow::RaceBoat(int boat) const
+{
+    if (boat < 1 || boat > static_cast<int>(result_.boats.size()) ||
+        !result_.boats[static_cast<std::size_t>(boat - 1)].in_race)
+        return 0;
+    int in_race = 0;
+    for (int k = 0; k < boat; ++k)
+        in_race += result_.boats[static_cast<std::size_t>(k)].in_race ? 1 : 0;
+    return in_race;
+}
+
+int RaceCheckWindow::SelectedBoat() const
+{
+    const int row = findings_->currentRow();
+    if (row < 0 || row >= static_cast<int>(result_.findings.size()) || findings_->selectedItems().isEmpty())
+        return 0;
+    return RaceBoat(result_.findings[static_cast<std::size_t>(row)].boat);
+}
+
+void RaceCheckWindow::UseCleanedTrack(int boat)
+{
+    if (boat < 1 || boat > static_cast<int>(result_.boats.size()))
+        return;
+    const BoatCheck b = result_.boats[static_cast<std::size_t>(boat - 1)];
+    if (b.cleaned_file.empty())
+        return;
+    if (!hooks_.PointBoatAt(RaceBoat(boat), b.file, b.cleaned_file))
+        dialogs_.ShowMessage(Message(kWindowTitle), Message(kCheckAgainFirst));
+    RunCheck();
+}
+
+void RaceCheckWindow::EditSelectedTrack()
+{
+    // The compile screen gives way to the editor, and this window closes with it.
+    if (const int boat = SelectedBoat(); boat > 0 && hooks_.EditTrack)
+        hooks_.EditTrack(boat);
 }
 
 } // namespace tackedit

@@ -11,12 +11,14 @@
 #include <string>
 
 class QLabel;
+class QPushButton;
 class QTableWidget;
 
 namespace tackedit {
 
-// The findings of a race check: one row per finding, the boats' statistics, and
-// a "Fix" button for each boat whose clock looks shifted.
+// The findings of a race check: one row per finding, the boats' statistics, a
+// "Fix" button for each boat whose clock looks shifted, a "Use" button for each
+// whose track was cleaned in the editor, and "Edit track" for a finding's boat.
 class RaceCheckWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -28,9 +30,12 @@ public:
         // The race as Save Data would read it, in a copy: the application's
         // record stays as it is. Raises DataError for a box that is not a number.
         std::function<ScreenRace()> ReadScreen;
-        // Points boat `boat` (1-based) from `old_file` at `new_file`, both in
-        // gpsdat/; false when the boat list no longer has that boat there.
+        // Points boat `boat` (1-based, of the race: without the boats the
+        // reader left out) from `old_file` at `new_file`, both in gpsdat/;
+        // false when the boat list no longer has that boat there.
         std::function<bool(int boat, const std::string& old_file, const std::string& new_file)> PointBoatAt;
+        // Opens that boat's track in the editor; false when it did not open.
+        std::function<bool(int boat)> EditTrack;
         int ui_language = 2;  // of the window's texts; the findings' come with ReadScreen's input
     };
 
@@ -43,6 +48,10 @@ public:
     // Writes the boat's shifted copy in gpsdat/ (under a free name unless an
     // identical copy is there), points the boat at it and checks again.
     void FixBoat(int boat);
+    // Points the boat at its cleaned track and checks again.
+    void UseCleanedTrack(int boat);
+    // The track of the selected finding's boat in the editor.
+    void EditSelectedTrack();
 
     const RaceCheckResult& Result() const { return result_; }
 
@@ -51,6 +60,9 @@ protected:
 
 private:
     void ShowResult();
+    // Of check boat `boat`, its place among the race's boats; 0 for one the reader left out.
+    int RaceBoat(int boat) const;
+    int SelectedBoat() const;
     std::string Message(const Text& text, std::initializer_list<std::string> args = {}) const;
     QString Say(const Text& text, std::initializer_list<std::string> args = {}) const;
 
@@ -62,6 +74,7 @@ private:
     QLabel* summary_;
     QTableWidget* findings_;
     QTableWidget* boats_;
+    QPushButton* edit_track_;
 };
 
 } // namespace tackedit

@@ -154,9 +154,11 @@ void TForm1::closeEvent(QCloseEvent* event)
         }
         return;
     }
-    const bool may_close = state_.ScreenMode == 3    ? compile_->MayLeave()
-                           : state_.ScreenMode == 22 ? editor_->MayLeave()
-                                                     : true;
+    // The editor opened from the race leaves the race's changes behind too.
+    const bool may_close = state_.ScreenMode == 3 ? compile_->MayLeave()
+                           : state_.ScreenMode == 22
+                               ? editor_->MayLeave() && (!editor_->OpenedFromRace() || compile_->MayLeave())
+                               : true;
     if (!may_close) {
         event->ignore();
         return;
@@ -213,6 +215,13 @@ void TForm1::SwitchScreen(int mode)
 {
     state_.ScreenMode = mode;
     ShowScreen();
+}
+
+bool TForm1::EditRaceBoatTrack(const std::string& path, int boat) { return editor_->EditRaceBoatTrack(path, boat); }
+
+bool TForm1::UseTrackInRace(int boat, const std::string& old_file, const std::string& new_file)
+{
+    return compile_->UseTrackForBoat(boat, old_file, new_file);
 }
 
 void TForm1::HideAllPanels()

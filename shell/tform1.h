@@ -28,6 +28,8 @@ public:
     TForm1(AppState& state, PlatformServices& services, std::string program_folder);
 
     void SwitchScreen(int mode) override;
+    bool EditRaceBoatTrack(const std::string& path, int boat) override;
+    bool UseTrackInRace(int boat, const std::string& old_file, const std::string& new_file) override;
     // Files given on the command line: a race file of the workspace opens on
     // the compile screen, any other file in the track editor.
     void OpenFiles(const std::vector<std::string>& files);

@@ -111,5 +111,49 @@ TEST_F(BoatListTest, ReplacingATrackKeepsTheBoatAndRemovingAsks)
     EXPECT_EQ(state_.race.BoatName, (std::vector<std::string>{"Team"}));
 }
 
+TEST_F(BoatListTest, EditTrackGoesToTheEditorAndBackAndTheCleanedTrackIsOfferedForTheBoat)
+{
+    CompileScreen& screen = OpenRace();
+    form_->show();
+    Find<QListWidget>("ListBox2")->setCurrentRow(0);
+    Click("ButtonEditTrack");
+    ASSERT_EQ(state_.ScreenMode, 22);
+    EXPECT_EQ(std::filesystem::path(state_.edit.CurrentTrackFile).filename(), "alpha.GPX");
+
+    dialogs_.answers = {MessageAnswer::Yes, MessageAnswer::Yes};  // save, and use it
+    Click("Button29");
+    ASSERT_EQ(dialogs_.calls.size(), 3u);
+    EXPECT_EQ(dialogs_.calls[1].text, "Use alpha_s.trb for Alpha in the race?");
+    EXPECT_NE(dialogs_.calls[2].text.find("Save Data writes it"), std::string::npos);
+    EXPECT_EQ(state_.race.BoatGpsFile, (std::vector<std::string>{"alpha_s.trb", "20240615_TEAM1.gpx"}));
+    EXPECT_EQ(state_.race.BoatName[0], "Alpha");
+    EXPECT_EQ(state_.race.BoatTcf[0], 1.01);
+    EXPECT_EQ(state_.race.BoatStartOffset[0], 120);
+    EXPECT_EQ(state_.race.BoatEntered[0], 0);
+    dialogs_.answers = {MessageAnswer::Yes};
+    Click("Button29");
+    EXPECT_EQ(dialogs_.calls.size(), 4u) << "saved again: the race has it already";
+
+    // Closing from the editor leaves the race's change behind too: it asks.
+    dialogs_.answers = {MessageAnswer::No};
+    form_->close();
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(dialogs_.calls.back().text, "The race has not been saved. Leave without saving?");
+
+    Click("Button22");
+    EXPECT_EQ(state_.ScreenMode, 3);
+    EXPECT_TRUE(screen.HasUnsavedChanges());
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("Alpha / alpha_s.trb"));
+
+    // No changes nothing.
+    Find<QListWidget>("ListBox2")->setCurrentRow(1);
+    Click("ButtonEditTrack");
+    dialogs_.answers = {MessageAnswer::Yes, MessageAnswer::No};
+    Click("Button30");
+    EXPECT_EQ(dialogs_.calls.back().text, "Use 20240615_TEAM1_s.gpx for Team in the race?");
+    EXPECT_EQ(state_.race.BoatGpsFile[1], "20240615_TEAM1.gpx");
+    EXPECT_TRUE(std::filesystem::exists(ws_ / "gpsdat" / "20240615_TEAM1_s.gpx"));
+}
+
 } // namespace
 } // namespace tackedit

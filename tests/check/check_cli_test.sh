@@ -99,5 +99,11 @@ check "shift bad option" 2 "$code"
 run shift "$ws/gpsdat/a.gpx" "$work/x.txt" --hours 1
 check "shift bad ending" 2 "$code"
 
+# A track cleaned in the editor beside a boat's file is offered as its fix.
+gpx 0 >"$ws/gpsdat/a_s.gpx"
+run check "$ws" clean.txt --json
+check "cleaned file exit" 3 "$code"
+check "json cleaned file fix" '"fix":{"use_file":"a_s.gpx"}' "$(tr -d ' \n' <"$work/out" | grep -o '"fix":{"use_file":[^}]*}')"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -288,6 +288,30 @@ TEST_F(RaceCheckTest, ATrackFarFromTheCourseIsAWarningNamingTheDistance)
     EXPECT_NEAR(*result.boats[1].course_distance, 19200, 1);
 }
 
+TEST_F(RaceCheckTest, ACleanedTrackBesideTheBoatsFileIsOfferedUnlessAnyBoatUsesIt)
+{
+    for (const char* name : {"Kazekiri.trb", "KAZEKIRI_s.trb", "b.trb", "b_s.trb", "c_s.trb"})
+        Track(name, Sailing());
+    std::ofstream(ws_ / "gpsdat" / "gone_s.gpx") << "<gpx/>";
+    Boat("kazekiri.trb", "Kazekiri");
+    Boat("b.trb", "Bravo");
+    Boat("B_S.TRB", "Bravo cleaned");
+    Boat("c_s.trb", "Charlie");
+    Boat("gone.log", "Gone");
+    const RaceCheckResult result = Check();
+    std::vector<std::string> offers;
+    for (const Finding& f : result.findings)
+        if (f.use_file)
+            offers.push_back(f.subject + ": " + *f.use_file + " | " + f.message);
+    EXPECT_EQ(offers, (std::vector<std::string>{
+                          "Kazekiri: KAZEKIRI_s.trb | KAZEKIRI_s.trb in gpsdat/ is this boat's track cleaned in the "
+                          "editor, but the race still uses kazekiri.trb",
+                          "Gone: gone_s.gpx | gone_s.gpx in gpsdat/ is this boat's track cleaned in the editor, but "
+                          "the race still uses gone.log"}));
+    EXPECT_EQ(result.boats[0].cleaned_file, "KAZEKIRI_s.trb");
+    EXPECT_EQ(Messages(result, "Gone", Severity::Error), std::vector<std::string>{"The GPS file gone.log is not in gpsdat/"});
+}
+
 TEST_F(RaceCheckTest, EveryBoatOffByTheSameHoursPointsAtTheTimeDifference)
 {
     Track("a.trb", Sailing());

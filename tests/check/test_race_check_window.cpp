@@ -226,6 +226,48 @@ TEST_F(RaceCheckWindowTest, BoatsTheReaderLeftOutAreErrorsUntilPutBack)
     EXPECT_EQ(window->Result().boats.size(), 2u);
 }
 
+// Behind a boat the reader left out, so the check's boat 2 is the race's boat 1.
+TEST_F(RaceCheckWindowTest, ACleanedTrackIsUsedAndAFindingsTrackOpensInTheEditor)
+{
+    fs::create_directories(ws_ / "raceadmin");
+    std::ofstream(ws_ / "raceadmin" / "race1.txt", std::ios::binary)
+        << "ST,2024/06/15 10:00:00\r\nFT,2024/06/15 10:30:00\r\nTD,9\r\n"
+           "BN,gone.gpx,Ghost\r\nBN,team1.gpx,Team,0.9,60,1\r\n";
+    dialogs_.answers = {MessageAnswer::Yes};  // leave the race of the set-up
+    Click("Button10");
+    Click("Button2");
+    Click("RadioButton11");
+    ClickEntry("ListBox4", QStringLiteral("race1"));
+    std::ofstream(ws_ / "gpsdat" / "team1_s.gpx") << Gpx(0);
+
+    RaceCheckWindow* window = CheckRace();
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(FindingWith("Team", "team1_s.gpx in gpsdat/ is this boat's track cleaned"), "");
+    auto* use = window->findChild<QPushButton*>(QStringLiteral("UseFileButton2"));
+    ASSERT_NE(use, nullptr);
+    QTest::mouseClick(use, Qt::LeftButton);
+    EXPECT_EQ(state_.race.BoatGpsFile[0], "team1_s.gpx");
+    EXPECT_EQ(state_.race.BoatTcf[0], 0.9);
+    EXPECT_EQ(state_.race.BoatStartOffset[0], 60);
+    EXPECT_EQ(Find<QTableWidget>("BoatsTable")->cellWidget(1, kFixColumn), nullptr) << "checked again";
+
+    auto* edit = window->findChild<QPushButton*>(QStringLiteral("EditTrackButton"));
+    auto* findings = Find<QTableWidget>("FindingsTable");
+    findings->selectRow(0);  // the race's own finding: no track
+    EXPECT_FALSE(edit->isEnabled());
+    for (int row = 0; row < findings->rowCount(); ++row)
+        if (findings->item(row, 1)->text() == QStringLiteral("Team"))
+            findings->selectRow(row);
+    ASSERT_TRUE(edit->isEnabled());
+    QTest::mouseClick(edit, Qt::LeftButton);
+    EXPECT_EQ(state_.ScreenMode, 22);
+    EXPECT_EQ(fs::path(state_.edit.CurrentTrackFile).filename(), "team1_s.gpx");
+    EXPECT_FALSE(window->isVisible());
+    Click("Button22");
+    EXPECT_EQ(state_.ScreenMode, 3) << "Back returns to the race";
+    EXPECT_EQ(Find<QListWidget>("ListBox2")->item(0)->text(), QStringLiteral("Team / team1_s.gpx"));
+}
+
 TEST_F(RaceCheckWindowTest, AFirstBoatWithAWrongClockIsNamedWhileItsTimesStand)
 {
     dialogs_.answers = {MessageAnswer::Yes};  // leave the race of the set-up
