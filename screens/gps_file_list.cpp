@@ -56,11 +56,16 @@ const FirstFix* Known(const std::string& path)
     return &found->second;
 }
 
-std::string LocalText(DateTime utc, int zone_hours)
+// The list shows the day; the tooltip the time too.
+std::string LocalText(DateTime utc, int zone_hours, bool with_time)
 {
     const DateTimeParts p = DecodeDateTimeToSecond(utc + zone_hours / 24.0);
     char text[40];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", p.year, p.month, p.day, p.hour, p.minute);
+    if (with_time)
+        std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
+                      p.second);
+    else
+        std::snprintf(text, sizeof text, "%04d/%02d/%02d", p.year, p.month, p.day);
     return text;
 }
 
@@ -116,14 +121,6 @@ GpsFileList::GpsFileList(QListWidget* list) : QObject(list), list_(list)
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-std::optional<std::string> GpsFileList::FirstFixText(const std::string& path, int zone_hours)
-{
-    const FirstFix* fix = Known(path);
-    if (!fix)
-        return std::nullopt;
-    return fix->time ? LocalText(*fix->time, zone_hours) : std::string(kNoFix);
-}
-
 void GpsFileList::Fill(const std::string& folder, const std::string& extension, bool by_first_fix, int zone_hours)
 {
     last_ = {folder, extension, by_first_fix, zone_hours};
@@ -157,16 +154,19 @@ void GpsFileList::Fill(const std::string& folder, const std::string& extension, 
     // A refill keeps the place the user scrolled to.
     const int scrolled = list_->verticalScrollBar()->value();
     list_->clear();
-    const QFontMetrics metrics(list_->font());
-    const int room = list_->width() - 2 * list_->frameWidth() - list_->verticalScrollBar()->sizeHint().width() - 10;
     for (const Row& row : rows) {
-        const std::string fix = !row.known ? kUnknown : row.fix ? LocalText(*row.fix, zone_hours) : kNoFix;
-        // The text keeps "name / time", the form the rest of the screen reads.
+        const std::string fix = !row.known ? kUnknown : row.fix ? LocalText(*row.fix, zone_hours, false) : kNoFix;
+        // The text keeps "name / date", the form the rest of the screen reads.
         auto* item = new QListWidgetItem(ToQString(row.name + " / " + fix), list_);
         item->setData(kNameRole, ToQString(row.name));
         item->setData(kFixRole, ToQString(fix));
-        if (metrics.horizontalAdvance(ToQString(row.name + "  " + fix)) > room)
-            item->setToolTip(ToQString(row.name));
+        std::string tip = row.name;
+        if (row.fix)
+            tip += "\nFirst fix " + LocalText(*row.fix, zone_hours, true) + " (UTC" + (zone_hours < 0 ? "" : "+") +
+                   std::to_string(zone_hours) + ")";
+        else
+            tip += row.known ? "\nNo fix" : "\n…";
+        item->setToolTip(ToQString(tip));
     }
     list_->verticalScrollBar()->setValue(scrolled);
 

@@ -11,7 +11,6 @@
 
 #include <QObject>
 
-#include <optional>
 #include <string>
 
 class QListWidget;
@@ -28,10 +27,6 @@ public:
     void Fill(const std::string& folder, const std::string& extension, bool by_first_fix, int zone_hours);
 
     bool Busy() const { return jobs_.Busy(); }
-
-    // The first fix of a file as the list shows it (local time with
-    // `zone_hours`), or nullopt when it is not known yet.
-    static std::optional<std::string> FirstFixText(const std::string& path, int zone_hours);
 
 private:
     QListWidget* list_;
