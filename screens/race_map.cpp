@@ -109,17 +109,27 @@ void RaceMapView::SetJapanese(bool japanese)
 
 void RaceMapView::ShowRace(RaceMapInput input)
 {
-    if (input == input_ && !picture_.isNull())
-        return;
-    input_ = std::move(input);
-    ReadMissingTracks();
-    Redraw();
+    // The same race still looks at its files: one may have been saved anew.
+    const bool same = input == input_ && !picture_.isNull();
+    if (!same)
+        input_ = std::move(input);
+    if (ReadMissingTracks() || !same)
+        Redraw();
 }
 
-void RaceMapView::ReadMissingTracks()
+void RaceMapView::showEvent(QShowEvent* event)
+{
+    // Back from the editor, say, with a track saved over.
+    if (ReadMissingTracks())
+        Redraw();
+    QWidget::showEvent(event);
+}
+
+bool RaceMapView::ReadMissingTracks()
 {
     if (reading_tracks_)
-        return;  // looked at again when the reading in hand is done
+        return false;  // looked at again when the reading in hand is done
+    bool gone = false;
     std::vector<std::string> wanted;
     for (const std::string& path : input_.boat_paths) {
         if (path.empty() || std::find(wanted.begin(), wanted.end(), path) != wanted.end())
@@ -127,14 +137,14 @@ void RaceMapView::ReadMissingTracks()
         const auto stamp = FileStamp(path);
         const auto known = tracks_.find(path);
         if (!stamp) {
-            tracks_.erase(path);
+            gone = tracks_.erase(path) > 0 || gone;
             continue;
         }
         if (known == tracks_.end() || known->second.size != stamp->first || known->second.modified != stamp->second)
             wanted.push_back(path);
     }
     if (wanted.empty())
-        return;
+        return gone;
     reading_tracks_ = true;
     using Read = std::vector<std::pair<std::string, Track>>;
     jobs_.Start<Read>(
@@ -168,6 +178,7 @@ void RaceMapView::ReadMissingTracks()
             ReadMissingTracks();  // what changed while these were read
             Redraw();
         });
+    return gone;
 }
 
 void RaceMapView::RequestLand()

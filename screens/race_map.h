@@ -60,6 +60,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -68,7 +69,8 @@ private:
         std::filesystem::file_time_type modified;
         std::shared_ptr<TrackStore> store;  // null: the file did not read
     };
-    void ReadMissingTracks();
+    // True when a track went (its file did); the map then needs drawing anew.
+    bool ReadMissingTracks();
     void RequestLand();
     void Redraw();
     void PaintMarksLinesCourse(class QPainter& painter) const;
