@@ -66,6 +66,11 @@ bool UpdateMapView(const TrackStore& store, TrackEditState& edit, MapView& view,
     }
     edit.FirstPresent = first;
     edit.LastPresent = last;
+    return FitMapView(min_lat, max_lat, min_lon, max_lon, view, width, height);
+}
+
+bool FitMapView(double min_lat, double max_lat, double min_lon, double max_lon, MapView& view, int width, int height)
+{
     view.ViewMaxLat = max_lat;
     view.ViewMinLat = min_lat;
     view.ViewMaxLon = max_lon;

@@ -65,6 +65,11 @@ inline std::int64_t TruncPixel(double value)
 bool UpdateMapView(const TrackStore& store, TrackEditState& edit, MapView& view, int width = MapWidth,
                    int height = MapHeight);
 
+// The view of a box (minutes of arc), fitted into 90 % of the picture with the
+// map's aspect; false, with the scales kept, when the box has no extent.
+bool FitMapView(double min_lat, double max_lat, double min_lon, double max_lon, MapView& view, int width = MapWidth,
+                int height = MapHeight);
+
 inline PixelPoint ProjectToMap(const MapView& view, double lat, double lon)
 {
     return {RoundPixel((lon - view.ViewCenterLon) * view.ViewScaleLon + view.ViewCenterX),

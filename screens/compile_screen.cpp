@@ -7,7 +7,9 @@
 
 #include "external/help.h"
 #include "external/settings.h"
+#include "screens/gps_file_list.h"
 #include "screens/picture_folder_box.h"
+#include "screens/race_map.h"
 #include "platform/qt/named_controls.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
@@ -104,7 +106,7 @@ void FillRaceFileList(QWidget* list, const std::string& app_dir)
 CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices& services, ScreenHost& host)
     : QFrame(parent), state_(state), services_(services), host_(host)
 {
-    SetUpPanel(this, "pnlCOMPILE", 673, 541, QColor(192, 192, 192));
+    SetUpPanel(this, "pnlCOMPILE", 1121, 541, QColor(192, 192, 192));
     setToolTip(QStringLiteral("Drop GPS File Here"));
 
     // Left column: titles, race file, GPS files.
@@ -120,6 +122,7 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     ListBox1 = AddControl<QListWidget>(this, "ListBox1", QRect(8, 148, 210, 230));
     ListBox1->setToolTip(QStringLiteral("Click to choose GPS file / Drop GPS File Here."));
     connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+    gps_files_ = new GpsFileList(ListBox1);
     AddControl<QLabel>(this, "Label34", QRect(8, 382, 60, 18), QStringLiteral("Sorted by"));
     auto* by_date = AddControl<QRadioButton>(this, "RadioButton12", QRect(68, 382, 80, 18), QStringLiteral("Date time"));
     auto* by_name = AddControl<QRadioButton>(this, "RadioButton13", QRect(150, 382, 68, 18), QStringLiteral("ABC"));
@@ -163,10 +166,12 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
         date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
         date->setCalendarPopup(true);
         connect(date, &QDateEdit::dateChanged, this, [this] { UpdatePlayTime(); });
+        connect(date, &QDateEdit::dateChanged, this, [this] { UpdateRaceMap(); });
     }
     for (QTimeEdit* time : {DateTimePicker2, DateTimePicker4}) {
         time->setDisplayFormat(QStringLiteral("H:mm:ss"));
         connect(time, &QTimeEdit::timeChanged, this, [this] { UpdatePlayTime(); });
+        connect(time, &QTimeEdit::timeChanged, this, [this] { UpdateRaceMap(); });
     }
     int y = 320;
     auto value_row = [&](const char* label, const char* edit, const char* unit_name, const char* unit) {
@@ -185,6 +190,12 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     findChild<QLabel*>(QStringLiteral("Label10"))->setText(QStringLiteral("LOA"));
     Edit9 = value_row("Label12", "Edit9", "Label13", "deg");
     Edit10 = value_row("Label14", "Edit10", "Label15", "hr");
+    // The tracks' clock is UTC: the time difference moves the map's window and
+    // the local time of the GPS files' first fixes.
+    connect(Edit10, &QLineEdit::textChanged, this, [this] {
+        UpdateRaceMap();
+        ListGpsFiles();
+    });
     auto combo_row = [&](const char* label, const char* combo, const QString& caption, QRect label_at,
                          QRect box_at) {
         AddControl<QLabel>(this, label, label_at.translated(0, y + 2), caption);
@@ -279,6 +290,9 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(split, &QPushButton::clicked, this, [this] { ButtonSplitClick(); });
     auto* find = AddControl<QPushButton>(this, "ButtonFindStarts", QRect(132, 508, 86, 24));
     connect(find, &QPushButton::clicked, this, [this] { ButtonFindStartsClick(); });
+    // Right of the form: the race at a glance.
+    map_ = new RaceMapView(this);
+    map_->setGeometry(673, 8, 440, 525);
     ApplyEnglishCaptions(this);
 }
 
@@ -320,6 +334,7 @@ void CompileScreen::SetCompileDefaults()
     ListGpsFiles();
     ListWindFiles();
     ListRaceFiles();
+    UpdateRaceMap();
 }
 
 void CompileScreen::SetPickers(DateTime start, DateTime finish)
@@ -382,6 +397,7 @@ void CompileScreen::ShowRaceOnScreen()
             ListBox7->addItem(Q(name));
     }
     pictures_->ShowRace();
+    UpdateRaceMap();
 }
 
 void CompileScreen::ListGpsFiles()
@@ -392,10 +408,9 @@ void CompileScreen::ListGpsFiles()
         if (auto* button = findChild<QRadioButton*>(QString::fromLatin1(name)); button && button->isChecked())
             extension = ext;
     const bool by_date = findChild<QRadioButton*>(QStringLiteral("RadioButton12"))->isChecked();
-    ListBox1->clear();
-    for (const auto& entry : ListWorkspaceFiles(state_.paths.AppDir + "gpsdat", extension, by_date, 4999))
-        ListBox1->addItem(Q(entry.name + " / " + entry.modified_text));
-    ShowLongEntriesAsToolTips(ListBox1);
+    const auto hours = ParseInteger(FromQString(Edit10->text()));
+    const int zone = hours && TimeDiffHolds(static_cast<int>(*hours)) ? static_cast<int>(*hours) : zone_hours_;
+    gps_files_->Fill(state_.paths.AppDir + "gpsdat", extension, by_date, zone);
     services_.cursor.ShowDefaultCursor();
 }
 
@@ -432,6 +447,29 @@ void CompileScreen::RefillBoatList(const char* separator)
                             state_.race.BoatGpsFile[static_cast<std::size_t>(i)]));
     ShowLongEntriesAsToolTips(ListBox2);
     Label22->setText(QString::number(state_.race.BoatCount) + QStringLiteral(" boats"));
+    UpdateRaceMap();
+}
+
+void CompileScreen::UpdateRaceMap()
+{
+    if (!map_)
+        return;  // still being built
+    const RaceSettings& race = state_.race;
+    RaceMapInput input;
+    const std::string gpsdat = state_.paths.AppDir + "gpsdat";
+    for (std::size_t i = 0; i < static_cast<std::size_t>(race.BoatCount); ++i) {
+        input.boat_paths.push_back(FindWorkspaceFile(gpsdat, race.BoatGpsFile[i]).value_or(""));
+        input.boat_names.push_back(race.BoatName[i]);
+    }
+    const auto hours = ParseInteger(FromQString(Edit10->text()));
+    const int zone = hours && TimeDiffHolds(static_cast<int>(*hours)) ? static_cast<int>(*hours) : race.TimeDiff;
+    input.from = PickerTime(DateTimePicker1, DateTimePicker2) - zone / 24.0;
+    input.to = PickerTime(DateTimePicker3, DateTimePicker4) - zone / 24.0;
+    input.marks = race.MarkList;
+    input.lines = race.LineList;
+    input.course = race.CourseList;
+    map_->SetJapanese(Japanese());
+    map_->ShowRace(std::move(input));
 }
 
 void CompileScreen::ReadRaceScreen() { ReadRaceScreen(state_.race); }

@@ -18,7 +18,9 @@ class QTimeEdit;
 
 namespace tackedit {
 
+class GpsFileList;
 class PictureFolderBox;
+class RaceMapView;
 struct EntryList;
 struct TrbLeftOut;
 
@@ -39,6 +41,8 @@ public:
     void ListWindFiles();
     void ListRaceFiles();
     void UpdatePlayTime();
+    // The map beside the form: the boats, the race window and the marks on the screen.
+    void UpdateRaceMap();
     // Copies the screen into the race; DataError naming the field that is not a number.
     void ReadRaceScreen();
     void ReadRaceScreen(RaceSettings& race);
@@ -150,6 +154,8 @@ private:
     QListWidget *ListBox1, *ListBox2, *ListBox3, *ListBox7, *FileListBox1;
     QLabel *Label22, *Label29, *Label32;
     PictureFolderBox* pictures_;
+    GpsFileList* gps_files_ = nullptr;
+    RaceMapView* map_ = nullptr;
     QDateEdit *DateTimePicker1, *DateTimePicker3;
     QTimeEdit *DateTimePicker2, *DateTimePicker4;
 };

@@ -243,7 +243,7 @@ TEST_F(CompileScreenTest, MinimizingConvertsEachBoatAndSkipsAMissingFile)
     };
     Click("Button9");
     ASSERT_EQ(behind_question.size(), 1u);
-    EXPECT_EQ(behind_question[0], std::make_pair(3, QSize(673, 541))) << "the race, not the progress panel";
+    EXPECT_EQ(behind_question[0], std::make_pair(3, QSize(1121, 541))) << "the race, not the progress panel";
     EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "20240615_team1.trb"));
     EXPECT_TRUE(fs::exists(ws_ / "gpsdat" / "alpha.trb"));
     EXPECT_FALSE(fs::exists(ws_ / "gpsdat" / "gone.trb")) << "no other boat's track under its name";

@@ -198,7 +198,7 @@ TEST_F(ShellTest, EveryScreenTakesItsPanelSizeAndItsEntryState)
     EXPECT_FALSE(Find<QRadioButton>("RadioButton11")->isChecked()) << "both choices unchecked again";
     EXPECT_TRUE(Find<QGroupBox>("GroupBox3")->isHidden());
     Click("RadioButton10");
-    ExpectScreen(3, 673, 541);
+    ExpectScreen(3, 1121, 541);
     Click("Button10");
     ExpectScreen(1, 323, 433);
 
