@@ -72,7 +72,7 @@ const Command kCommands[] = {
      "holding a comma, a quote or a line break is quoted, and one starting with =,\n"
      "+, - or @ gets a leading ' so that a spreadsheet shows it as text.\n"},
     {"distribute", Distribute,
-     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]",
+     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace] [--replay-file]",
      "build a distribution folder that replays races elsewhere",
      "Builds WORKSPACE/distribution/DISTNAME as the distribution screen does, with\n"
      "the race files in the order given, and prints the folder built. On a terminal\n"
@@ -83,7 +83,8 @@ const Command kCommands[] = {
      "  --no-pictures   leave the pictures out\n"
      "  --quality Q     JPEG quality of the reduced pictures, 1 to 100 (30)\n"
      "  --replace       an existing folder of that name goes to the trash once the\n"
-     "                  new one is complete; without it the command fails\n"},
+     "                  new one is complete; without it the command fails\n"
+     "  --replay-file   add replay.html beside replay/: the replay in one file\n"},
     {"replay", Replay, "replay WORKSPACE OUTDIR RACEFILE... [--no-pictures] [--replace] [--single-file]",
      "build a folder that replays races in a browser",
      "Writes OUTDIR, whose index.html plays the races in the order given in any\n"

@@ -13,6 +13,9 @@ class DialogService {
 public:
     virtual ~DialogService() = default;
     virtual std::optional<std::string> OpenFile(const std::string& filter, const std::string& initial_folder) = 0;
+    // The file to write; `suggested` is a path to offer. The dialog asks before
+    // the name of an existing file is taken.
+    virtual std::optional<std::string> SaveFile(const std::string& filter, const std::string& suggested) = 0;
     virtual std::optional<std::string> BrowseForFolder(const std::string& caption,
                                                        const std::string& initial_folder) = 0;
     virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,

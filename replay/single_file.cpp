@@ -149,8 +149,17 @@ bool WrittenBySingleFileBuild(const fs::path& path)
 
 } // namespace
 
-std::string SingleFileReplay(const ReplayRaces& races, const ReplayBuildOptions& options)
+std::string SingleFileReplay(const ReplayRaces& races, const ReplayBuildOptions& options,
+                             const ReplayPictureSource& copies)
 {
+    const auto copy_uri = [&](std::size_t k, const std::string& file, const ReplayPicture& picture) -> std::string {
+        const std::string path = copies(k, file, picture);
+        try {
+            return path.empty() ? "" : "data:image/jpeg;base64," + Base64(std::string(ReadWholeFile(path).view()));
+        } catch (const DataError&) {
+            return "";
+        }
+    };
     std::string scripts;
     std::vector<RaceResultsPage> results;
     for (std::size_t k = 0; k < races.count; ++k) {
@@ -160,7 +169,7 @@ std::string SingleFileReplay(const ReplayRaces& races, const ReplayBuildOptions&
         const ReplayRace race = races.read(k);
         std::vector<std::string> names, urls;
         for (const ReplayPicture& picture : race.pictures) {
-            urls.push_back(options.pictures ? PictureUri(picture) : "");
+            urls.push_back(!options.pictures ? "" : copies ? copy_uri(k, file, picture) : PictureUri(picture));
             // The name the folder would give it, for the picture's caption.
             names.push_back(urls.back().empty() ? "" : "pictures/race-" + std::to_string(k + 1) + "/" + picture.name);
         }

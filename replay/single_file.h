@@ -12,8 +12,10 @@ namespace tackedit {
 
 // The whole page for these races. Pictures (unless options.pictures is off)
 // come from their files, reduced a little more than the folder's copies, since
-// base64 makes them a third larger.
-std::string SingleFileReplay(const ReplayRaces& races, const ReplayBuildOptions& options);
+// base64 makes them a third larger; `copies`, where given, names instead a
+// reduced copy to take as it is ("" leaves the picture out).
+std::string SingleFileReplay(const ReplayRaces& races, const ReplayBuildOptions& options,
+                             const ReplayPictureSource& copies = {});
 
 // Writes out_file atomically. Its folder must exist; an existing out_file is an
 // error unless options.replace and a one-file build wrote it (it then goes to

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -18,12 +19,17 @@ namespace tackedit {
 void CompileScreen::PlaceReplayButton()
 {
     // Left of "Check Race", after the map list's caption where that is shown.
+    // Its menu's arrow last.
     auto* button = findChild<QPushButton*>(QStringLiteral("ButtonReplay"));
+    auto* more = findChild<QToolButton*>(QStringLiteral("ButtonReplayMore"));
     auto* caption = findChild<QLabel*>(QStringLiteral("Label26"));
     int left = 448;
     if (caption && caption->isVisibleTo(this))
         left += caption->fontMetrics().horizontalAdvance(caption->text()) + 8;
-    button->setGeometry(left, 229, std::max(546 - left, 40), 19);
+    const int width = std::max(546 - left, 56);
+    button->setGeometry(left, 229, width - 16, 19);
+    if (more)
+        more->setGeometry(left + width - 16, 229, 16, 19);
 }
 
 void CompileScreen::showEvent(QShowEvent* event)
@@ -33,6 +39,18 @@ void CompileScreen::showEvent(QShowEvent* event)
 }
 
 void CompileScreen::ButtonReplayClick()
+{
+    WithScreenReplay([this](const ReplayRaces& races, const std::string&) { OpenReplay(races, state_, services_); });
+}
+
+void CompileScreen::SaveReplayAsOneFileClick()
+{
+    WithScreenReplay([this](const ReplayRaces& races, const std::string& file) {
+        SaveReplayFile(races, state_.paths.AppDir + file.substr(0, file.rfind('.')) + ".html", state_, services_);
+    });
+}
+
+void CompileScreen::WithScreenReplay(const std::function<void(const ReplayRaces&, const std::string& file)>& use)
 {
     RaceSettings race = state_.race;
     ReadRaceScreen(race);
@@ -60,7 +78,7 @@ void CompileScreen::ButtonReplayClick()
         options.analysis = true;
         return MakeReplayRace(as_saved, state_.paths.AppDir, file, options);
     };
-    OpenReplay(races, state_, services_);
+    use(races, file);
 }
 
 } // namespace tackedit

@@ -86,6 +86,16 @@ TEST(SingleFileReplay, HoldsEverythingWithinATenthOfTheFolder)
         ++pictures;
     EXPECT_EQ(pictures, 3);
     EXPECT_GE(references, 2) << "the results sheet's links";
+
+    // A distribution's own reduced copies go in as they are.
+    fixtures::WriteBytes((scratch.root / "copy.jpg").string(), "copy");
+    const std::string page = SingleFileReplay(races, ReplayBuildOptions{}, [&](std::size_t, const std::string&,
+                                                                                const ReplayPicture& picture) {
+        return picture.name == "IMG_1.JPG" ? (scratch.root / "copy.jpg").string() : std::string();
+    });
+    EXPECT_NE(page.find(R"("src":"pictures/race-1/IMG_1.JPG","time":1060,"url":"data:image/jpeg;base64,Y29weQ==")"),
+              std::string::npos);
+    EXPECT_EQ(page.find("IMG_0.JPG"), std::string::npos) << "a picture without a copy is left out";
 }
 
 TEST(SingleFileReplay, ReplacesOnlyItsOwnFileAndNamesWhatIsMissing)
