@@ -19,6 +19,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cp -r demo "$tmp/demo"
 cp -r demo "$tmp/photos"
+mkdir "$tmp/photos/photos"
 build/bench/make-pictures "$tmp/photos/photos" 12 3000 2000 90 "2024:06:15 10:05:00" 240 >/dev/null
 printf 'PIC,%s,0\r\n' "$tmp/photos/photos" >> "$tmp/photos/raceadmin/demo_race.txt"
 build/bench/make-check-workspace "$tmp/fleet" 80 10800 1 >/dev/null
@@ -33,6 +34,7 @@ measure() {
     --prepare "rm -rf $tmp/out $tmp/out.html" \
     -n folder "$cli replay $ws $tmp/out $race" \
     -n one-file "$cli replay $ws $tmp/out.html $race --single-file" > "$tmp/log"
+  rm -rf "$tmp/out" "$tmp/out.html"
   "$cli" replay "$ws" "$tmp/out" "$race" >/dev/null
   "$cli" replay "$ws" "$tmp/out.html" "$race" --single-file >/dev/null
   local folder_bytes one_bytes
