@@ -62,7 +62,7 @@ int Pictures(Console& console, const std::vector<std::string>& args)
 int Distribute(Console& console, const std::vector<std::string>& args)
 {
     std::vector<std::string> positional;
-    bool help = true, pictures = true, replace = false;
+    bool help = true, pictures = true, replace = false, replay_file = false;
     int quality = 30;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--no-help") {
@@ -71,6 +71,8 @@ int Distribute(Console& console, const std::vector<std::string>& args)
             pictures = false;
         } else if (args[i] == "--replace") {
             replace = true;
+        } else if (args[i] == "--replay-file") {
+            replay_file = true;
         } else if (args[i] == "--quality" && i + 1 < args.size()) {
             const auto value = ParseInteger(args[++i]);
             if (!value || *value < 1 || *value > 100)
@@ -118,6 +120,7 @@ int Distribute(Console& console, const std::vector<std::string>& args)
         options.app_dir = app_dir;
         options.attach_help = help;
         options.export_pictures = pictures;
+        options.replay_file = replay_file;
         options.replace = replace;
         options.move_to_trash = MoveToTrash;
         std::vector<PictureFailure> failures;

@@ -9,6 +9,7 @@
 #include "replay/race_results.h"
 #include "replay/replay_builder.h"
 #include "replay/series_results.h"
+#include "replay/single_file.h"
 #include "base/data_error.h"
 #include "base/table_cells.h"
 #include "base/workspace_files.h"
@@ -41,11 +42,12 @@ std::string RacePictureFolder(const std::string& app_dir, const std::string& pat
 
 int Replay(Console& console, const std::vector<std::string>& args)
 {
-    const auto split = SplitFlags(args, {"--no-pictures", "--replace"});
+    const auto split = SplitFlags(args, {"--no-pictures", "--replace", "--single-file"});
     if (!split || split->names.size() < 3)
         return console.Usage();
     const std::vector<std::string>& names = split->names;
-    const bool pictures = !split->Has("--no-pictures"), replace = split->Has("--replace");
+    const bool pictures = !split->Has("--no-pictures"), replace = split->Has("--replace"),
+               single_file = split->Has("--single-file");
     ReplayBuildOptions options;
     options.app_dir = WorkspaceFolder(names[0]);
     options.pictures = pictures;
@@ -74,12 +76,15 @@ int Replay(Console& console, const std::vector<std::string>& args)
         return race;
     };
     try {
-        BuildReplay(races, names[1], options);
+        if (single_file)
+            BuildSingleFileReplay(races, names[1], options);
+        else
+            BuildReplay(races, names[1], options);
     } catch (const DataError& e) {
         return console.Fail(e.what());
     }
     console.ClearProgressLine();
-    std::printf("%s\n", (std::filesystem::path(names[1]) / "index.html").string().c_str());
+    std::printf("%s\n", single_file ? names[1].c_str() : (std::filesystem::path(names[1]) / "index.html").string().c_str());
     return 0;
 }
 

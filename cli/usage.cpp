@@ -72,7 +72,7 @@ const Command kCommands[] = {
      "holding a comma, a quote or a line break is quoted, and one starting with =,\n"
      "+, - or @ gets a leading ' so that a spreadsheet shows it as text.\n"},
     {"distribute", Distribute,
-     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace]",
+     "distribute WORKSPACE DISTNAME RACEFILE... [--no-help] [--no-pictures] [--quality Q] [--replace] [--replay-file]",
      "build a distribution folder that replays races elsewhere",
      "Builds WORKSPACE/distribution/DISTNAME as the distribution screen does, with\n"
      "the race files in the order given, and prints the folder built. On a terminal\n"
@@ -83,12 +83,14 @@ const Command kCommands[] = {
      "  --no-pictures   leave the pictures out\n"
      "  --quality Q     JPEG quality of the reduced pictures, 1 to 100 (30)\n"
      "  --replace       an existing folder of that name goes to the trash once the\n"
-     "                  new one is complete; without it the command fails\n"},
-    {"replay", Replay, "replay WORKSPACE OUTDIR RACEFILE... [--no-pictures] [--replace]",
+     "                  new one is complete; without it the command fails\n"
+     "  --replay-file   add replay.html beside replay/: the replay in one file\n"},
+    {"replay", Replay, "replay WORKSPACE OUTDIR RACEFILE... [--no-pictures] [--replace] [--single-file]",
      "build a folder that replays races in a browser",
      "Writes OUTDIR, whose index.html plays the races in the order given in any\n"
      "browser from file://, and prints the path of index.html. A race file that does\n"
      "not read leaves nothing behind. On a terminal it shows which race it reads.\n"
+     "With --single-file, OUTDIR is the name of one HTML file that holds it all.\n"
      "\n"
      "OUTDIR may not be the workspace or hold it, lie in its data folders (gpsdat,\n"
      "raceadmin, pic, winddat, attachment, coastline, ctrl), or be or hold a file\n"
@@ -97,7 +99,9 @@ const Command kCommands[] = {
      "  --no-pictures   leave the races' pictures out\n"
      "  --replace       an existing OUTDIR that a replay build wrote goes to the\n"
      "                  trash once the new one is complete; anything else there,\n"
-     "                  or any OUTDIR without it, makes the command fail\n"},
+     "                  or any OUTDIR without it, makes the command fail\n"
+     "  --single-file   write one HTML file instead of a folder: page, races,\n"
+     "                  pictures and results inside, nothing else fetched\n"},
     {"results", Results, "results WORKSPACE RACEFILE [--json|--csv] [--for-scoring [--entries ENTRYLIST]]",
      "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"

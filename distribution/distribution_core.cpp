@@ -5,6 +5,7 @@
 #include "platform/text_codec.h"
 #include "race/race_file.h"
 #include "replay/replay_builder.h"
+#include "replay/single_file.h"
 #include "base/atomic_write.h"
 #include "base/data_error.h"
 #include "base/file_buffer.h"
@@ -333,12 +334,22 @@ void AddReplay(const DistributionPlayList& list, const DistributionOptions& opti
             races.push_back(name);
     const std::string folder = building + "/replay";
     MakeFolder(folder);
-    WriteReplay(races, folder, replay,
-                [&](std::size_t, const std::string& race_file, const ReplayPicture& picture) {
-                    const std::string name = "pic/" + race_file.substr(0, race_file.find('.')) + "/s_" + picture.name;
-                    std::error_code error;
-                    return fs::is_regular_file(building + "/" + name, error) ? "../" + name : std::string();
-                });
+    const auto copy = [&](std::size_t, const std::string& race_file, const ReplayPicture& picture) {
+        const std::string name = "pic/" + race_file.substr(0, race_file.find('.')) + "/s_" + picture.name;
+        std::error_code error;
+        return fs::is_regular_file(building + "/" + name, error) ? name : std::string();
+    };
+    WriteReplay(races, folder, replay, [&](std::size_t k, const std::string& race_file, const ReplayPicture& picture) {
+        const std::string name = copy(k, race_file, picture);
+        return name.empty() ? name : "../" + name;
+    });
+    if (options.replay_file)
+        WriteFileAtomically(building + "/replay.html",
+                            SingleFileReplay(RaceFiles(races, replay), replay,
+                                             [&](std::size_t k, const std::string& race_file, const ReplayPicture& p) {
+                                                 const std::string name = copy(k, race_file, p);
+                                                 return name.empty() ? name : building + "/" + name;
+                                             }));
 }
 
 } // namespace

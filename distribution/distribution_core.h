@@ -47,6 +47,9 @@ struct DistributionOptions {
     // The pictures are exported after the build (ExportDistributionPictures):
     // the race files that get pictures name their folder in the copy.
     bool export_pictures = false;
+    // replay.html beside replay/: the same replay as one file, its pictures
+    // the distribution's own copies.
+    bool replay_file = false;
     // Whether a folder of that name (found without regard to case) may go to
     // the trash; without it one found at the end stops the build.
     bool replace = false;

@@ -84,7 +84,8 @@ std::string EncodeFixes(const ReplayBoat& boat)
     return Base64(bytes);
 }
 
-std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& pictures)
+std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& pictures,
+                       const std::vector<std::string>& urls)
 {
     using nlohmann::ordered_json;
     ordered_json boats = ordered_json::array();
@@ -100,8 +101,11 @@ std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& p
         lines.push_back({{"lat1", l.lat1}, {"lon1", l.lon1}, {"lat2", l.lat2}, {"lon2", l.lon2}});
     for (const ReplayWind& w : race.wind)
         wind.push_back({w.time, w.direction, w.speed});
-    for (std::size_t i = 0; i < race.pictures.size() && i < pictures.size(); ++i)
+    for (std::size_t i = 0; i < race.pictures.size() && i < pictures.size(); ++i) {
         shots.push_back({{"src", pictures[i]}, {"time", race.pictures[i].time}});
+        if (i < urls.size() && !urls[i].empty())
+            shots.back()["url"] = urls[i];
+    }
     ordered_json land = nullptr, land_box = nullptr;
     const auto rounded = [](double v) { return std::round(v * 1e5) / 1e5; };
     if (race.land) {
@@ -158,6 +162,17 @@ ReplayRaces RaceFiles(const std::vector<std::string>& race_files, const ReplayBu
     return races;
 }
 
+RaceResultsPage ResultsPageOf(const ReplayRace& race, const std::string& file)
+{
+    RaceResultsPage page;
+    page.file = file;
+    page.title = race.title1;
+    page.results = ReplayResults(race, page.why);
+    if (!page.results && page.why.empty())
+        page.why = "the race was read without its analysis";
+    return page;
+}
+
 void WriteReplay(const std::vector<std::string>& race_files, const std::string& folder,
                  const ReplayBuildOptions& options, const ReplayPictureSource& pictures)
 {
@@ -201,12 +216,7 @@ void WriteReplay(const ReplayRaces& races, const std::string& folder, const Repl
             names.push_back(pictures ? pictures(k, file, picture) : reduced_copy(k, file, picture));
         WriteFile(building / "races" / (id + ".js"), RaceScript(race, names), (building / "races" / (id + ".js")).string());
         script_tags += "<script src=\"races/" + id + ".js\"></script>\n";
-        RaceResultsPage& page = results.emplace_back();
-        page.file = file;
-        page.title = race.title1;
-        page.results = ReplayResults(race, page.why);
-        if (!page.results && page.why.empty())
-            page.why = "the race was read without its analysis";
+        results.push_back(ResultsPageOf(race, file));
     }
     WriteFile(building / "results.html", ResultsPageHtml(results), (building / "results.html").string());
     for (const WebFile& file : ReplayWebFiles()) {

@@ -5,6 +5,7 @@
 // nothing fetched from elsewhere.
 
 #include "replay/replay_data.h"
+#include "replay/results_page.h"
 
 #include <functional>
 #include <string>
@@ -18,8 +19,10 @@ namespace tackedit {
 std::string EncodeFixes(const ReplayBoat& boat);
 
 // The classic script that adds the race to window.TACK_RACES; `pictures` are
-// the names the race's pictures have in the replay folder.
-std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& pictures);
+// the names the race's pictures have in the replay folder, and `urls`, where
+// given, where the page finds them instead (data: URIs of a one-file replay).
+std::string RaceScript(const ReplayRace& race, const std::vector<std::string>& pictures,
+                       const std::vector<std::string>& urls = {});
 
 // The page's files as the build put them into the program.
 struct WebFile {
@@ -53,6 +56,9 @@ struct ReplayRaces {
 
 // Race files of the workspace, read as Save Data gives them to the viewer.
 ReplayRaces RaceFiles(const std::vector<std::string>& race_files, const ReplayBuildOptions& options);
+
+// The race as results.html shows it.
+RaceResultsPage ResultsPageOf(const ReplayRace& race, const std::string& file);
 
 // Writes the replay's files into an existing folder: the page, and a script per
 // race. Without `pictures`, the pictures are reduced copies in pictures/.

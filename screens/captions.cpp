@@ -51,6 +51,7 @@ const Caption kCaptions[] = {
     {"Label24", "Distribution Files", "配布ファイル"},
     {"Label25", "(Play in this order)", "（この順序で連続表示）"},
     {"CheckBox1", "Attach Help Files", "HELPを添付"},
+    {"CheckBoxReplayFile", "replay.html", "replay.html"},
     {"Button6", "OK (Create Distribution File)", "OK (配布ﾌｧｲﾙ作成)"},
     // The editor and the download panel: designed in Japanese only.
     {"Label39", "Points now / all", "現点数/全データ点数"},
@@ -94,6 +95,10 @@ const Caption kToolTips[] = {
      "最後に作成したリプレイのフォルダを開きます"},
     {"ButtonResults", "The results and the race analysis of the race on the screen; export for scoring programs",
      "画面のレースの成績とレース解析を表示します（採点ソフト用にCSVで書き出せます）"},
+    {"CheckBoxReplayFile", "Adds replay.html: the browser replay in one file, to send or put on a website",
+     "replay.html（1つのファイルにしたブラウザ用リプレイ）も入れます。送信やウェブ掲載用"},
+    {"ButtonReplayMore", "The replay as one HTML file to send or put on a website",
+     "リプレイを送信やウェブ掲載用の1つのHTMLファイルにします"},
     {"ButtonEntries", "The boats from the committee's entry list, each with its track (nothing is saved)",
      "エントリーリストから艇と航跡を設定します（保存はしません）"},
     {"ButtonSplit", "The day's races from the saved race file, one a start time",

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -21,12 +22,17 @@ namespace tackedit {
 void CompileScreen::PlaceReplayButton()
 {
     // Left of "Check Race", after the map list's caption where that is shown.
+    // Its menu's arrow last.
     auto* button = findChild<QPushButton*>(QStringLiteral("ButtonReplay"));
+    auto* more = findChild<QToolButton*>(QStringLiteral("ButtonReplayMore"));
     auto* caption = findChild<QLabel*>(QStringLiteral("Label26"));
     int left = 448;
     if (caption && caption->isVisibleTo(this))
         left += caption->fontMetrics().horizontalAdvance(caption->text()) + 8;
-    button->setGeometry(left, 229, std::max(546 - left, 40), 19);
+    const int width = std::max(546 - left, 56);
+    button->setGeometry(left, 229, width - 16, 19);
+    if (more)
+        more->setGeometry(left + width - 16, 229, 16, 19);
 }
 
 void CompileScreen::showEvent(QShowEvent* event)
@@ -54,6 +60,23 @@ RaceSettings CompileScreen::RaceAsSaved(std::string& file)
 
 void CompileScreen::ButtonReplayClick()
 {
+    WithScreenReplay([this](const ReplayRaces& races, const std::string&) {
+        std::string built;
+        OpenReplay(races, state_, services_, &built);
+        if (!built.empty())
+            ShowReplayPath(built);
+    });
+}
+
+void CompileScreen::SaveReplayAsOneFileClick()
+{
+    WithScreenReplay([this](const ReplayRaces& races, const std::string& file) {
+        SaveReplayFile(races, state_.paths.AppDir + file.substr(0, file.rfind('.')) + ".html", state_, services_);
+    });
+}
+
+void CompileScreen::WithScreenReplay(const std::function<void(const ReplayRaces&, const std::string& file)>& use)
+{
     std::string file;
     RaceSettings as_saved;
     try {
@@ -70,10 +93,7 @@ void CompileScreen::ButtonReplayClick()
         options.analysis = true;
         return MakeReplayRace(as_saved, state_.paths.AppDir, file, options);
     };
-    std::string built;
-    OpenReplay(races, state_, services_, &built);
-    if (!built.empty())
-        ShowReplayPath(built);
+    use(races, file);
 }
 
 void CompileScreen::ShowReplayPath(const std::string& index)

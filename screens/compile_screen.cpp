@@ -29,10 +29,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimeEdit>
+#include <QToolButton>
 
 #include <cmath>
 #include <filesystem>
@@ -277,6 +279,15 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     connect(check, &QPushButton::clicked, this, [this] { ButtonCheckRaceClick(); });
     auto* replay = AddControl<QPushButton>(this, "ButtonReplay", QRect(448, 229, 96, 19));
     connect(replay, &QPushButton::clicked, this, [this] { ButtonReplayClick(); });
+    auto* more = AddControl<QToolButton>(this, "ButtonReplayMore", QRect(528, 229, 16, 19), QStringLiteral("▾"));
+    more->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(more);
+    auto* one_file = menu->addAction(QString());
+    one_file->setObjectName(QStringLiteral("ActionReplayOneFile"));
+    connect(menu, &QMenu::aboutToShow, this,
+            [this, one_file] { one_file->setText(ToQString(Say(texts::kSaveReplayAsOneFile, state_.UiLanguage))); });
+    connect(one_file, &QAction::triggered, this, [this] { SaveReplayAsOneFileClick(); });
+    more->setMenu(menu);
     // Where the last replay was built, once there is one (compile_replay.cpp).
     AddControl<QLabel>(this, "LabelReplayPath", QRect(448, 252, 150, 19))->hide();
     auto* open_replay = AddControl<QPushButton>(this, "ButtonOpenReplay", QRect(600, 252, 65, 19));

@@ -5,6 +5,7 @@
 
 #include <QFrame>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ class GpsFileList;
 class PictureFolderBox;
 class RaceMapView;
 struct EntryList;
+struct ReplayRaces;
 struct TrbLeftOut;
 
 // pnlCOMPILE: the race being compiled, its boats, and Save Data.
@@ -75,12 +77,14 @@ public:
     void Button16Click();
     // "Check Race": the race check on the screen's values, in its own window.
     void ButtonCheckRaceClick();
-    // "Replay": the race on the screen in the browser (compile_replay.cpp).
+    // "Replay": the race on the screen in the browser (compile_replay.cpp);
+    // its menu's "Save as one file…" writes that replay as one HTML file.
     void ButtonReplayClick();
     // "Open folder": the folder of the replay last built, in the file manager.
     void ButtonOpenReplayClick();
     // "Results": its results and race analysis in their own window.
     void ButtonResultsClick();
+    void SaveReplayAsOneFileClick();
     // "Entries": the boats from an entry list, each with the track chosen for
     // it; "Split the day": the day's races from the saved race on screen
     // (compile_entries.cpp).
@@ -93,6 +97,13 @@ public:
     void SplitDay(std::string starts);
 
     int ZoneHours() const { return zone_hours_; }
+
+private:
+    // The race on screen as Save Data would write it, handed to `use` as the
+    // replay's one race; a race that does not encode is a message instead.
+    void WithScreenReplay(const std::function<void(const ReplayRaces&, const std::string& file)>& use);
+
+public:
 
     // The race on screen differs from when it was started, opened or last
     // saved: a boat added or removed, or one of the race's fields edited.

@@ -45,7 +45,8 @@ DistributionScreen::DistributionScreen(QWidget* parent, AppState& state, Platfor
     AddControl<QListWidget>(this, "ListBox6", QRect(16, 182, 257, 100));
     auto* clear = AddControl<QPushButton>(this, "Button13", QRect(16, 286, 64, 22), QStringLiteral("Clear"));
     connect(clear, &QPushButton::clicked, this, &DistributionScreen::Button13Click);
-    AddControl<QCheckBox>(this, "CheckBox1", QRect(16, 312, 257, 20))->setChecked(true);
+    AddControl<QCheckBox>(this, "CheckBox1", QRect(16, 312, 130, 20))->setChecked(true);
+    AddControl<QCheckBox>(this, "CheckBoxReplayFile", QRect(150, 312, 123, 20));
     auto* pictures =
         AddControl<QCheckBox>(this, "CheckBox3", QRect(16, 336, 130, 20), QStringLiteral("Attach Pictures"));
     pictures->setChecked(true);
@@ -171,6 +172,7 @@ void DistributionScreen::Build(int quality, bool replace)
     options.attach_help = Child<QCheckBox>(this, "CheckBox1")->isChecked();
     options.ui_language = state_.UiLanguage;
     options.export_pictures = quality > 0;
+    options.replay_file = Child<QCheckBox>(this, "CheckBoxReplayFile")->isChecked();
     options.replace = replace;
     options.move_to_trash = [this](const std::string& folder) { return services_.shell.MoveFolderToTrash(folder); };
     std::vector<PictureFailure> failures;

@@ -1,7 +1,11 @@
 #include "screens/replay_open.h"
 
 #include "base/messages.h"
+#include "platform/trash.h"
+#include "replay/single_file.h"
 #include "base/data_error.h"
+
+#include <filesystem>
 
 
 namespace tackedit {
@@ -25,6 +29,32 @@ bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& ser
         services.dialogs.ShowMessage("tackvue", Say(texts::kReplayNoBrowser, state.UiLanguage, {folder}));
         return false;
     }
+    return true;
+}
+
+bool SaveReplayFile(const ReplayRaces& races, const std::string& suggested, AppState& state,
+                    PlatformServices& services)
+{
+    auto path = services.dialogs.SaveFile("Web page (*.html)|*.html", suggested);
+    if (!path)
+        return false;
+    if (std::filesystem::path(*path).extension().empty())
+        *path += ".html";
+    ReplayBuildOptions options;
+    options.app_dir = state.paths.AppDir;
+    // The save dialog has asked about a file of that name already.
+    options.replace = true;
+    options.move_to_trash = MoveToTrash;
+    services.cursor.ShowBusyCursor();
+    try {
+        BuildSingleFileReplay(races, *path, options);
+    } catch (const DataError& e) {
+        services.cursor.ShowDefaultCursor();
+        services.dialogs.ShowMessage("tackvue", Say(texts::kReplayNotBuilt, state.UiLanguage, {e.what()}));
+        return false;
+    }
+    services.cursor.ShowDefaultCursor();
+    services.dialogs.ShowMessage("tackvue", Say(texts::kReplayFileSaved, state.UiLanguage, {*path}), true);
     return true;
 }
 

@@ -14,6 +14,12 @@ namespace tackedit {
 bool OpenReplay(const ReplayRaces& races, AppState& state, PlatformServices& services,
                 std::string* built = nullptr);
 
+// Asks where to save the replay as one HTML file (`suggested` offered) and
+// writes it there; a file of the same name goes to the trash only when a
+// one-file build wrote it. True when it was saved; every failure is a message.
+bool SaveReplayFile(const ReplayRaces& races, const std::string& suggested, AppState& state,
+                    PlatformServices& services);
+
 // The replay of the race file chosen on the show-race screen.
 bool OpenReplayOfRaceFile(const std::string& race_file, AppState& state, PlatformServices& services);
 

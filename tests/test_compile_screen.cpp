@@ -5,6 +5,7 @@
 #include "compile_screen_test.h"
 #include "screens/compile_screen.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -72,6 +73,28 @@ TEST_F(CompileScreenTest, ReplayShowsTheRaceOnTheScreenAndSavesNothing)
     Click("ButtonReplay");
     ASSERT_EQ(dialogs_.Messages().size(), 1u);
     EXPECT_NE(dialogs_.Messages()[0].find("no browser opened it"), std::string::npos);
+}
+
+TEST_F(CompileScreenTest, SaveAsOneFileWritesTheScreensReplayWhereTheDialogSays)
+{
+    NewRaceWithBoats({{"20240615_TEAM1.gpx", "Team One"}});
+    Find<QLineEdit>("Edit1")->setText(QStringLiteral("One File"));
+    auto* save = Find<QAction>("ActionReplayOneFile");
+    ASSERT_NE(save, nullptr);
+    fs::create_directories(ws_ / "out");
+    dialogs_.paths = {std::nullopt, (ws_ / "out/race").string(), (ws_ / "raceadmin/race.html").string()};
+    save->trigger();  // cancelled
+    EXPECT_TRUE(fs::is_empty(ws_ / "out"));
+    save->trigger();
+    const std::string page = ReadFile(ws_ / "out/race.html");
+    EXPECT_NE(page.find("\"title1\":\"One File\""), std::string::npos) << "the screen's values, .html added";
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_NE(dialogs_.Messages()[0].find("out/race.html"), std::string::npos);
+    save->trigger();  // among the race files: refused and said
+    ASSERT_EQ(dialogs_.Messages().size(), 2u);
+    EXPECT_NE(dialogs_.Messages()[1].find("raceadmin"), std::string::npos) << dialogs_.Messages()[1];
+    EXPECT_TRUE(fs::is_empty(ws_ / "raceadmin"));
+    EXPECT_FALSE(cursor_.busy);
 }
 
 TEST_F(CompileScreenTest, ALongWindFileNameIsWholeInTheTooltip)

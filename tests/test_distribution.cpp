@@ -165,6 +165,21 @@ TEST_F(DistributionTest, ReplaceTrashesTheOldFolderAndHelpMayBeLeftOut)
     EXPECT_EQ(Tree(dist), before);
 }
 
+TEST_F(DistributionTest, AReplayFileGoesBesideTheReplayFolderAndChangesNothingElse)
+{
+    ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
+    RaceSettings race;
+    DistributionOptions options = Options();
+    auto without = Tree(BuildDistribution(List({"race1.txt", "race2.txt"}), options, race));
+    options.replay_file = true;
+    auto with = Tree(BuildDistribution(List({"race1.txt", "race2.txt"}), options, race));
+    ASSERT_TRUE(with.count("replay.html"));
+    EXPECT_NE(with["replay.html"].find("\"file\":\"race2.txt\""), std::string::npos);
+    EXPECT_EQ(with["replay.html"].find("src=\"races/"), std::string::npos);
+    with.erase("replay.html");
+    EXPECT_EQ(with, without);
+}
+
 TEST_F(DistributionTest, FailuresNameThePathAndStopTheBuild)
 {
     Write("distribution", "a file where the folder should be");

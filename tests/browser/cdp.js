@@ -57,13 +57,14 @@ const afterFrames = (expression) =>
   `new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done(${expression}))))`;
 
 // options: width and height of the window (1280 x 800 unless given), a phone's
-// screen (`mobile`) and touch input (`touch`), and a script run in the page
-// before its own (`init`).
+// screen (`mobile`) and touch input (`touch`), a script run in the page before
+// its own (`init`), and `only`: every request for another address is refused
+// and listed in page.refused.
 async function openPage(cdp, url, locale, shots, options = {}) {
   const { targetId } = await cdp.send("Target.createTarget", { url: "about:blank" });
   const { sessionId } = await cdp.send("Target.attachToTarget", { targetId, flatten: true });
   const send = (method, params) => cdp.send(method, params, sessionId);
-  const page = { send, requests: [], errors: [] };
+  const page = { send, requests: [], errors: [], refused: [] };
   cdp.on((m) => {
     if (m.sessionId !== sessionId) return;
     if (m.method === "Network.requestWillBeSent") page.requests.push(m.params.request.url);
@@ -71,7 +72,14 @@ async function openPage(cdp, url, locale, shots, options = {}) {
     if (m.method === "Runtime.consoleAPICalled" && (m.params.type === "error" || m.params.type === "assert"))
       page.errors.push(m.params.args.map((a) => a.value || a.description).join(" "));
     if (m.method === "Log.entryAdded" && m.params.entry.level === "error") page.errors.push(m.params.entry.text);
+    if (m.method === "Fetch.requestPaused") {
+      const ok = m.params.request.url === options.only;
+      if (!ok) page.refused.push(m.params.request.url);
+      send(ok ? "Fetch.continueRequest" : "Fetch.failRequest",
+        ok ? { requestId: m.params.requestId } : { requestId: m.params.requestId, errorReason: "BlockedByClient" });
+    }
   });
+  if (options.only) await send("Fetch.enable", { patterns: [{ urlPattern: "*" }] });
   for (const domain of ["Network", "Runtime", "Log", "Page"]) await send(domain + ".enable");
   await send("Emulation.setLocaleOverride", { locale });
   const { userAgent } = await cdp.send("Browser.getVersion");

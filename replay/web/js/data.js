@@ -78,7 +78,7 @@
       markCount: num(raw.markCount, (raw.marks || []).length), lineCount: num(raw.lineCount, (raw.lines || []).length),
       course: raw.course || [], notes: (raw.notes || []).slice(),
       pictures: (raw.pictures || []).map(function (p) {
-        return { src: String(p.src), url: fileUrl(p.src), time: num(p.time, 0) };
+        return { src: String(p.src), url: p.url ? String(p.url) : fileUrl(p.src), time: num(p.time, 0) };
       }),
       wind: (raw.wind || []).slice().sort(function (a, b) { return a[0] - b[0]; }),
       land: raw.land || null, boats: [], timeDiff: num(raw.timeDiff, 0),
