@@ -116,6 +116,22 @@ void ChildProcess::Kill()
     Wait();
 }
 
+bool ChildProcess::WaitFor(int ms)
+{
+    for (int waited = 0; pid_ > 0; waited += 20) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            ::kill(-pid_, SIGKILL);
+            pid_ = -1;
+            break;
+        }
+        if (waited >= ms)
+            return false;
+        ::usleep(20000);
+    }
+    return true;
+}
+
 int ChildProcess::Wait()
 {
     if (pid_ <= 0)
@@ -176,6 +192,16 @@ HeadlessBrowser::HeadlessBrowser(const std::string& program, const std::string& 
 }
 
 HeadlessBrowser::~HeadlessBrowser() { Close(); }
+
+void HeadlessBrowser::Quit()
+{
+    if (to_browser_ >= 0) {
+        const std::string text = nlohmann::json({{"id", ++next_id_}, {"method", "Browser.close"}}).dump();
+        if (::write(to_browser_, text.c_str(), text.size() + 1) > 0)
+            process_.WaitFor(5000);
+    }
+    Close();
+}
 
 void HeadlessBrowser::Close()
 {

@@ -34,6 +34,8 @@ public:
     void Kill();
     // Waits for the child; its exit status, or -1 when a signal ended it.
     int Wait();
+    // Waits at most `ms` milliseconds for the child to end; false when it still runs.
+    bool WaitFor(int ms);
 
 private:
     pid_t pid_ = -1;
@@ -56,6 +58,10 @@ public:
     nlohmann::json Evaluate(const std::string& expression);
     // The viewport as JPEG bytes.
     std::string Screenshot(int quality);
+    // Asks the browser to end and waits a little for it: its helpers end as
+    // they should, and the work they did counts as ours.
+    void Quit();
+    // Ends it at once.
     void Close();
 
 private:

@@ -343,7 +343,7 @@ void MakeVideo(const VideoOptions& o, const VideoProgress& progress)
                 throw std::runtime_error("ffmpeg stopped taking frames" + (why.empty() ? std::string() : ": " + why));
             }
         }
-        browser.Close();
+        browser.Quit();
         ::close(std::exchange(to_encoder.fd, -1));
         step("encoding", plan.frames, plan.frames);
         if (encoder.Wait() != 0) {
