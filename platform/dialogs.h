@@ -13,6 +13,8 @@ class DialogService {
 public:
     virtual ~DialogService() = default;
     virtual std::optional<std::string> OpenFile(const std::string& filter, const std::string& initial_folder) = 0;
+    // A file to write; the dialog asks before an existing one is replaced.
+    virtual std::optional<std::string> SaveFile(const std::string& filter, const std::string& initial_path) = 0;
     virtual std::optional<std::string> BrowseForFolder(const std::string& caption,
                                                        const std::string& initial_folder) = 0;
     virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,

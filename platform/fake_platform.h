@@ -20,14 +20,14 @@ namespace tackedit {
 class FakeDialogs final : public DialogService {
 public:
     struct Call {
-        std::string kind;  // "open", "folder", "input", "message", "yesno", "yesnocancel"
+        std::string kind;  // "open", "save", "folder", "input", "message", "yesno", "yesnocancel"
         std::string caption;
         std::string text;  // prompt, message text, filter
         std::string folder;
     };
 
     // Scripted answers, used in order; nullopt stands for Cancel.
-    std::deque<std::optional<std::string>> paths;   // OpenFile and BrowseForFolder
+    std::deque<std::optional<std::string>> paths;   // OpenFile, SaveFile and BrowseForFolder
     std::deque<std::optional<std::string>> inputs;  // InputBox
     std::deque<MessageAnswer> answers;              // AskYesNo and AskYesNoCancel
     std::vector<Call> calls;
@@ -38,6 +38,11 @@ public:
     {
         Record({"open", "", filter, initial_folder});
         return Take(paths, "open-file dialog");
+    }
+    std::optional<std::string> SaveFile(const std::string& filter, const std::string& initial_path) override
+    {
+        Record({"save", "", filter, initial_path});
+        return Take(paths, "save-file dialog");
     }
     std::optional<std::string> BrowseForFolder(const std::string& caption, const std::string& initial_folder) override
     {

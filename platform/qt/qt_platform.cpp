@@ -64,6 +64,15 @@ std::optional<std::string> QtDialogs::OpenFile(const std::string& filter, const 
     return FromQString(QDir::toNativeSeparators(chosen));
 }
 
+std::optional<std::string> QtDialogs::SaveFile(const std::string& filter, const std::string& initial_path)
+{
+    const QString chosen = QFileDialog::getSaveFileName(parent_, QString(), ToQString(initial_path),
+                                                        QtFileFilter(filter));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return FromQString(QDir::toNativeSeparators(chosen));
+}
+
 std::optional<std::string> QtDialogs::BrowseForFolder(const std::string& caption, const std::string& initial_folder)
 {
     const QString chosen =

@@ -26,6 +26,7 @@ public:
     explicit QtDialogs(QWidget* parent) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
     std::optional<std::string> OpenFile(const std::string& filter, const std::string& initial_folder) override;
+    std::optional<std::string> SaveFile(const std::string& filter, const std::string& initial_path) override;
     std::optional<std::string> BrowseForFolder(const std::string& caption, const std::string& initial_folder) override;
     std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                         const std::string& default_text) override;
