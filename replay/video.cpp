@@ -282,7 +282,7 @@ void MakeVideo(const VideoOptions& o, const VideoProgress& progress)
     races.read = [&race](std::size_t) { return std::move(race); };
     WriteReplay(races, page, build);
 
-    const fs::path out(o.out);
+    const fs::path out = fs::absolute(o.out);
     std::string temporary = (out.parent_path() / (out.stem().string() + ".tmp-XXXXXX.mp4")).string();
     const int reserved = ::mkstemps(temporary.data(), 4);
     if (reserved < 0)
@@ -305,7 +305,9 @@ void MakeVideo(const VideoOptions& o, const VideoProgress& progress)
             encoder = ChildProcess({*FindProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-y",
                                     "-f", "image2pipe", "-c:v", "mjpeg", "-framerate", fps, "-i", "pipe:0",
                                     "-c:v", "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
-                                    "-r", fps, "-movflags", "+faststart", "-f", "mp4", temporary},
+                                    "-r", fps, "-movflags", "+faststart", "-f", "mp4",
+                                    // Never a protocol or device, whatever the name holds before a colon.
+                                    "file:" + temporary},
                                    {{0, frames_in[0]}, {2, log_fd < 0 ? frames_in[0] : log_fd}});
         } catch (...) {
             ::close(frames_in[0]);
