@@ -92,6 +92,7 @@ int Analyse(Console& console, const std::vector<std::string>& args);     // anal
 int Entries(Console& console, const std::vector<std::string>& args);     // entries_command.cpp
 int Series(Console& console, const std::vector<std::string>& args);      // series_command.cpp
 int Split(Console& console, const std::vector<std::string>& args);       // split_command.cpp
+int Video(Console& console, const std::vector<std::string>& args);       // video_command.cpp
 
 // The entry list at `path` as the series matches it to boats; the rows it
 // cannot use are notes. Raises DataError when the list does not read.

@@ -102,6 +102,25 @@ const Command kCommands[] = {
      "                  or any OUTDIR without it, makes the command fail\n"
      "  --single-file   write one HTML file instead of a folder: page, races,\n"
      "                  pictures and results inside, nothing else fetched\n"},
+    {"video", Video,
+     "video WORKSPACE RACEFILE OUT.mp4 [--from HH:MM:SS] [--to HH:MM:SS] [--speed N] [--size WxH] "
+     "[--follow BOAT] [--fps N]",
+     "an MP4 video of a race as the replay page draws it",
+     "Writes OUT.mp4, an H.264 video (yuv420p, ready to stream) of the race as the\n"
+     "replay page shows it, with its clock, titles, leaderboard and scale, and\n"
+     "prints its path. The page is drawn frame by frame in headless Chromium and\n"
+     "encoded by ffmpeg (Debian packages chromium and ffmpeg), never recorded in\n"
+     "real time, so no frame is lost on a slow machine. On a terminal it shows\n"
+     "which frame it draws. The video is written beside OUT.mp4 under another name\n"
+     "and renamed when complete: a failure or Ctrl+C leaves no part of it.\n"
+     "\n"
+     "  --from HH:MM:SS   where the video starts (the race's start)\n"
+     "  --to HH:MM:SS     where it ends (the race's finish); both on the race's\n"
+     "                    day and within the replay's window\n"
+     "  --speed N         race seconds per second of video (10)\n"
+     "  --size WxH        even width and height (1920x1080; 1080x1920 for phones)\n"
+     "  --follow BOAT     keep this boat in the middle (the whole fleet)\n"
+     "  --fps N           frames per second (30)\n"},
     {"results", Results, "results WORKSPACE RACEFILE [--json|--csv] [--for-scoring [--entries ENTRYLIST]]",
      "who finished where",
      "Prints the results the replay page shows for a race whose course ends with F\n"

@@ -4,6 +4,7 @@
 #include "race/compile_core.h"
 #include "screens/compile_screen.h"
 #include "screens/replay_open.h"
+#include "screens/video_dialog.h"
 #include "base/data_error.h"
 #include "platform/qt/named_controls.h"
 #include "screens/captions.h"
@@ -82,6 +83,11 @@ ShowRaceScreen::ShowRaceScreen(QWidget* parent, AppState& state, PlatformService
     // Pressed, a click on a race replays it in the browser instead of starting the viewer.
     auto* browser = AddControl<QPushButton>(this, "ButtonShowReplay", QRect(181, 241, 68, 26));
     browser->setCheckable(true);
+    // Pressed instead, the click makes a video of the race.
+    auto* video = AddControl<QPushButton>(this, "ButtonMakeVideo", QRect(16, 241, 68, 26));
+    video->setCheckable(true);
+    connect(browser, &QPushButton::toggled, video, [video](bool on) { if (on) video->setChecked(false); });
+    connect(video, &QPushButton::toggled, browser, [browser](bool on) { if (on) browser->setChecked(false); });
 }
 
 void ShowRaceScreen::ListRaceFiles()
@@ -95,6 +101,11 @@ void ShowRaceScreen::ListBox8Click()
     if (!item)
         return;
     state_.RaceFileName = FromQString(item->text());
+    if (findChild<QPushButton*>(QStringLiteral("ButtonMakeVideo"))->isChecked()) {
+        if (MakeVideoOfRaceFile(this, state_.RaceFileName, state_, services_))
+            host_.SwitchScreen(1);
+        return;
+    }
     if (findChild<QPushButton*>(QStringLiteral("ButtonShowReplay"))->isChecked()) {
         if (OpenReplayOfRaceFile(state_.RaceFileName, state_, services_))
             host_.SwitchScreen(1);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev nlohmann-json3-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
           libjpeg62-turbo-dev libexif-dev libxml2-dev libzip-dev gpsbabel
-          fonts-ipafont-gothic time gmt gmt-gshhg-full chromium
+          fonts-ipafont-gothic time gmt gmt-gshhg-full chromium ffmpeg
           dpkg-dev help2man librsvg2-bin lintian desktop-file-utils appstream man-db bash-completion
           shared-mime-info libglib2.0-bin xdg-utils "$@")
 # The replay page's own tests run on node; Debian's is enough where none is installed.

@@ -77,8 +77,8 @@ Architecture: amd64
 Maintainer: $maintainer
 Installed-Size: $installed_size
 Depends: $depends
-Recommends: fonts-dejavu-core, fonts-ipafont-gothic, gmt, gmt-gshhg-full, qt6-wayland, xdg-utils
-Suggests: chromium | firefox-esr | www-browser, wine
+Recommends: chromium, ffmpeg, fonts-dejavu-core, fonts-ipafont-gothic, gmt, gmt-gshhg-full, qt6-wayland, xdg-utils
+Suggests: firefox-esr | www-browser, wine
 Section: science
 Priority: optional
 Description: sailing race data editor for the tackvue replay viewer
@@ -90,7 +90,8 @@ Description: sailing race data editor for the tackvue replay viewer
  .
  The package holds the editor (tackedit), its batch tool for the command line
  (tackedit-cli) and a stand-in for the tackvue viewer (tackvue-standin).
- GMT and its coastline data draw land in the replay.
+ GMT and its coastline data draw land in the replay; Chromium and FFmpeg
+ make a video of it.
 EOF
 (cd "$root" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$root/DEBIAN/md5sums"
 chmod 644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"

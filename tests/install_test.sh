@@ -45,6 +45,10 @@ echo "== lintian $deb"
 lintian -I --pedantic --fail-on error "$deb" 2>&1 | grep -v '^running with root privileges'
 [ "${PIPESTATUS[0]}" -eq 0 ] && ok "lintian: no errors" || bad "lintian: errors"
 echo "== Depends: $(dpkg-deb -f "$deb" Depends)"
+# The video needs a browser and an encoder; nothing else does, so they are only recommended.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[[ ", $recommends," == *", chromium,"* && ", $recommends," == *", ffmpeg,"* ]] &&
+  ok "recommends chromium and ffmpeg" || bad "recommends: $recommends"
 
 mkdir "$tmp/unpacked"
 dpkg-deb -x "$deb" "$tmp/unpacked"

@@ -199,11 +199,12 @@
   function tick(now) {
     root.requestAnimationFrame(tick);
     var r = app.race;
-    if (!r) return;
+    // A video steps its own clock (js/video.js): the screen's frames must not move it.
+    if (!r || app.video) return;
+    // The full step however long the frame took: 10x plays at 10x on a slow machine too.
+    // Only a tab back from the background starts again where it was left.
+    var dt = app.lastFrame ? (now - app.lastFrame) / 1000 : 0;
     if (app.playing) {
-      // The full step however long the frame took: 10x plays at 10x on a slow machine too.
-      // Only a tab back from the background starts again where it was left.
-      var dt = app.lastFrame ? (now - app.lastFrame) / 1000 : 0;
       app.time += dt * app.speed();
       app.dirty = true;
       if (app.time >= r.to) {
@@ -211,8 +212,14 @@
         if (app.loop) { app.select((app.index + 1) % raws.length); app.play(); } else { app.playing = false; app.link(); }
       }
     }
-    Tack.follow.step(app, app.lastFrame ? (now - app.lastFrame) / 1000 : 0);
     app.lastFrame = now;
+    render(now, dt);
+  }
+
+  // One frame of the map, clock and panels at app.time; `now` in milliseconds
+  // paces the panels, `dt` in seconds the auto view.
+  function render(now, dt) {
+    Tack.follow.step(app, dt);
     if (app.follow >= 0 && app.samples[app.follow] && app.samples[app.follow].visible) {
       app.view.cx = app.samples[app.follow].x; app.view.cy = app.samples[app.follow].y; app.dirty = true;
     }
@@ -224,6 +231,7 @@
     if (!app.playing || now - app.lastPanel > 250) { app.lastPanel = now; panels(); Tack.charts.update(app); }
     if (doc.body.dataset.ready !== "1") doc.body.dataset.ready = "1";
   }
+  app.render = render;
 
   app.setLang = function (lang) {
     T.lang = lang; T.apply(doc);
