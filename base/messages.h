@@ -331,6 +331,9 @@ inline constexpr Text kCheckAgainFirst{"The boat list has changed since the chec
 // The browser replay.
 inline constexpr Text kReplayNotBuilt{"The replay could not be built: %1", "リプレイを作れませんでした: %1"};
 inline constexpr Text kSaveReplayAsOneFile{"Save as one file…", "1つのファイルに保存…"};
+inline constexpr Text kMakeVideo{"Make a video…", "動画を作る…"};
+inline constexpr Text kVideoSaveFirst{"Save the race first: the video is made from its race file.",
+                                      "先にレースを保存してください。動画はレースファイルから作ります。"};
 inline constexpr Text kReplayFileSaved{"The replay is saved as one file: %1", "リプレイを1つのファイルに保存しました: %1"};
 inline constexpr Text kReplayNoBrowser{
     "The replay is in %1, but no browser opened it: open index.html there in a browser.",

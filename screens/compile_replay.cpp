@@ -5,6 +5,7 @@
 #include "race/race_file.h"
 #include "screens/replay_open.h"
 #include "screens/results_view.h"
+#include "screens/video_dialog.h"
 #include "base/messages.h"
 #include "platform/qt/qt_platform.h"
 #include "base/data_error.h"
@@ -73,6 +74,16 @@ void CompileScreen::SaveReplayAsOneFileClick()
     WithScreenReplay([this](const ReplayRaces& races, const std::string& file) {
         SaveReplayFile(races, state_.paths.AppDir + file.substr(0, file.rfind('.')) + ".html", state_, services_);
     });
+}
+
+void CompileScreen::MakeVideoClick()
+{
+    // The video is drawn from the race file, so what is only on screen would be missing.
+    if (state_.RaceFileName.empty() || HasUnsavedChanges()) {
+        ShowError(Say(texts::kVideoSaveFirst, state_.UiLanguage));
+        return;
+    }
+    MakeVideoOfRaceFile(this, state_.RaceFileName, state_, services_);
 }
 
 void CompileScreen::WithScreenReplay(const std::function<void(const ReplayRaces&, const std::string& file)>& use)

@@ -284,9 +284,14 @@ CompileScreen::CompileScreen(QWidget* parent, AppState& state, PlatformServices&
     auto* menu = new QMenu(more);
     auto* one_file = menu->addAction(QString());
     one_file->setObjectName(QStringLiteral("ActionReplayOneFile"));
-    connect(menu, &QMenu::aboutToShow, this,
-            [this, one_file] { one_file->setText(ToQString(Say(texts::kSaveReplayAsOneFile, state_.UiLanguage))); });
+    auto* video = menu->addAction(QString());
+    video->setObjectName(QStringLiteral("ActionMakeVideo"));
+    connect(menu, &QMenu::aboutToShow, this, [this, one_file, video] {
+        one_file->setText(ToQString(Say(texts::kSaveReplayAsOneFile, state_.UiLanguage)));
+        video->setText(ToQString(Say(texts::kMakeVideo, state_.UiLanguage)));
+    });
     connect(one_file, &QAction::triggered, this, [this] { SaveReplayAsOneFileClick(); });
+    connect(video, &QAction::triggered, this, [this] { MakeVideoClick(); });
     more->setMenu(menu);
     // Where the last replay was built, once there is one (compile_replay.cpp).
     AddControl<QLabel>(this, "LabelReplayPath", QRect(448, 252, 150, 19))->hide();

@@ -85,6 +85,8 @@ public:
     // "Results": its results and race analysis in their own window.
     void ButtonResultsClick();
     void SaveReplayAsOneFileClick();
+    // "Make a video…": the saved race on screen as an MP4 (video_dialog.cpp).
+    void MakeVideoClick();
     // "Entries": the boats from an entry list, each with the track chosen for
     // it; "Split the day": the day's races from the saved race on screen
     // (compile_entries.cpp).

@@ -7,6 +7,12 @@
 #include "platform/text_codec.h"
 #include "screens/compile_screen.h"
 #include "screens/entries_dialog.h"
+#include "screens/race_map.h"
+#include "screens/video_dialog.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QTableWidget>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -95,10 +101,24 @@ TEST_P(RaceDayWindowTest, FromEntryListToCheckedAndReplayedRaces)
     for (const char* race : {"race_day-R1.txt", "race_day-R2.txt", "race_day-R3.txt"})
         EXPECT_TRUE(fs::exists(ws_ / "raceadmin" / race)) << race << "\n" << said;
 
-    // Each race opens with its boats, is checked in its own window and
-    // replayed; with no browser the message gives the page to open by hand.
+    // Each race opens with its boats on the map, is checked in its own window
+    // and scored; with no browser the replay's message gives the page to open.
     OpenRace("race_day-R2.txt");
     EXPECT_EQ(state_.race.BoatCount, 8);
+    auto* map = form_->findChild<RaceMapView*>(QStringLiteral("RaceMap"));
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([map] { return !map->Busy(); }, 60000));
+    int hayate = 0;
+    for (int y = 0; y < map->Picture().height(); ++y)
+        for (int x = 0; x < map->Picture().width(); ++x)
+            hayate += map->Picture().pixelColor(x, y) == RaceMapView::BoatColour(0);
+    EXPECT_GT(hayate, 100) << "the first boat's track is drawn";
+    Click("ButtonResults");
+    auto* results = form_->findChild<QTableWidget*>(QStringLiteral("ResultsTable"));
+    ASSERT_NE(results, nullptr);
+    ASSERT_EQ(results->rowCount(), 8);
+    EXPECT_FALSE(results->findItems(QStringLiteral("DNF"), Qt::MatchContains).isEmpty()) << "Nagisa retired";
+    form_->findChild<QWidget*>(QStringLiteral("ResultsView"))->close();
     Click("ButtonCheckRace");
     EXPECT_NE(form_->findChild<QWidget*>(QStringLiteral("RaceCheckWindow")), nullptr);
     shell_.succeed = false;
@@ -115,6 +135,34 @@ TEST_P(RaceDayWindowTest, FromEntryListToCheckedAndReplayedRaces)
     EXPECT_EQ(shell_.opened.back(), (ws_ / "ctrl" / "replay").string());
     EXPECT_NE(dialogs_.Messages().back().find((ws_ / "ctrl" / "replay").string()), std::string::npos)
         << "a folder that does not open is said, with its path";
+
+    // The first boat's track cleaned in the editor goes back into the race
+    // with its settings; a video waits for the race to be saved.
+    Find<QListWidget>("ListBox2")->setCurrentRow(0);
+    Click("ButtonEditTrack");
+    ASSERT_EQ(state_.ScreenMode, 22);
+    dialogs_.answers = {MessageAnswer::Yes, MessageAnswer::Yes};  // save, and use it
+    Click("Button29");
+    Click("Button22");
+    EXPECT_EQ(state_.race.BoatGpsFile[0], "JPN4512_s.trb");
+    EXPECT_EQ(state_.race.BoatName[0], "Hayate");
+    const std::size_t before_video = dialogs_.calls.size();
+    Find<QAction>("ActionMakeVideo")->trigger();
+    EXPECT_EQ(dialogs_.calls.size(), before_video + 1) << "only the message";
+    dialogs_.inputs.push_back(std::string("race_day-R2.txt"));
+    dialogs_.answers = {MessageAnswer::Yes, MessageAnswer::No};  // overwrite, normal mode
+    Click("Button9");
+    EXPECT_NE(ReadFile(ws_ / "raceadmin" / "race_day-R2.txt").find("BN,JPN4512_s.trb,Hayate"), std::string::npos);
+    OpenRace("race_day-R2.txt");
+    bool video_asked = false;
+    QTimer::singleShot(0, form_.get(), [this, &video_asked] {
+        if (auto* dialog = form_->findChild<VideoDialog*>()) {
+            video_asked = true;
+            dialog->reject();
+        }
+    });
+    Find<QAction>("ActionMakeVideo")->trigger();
+    EXPECT_TRUE(video_asked) << MessagesSince(before_video);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, RaceDayWindowTest, ::testing::Values("DejaVu Sans", "ＭＳ Ｐゴシック"),
