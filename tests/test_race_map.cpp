@@ -38,8 +38,8 @@ TEST_F(CompileScreenTest, MapDrawsTheDemoRaceAndFollowsItsBoats)
     for (const char* folder : {"gpsdat", "raceadmin", "winddat", "attachment"})
         fs::copy(demo / folder, ws_ / folder, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     // Land over the south half of the box asked for; GMT's own for the user
-    // guide's picture (TACKEDIT_SCREENSHOT=FILE).
-    const char* screenshot = std::getenv("TACKEDIT_SCREENSHOT");
+    // guide's picture (TACKEDIT_SCREENSHOTS=FOLDER).
+    const char* screenshot = std::getenv("TACKEDIT_SCREENSHOTS");
     RaceMapView::SetLandReader(screenshot ? LandReader(ReadShoreline) : [](const GeoBox& box, std::string&) {
         const double middle = (box[0] + box[2]) / 2;
         return std::optional<std::vector<std::vector<double>>>(
@@ -66,7 +66,7 @@ TEST_F(CompileScreenTest, MapDrawsTheDemoRaceAndFollowsItsBoats)
         EXPECT_EQ(map->Picture().pixelColor(*map->PixelOf(mark[0], mark[1])), RaceMapView::MarkColour());
     if (screenshot) {
         auto* panel = Find<QWidget>("pnlCOMPILE");
-        ASSERT_TRUE(panel->grab().save(QString::fromLocal8Bit(screenshot)));
+        ASSERT_TRUE(panel->grab().save(QString::fromLocal8Bit(screenshot) + QStringLiteral("/compile-screen.png")));
     } else {
         const QColor land = map->Picture().pixelColor(map->Picture().width() / 50, map->Picture().height() * 49 / 50);
         EXPECT_EQ(land, QColor(235, 225, 190)) << "the land the reader gave, in the corner";
