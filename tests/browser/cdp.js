@@ -104,4 +104,32 @@ async function openPage(cdp, url, locale, shots, options = {}) {
   return page;
 }
 
-module.exports = { launch, openPage, sleep, until, afterFrames, kCeilingMs };
+// Closed rather than killed, so its helper processes are done with the profile when it has gone.
+async function close(cdp) {
+  const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
+  cdp.send("Browser.close").catch(() => cdp.browser.kill());
+  await gone;
+}
+
+// Runs a browser test to its end: the failures it gathered said, its scratch
+// folder removed (one left behind in /tmp is no failure of the page).
+function run(main, tmp, failures, name) {
+  const clean = () => {
+    try { fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 }); }
+    catch (e) { console.log(`left ${tmp}: ${e.message}`); }
+  };
+  main().then(() => {
+    clean();
+    if (failures.length) {
+      console.error("FAIL:\n  " + failures.join("\n  "));
+      process.exit(1);
+    }
+    console.log(name + ": ok");
+  }, (e) => {
+    clean();
+    console.error("FAIL: " + (e.stack || e));
+    process.exit(1);
+  });
+}
+
+module.exports = { launch, openPage, sleep, until, afterFrames, close, run, kCeilingMs };

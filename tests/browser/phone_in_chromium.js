@@ -9,7 +9,7 @@ const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { launch, openPage, until, afterFrames } = require("./cdp.js");
+const { launch, openPage, until, afterFrames, close, run } = require("./cdp.js");
 
 const [cli, demo, shots] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-phone-"));
@@ -134,28 +134,8 @@ async function main() {
       document.getElementById("side").getBoundingClientRect().width, document.getElementById("board-box").getBoundingClientRect().height]`);
     check(side[0] === "none" && side[1] >= 280 && side[2] > 100, `the desktop shows tabs or loses its side panel: ${side}`);
   } finally {
-    // Closed rather than killed, so its helper processes are done with the profile when it has gone.
-    const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
-    cdp.send("Browser.close").catch(() => cdp.browser.kill());
-    await gone;
+    await close(cdp);
   }
 }
 
-// A scratch folder left behind in /tmp is no failure of the page.
-function clean() {
-  try { fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 }); }
-  catch (e) { console.log(`left ${tmp}: ${e.message}`); }
-}
-
-main().then(() => {
-  clean();
-  if (failures.length) {
-    console.error("FAIL:\n  " + failures.join("\n  "));
-    process.exit(1);
-  }
-  console.log("phone layout in chromium: ok");
-}, (e) => {
-  clean();
-  console.error("FAIL: " + (e.stack || e));
-  process.exit(1);
-});
+run(main, tmp, failures, "phone layout in chromium");

@@ -9,7 +9,7 @@ const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { launch, openPage, until, afterFrames, kCeilingMs } = require("./cdp.js");
+const { launch, openPage, until, afterFrames, close, run, kCeilingMs } = require("./cdp.js");
 
 const [cli, makePictures, demo, shots] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-browser-"));
@@ -243,22 +243,8 @@ async function main() {
       gap.requests.filter((u) => !u.startsWith("file://" + gapOut + "/")).join(" "));
     check(gap.errors.length === 0, "console errors on the gap race: " + gap.errors.join(" | "));
   } finally {
-    // Chromium writes its profile until it has gone.
-    const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
-    cdp.browser.kill();
-    await gone;
+    await close(cdp);
   }
 }
 
-main().then(() => {
-  fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
-  if (failures.length) {
-    console.error("FAIL:\n  " + failures.join("\n  "));
-    process.exit(1);
-  }
-  console.log("replay in chromium: ok");
-}, (e) => {
-  fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
-  console.error("FAIL: " + (e.stack || e));
-  process.exit(1);
-});
+run(main, tmp, failures, "replay in chromium");

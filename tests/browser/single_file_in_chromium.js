@@ -7,7 +7,7 @@ const { execFileSync } = require("node:child_process");
 const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
-const { launch, openPage, until, afterFrames } = require("./cdp.js");
+const { launch, openPage, until, afterFrames, close, run } = require("./cdp.js");
 
 const [cli, makePictures, demo] = process.argv.slice(2);
 const tmp = fs.mkdtempSync(path.join(os.tmpdir(), "tackedit-one-file-"));
@@ -78,21 +78,8 @@ async function main() {
       page.requests.filter((u) => u !== url && !u.startsWith("data:")).join(" "));
     check(page.errors.length === 0, "console errors: " + page.errors.join(" | "));
   } finally {
-    const gone = new Promise((resolve) => cdp.browser.exitCode !== null ? resolve() : cdp.browser.once("exit", resolve));
-    cdp.browser.kill();
-    await gone;
+    await close(cdp);
   }
 }
 
-main().then(() => {
-  fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
-  if (failures.length) {
-    console.error("FAIL:\n  " + failures.join("\n  "));
-    process.exit(1);
-  }
-  console.log("one-file replay in chromium: ok");
-}, (e) => {
-  fs.rmSync(tmp, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
-  console.error("FAIL: " + (e.stack || e));
-  process.exit(1);
-});
+run(main, tmp, failures, "one-file replay in chromium");
