@@ -48,7 +48,7 @@ constexpr Text kMarksTab{"Marks", "マーク"};
 constexpr Text kLegsTab{"Legs", "レグ"};
 constexpr Text kManoeuvresTab{"Tacks and gybes", "タック・ジャイブ"};
 constexpr Text kBoat{"Boat", "艇"};
-constexpr Text kBoatFigures{"%1 tacks, %2 gybes, %3 m sailed, top speed %4 kn", "タック%1回、ジャイブ%2回、帆走距離%3 m、最高速度%4 kn"};
+constexpr Text kBoatFigures{"Tacks %1, gybes %2, %3 m sailed, top speed %4 kn", "タック%1回、ジャイブ%2回、帆走距離%3 m、最高速度%4 kn"};
 constexpr Text kTack{"tack", "タック"};
 constexpr Text kGybe{"gybe", "ジャイブ"};
 constexpr Text kYes{"yes", "はい"};
