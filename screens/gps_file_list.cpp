@@ -3,6 +3,7 @@
 #include "check/track_shift.h"
 #include "platform/qt/qt_platform.h"
 #include "race/compile_core.h"
+#include "screens/file_stamp.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -21,8 +22,7 @@ namespace tackedit {
 namespace {
 
 struct FirstFix {
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type modified;
+    FileStamp stamp;
     std::optional<DateTime> time;  // none: no fix, or the file does not read
 };
 
@@ -33,25 +33,11 @@ std::map<std::string, FirstFix>& FirstFixes()
     return known;
 }
 
-std::optional<FirstFix> Stamp(const std::string& path)
-{
-    std::error_code ec;
-    FirstFix fix;
-    fix.size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return std::nullopt;
-    fix.modified = std::filesystem::last_write_time(path, ec);
-    if (ec)
-        return std::nullopt;
-    return fix;
-}
-
 const FirstFix* Known(const std::string& path)
 {
-    const auto stamp = Stamp(path);
+    const auto stamp = StampOf(path);
     const auto found = FirstFixes().find(path);
-    if (!stamp || found == FirstFixes().end() || found->second.size != stamp->size ||
-        found->second.modified != stamp->modified)
+    if (!stamp || found == FirstFixes().end() || found->second.stamp != *stamp)
         return nullptr;
     return &found->second;
 }
@@ -139,7 +125,7 @@ void GpsFileList::Fill(const std::string& folder, const std::string& extension, 
         if (const FirstFix* fix = Known(path)) {
             row.fix = fix->time;
             row.known = true;
-        } else if (Stamp(path)) {
+        } else if (StampOf(path)) {
             unknown.push_back(path);
         } else {
             row.known = true;  // gone meanwhile: nothing to read
@@ -179,9 +165,10 @@ void GpsFileList::Fill(const std::string& folder, const std::string& extension, 
             for (const std::string& path : unknown) {
                 if (cancelled)
                     break;
-                auto fix = Stamp(path);
-                if (!fix)
+                const auto stamp = StampOf(path);
+                if (!stamp)
                     continue;
+                FirstFix fix{*stamp, std::nullopt};
                 TrackStore store;
                 TrackEditState edit;
                 QuietLoad load;
@@ -191,8 +178,8 @@ void GpsFileList::Fill(const std::string& folder, const std::string& extension, 
                     // Listed without a time; adding it as a boat says why it does not read.
                 }
                 if (store.TrackCount > 0)
-                    fix->time = store.TrackTime[1];
-                read.emplace_back(path, *fix);
+                    fix.time = store.TrackTime[1];
+                read.emplace_back(path, fix);
             }
             return read;
         },

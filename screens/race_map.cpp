@@ -53,18 +53,6 @@ GeoBox LandBoxAround(double south, double west, double north, double east)
 // race needs.
 constexpr double kLargestLandBox = 3.0;
 
-std::optional<std::pair<std::uintmax_t, std::filesystem::file_time_type>> FileStamp(const std::string& path)
-{
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return std::nullopt;
-    const auto modified = std::filesystem::last_write_time(path, ec);
-    if (ec)
-        return std::nullopt;
-    return std::pair{size, modified};
-}
-
 QPoint Pixel(const MapView& view, double lat_degrees, double lon_degrees)
 {
     const PixelPoint p = ProjectToMap(view, lat_degrees * 60, lon_degrees * 60);
@@ -134,13 +122,13 @@ bool RaceMapView::ReadMissingTracks()
     for (const std::string& path : input_.boat_paths) {
         if (path.empty() || std::find(wanted.begin(), wanted.end(), path) != wanted.end())
             continue;
-        const auto stamp = FileStamp(path);
+        const auto stamp = StampOf(path);
         const auto known = tracks_.find(path);
         if (!stamp) {
             gone = tracks_.erase(path) > 0 || gone;
             continue;
         }
-        if (known == tracks_.end() || known->second.size != stamp->first || known->second.modified != stamp->second)
+        if (known == tracks_.end() || known->second.stamp != *stamp)
             wanted.push_back(path);
     }
     if (wanted.empty())
@@ -154,10 +142,10 @@ bool RaceMapView::ReadMissingTracks()
                 if (cancelled)
                     break;
                 Track track;
-                const auto stamp = FileStamp(path);
+                const auto stamp = StampOf(path);
                 if (!stamp)
                     continue;
-                std::tie(track.size, track.modified) = *stamp;
+                track.stamp = *stamp;
                 auto store = std::make_shared<TrackStore>();
                 TrackEditState edit;
                 QuietLoad load;

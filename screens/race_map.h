@@ -8,6 +8,7 @@
 #include "editor/editor_state.h"
 #include "replay/shoreline.h"
 #include "screens/background_jobs.h"
+#include "screens/file_stamp.h"
 
 #include <QImage>
 #include <QWidget>
@@ -65,8 +66,7 @@ protected:
 
 private:
     struct Track {
-        std::uintmax_t size = 0;
-        std::filesystem::file_time_type modified;
+        FileStamp stamp;
         std::shared_ptr<TrackStore> store;  // null: the file did not read
     };
     // True when a track went (its file did); the map then needs drawing anew.
